@@ -1,0 +1,162 @@
+// TDorodCursor: the in-memory record store behind one open table. It holds the field
+// descriptors read from a table image, every record as a record buffer with its change
+// state, the auto-increment counter, the notes text and the table password. Everything
+// is in memory between a load and a save. Record operations report failure through
+// their result and a message; they never throw.
+#pragma once
+
+#include "DorodArena.h"
+#include "DorodField.h"
+#include "DorodRecord.h"
+#include "DorodStream.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dorod {
+
+enum class TDorodRecordStatus : uint8_t {
+    Clean = 0,
+    Modified = 1,
+    Inserted = 2,
+    Deleted = 3,
+    Discarded = 4,
+};
+
+// One stored record. Entries keep their address for the life of the store (until the
+// next load), so views may hold pointers to them.
+struct TDorodRecordEntry {
+    uint8_t* data = nullptr;    // current values
+    uint8_t* preEdit = nullptr; // copy taken when the first edit since load/commit begins
+    void* userData = nullptr;   // the application's; released through OnDestroyRecordData
+    uint32_t storedSize = 0;    // bytes in the record section of an image
+    TDorodRecordStatus status = TDorodRecordStatus::Clean;
+    bool hasPreEdit = false;
+
+    bool isLive() const {
+        return status != TDorodRecordStatus::Deleted && status != TDorodRecordStatus::Discarded;
+    }
+};
+
+enum TDorodSaveOption : unsigned {
+    savAutoBackup = 1,
+    savSlowMode = 2, // kept for compatibility; has no effect
+    savSortOnIndex = 4,
+};
+using TDorodSaveOptions = unsigned;
+
+using TDorodKeyBlock = std::array<uint8_t, kKeyBlockSize>;
+
+class TDorodCursor {
+public:
+    TDorodCursor();
+    ~TDorodCursor();
+    TDorodCursor(const TDorodCursor&) = delete;
+    TDorodCursor& operator=(const TDorodCursor&) = delete;
+
+    // --- fields ---
+    int FieldCount() const { return int(m_layout->fields.size()); }
+    TDorodField* Field(int index);
+    const TDorodField* Field(int index) const;
+    // First field whose name equals the given one ignoring letter case.
+    TDorodField* FindField(std::string_view name);
+    int FieldIndex(std::string_view name) const;
+    uint32_t RecordSize() const { return m_layout->recordSize; }
+    std::shared_ptr<const TDorodRecordLayout> Layout() const { return m_layout; }
+    // The fields of a ";"-separated name list; unknown names and BLOB-family fields are
+    // left out, String fields stay.
+    std::vector<int> ResolveFieldList(std::string_view names) const;
+
+    // Empties the store and gives it these fields (offsets assigned here). Used to
+    // build a table in code; a loaded image sets its fields itself.
+    void DefineFields(const std::vector<TDorodField>& fields);
+
+    // --- entries ---
+    int EntryCount() const { return int(m_entries.size()); }
+    TDorodRecordEntry* Entry(int index) const;
+    const std::vector<TDorodRecordEntry*>& Entries() const { return m_entries; }
+    int LiveRecordCount() const;
+
+    // --- images and files (DorodImage.cpp) ---
+    bool LoadFromStream(TDorodStream& stream, std::string& message);
+    uint32_t WriteImage(TDorodStream& stream);
+    // Writes the whole table to a file: optional ".~d" copy of the old file, optional
+    // sort, then the image, replacing the file atomically. False with a message when
+    // the file cannot be written; the old file is then untouched.
+    bool SaveToFile(const std::string& path, TDorodSaveOptions options, bool caseInsensitive,
+                    std::string_view indexFieldNames, std::string& message);
+
+    // --- record operations ---
+    // Stores a buffer (in this store's layout) as the new values of entry, or, with
+    // entry == nullptr, as a new record, whose entry is returned through entry.
+    bool PostRecord(const uint8_t* buffer, TDorodRecordEntry*& entry, std::string& message);
+    bool BeginEdit(TDorodRecordEntry* entry);
+    bool DeleteRecord(TDorodRecordEntry* entry, std::string& message);
+    void RevertChanges();
+    void CommitChanges();
+    // Appends a record as if it had been read from an image (status Clean, the
+    // auto-increment value as given).
+    TDorodRecordEntry* AppendStoredRecord(const uint8_t* buffer);
+
+    void SortEntries(std::string_view fieldNames, bool caseInsensitive);
+    void SortEntries(const std::vector<int>& fields, bool caseInsensitive);
+    bool HasDuplicate(const uint8_t* buffer, const TDorodRecordEntry* entry,
+                      std::string_view fieldNames) const;
+    std::string FieldAsText(const TDorodField& field, const TDorodRecordEntry* entry) const;
+
+    // --- store-wide state ---
+    const std::string& Notes() const { return m_notes; }
+    // Notes longer than an image can hold are cut to 32 767 bytes.
+    void SetNotes(std::string_view notes);
+    int AutoIncField() const { return m_autoIncField; }
+    int32_t AutoIncCounter() const { return m_autoIncCounter; }
+    bool PartialOpen = false;
+
+    // The password of an enciphered table; empty writes a plain image.
+    const std::string& Password() const { return m_password; }
+    void SetPassword(std::string password) { m_password = std::move(password); }
+    const std::string& KeyText() const { return m_keyText; }
+    // Tests a candidate password against the key block of an enciphered image; when it
+    // is right the store keeps the plain key text and takes the candidate as its password.
+    bool TryPassword(std::string_view candidate, const TDorodKeyBlock& block);
+
+    // Finds the password of an enciphered image being loaded (calling TryPassword with
+    // its candidates). Without a resolver only the store's own password is tried.
+    std::function<bool(TDorodCursor&, const TDorodKeyBlock&)> PasswordResolver;
+    // Progress of loading and saving in percent.
+    std::function<void(int)> OnCallback;
+    // Releases the user data of an entry.
+    std::function<void(void*)> OnDestroyRecordData;
+
+private:
+    struct ImageReader;
+
+    TDorodRecordEntry* newEntry();
+    bool findEntry(const TDorodRecordEntry* entry) const;
+    void releaseEntryData(TDorodRecordEntry* entry);
+    void dropPreEdit(TDorodRecordEntry* entry);
+    void releaseAll();
+    void setAutoIncFromRecords();
+    bool readRecord(ImageReader& reader, std::string& message);
+    std::string buildDescriptionSection() const;
+    bool parseDescriptionSection(std::string_view section, uint32_t declaredCount,
+                                 std::string& message, bool& canContinue);
+    void reportProgress(int percent, int& last);
+
+    std::shared_ptr<TDorodRecordLayout> m_layout;
+    TDorodArena m_arena;
+    std::vector<TDorodRecordEntry*> m_entries;
+    int m_autoIncField = -1;
+    int32_t m_autoIncCounter = 0;
+    std::string m_notes;
+    std::string m_password;
+    std::string m_keyText;
+    TDorodKeyBlock m_keyBlock{};
+};
+
+} // namespace dorod

@@ -1,0 +1,499 @@
+// The table image: the byte layout of every table file and table stream.
+//
+//   Offset   Size  Content
+//   0        4     image length, this field included (u32; written, not checked on load)
+//   4        1     kind: 'S' plain, 'P' enciphered, 'E' (load only) error text follows
+//   5        P     key block, P = 40 for kind 'P', else 0
+//   5+P      4     record count (u32, written from a signed value)
+//   9+P      4     field count N (u32)
+//   13+P     4     description length L (u32, at most 99 999)
+//   17+P     L     field description section: per field "qualifier.name T[size][~default~extra]"
+//                  followed by 0x12; 0x14 after the last
+//   17+P+L   3+M   notes block, only with notes: '*', i16 length M, M bytes
+//   then     rest  records: an N-byte length array, then the non-empty values in field
+//                  order (fixed types: as many bytes as the length byte says; String and
+//                  the BLOB family: length byte 4, then u32 length and the bytes)
+//
+// All integers are little-endian. For kind 'P' everything after the description
+// section is enciphered with the key text of the key block.
+#include "Coding.h"
+#include "DorodAlg.h"
+#include "DorodCursor.h"
+#include "DorodKeyBlock.h"
+#include "FileIo.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace dorod {
+
+namespace {
+// Type characters of the description section, by type code.
+constexpr char kTypeChars[kFieldTypeCount] = {'s', 'l', 'i', 'e', 'b', 'f', 'c', 'd', 'v',
+                                              't', 'a', '?', 's', 'o', 'm', 'r', 'g'};
+
+char smallStrChar(int32_t length) { return char(length < 10 ? '0' + length : 55 + length); }
+
+bool typeFromChar(char c, FieldType& type, int32_t& smallStrLength) {
+    switch (c) {
+    case 'l': type = FieldType::SmallInt; return true;
+    case 'i': type = FieldType::Integer; return true;
+    case 'e': type = FieldType::Int64; return true;
+    case 'b': type = FieldType::Boolean; return true;
+    case 'f': type = FieldType::Double; return true;
+    case 'c': type = FieldType::Currency; return true;
+    case 'd': type = FieldType::Date; return true;
+    case 'v': type = FieldType::Time; return true;
+    case 't': type = FieldType::DateTime; return true;
+    case 'a': type = FieldType::AutoInc; return true;
+    case 's': type = FieldType::String; return true;
+    case 'o': type = FieldType::Blob; return true;
+    case 'm': type = FieldType::Memo; return true;
+    case 'r': type = FieldType::FmtMemo; return true;
+    case 'g': type = FieldType::Graphic; return true;
+    default: break;
+    }
+    const auto u = uint8_t(c);
+    if (u < '0') return false;
+    type = FieldType::SmallStr;
+    smallStrLength = u <= '9' ? u - 48 : u - 55;
+    return true;
+}
+} // namespace
+
+struct TDorodCursor::ImageReader {
+    std::string_view data;
+    size_t pos = 0;
+
+    size_t remaining() const { return data.size() - pos; }
+    bool bytes(size_t n, std::string_view& out) {
+        if (remaining() < n) return false;
+        out = data.substr(pos, n);
+        pos += n;
+        return true;
+    }
+    bool u32(uint32_t& v) {
+        if (remaining() < 4) return false;
+        v = decodeFixed32(data.data() + pos);
+        pos += 4;
+        return true;
+    }
+};
+
+// ---------------------------------------------------------------- description section
+
+std::string TDorodCursor::buildDescriptionSection() const {
+    std::string out;
+    for (const TDorodField& f : m_layout->fields) {
+        out += f.qualifier;
+        out += '.';
+        for (char c : f.name) out += c == ' ' ? '_' : c;
+        out += ' ';
+        if (f.type == FieldType::SmallStr) {
+            out += smallStrChar(f.declaredSize);
+        } else {
+            out += kTypeChars[size_t(f.type)];
+            if (f.type == FieldType::String) out += std::to_string(f.declaredSize);
+        }
+        if (!f.defaultValue.empty() || !f.extraText.empty()) {
+            out += '~';
+            out += f.defaultValue;
+            out += '~';
+            out += f.extraText;
+        }
+        out += kItemSeparator;
+    }
+    out += kSectionEnd;
+    return out;
+}
+
+// Parses the items of the section into fields. canContinue tells, on failure, whether
+// the failure is one a partial open may accept (the data broke off, or a type or
+// length could not be read).
+bool TDorodCursor::parseDescriptionSection(std::string_view section, uint32_t declaredCount,
+                                           std::string& message, bool& canContinue) {
+    size_t pos = 0;
+    for (uint32_t n = 0; n < declaredCount; ++n) {
+        if (pos >= section.size()) break;
+        const size_t end = section.find(kItemSeparator, pos);
+        if (end == std::string_view::npos || end == pos) {
+            message = msg::DescriptionSection;
+            canContinue = false;
+            return false;
+        }
+        const std::string_view item = section.substr(pos, end - pos);
+        pos = end + 1;
+
+        TDorodField field;
+        const size_t blank = item.find(' ');
+        if (blank == std::string_view::npos || blank + 1 >= item.size()) {
+            message = msg::BufferCorruption;
+            canContinue = true;
+            return false;
+        }
+        const std::string_view head = item.substr(0, blank);
+        const char typeChar = item[blank + 1];
+        int32_t smallStrLength = 0;
+        if (!typeFromChar(typeChar, field.type, smallStrLength)) {
+            message = msg::BufferCorruption;
+            canContinue = true;
+            return false;
+        }
+
+        const size_t tilde = item.find('~');
+        if (tilde != std::string_view::npos) {
+            const std::string_view annotation = item.substr(tilde + 1);
+            const size_t second = annotation.find('~');
+            if (second != std::string_view::npos) {
+                field.defaultValue = std::string(annotation.substr(0, second));
+                field.extraText = std::string(annotation.substr(second + 1));
+            } else {
+                field.extraText = std::string(annotation);
+            }
+        }
+
+        if (field.type == FieldType::SmallStr) {
+            field.declaredSize = smallStrLength;
+        } else if (field.type == FieldType::String) {
+            if (blank + 2 >= item.size()) {
+                field.declaredSize = kDefaultStringLength;
+            } else {
+                const size_t digitsEnd = tilde == std::string_view::npos ? item.size() : tilde;
+                const std::string_view digits =
+                    digitsEnd > blank + 2 ? item.substr(blank + 2, digitsEnd - blank - 2)
+                                          : std::string_view{};
+                uint32_t value = 0;
+                bool valid = !digits.empty() && digits.size() <= 5;
+                for (char c : digits) {
+                    if (c < '0' || c > '9') valid = false;
+                    value = value * 10 + uint32_t(c - '0');
+                }
+                if (!valid || value > kMaxDeclaredStringLength) {
+                    message = msg::BufferCorruption;
+                    canContinue = true;
+                    return false;
+                }
+                field.declaredSize = int32_t(value);
+            }
+        }
+
+        const size_t dot = head.find('.');
+        if (dot == std::string_view::npos) {
+            field.name = std::string(head);
+        } else {
+            field.qualifier = std::string(head.substr(0, dot));
+            field.name = std::string(head.substr(dot + 1));
+        }
+        m_layout->addField(std::move(field));
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- writing
+
+uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
+    const bool enciphered = !m_password.empty();
+    const std::string section = buildDescriptionSection();
+    const TDorodRecordLayout& layout = *m_layout;
+    const size_t n = layout.fields.size();
+
+    size_t expected = 17 + (enciphered ? kKeyBlockSize : 0) + section.size() +
+                      (m_notes.empty() ? 0 : 3 + m_notes.size());
+    for (const TDorodRecordEntry* e : m_entries)
+        if (e->isLive()) expected += e->storedSize;
+
+    std::string image;
+    image.reserve(expected);
+    putFixed32(image, 0);
+    image += enciphered ? kKindEnciphered : kKindPlain;
+    std::string keyText;
+    if (enciphered) {
+        keyText = newKeyText();
+        const TDorodKeyBlock block = makeKeyBlock(m_password, keyText);
+        image.append(reinterpret_cast<const char*>(block.data()), block.size());
+    }
+    const size_t countOffset = image.size();
+    putFixed32(image, 0);
+    putFixed32(image, uint32_t(n));
+    putFixed32(image, uint32_t(section.size()));
+    image += section;
+    const size_t cipherStart = image.size();
+    // A reader takes a '*' right after the description section for the notes block. A
+    // table without notes whose first record starts with the length byte 0x2A (a SmallStr
+    // of 42 bytes in the first field) would read back wrong, so such a table gets an
+    // empty notes block.
+    const auto firstLive = std::find_if(m_entries.begin(), m_entries.end(),
+                                        [](const TDorodRecordEntry* e) { return e->isLive(); });
+    const bool lengthLooksLikeNotes =
+        firstLive != m_entries.end() && n > 0 &&
+        layout.fields[0].type == FieldType::SmallStr &&
+        record::getText((*firstLive)->data, layout.fields[0]).size() == size_t(kNotesMark);
+    if (!m_notes.empty() || lengthLooksLikeNotes) {
+        image += kNotesMark;
+        putFixed16(image, uint16_t(m_notes.size()));
+        image += m_notes;
+    }
+
+    int32_t written = 0;
+    int lastProgress = -1;
+    const size_t entryCount = m_entries.size();
+    for (size_t i = 0; i < entryCount; ++i) {
+        const TDorodRecordEntry* e = m_entries[i];
+        if (e->isLive()) {
+            const uint8_t* rec = e->data;
+            const size_t lengths = image.size();
+            image.append(n, '\0');
+            for (size_t k = 0; k < n; ++k) {
+                const TDorodField& f = layout.fields[k];
+                if (record::isEmptyValue(rec, f)) continue;
+                uint8_t lengthByte = 0;
+                if (f.type == FieldType::SmallStr) {
+                    const std::string_view text = record::getText(rec, f);
+                    lengthByte = uint8_t(text.size());
+                    image += text;
+                } else if (f.isReference()) {
+                    const std::string_view value = record::reference(rec, f)->view();
+                    lengthByte = 4;
+                    putFixed32(image, uint32_t(value.size()));
+                    image += value;
+                } else {
+                    lengthByte = uint8_t(f.slotSize);
+                    image.append(reinterpret_cast<const char*>(rec + f.offset), f.slotSize);
+                }
+                image[lengths + k] = char(lengthByte);
+            }
+            ++written;
+        }
+        reportProgress(int(std::lround(100.0 * double(i + 1) / double(entryCount))), lastProgress);
+    }
+
+    encodeFixed32(image.data() + countOffset, uint32_t(written));
+    encodeFixed32(image.data(), uint32_t(image.size()));
+    if (enciphered)
+        encipherWithKey(keyText, reinterpret_cast<uint8_t*>(image.data()) + cipherStart,
+                        image.size() - cipherStart);
+
+    const size_t overlap = std::min(image.size(), stream.remaining());
+    stream.bytes.replace(stream.position, overlap, image);
+    stream.position += image.size();
+    return uint32_t(image.size());
+}
+
+void TDorodCursor::reportProgress(int percent, int& last) {
+    if (percent == last) return;
+    last = percent;
+    if (OnCallback) OnCallback(percent);
+}
+
+bool TDorodCursor::SaveToFile(const std::string& path, TDorodSaveOptions options,
+                              bool caseInsensitive, std::string_view indexFieldNames,
+                              std::string& message) {
+    if (options & savAutoBackup) {
+        std::string old;
+        std::string error;
+        if (fileio::fileExists(path) && fileio::readFile(path, old, error) &&
+            !fileio::writeFileAtomically(fileio::changeExtension(path, ".~d"), old, error)) {
+            message = error;
+            return false;
+        }
+    }
+    if (options & savSortOnIndex) SortEntries(indexFieldNames, caseInsensitive);
+    TDorodStream stream;
+    WriteImage(stream);
+    if (!fileio::writeFileAtomically(path, stream.bytes, message)) return false;
+    return true;
+}
+
+// ---------------------------------------------------------------- reading
+
+bool TDorodCursor::readRecord(ImageReader& reader, std::string& message) {
+    const TDorodRecordLayout& layout = *m_layout;
+    const size_t n = layout.fields.size();
+    const int recordNumber = EntryCount() + 1;
+    std::string_view lengths;
+    if (!reader.bytes(n, lengths)) {
+        message = msg::UnexpectedEnd;
+        return false;
+    }
+    for (size_t k = 0; k < n; ++k) {
+        const TDorodField& f = layout.fields[k];
+        const auto length = uint8_t(lengths[k]);
+        const bool fits = f.isReference() ? (length == 0 || length == 4) : length <= f.slotSize;
+        if (!fits) {
+            message = formatMessage(msg::FieldWrongLength, f.name.c_str(), int(length), recordNumber);
+            return false;
+        }
+    }
+
+    TDorodRecordEntry* entry = newEntry();
+    uint8_t* rec = entry->data;
+    for (size_t k = 0; k < n; ++k) {
+        const auto length = uint8_t(lengths[k]);
+        if (length == 0) continue;
+        const TDorodField& f = layout.fields[k];
+        std::string_view value;
+        if (!f.isReference()) {
+            if (!reader.bytes(length, value)) {
+                message = msg::UnexpectedEnd;
+                return false;
+            }
+            std::memcpy(rec + f.offset, value.data(), length);
+            continue;
+        }
+        uint32_t size = 0;
+        if (!reader.u32(size)) {
+            message = msg::UnexpectedEnd;
+            return false;
+        }
+        const auto signedSize = int32_t(size);
+        const bool isString = f.type == FieldType::String;
+        const int32_t limit = isString ? kMaxStringBytes : kMaxBlobBytes;
+        if (signedSize < 0 || signedSize > limit) {
+            message = formatMessage(isString ? msg::StringWrongLength : msg::BlobWrongLength,
+                                    f.name.c_str(), int(signedSize), recordNumber);
+            return false;
+        }
+        if (!reader.bytes(size, value)) {
+            message = msg::UnexpectedEnd;
+            return false;
+        }
+        if (size > 0) record::setReference(rec, f, record::newArenaBlock(m_arena, value));
+    }
+    entry->storedSize = record::storedSize(rec, layout);
+    m_entries.push_back(entry);
+    return true;
+}
+
+bool TDorodCursor::LoadFromStream(TDorodStream& stream, std::string& message) {
+    releaseAll();
+    message.clear();
+    ImageReader reader{std::string_view(stream.bytes).substr(std::min(stream.position,
+                                                                      stream.bytes.size()))};
+    stream.position = stream.bytes.size();
+
+    bool failed = false;
+    // Whether a partial open may accept the failure and keep what was read so far.
+    bool canContinue = false;
+    const auto fail = [&](std::string text, bool partialOk) {
+        message = std::move(text);
+        failed = true;
+        canContinue = partialOk;
+    };
+
+    std::string deciphered; // the enciphered part of a 'P' image, deciphered
+    int32_t recordCount = 0;
+    const bool headerComplete = [&] {
+        uint32_t imageLength = 0;
+        std::string_view kind;
+        if (!reader.u32(imageLength) || !reader.bytes(1, kind)) {
+            fail(msg::BufferCorruption, true);
+            return false;
+        }
+        if (kind[0] == kKindError) {
+            fail(std::string(reader.data.substr(reader.pos)), false);
+            return false;
+        }
+        if (kind[0] != kKindPlain && kind[0] != kKindEnciphered) {
+            fail(msg::BufferCorruption, false);
+            return false;
+        }
+        const bool enciphered = kind[0] == kKindEnciphered;
+        if (enciphered) {
+            std::string_view blockBytes;
+            if (!reader.bytes(kKeyBlockSize, blockBytes)) {
+                fail(msg::BufferCorruption, true);
+                return false;
+            }
+            TDorodKeyBlock block;
+            std::memcpy(block.data(), blockBytes.data(), block.size());
+            const bool resolved = PasswordResolver ? PasswordResolver(*this, block)
+                                                   : TryPassword(m_password, block);
+            if (!resolved) {
+                fail(msg::InvalidPassword, false);
+                return false;
+            }
+        }
+        uint32_t count = 0, fieldCount = 0, sectionLength = 0;
+        if (!reader.u32(count) || !reader.u32(fieldCount) || !reader.u32(sectionLength)) {
+            fail(msg::BufferCorruption, true);
+            return false;
+        }
+        recordCount = int32_t(count);
+        if (sectionLength > kMaxDescriptionLength) {
+            fail(msg::BufferCorruption, false);
+            return false;
+        }
+        const bool sectionComplete = reader.remaining() >= sectionLength;
+        std::string_view section;
+        reader.bytes(std::min<size_t>(sectionLength, reader.remaining()), section);
+        std::string parseMessage;
+        bool parsePartialOk = false;
+        if (!parseDescriptionSection(section, fieldCount, parseMessage, parsePartialOk)) {
+            fail(parseMessage, parsePartialOk);
+            return false;
+        }
+        if (!sectionComplete) {
+            fail(msg::BufferCorruption, true);
+            return false;
+        }
+        if (enciphered) {
+            // Deciphered in a copy: the caller's bytes stay as they are.
+            deciphered.assign(reader.data.substr(reader.pos));
+            decipherWithKey(m_keyText, reinterpret_cast<uint8_t*>(deciphered.data()),
+                            deciphered.size());
+            reader.data = deciphered;
+            reader.pos = 0;
+        }
+        return true;
+    }();
+
+    for (int i = 0; i < FieldCount(); ++i) {
+        if (m_layout->fields[size_t(i)].type == FieldType::AutoInc) {
+            m_autoIncField = i;
+            break;
+        }
+    }
+
+    if (headerComplete) {
+        const size_t n = size_t(FieldCount());
+        // A table without records still looks for its notes when 3 bytes remain.
+        const size_t notesNeed = recordCount == 0 ? 3 : n;
+        if (reader.remaining() > 0 && reader.remaining() >= notesNeed &&
+            reader.data[reader.pos] == kNotesMark && reader.remaining() >= 3) {
+            const auto length = int16_t(decodeFixed16(reader.data.data() + reader.pos + 1));
+            reader.pos += 3;
+            const size_t take =
+                std::min<size_t>(length > 0 ? size_t(length) : 0, reader.remaining());
+            m_notes = std::string(reader.data.substr(reader.pos, take));
+            reader.pos += take;
+        }
+        // Records of a table without fields take no bytes: none can be read.
+        int lastProgress = -1;
+        int32_t read = 0;
+        std::string recordMessage;
+        while (n > 0 && reader.remaining() >= n && read < recordCount) {
+            if (!readRecord(reader, recordMessage)) {
+                fail(recordMessage, true);
+                break;
+            }
+            ++read;
+            reportProgress(int(std::lround(100.0 * read / double(recordCount))), lastProgress);
+        }
+        if (!failed && read != recordCount)
+            fail(formatMessage(msg::RecordCountMismatch, read, recordCount), true);
+    }
+
+    if (!failed) {
+        setAutoIncFromRecords();
+        return true;
+    }
+    if (PartialOpen && canContinue) {
+        m_autoIncCounter = 0;
+        return true;
+    }
+    releaseAll();
+    return false;
+}
+
+} // namespace dorod

@@ -1,0 +1,213 @@
+// The dorod tool driven as an administrator or a script would: create, dump, copy,
+// check, and the messages and exit codes of every failure.
+#include "DorodTool.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using testsupport::TempDir;
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun dorod(const std::vector<std::string>& args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    ToolRun r;
+    r.status = dorod::tool::runDorod(args, in, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+const std::string kAnnouncements = R"({"fields":[
+ {"name":"id","type":"Integer"},
+ {"name":"indate","type":"Date","default":"TODAY"},
+ {"name":"Client","type":"String","size":100},
+ {"name":"cat","type":"SmallStr","size":15},
+ {"name":"big","type":"Int64"},
+ {"name":"povt","type":"Boolean"},
+ {"name":"t","type":"Time"},
+ {"name":"Summa","type":"Double"},
+ {"name":"XML","type":"Memo","qualifier":"Q","extra":"colours"},
+ {"name":"pic","type":"Graphic"}],
+ "notes":"заметки",
+ "records":[
+ [2,"2026-12-08","ИВАНОВ, \"И\"","ФИЗЛИЦА",-9223372036854775808,true,"23:59:59.999",0.1,"<<255>>\r\nтекст","AAEC"],
+ [1,null,null,null,null,false,null,0,null,null]]})";
+
+TEST(DorodTool, CreateThenDumpGivesTheSameTableAndBytes) {
+    TempDir dir;
+    const std::string a = dir.file("a.d"), b = dir.file("b.d");
+    ASSERT_EQ(dorod({"create", a}, kAnnouncements).status, 0);
+
+    const ToolRun dumped = dorod({"dump", "--json", a});
+    ASSERT_EQ(dumped.status, 0) << dumped.err;
+    EXPECT_NE(dumped.out.find(R"({"name":"XML","type":"Memo","size":0,"qualifier":"Q",)"
+                              R"("default":"","extra":"colours"})"),
+              std::string::npos)
+        << dumped.out;
+    EXPECT_NE(dumped.out.find(R"("notes":"заметки")"), std::string::npos);
+    // Values in their dump forms, in store order.
+    EXPECT_NE(dumped.out.find(R"([2,"2026-12-08","ИВАНОВ, \"И\"","ФИЗЛИЦА",)"
+                              R"(-9223372036854775808,true,"23:59:59.999",0.1,)"
+                              R"("<<255>>\r\nтекст","AAEC"])"),
+              std::string::npos)
+        << dumped.out;
+    // Null exactly where the dataset reads null: Date, Int64, SmallStr, String, BLOBs;
+    // but zero numbers, false and midnight are values.
+    EXPECT_NE(dumped.out.find(R"([1,null,null,null,null,false,"00:00:00.000",0,null,null])"),
+              std::string::npos)
+        << dumped.out;
+
+    ASSERT_EQ(dorod({"create", b}, dumped.out).status, 0);
+    EXPECT_EQ(readBytes(a), readBytes(b));
+}
+
+TEST(DorodTool, DelimitedDumpsQuoteAndEscape) {
+    TempDir dir;
+    const std::string a = dir.file("a.d");
+    ASSERT_EQ(dorod({"create", a}, kAnnouncements).status, 0);
+
+    const ToolRun csv = dorod({"dump", "--csv", a});
+    ASSERT_EQ(csv.status, 0);
+    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')), "id,indate,Client,cat,big,povt,t,Summa,XML,pic");
+    EXPECT_NE(csv.out.find("2,2026-12-08,\"ИВАНОВ, \"\"И\"\"\",ФИЗЛИЦА,"), std::string::npos)
+        << csv.out;
+    EXPECT_NE(csv.out.find("\"<<255>>\r\nтекст\""), std::string::npos);
+    EXPECT_NE(csv.out.find("\n1,,,,,false,00:00:00.000,0,,\n"), std::string::npos) << csv.out;
+
+    const ToolRun tsv = dorod({"dump", "--tsv", a});
+    ASSERT_EQ(tsv.status, 0);
+    EXPECT_NE(tsv.out.find("\t<<255>>\\r\\nтекст\t"), std::string::npos) << tsv.out;
+}
+
+TEST(DorodTool, FailuresGiveTheEngineMessageAndStatusOne) {
+    TempDir dir;
+    const std::string missing = dir.file("missing.d");
+    ToolRun r = dorod({"dump", missing});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error opening file " + missing + "\n");
+    EXPECT_TRUE(r.out.empty());
+
+    const std::string wrongKind = dir.file("wrong.d");
+    writeBytes(wrongKind, std::string("\x05\0\0\0X", 5));
+    r = dorod({"check", wrongKind});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error opening table: Buffer structure corruption!\n");
+
+    const std::string errorImage = dir.file("error.d");
+    writeBytes(errorImage, std::string("\0\0\0\0E", 5) + "disk was full");
+    r = dorod({"info", errorImage});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error opening table: disk was full\n");
+}
+
+TEST(DorodTool, UsageErrorsExitWithTwo) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"frobnicate", "a.d"},
+                                               {"dump"},
+                                               {"dump", "--xml", "a.d"},
+                                               {"dump", "--json", "--csv", "a.d"},
+                                               {"copy", "a.d"},
+                                               {"copy", "a.d", "b.d", "--sort-on"}}) {
+        const ToolRun r = dorod(args);
+        EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(r.err.find("usage:"), std::string::npos);
+    }
+}
+
+TEST(DorodTool, CreateRefusesInputThatWouldNotReadBackAndWritesNothing) {
+    TempDir dir;
+    const std::string out = dir.file("out.d");
+    const std::string field = R"({"fields":[{"name":"s","type":"SmallStr","size":3}],"records":)";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"{not json", "invalid JSON"},
+        {R"({"fields":[]})", "Error creating table (no field descriptions)"},
+        {R"({"fields":[{"name":"x","type":"Float"}]})", "\"type\""},
+        {field + R"([["abcd"]]})", "longer than 3"},
+        {field + R"([["Ω"]]})", "no Windows-1251 code"},
+        {field + R"([["a","b"]]})", "array of 1 values"},
+        {R"({"fields":[{"name":"n","type":"SmallInt"}],"records":[[40000]]})",
+         "not a valid SmallInt"},
+        {R"({"fields":[{"name":"d","type":"Date"}],"records":[["2025-02-29"]]})",
+         "not a valid Date"},
+    };
+    for (const auto& [input, expected] : cases) {
+        const ToolRun r = dorod({"create", out}, input);
+        EXPECT_EQ(r.status, 1) << input;
+        EXPECT_NE(r.err.find(expected), std::string::npos) << input << " -> " << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << input;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(DorodTool, CopyKeepsABackupAndSortsOnRequest) {
+    TempDir dir;
+    const std::string src = dir.file("src.d"), dst = dir.file("dst.d");
+    ASSERT_EQ(dorod({"create", src}, kAnnouncements).status, 0);
+
+    ASSERT_EQ(dorod({"copy", src, dst}).status, 0);
+    EXPECT_EQ(readBytes(src), readBytes(dst));
+    const std::string first = readBytes(dst);
+
+    ASSERT_EQ(dorod({"copy", src, dst, "--backup", "--sort-on", "ID"}).status, 0);
+    EXPECT_EQ(readBytes(dir.file("dst.~d")), first);
+    const ToolRun dumped = dorod({"dump", "--csv", dst});
+    EXPECT_LT(dumped.out.find("\n1,"), dumped.out.find("\n2,")) << dumped.out;
+
+    const ToolRun check = dorod({"check", dst});
+    EXPECT_EQ(check.status, 0);
+    EXPECT_EQ(check.out, "OK: 2 records, 10 fields\n");
+}
+
+TEST(DorodTool, PartialOpenKeepsTheReadableRecords) {
+    TempDir dir;
+    const std::string whole = dir.file("whole.d"), cut = dir.file("cut.d");
+    ASSERT_EQ(dorod({"create", whole}, kAnnouncements).status, 0);
+    const std::string bytes = readBytes(whole);
+    // The second record (id 1, nothing but its id) is 10 length bytes and 4 value bytes;
+    // the file now ends inside its id.
+    writeBytes(cut, bytes.substr(0, bytes.size() - 2));
+
+    EXPECT_EQ(dorod({"check", cut}).err, "Error opening table: Unexpected end of buffer\n");
+    const ToolRun partial = dorod({"dump", "--csv", "--partial", cut});
+    EXPECT_EQ(partial.status, 0);
+    EXPECT_EQ(partial.err, "dorod: Unexpected end of buffer\n");
+    EXPECT_NE(partial.out.find("\n2,"), std::string::npos);
+    EXPECT_EQ(partial.out.find("\n1,"), std::string::npos);
+}
+
+TEST(DorodTool, TheExecutableReportsItsStatus) {
+    TempDir dir;
+    const std::string command = std::string(DOROD_EXECUTABLE) + " check " + dir.file("none.d") +
+                                " 2>" + dir.file("err.txt");
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(readBytes(dir.file("err.txt")), "Error opening file " + dir.file("none.d") + "\n");
+    const int usage = std::system((std::string(DOROD_EXECUTABLE) + " 2>/dev/null").c_str());
+    EXPECT_EQ(WEXITSTATUS(usage), 2);
+}
+
+} // namespace
