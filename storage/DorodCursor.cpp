@@ -204,6 +204,14 @@ void TDorodCursor::RevertChanges() {
     }
 }
 
+void TDorodCursor::RevertRecord(TDorodRecordEntry* entry) {
+    if (!entry || entry->status == TDorodRecordStatus::Discarded) return;
+    if (entry->hasPreEdit) record::copy(entry->data, entry->preEdit, *m_layout);
+    dropPreEdit(entry);
+    if (entry->status != TDorodRecordStatus::Inserted) entry->status = TDorodRecordStatus::Clean;
+    entry->storedSize = record::storedSize(entry->data, *m_layout);
+}
+
 void TDorodCursor::CommitChanges() {
     for (TDorodRecordEntry* entry : m_entries) {
         if (entry->status == TDorodRecordStatus::Deleted) {

@@ -98,6 +98,9 @@ public:
     bool BeginEdit(TDorodRecordEntry* entry);
     bool DeleteRecord(TDorodRecordEntry* entry, std::string& message);
     void RevertChanges();
+    // Undoes the changes of one record since its first edit: a changed or deleted record
+    // gets its pre-edit values back and becomes Clean; a new record keeps its status.
+    void RevertRecord(TDorodRecordEntry* entry);
     void CommitChanges();
     // Appends a record as if it had been read from an image (status Clean, the
     // auto-increment value as given).

@@ -85,10 +85,12 @@ struct TDorodCursor::ImageReader {
 
 std::string TDorodCursor::buildDescriptionSection() const {
     std::string out;
+    // A blank ends the head of an item and the first '~' starts its annotation, so
+    // neither may stand in a name or qualifier (a damaged file can hold a '~' there).
     for (const TDorodField& f : m_layout->fields) {
-        out += f.qualifier;
+        for (char c : f.qualifier) out += c == ' ' || c == '.' || c == '~' ? '_' : c;
         out += '.';
-        for (char c : f.name) out += c == ' ' ? '_' : c;
+        for (char c : f.name) out += c == ' ' || c == '~' ? '_' : c;
         out += ' ';
         if (f.type == FieldType::SmallStr) {
             out += smallStrChar(f.declaredSize);
@@ -164,10 +166,10 @@ bool TDorodCursor::parseDescriptionSection(std::string_view section, uint32_t de
                     digitsEnd > blank + 2 ? item.substr(blank + 2, digitsEnd - blank - 2)
                                           : std::string_view{};
                 uint32_t value = 0;
-                bool valid = !digits.empty() && digits.size() <= 5;
+                bool valid = !digits.empty();
                 for (char c : digits) {
-                    if (c < '0' || c > '9') valid = false;
-                    value = value * 10 + uint32_t(c - '0');
+                    if (c < '0' || c > '9' || value > kMaxDeclaredStringLength) valid = false;
+                    else value = value * 10 + uint32_t(c - '0');
                 }
                 if (!valid || value > kMaxDeclaredStringLength) {
                     message = msg::BufferCorruption;
@@ -427,6 +429,8 @@ bool TDorodCursor::LoadFromStream(TDorodStream& stream, std::string& message) {
         const bool sectionComplete = reader.remaining() >= sectionLength;
         std::string_view section;
         reader.bytes(std::min<size_t>(sectionLength, reader.remaining()), section);
+        // Data that ends inside the section keeps the items that are complete.
+        if (!sectionComplete) section = section.substr(0, section.rfind(kItemSeparator) + 1);
         std::string parseMessage;
         bool parsePartialOk = false;
         if (!parseDescriptionSection(section, fieldCount, parseMessage, parsePartialOk)) {

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace dorod {
 
@@ -25,5 +27,26 @@ std::string formatTime(int64_t ms);
 std::string formatDateTime(double value);
 // A number as the format "0.######" gives it: at most six decimals, no trailing zeros.
 std::string formatFloat(double value);
+
+// Reading texts back under the process-wide locale. Blanks around the text are ignored;
+// anything else that does not fit the format gives no value. A field takes one or two
+// digits (a year up to four, milliseconds up to three), but exactly its width (yyyy
+// four, zzz three, the others two) when it touches another field with no separator
+// between, as in "yyyyMMdd".
+//
+// A date follows the short date format. A year of one or two digits falls into
+// 1950..2049, whatever today is; three or four digits are the year itself. The day must
+// exist in the calendar. Gives the day number.
+std::optional<int32_t> parseDate(std::string_view text);
+// A time follows the time format (h and H are hours 0..23, z the milliseconds); the text
+// may stop after the minutes when only seconds and milliseconds remain, so "12:30" reads
+// under "hh:mm:ss". Gives milliseconds since midnight.
+std::optional<int32_t> parseTime(std::string_view text);
+// A date, or a date, blanks and a time; a date alone is midnight. Gives the stored
+// DateTime value, day number × 86 400 000 + milliseconds.
+std::optional<double> parseDateTime(std::string_view text);
+// A decimal number with an optional sign, the locale's decimal separator (a point is
+// taken too) and an optional exponent. Infinite and out-of-range values give no value.
+std::optional<double> parseFloat(std::string_view text);
 
 } // namespace dorod

@@ -211,3 +211,65 @@ TEST(DorodTool, TheExecutableReportsItsStatus) {
 }
 
 } // namespace
+
+namespace {
+
+const std::string kRunDates = R"({"fields":[
+ {"name":"id","type":"Integer"},{"name":"date","type":"Date"},{"name":"who","type":"SmallStr","size":10}],
+ "records":[[3,"2026-12-02","борис"],[1,"2026-12-01","Анна"],[2,"2026-12-02","анна"],
+            [1,"2026-12-03","Вера"],[4,"2026-12-01","БОРИС"]]})";
+
+std::string ids(const std::string& csv) {
+    // The first column of every data line, joined with spaces.
+    std::string out;
+    std::istringstream lines(csv);
+    std::string row;
+    std::getline(lines, row); // header
+    while (std::getline(lines, row)) out += (out.empty() ? "" : " ") + row.substr(0, row.find(','));
+    return out;
+}
+
+TEST(DorodToolView, DumpShowsTheOrderedRangedView) {
+    TempDir dir;
+    const std::string file = dir.file("dates.d");
+    ASSERT_EQ(dorod({"create", file}, kRunDates).status, 0);
+
+    EXPECT_EQ(ids(dorod({"dump", "--csv", file}).out), "3 1 2 1 4");
+    EXPECT_EQ(ids(dorod({"dump", "--csv", "--order", "date;id", file}).out), "1 4 2 3 1");
+    EXPECT_EQ(ids(dorod({"dump", "--csv", "--order", "DATE;ID", "--descending", file}).out),
+              "1 3 2 4 1");
+    // Letter case: upper-case Cyrillic sorts before lower-case unless told otherwise.
+    EXPECT_EQ(ids(dorod({"dump", "--csv", "--order", "who", file}).out), "1 4 1 2 3");
+    EXPECT_EQ(ids(dorod({"dump", "--csv", "--order", "who;id", "--case-insensitive", file}).out),
+              "1 2 3 4 1");
+
+    const ToolRun ranged = dorod({"dump", "--csv", "--order", "date;id", "--range-fields", "date",
+                                  "--range", "02.12.2026", "03.12.2026", file});
+    EXPECT_EQ(ranged.status, 0) << ranged.err;
+    EXPECT_EQ(ids(ranged.out), "2 3 1");
+    // Fewer values than range fields compare only the leading fields.
+    const ToolRun leading = dorod({"dump", "--csv", "--range-fields", "id;date", "--range", "1",
+                                   "1", file});
+    EXPECT_EQ(ids(leading.out), "1 1");
+}
+
+TEST(DorodToolView, LocatePrintsTheRecordFoundOrFails) {
+    TempDir dir;
+    const std::string file = dir.file("dates.d");
+    ASSERT_EQ(dorod({"create", file}, kRunDates).status, 0);
+
+    const ToolRun found = dorod({"dump", "--csv", "--order", "date;id", "--locate",
+                                 "date;id=02.12.2026\t3", file});
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(found.out, "id,date,who\n3,2026-12-02,борис\n");
+
+    const ToolRun missing = dorod({"dump", "--locate", "id=9", file});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "not found\n");
+    EXPECT_TRUE(missing.out.empty());
+
+    EXPECT_EQ(dorod({"dump", "--range", "1", "2", file}).status, 2);
+    EXPECT_EQ(dorod({"dump", "--locate", "id", file}).status, 2);
+}
+
+} // namespace

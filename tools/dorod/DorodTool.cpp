@@ -1,9 +1,12 @@
 #include "DorodTool.h"
 
 #include "DorodCursor.h"
+#include "DorodDatabase.h"
+#include "DorodTable.h"
 #include "FileIo.h"
 #include "Json.h"
 #include "TableValues.h"
+#include "TerminalPrompt.h"
 #include "Win1251.h"
 
 #include <iostream>
@@ -18,12 +21,24 @@ namespace {
 constexpr const char* kUsage =
     "usage:\n"
     "  dorod info FILE\n"
-    "  dorod dump [--json|--csv|--tsv] FILE\n"
+    "  dorod dump [--json|--csv|--tsv] [view options] FILE\n"
     "  dorod create FILE            (table as JSON on standard input)\n"
-    "  dorod copy SRC DST [--backup] [--sort-on FIELDS]\n"
+    "  dorod copy SRC DST [--backup] [--sort-on FIELDS] [--new-password P]\n"
     "  dorod check FILE\n"
+    "view options of dump:\n"
+    "  --order FIELDS               order by these fields (\"date;id\")\n"
+    "  --descending                 in descending order\n"
+    "  --case-insensitive           texts ordered without regard to letter case\n"
+    "  --range-fields FIELDS --range START END\n"
+    "                               only records between START and END (tab-separated\n"
+    "                               values, one per range field)\n"
+    "  --locate FIELDS=VALUES       only the record found (values tab-separated)\n"
     "options for every command that opens a table:\n"
-    "  --partial                    open a partly readable table (PartialOpen)\n";
+    "  --partial                    open a partly readable table (PartialOpen)\n"
+    "  --password P                 the password of an enciphered table (without it\n"
+    "                               the tool asks on the terminal)\n"
+    "  --new-password P             copy: the password of the copy; empty writes a\n"
+    "                               plain table\n";
 
 struct UsageError {
     std::string text;
@@ -33,15 +48,19 @@ struct UsageError {
 struct CommandLine {
     std::string command;
     std::vector<std::string> positional;
-    std::map<std::string, std::string> options; // flags map to ""
+    std::map<std::string, std::vector<std::string>> options; // flags map to no values
 
     bool has(const std::string& name) const { return options.count(name) != 0; }
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
-    static const std::map<std::string, bool> kOptions = {
-        {"--json", false},   {"--csv", false},     {"--tsv", false},
-        {"--backup", false}, {"--sort-on", true},  {"--partial", false},
+    // Option and the number of values it takes.
+    static const std::map<std::string, int> kOptions = {
+        {"--json", 0},         {"--csv", 0},        {"--tsv", 0},
+        {"--backup", 0},       {"--sort-on", 1},    {"--partial", 0},
+        {"--order", 1},        {"--descending", 0}, {"--case-insensitive", 0},
+        {"--range-fields", 1}, {"--range", 2},      {"--locate", 1},
+        {"--password", 1},     {"--new-password", 1},
     };
     CommandLine line;
     if (args.empty()) throw UsageError{"no command given"};
@@ -51,12 +70,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (a.size() > 2 && a.rfind("--", 0) == 0) {
             const auto known = kOptions.find(a);
             if (known == kOptions.end()) throw UsageError{"unknown option " + a};
-            std::string value;
-            if (known->second) {
-                if (i + 1 >= args.size()) throw UsageError{a + " needs a value"};
-                value = args[++i];
+            std::vector<std::string> values;
+            for (int k = 0; k < known->second; ++k) {
+                if (i + 1 >= args.size())
+                    throw UsageError{a + (known->second == 1 ? " needs a value" : " needs values")};
+                values.push_back(args[++i]);
             }
-            line.options[a] = value;
+            line.options[a] = values;
         } else {
             line.positional.push_back(a);
         }
@@ -77,19 +97,32 @@ struct EngineError {
 
 std::string utf8(std::string_view bytes) { return win1251::toUtf8(bytes); }
 
-// Loads a table file the way a table in file mode does.
-void loadTable(const std::string& path, TDorodCursor& store, const CommandLine& line,
+std::string win1251Argument(const std::string& text, const std::string& option) {
+    std::string bytes;
+    if (!win1251::fromUtf8(text, bytes))
+        throw UsageError{option + " holds a character with no Windows-1251 code"};
+    return bytes;
+}
+
+// Opens a table file through a table in file mode, as the program does.
+void openTable(const std::string& path, TDorodTable& table, const CommandLine& line,
                std::ostream& err) {
-    if (!fileio::fileExists(path)) throw EngineError{formatMessage(msg::ErrorOpeningFile, path.c_str())};
-    TDorodStream stream;
-    std::string error;
-    if (!fileio::readFile(path, stream.bytes, error))
-        throw EngineError{formatMessage(msg::ErrorOpeningFile, path.c_str())};
-    store.PartialOpen = line.has("--partial");
-    std::string message;
-    if (!store.LoadFromStream(stream, message))
-        throw EngineError{msg::ErrorOpeningTable + utf8(message)};
-    if (!message.empty()) err << "dorod: " << utf8(message) << "\n";
+    table.SetTableName(path);
+    table.PartialOpen = line.has("--partial");
+    if (line.has("--password"))
+        table.SetPassword(win1251Argument(line.options.at("--password")[0], "--password"));
+    TDorodSession& session = TDorodSession::Instance();
+    session.BuiltInPasswordPrompt = promptPasswordOnTerminal;
+    session.OnShowMessage = [&err](const std::string& text) {
+        err << "dorod: " << utf8(text) << "\n";
+    };
+    try {
+        table.Open();
+    } catch (const EDatabaseError& e) {
+        session.OnShowMessage = nullptr;
+        throw EngineError{utf8(e.what())};
+    }
+    session.OnShowMessage = nullptr;
 }
 
 // --------------------------------------------------------------------- info
@@ -103,8 +136,9 @@ char kindOfFile(const std::string& path) {
 int commandInfo(const CommandLine& line, std::ostream& out, std::ostream& err) {
     expectPositional(line, 1);
     const std::string& path = line.positional[0];
-    TDorodCursor store;
-    loadTable(path, store, line, err);
+    TDorodTable table;
+    openTable(path, table, line, err);
+    const TDorodCursor& store = *table.Store();
     const char kind = kindOfFile(path);
     out << "File: " << path << "\n";
     out << "Kind: " << kind << (kind == kKindEnciphered ? " (enciphered)" : " (plain)") << "\n";
@@ -125,7 +159,15 @@ int commandInfo(const CommandLine& line, std::ostream& out, std::ostream& err) {
 
 // --------------------------------------------------------------------- dump
 
-void dumpJson(const TDorodCursor& store, std::ostream& out) {
+// The records a dump shows: the table's view, in view order.
+std::vector<const TDorodRecordEntry*> viewRecords(TDorodTable& table) {
+    std::vector<const TDorodRecordEntry*> records;
+    for (table.First(); !table.Eof(); table.Next()) records.push_back(table.CurrentEntry());
+    return records;
+}
+
+void dumpJson(const TDorodCursor& store, const std::vector<const TDorodRecordEntry*>& records,
+              std::ostream& out) {
     json::Writer w(out);
     w.beginObject();
     w.key("fields");
@@ -152,8 +194,7 @@ void dumpJson(const TDorodCursor& store, std::ostream& out) {
     w.string(utf8(store.Notes()));
     w.key("records");
     w.beginArray();
-    for (const TDorodRecordEntry* e : store.Entries()) {
-        if (!e->isLive()) continue;
+    for (const TDorodRecordEntry* e : records) {
         w.beginArray();
         for (int i = 0; i < store.FieldCount(); ++i) w.value(valueToJson(*store.Field(i), e->data));
         w.endArray();
@@ -188,30 +229,69 @@ std::string tsvCell(const std::string& s) {
     return q;
 }
 
-void dumpDelimited(const TDorodCursor& store, std::ostream& out, bool tsv) {
+void dumpDelimited(const TDorodCursor& store, const std::vector<const TDorodRecordEntry*>& records,
+                   std::ostream& out, bool tsv) {
     const char separator = tsv ? '\t' : ',';
     const auto cell = tsv ? tsvCell : csvCell;
     for (int i = 0; i < store.FieldCount(); ++i)
         out << (i ? std::string(1, separator) : "") << cell(utf8(store.Field(i)->name));
     out << "\n";
-    for (const TDorodRecordEntry* e : store.Entries()) {
-        if (!e->isLive()) continue;
+    for (const TDorodRecordEntry* e : records) {
         for (int i = 0; i < store.FieldCount(); ++i)
             out << (i ? std::string(1, separator) : "") << cell(valueToCell(*store.Field(i), e->data));
         out << "\n";
     }
 }
 
+std::vector<std::string> splitTabs(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t tab; (tab = text.find('\t', start)) != std::string::npos; start = tab + 1)
+        parts.push_back(text.substr(start, tab - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
 int commandDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
     expectPositional(line, 1);
     const int formats = int(line.has("--json")) + int(line.has("--csv")) + int(line.has("--tsv"));
     if (formats > 1) throw UsageError{"choose one of --json, --csv, --tsv"};
-    TDorodCursor store;
-    loadTable(line.positional[0], store, line, err);
+    if (line.has("--range") != line.has("--range-fields"))
+        throw UsageError{"--range and --range-fields go together"};
+
+    TDorodTable table;
+    if (line.has("--order"))
+        table.SetIndexFieldNames(win1251Argument(line.options.at("--order")[0], "--order"));
+    TDorodSortOptions sort = 0;
+    if (line.has("--descending")) sort |= vsoDescendSort;
+    if (line.has("--case-insensitive")) sort |= vsoCaseInsensitive;
+    table.SetSortOptions(sort);
+    openTable(line.positional[0], table, line, err);
+
+    std::vector<const TDorodRecordEntry*> records;
+    try {
+        if (line.has("--range")) {
+            const std::vector<std::string>& range = line.options.at("--range");
+            table.SetRangeFieldNames(win1251Argument(line.options.at("--range-fields")[0], "--range-fields"));
+            table.SetRange(win1251Argument(range[0], "--range"), win1251Argument(range[1], "--range"));
+        }
+        if (line.has("--locate")) {
+            const std::string locate = win1251Argument(line.options.at("--locate")[0], "--locate");
+            const size_t equals = locate.find('=');
+            if (equals == std::string::npos) throw UsageError{"--locate takes FIELDS=VALUES"};
+            if (!table.Locate(locate.substr(0, equals), splitTabs(locate.substr(equals + 1))))
+                throw EngineError{"not found"};
+            records.push_back(table.CurrentEntry());
+        } else {
+            records = viewRecords(table);
+        }
+    } catch (const EDatabaseError& e) {
+        throw EngineError{utf8(e.what())};
+    }
     if (line.has("--csv") || line.has("--tsv"))
-        dumpDelimited(store, out, line.has("--tsv"));
+        dumpDelimited(*table.Store(), records, out, line.has("--tsv"));
     else
-        dumpJson(store, out);
+        dumpJson(*table.Store(), records, out);
     return 0;
 }
 
@@ -304,16 +384,19 @@ int commandCreate(const CommandLine& line, std::istream& in) {
 
 int commandCopy(const CommandLine& line, std::ostream& err) {
     expectPositional(line, 2);
-    TDorodCursor store;
-    loadTable(line.positional[0], store, line, err);
+    TDorodTable table;
+    openTable(line.positional[0], table, line, err);
+    TDorodCursor& store = *table.Store();
     TDorodSaveOptions options = 0;
     if (line.has("--backup")) options |= savAutoBackup;
     std::string sortOn;
     if (line.has("--sort-on")) {
         options |= savSortOnIndex;
-        if (!win1251::fromUtf8(line.options.at("--sort-on"), sortOn))
+        if (!win1251::fromUtf8(line.options.at("--sort-on")[0], sortOn))
             throw UsageError{"--sort-on names a field with no Windows-1251 code"};
     }
+    if (line.has("--new-password"))
+        store.SetPassword(win1251Argument(line.options.at("--new-password")[0], "--new-password"));
     std::string message;
     if (!store.SaveToFile(line.positional[1], options, false, sortOn, message))
         throw EngineError{message};
@@ -322,8 +405,9 @@ int commandCopy(const CommandLine& line, std::ostream& err) {
 
 int commandCheck(const CommandLine& line, std::ostream& out, std::ostream& err) {
     expectPositional(line, 1);
-    TDorodCursor store;
-    loadTable(line.positional[0], store, line, err);
+    TDorodTable table;
+    openTable(line.positional[0], table, line, err);
+    const TDorodCursor& store = *table.Store();
     out << "OK: " << store.LiveRecordCount() << " records, " << store.FieldCount() << " fields\n";
     return 0;
 }

@@ -1,0 +1,175 @@
+// TDorodDataset: a record store behind the standard dataset interface. It shows a view
+// of the store (the entries that pass its range and filter, in the order of its index
+// fields), tracks the changes since the last save, and fills defaults on new records.
+// TDorodTable decides where the data comes from and goes to.
+#pragma once
+
+#include "DataSet.h"
+#include "DorodCursor.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dorod {
+
+class TDorodDatabase;
+
+enum TDorodSortOption : unsigned {
+    vsoCaseInsensitive = 1,
+    vsoDescendSort = 2,
+    vsoInsertInOrder = 4,
+};
+using TDorodSortOptions = unsigned;
+
+class TDorodDataset : public TDataSet {
+public:
+    TDorodDataset();
+    ~TDorodDataset() override;
+
+    // --- properties ---
+    TDorodDatabase* Database() const { return m_database; }
+    void SetDatabase(TDorodDatabase* database);
+    const std::string& IndexFieldNames() const { return m_indexFieldNames; }
+    void SetIndexFieldNames(const std::string& names);
+    const std::string& MasterFields() const { return m_masterFields; }
+    void SetMasterFields(const std::string& names);
+    TDataSource* MasterSource() const;
+    void SetMasterSource(TDataSource* source);
+    std::string Notes; // a design-time note; not stored in the table
+    bool PartialOpen = false;
+    const std::string& RangeFieldNames() const { return m_rangeFieldNames; }
+    void SetRangeFieldNames(const std::string& names);
+    bool ReadOnly = false;
+    TDorodSaveOptions SaveOptions = 0;
+    TDorodSortOptions SortOptions() const { return m_sortOptions; }
+    void SetSortOptions(TDorodSortOptions options);
+    std::string UniqueFieldNames;
+    // Checked on post when set (a table property).
+    bool CheckKeyViolation = false;
+    static std::string Version();
+
+    // --- events ---
+    std::function<void(TDorodDataset&)> OnNeedToSaveChange;
+    std::function<void(TDorodDataset&, int percent)> OnCallback;
+    TFilterRecordEvent OnFindRecord; // kept; never called
+    std::function<void(TDorodDataset&, void* userData)> OnDestroyRecordData;
+
+    // --- operations ---
+    int RecordCount() const override { return int(m_view.size()); }
+    // The number of unsaved changes; above 0 the dataset is modified.
+    int ChangeCount() const { return m_changeCount; }
+    bool HasChanges() const { return m_changeCount > 0; }
+    void Save();          // posts a pending edit, then writes the data back
+    void CancelChanges(); // cancels a pending edit, then undoes every change
+    void ApplyChanges();  // accepts every change
+    void Refresh();
+    // Writes the table to any file with the dataset's save options.
+    void SaveToFile(const std::string& path);
+
+    void SetRange(const std::string& startValues, const std::string& endValues);
+    void CancelRange();
+    bool Ranged() const { return m_ranged; }
+    // Key fields ";"-separated; one value per key field (or one value for all).
+    bool Locate(const std::string& keyFields, const std::vector<std::string>& keyValues,
+                unsigned options = 0);
+    std::optional<std::vector<std::string>> Lookup(const std::string& keyFields,
+                                                   const std::vector<std::string>& keyValues,
+                                                   const std::string& resultFields);
+    bool FindFirst();
+    bool FindLast();
+    bool FindNext();
+    bool FindPrior();
+
+    // The store and the entry of the current record, for the engine's own users.
+    TDorodCursor* Store() const { return m_store.get(); }
+    TDorodRecordEntry* CurrentEntry() const;
+    // Makes this entry current when it is in the view.
+    bool GotoEntry(const TDorodRecordEntry* entry);
+    // Whether the view is known to be in index order (for tests and tools).
+    bool ViewSorted() const { return !m_view.empty() && m_sortedCount == m_view.size(); }
+    // The size of the last loaded image and how long the last open took.
+    size_t LoadSize() const { return m_loadSize; }
+    int64_t OpenMilliseconds() const { return m_openMs; }
+
+    const TDorodField& StoreField(int fieldNo) const override;
+    const uint8_t* ActiveRecord() const override;
+    uint8_t* EditRecord() override;
+
+protected:
+    virtual void LoadData() = 0;
+    virtual void StoreData() = 0;
+    virtual void FreeData();
+    bool ReadOnlyDataSet() const override { return ReadOnly; }
+
+    void InternalOpen() override;
+    void InternalClose() override;
+    void InternalEdit() override;
+    bool InternalBeginEdit() override;
+    void InternalInsert() override;
+    void InternalPost() override;
+    void InternalCancel() override;
+    void InternalDelete() override;
+    void InternalFilterChanged() override;
+    void InternalFilterTextSet(const std::string& text) override;
+
+    // Loads an image into the store (a new store when there is none), raising
+    // "Error opening table: ..." on failure and showing a partial-open message.
+    // The password is the table's own, tried first on an enciphered image.
+    void LoadImage(TDorodStream& stream, const std::string& password);
+    void BindStoreEvents();
+    void BuildView(bool keepPosition);
+    void ApplyMasterLink();
+    void IncrementChanges();
+    void DecrementChanges();
+    void ResetChanges();
+
+    std::shared_ptr<TDorodCursor> m_store;
+    size_t m_loadSize = 0;
+
+private:
+    friend class TDorodMasterLink;
+    struct KeyBuffer {
+        std::vector<int> storeFields;
+        size_t inUse = 0;
+        std::unique_ptr<TDorodRecordBuffer> values;
+    };
+
+    KeyBuffer makeKeyBuffer(const std::string& fieldNames) const;
+    void fillKeyBuffer(KeyBuffer& key, const std::vector<std::string>& values) const;
+    bool inRange(const TDorodRecordEntry* entry) const;
+    bool passesFilter(const TDorodRecordEntry* entry);
+    int compareView(const TDorodRecordEntry* a, const TDorodRecordEntry* b) const;
+    int findEntry(const std::string& keyFields, const std::vector<std::string>& keyValues,
+                  unsigned options);
+    void moveTo(int position);
+    void applyDefaults();
+    void copyMasterValues();
+    bool findWithFilter(int start, int step);
+    void resetSortedPrefix();
+
+    TDorodDatabase* m_database = nullptr;
+    std::string m_indexFieldNames;
+    std::string m_masterFields;
+    std::string m_rangeFieldNames;
+    TDorodSortOptions m_sortOptions = 0;
+
+    std::vector<TDorodRecordEntry*> m_view;
+    size_t m_sortedCount = 0; // the leading view entries known to be in index order
+    std::vector<int> m_indexFields;
+    TDorodRecordEntry* m_editEntry = nullptr;
+    std::unique_ptr<TDorodRecordBuffer> m_editBuffer;
+    const uint8_t* m_overrideRecord = nullptr; // the record under test or being looked up
+    bool m_ranged = false;
+    KeyBuffer m_rangeStart;
+    KeyBuffer m_rangeEnd;
+    int m_changeCount = 0;
+    int64_t m_openMs = 0;
+    std::unique_ptr<TDataLink> m_masterLink;
+};
+
+// The fresh 8-character code a string field with the default "UNICOD" gets.
+std::string makeUnicodCode();
+
+} // namespace dorod

@@ -1,0 +1,450 @@
+// The view of a dataset: which entries of the store it shows and in what order, ranges,
+// searching and the master-detail link.
+#include "DorodConvert.h"
+#include "DorodDataset.h"
+#include "Win1251.h"
+
+#include <algorithm>
+
+namespace dorod {
+
+namespace {
+class StateSwitch {
+public:
+    StateSwitch(TDataSetState& state, const uint8_t*& record, TDataSetState temporary,
+                const uint8_t* rec)
+        : m_state(state), m_record(record), m_oldState(state), m_oldRecord(record) {
+        m_state = temporary;
+        m_record = rec;
+    }
+    ~StateSwitch() {
+        m_state = m_oldState;
+        m_record = m_oldRecord;
+    }
+    void set(const uint8_t* rec) { m_record = rec; }
+
+private:
+    TDataSetState& m_state;
+    const uint8_t*& m_record;
+    TDataSetState m_oldState;
+    const uint8_t* m_oldRecord;
+};
+
+std::vector<std::string> splitTabs(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (true) {
+        const size_t tab = text.find('\t', start);
+        parts.push_back(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    return parts;
+}
+
+std::string joinTabs(const std::vector<std::string>& parts) {
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i) out += (i ? "\t" : "") + parts[i];
+    return out;
+}
+} // namespace
+
+// ----------------------------------------------------------------- key buffers
+
+TDorodDataset::KeyBuffer TDorodDataset::makeKeyBuffer(const std::string& fieldNames) const {
+    if (!m_store || m_store->FieldCount() == 0)
+        DatabaseError("Cannot do this operation on closed dataset");
+    KeyBuffer key;
+    key.storeFields = m_store->ResolveFieldList(fieldNames);
+    size_t datasetFields = 0;
+    std::string_view names = fieldNames;
+    while (!names.empty()) {
+        const size_t semicolon = names.find(';');
+        std::string_view name = names.substr(0, semicolon);
+        while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+        names = semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
+        if (!name.empty() && FindField(name)) ++datasetFields;
+    }
+    if (datasetFields != key.storeFields.size())
+        DatabaseError("There are calc or BLOB fields in list of key fields");
+    key.inUse = key.storeFields.size();
+    key.values = std::make_unique<TDorodRecordBuffer>(m_store->Layout());
+    return key;
+}
+
+void TDorodDataset::fillKeyBuffer(KeyBuffer& key, const std::vector<std::string>& values) const {
+    key.values->clear();
+    const size_t n = std::min(values.size(), key.storeFields.size());
+    for (size_t i = 0; i < n; ++i)
+        textToStoredValue(*m_store->Field(key.storeFields[i]), values[i], key.values->data());
+}
+
+// ----------------------------------------------------------------- building the view
+
+bool TDorodDataset::inRange(const TDorodRecordEntry* entry) const {
+    const TDorodRecordLayout& layout = *m_store->Layout();
+    for (size_t i = 0; i < m_rangeStart.inUse; ++i) {
+        const TDorodField& f = layout.fields[size_t(m_rangeStart.storeFields[i])];
+        if (record::compareField(f, entry->data, m_rangeStart.values->data(), false) < 0)
+            return false;
+    }
+    for (size_t i = 0; i < m_rangeEnd.inUse; ++i) {
+        const TDorodField& f = layout.fields[size_t(m_rangeEnd.storeFields[i])];
+        if (record::compareField(f, entry->data, m_rangeEnd.values->data(), false) > 0)
+            return false;
+    }
+    return true;
+}
+
+bool TDorodDataset::passesFilter(const TDorodRecordEntry* entry) {
+    if (!OnFilterRecord) return true;
+    bool accept = true;
+    OnFilterRecord(*this, accept);
+    (void)entry;
+    return accept;
+}
+
+int TDorodDataset::compareView(const TDorodRecordEntry* a, const TDorodRecordEntry* b) const {
+    const TDorodRecordLayout& layout = *m_store->Layout();
+    const bool ignoreCase = (m_sortOptions & vsoCaseInsensitive) != 0;
+    const bool descending = (m_sortOptions & vsoDescendSort) != 0;
+    for (int i : m_indexFields) {
+        const int d = record::compareField(layout.fields[size_t(i)], a->data, b->data, ignoreCase);
+        if (d != 0) return descending ? -d : d;
+    }
+    return 0;
+}
+
+void TDorodDataset::BuildView(bool keepPosition) {
+    if (!m_store) return;
+    const bool open = m_state != TDataSetState::dsInactive;
+    TDorodRecordEntry* remembered = nullptr;
+    if (open) {
+        CheckBrowseMode();
+        remembered = CurrentEntry();
+        DisableControls();
+        if (BeforeScroll) BeforeScroll(*this);
+    }
+    try {
+        std::vector<TDorodRecordEntry*> view;
+        view.reserve(m_store->Entries().size());
+        const bool filtering = m_filtered && OnFilterRecord;
+        {
+            StateSwitch filterState(m_state, m_overrideRecord, TDataSetState::dsFilter, nullptr);
+            for (TDorodRecordEntry* entry : m_store->Entries()) {
+                if (!entry->isLive()) continue;
+                if (m_ranged && !inRange(entry)) continue;
+                if (filtering) {
+                    filterState.set(entry->data);
+                    if (!passesFilter(entry)) continue;
+                }
+                view.push_back(entry);
+            }
+        }
+        if (!m_indexFields.empty()) {
+            std::stable_sort(view.begin(), view.end(),
+                             [this](const TDorodRecordEntry* a, const TDorodRecordEntry* b) {
+                                 return compareView(a, b) < 0;
+                             });
+            m_sortedCount = view.size();
+        } else {
+            m_sortedCount = 0;
+        }
+        m_view = std::move(view);
+    } catch (...) {
+        if (open) EnableControls();
+        throw;
+    }
+    m_position = -1;
+    if (keepPosition && remembered) {
+        const auto it = std::find(m_view.begin(), m_view.end(), remembered);
+        if (it != m_view.end()) m_position = int(it - m_view.begin());
+    }
+    if (m_position < 0) {
+        m_position = m_view.empty() ? -1 : 0;
+        m_bof = true;
+    } else {
+        m_bof = m_position == 0;
+    }
+    m_eof = m_view.empty();
+    if (open) {
+        Resync();
+        EnableControls();
+        if (AfterScroll) AfterScroll(*this);
+    }
+}
+
+// ----------------------------------------------------------------- ranges
+
+void TDorodDataset::SetRange(const std::string& startValues, const std::string& endValues) {
+    if (!m_store || m_store->FieldCount() == 0)
+        DatabaseError("Cannot do this operation on closed dataset");
+    CheckBrowseMode();
+    m_rangeStart = makeKeyBuffer(m_rangeFieldNames);
+    m_rangeEnd = makeKeyBuffer(m_rangeFieldNames);
+    const std::vector<std::string> start = splitTabs(startValues);
+    const std::vector<std::string> end = splitTabs(endValues);
+    fillKeyBuffer(m_rangeStart, start);
+    fillKeyBuffer(m_rangeEnd, end);
+    m_rangeStart.inUse = std::min(start.size(), m_rangeStart.storeFields.size());
+    m_rangeEnd.inUse = std::min(end.size(), m_rangeEnd.storeFields.size());
+    m_ranged = true;
+    BuildView(false);
+    if (Active()) First();
+}
+
+void TDorodDataset::CancelRange() {
+    if (!m_store || m_store->FieldCount() == 0)
+        DatabaseError("Cannot do this operation on closed dataset");
+    CheckBrowseMode();
+    m_ranged = false;
+    BuildView(true);
+}
+
+// ----------------------------------------------------------------- searching
+
+void TDorodDataset::moveTo(int position) {
+    if (BeforeScroll) BeforeScroll(*this);
+    m_position = position;
+    m_bof = m_eof = false;
+    NotifyScrolled();
+    if (AfterScroll) AfterScroll(*this);
+}
+
+bool TDorodDataset::GotoEntry(const TDorodRecordEntry* entry) {
+    const auto it = std::find(m_view.begin(), m_view.end(), entry);
+    if (it == m_view.end()) return false;
+    moveTo(int(it - m_view.begin()));
+    return true;
+}
+
+int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std::string>& keyValues,
+                             unsigned options) {
+    if (m_view.empty() || keyFields.empty() || keyValues.empty()) return -1;
+    KeyBuffer key = makeKeyBuffer(keyFields);
+    if (key.storeFields.empty()) return -1;
+    const TDorodRecordLayout& layout = *m_store->Layout();
+
+    if (options & (loCaseInsensitive | loPartialKey)) {
+        const bool ignoreCase = options & loCaseInsensitive;
+        const bool partial = options & loPartialKey;
+        StateSwitch filterState(m_state, m_overrideRecord, TDataSetState::dsFilter, nullptr);
+        for (size_t pos = 0; pos < m_view.size(); ++pos) {
+            const uint8_t* rec = m_view[pos]->data;
+            bool match = true;
+            for (size_t i = 0; i < key.storeFields.size() && match; ++i) {
+                const std::string& value = keyValues.size() == 1 ? keyValues[0] : 
+                    (i < keyValues.size() ? keyValues[i] : std::string());
+                const TDorodField& f = layout.fields[size_t(key.storeFields[i])];
+                if (value.empty() || record::isEmptyValue(rec, f)) {
+                    match = false;
+                } else if (f.type == FieldType::SmallStr || f.isReference()) {
+                    std::string text(record::getText(rec, f));
+                    std::string wanted = value;
+                    if (ignoreCase) {
+                        win1251::upperInPlace(text);
+                        win1251::upperInPlace(wanted);
+                    }
+                    match = partial ? text.compare(0, wanted.size(), wanted) == 0 : text == wanted;
+                } else {
+                    TDorodRecordBuffer probe(m_store->Layout());
+                    match = textToStoredValue(f, value, probe.data()) &&
+                            record::compareField(f, rec, probe.data(), false) == 0;
+                }
+            }
+            if (match) return int(pos);
+        }
+        return -1;
+    }
+
+    fillKeyBuffer(key, keyValues);
+    const uint8_t* wanted = key.values->data();
+    const auto compareKey = [&](const TDorodRecordEntry* e) {
+        return record::compareRecords(layout, key.storeFields, e->data, wanted, false);
+    };
+
+    // The binary search serves when the key fields lead the index and the view is in
+    // index order with letter case respected.
+    std::string upperKey = win1251::toUpper(keyFields);
+    std::string upperIndex = win1251::toUpper(m_indexFieldNames);
+    const bool leadsIndex =
+        !upperIndex.empty() &&
+        (upperIndex == upperKey ||
+         (upperIndex.size() > upperKey.size() && upperIndex.compare(0, upperKey.size(), upperKey) == 0 &&
+          upperIndex[upperKey.size()] == ';'));
+    size_t scanFrom = 0;
+    if (leadsIndex && !(m_sortOptions & vsoCaseInsensitive) && m_sortedCount > 0) {
+        const bool descending = (m_sortOptions & vsoDescendSort) != 0;
+        const auto sortedEnd = m_view.begin() + std::ptrdiff_t(m_sortedCount);
+        const auto it = std::partition_point(m_view.begin(), sortedEnd, [&](const TDorodRecordEntry* e) {
+            const int d = compareKey(e);
+            return descending ? d > 0 : d < 0;
+        });
+        if (it != sortedEnd && compareKey(*it) == 0) return int(it - m_view.begin());
+        // Records appended after the last sort stand unsorted at the end.
+        scanFrom = m_sortedCount;
+    }
+    for (size_t pos = scanFrom; pos < m_view.size(); ++pos)
+        if (compareKey(m_view[pos]) == 0) return int(pos);
+    return -1;
+}
+
+bool TDorodDataset::Locate(const std::string& keyFields, const std::vector<std::string>& keyValues,
+                           unsigned options) {
+    if (!Active()) DatabaseError("Cannot perform this operation on a closed dataset");
+    CheckBrowseMode();
+    const int found = findEntry(keyFields, keyValues, options);
+    if (found < 0) return false;
+    moveTo(found);
+    return true;
+}
+
+std::optional<std::vector<std::string>> TDorodDataset::Lookup(
+    const std::string& keyFields, const std::vector<std::string>& keyValues,
+    const std::string& resultFields) {
+    if (!Active()) DatabaseError("Cannot perform this operation on a closed dataset");
+    CheckBrowseMode();
+    const int found = findEntry(keyFields, keyValues, 0);
+    if (found < 0) return std::nullopt;
+    StateSwitch lookupState(m_state, m_overrideRecord, TDataSetState::dsInternalCalc,
+                            m_view[size_t(found)]->data);
+    std::vector<std::string> values;
+    std::string_view names = resultFields;
+    while (!names.empty()) {
+        const size_t semicolon = names.find(';');
+        values.push_back(FieldByName(names.substr(0, semicolon)).AsString());
+        names = semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
+    }
+    return values;
+}
+
+bool TDorodDataset::findWithFilter(int start, int step) {
+    CheckBrowseMode();
+    if (m_filtered) {
+        if (start < 0 || start >= RecordCount()) return false;
+        moveTo(start);
+        return true;
+    }
+    int found = -1;
+    {
+        StateSwitch filterState(m_state, m_overrideRecord, TDataSetState::dsFilter, nullptr);
+        for (int pos = start; pos >= 0 && pos < RecordCount(); pos += step) {
+            filterState.set(m_view[size_t(pos)]->data);
+            if (passesFilter(m_view[size_t(pos)])) {
+                found = pos;
+                break;
+            }
+        }
+    }
+    if (found < 0) return false;
+    moveTo(found);
+    return true;
+}
+
+bool TDorodDataset::FindFirst() { return findWithFilter(0, 1); }
+bool TDorodDataset::FindLast() { return findWithFilter(RecordCount() - 1, -1); }
+bool TDorodDataset::FindNext() { return findWithFilter(m_position + 1, 1); }
+bool TDorodDataset::FindPrior() { return findWithFilter(m_position - 1, -1); }
+
+// ----------------------------------------------------------------- master-detail
+
+// Follows the master's current record and keeps the detail's range on its values.
+class TDorodMasterLink : public TDataLink {
+public:
+    explicit TDorodMasterLink(TDorodDataset& detail) : m_detail(detail) {}
+
+    void ActiveChanged() override { m_detail.ApplyMasterLink(); }
+    void DataSetChanged() override { m_detail.ApplyMasterLink(); }
+    void DataSetScrolled() override { follow(); }
+    void LayoutChanged() override { m_detail.ApplyMasterLink(); }
+    void RecordChanged(TField* field) override {
+        if (!field || !DataSet() || DataSet()->State() == TDataSetState::dsSetKey) return;
+        for (TField* master : masterFields())
+            if (master == field) follow();
+    }
+
+    std::vector<TField*> masterFields() const {
+        std::vector<TField*> fields;
+        TDataSet* master = DataSet();
+        if (!master || !master->Active()) return fields;
+        std::string_view names = m_detail.MasterFields();
+        while (!names.empty()) {
+            const size_t semicolon = names.find(';');
+            if (TField* f = master->FindField(names.substr(0, semicolon))) fields.push_back(f);
+            names = semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
+        }
+        return fields;
+    }
+
+private:
+    void follow() {
+        if (!m_detail.Active()) return;
+        m_detail.CheckBrowseMode();
+        m_detail.ApplyMasterLink();
+    }
+    TDorodDataset& m_detail;
+};
+
+TDataSource* TDorodDataset::MasterSource() const {
+    return m_masterLink ? m_masterLink->DataSource() : nullptr;
+}
+
+void TDorodDataset::SetMasterSource(TDataSource* source) {
+    if (source) {
+        TDataSet* master = source->DataSet();
+        if (master && !dynamic_cast<TDorodDataset*>(master))
+            DatabaseError("Use only TDorodDataset descendants for master-detail relationship");
+        // Walk up the chain of masters: this dataset may not be among them.
+        for (TDataSet* d = master; d;) {
+            if (d == this) DatabaseError("Circular data link");
+            auto* dorodSet = dynamic_cast<TDorodDataset*>(d);
+            TDataSource* up = dorodSet ? dorodSet->MasterSource() : nullptr;
+            d = up ? up->DataSet() : nullptr;
+        }
+    }
+    if (!source) {
+        m_masterLink.reset();
+        if (Active() && m_ranged) CancelRange();
+        return;
+    }
+    if (!m_masterLink) m_masterLink = std::make_unique<TDorodMasterLink>(*this);
+    m_masterLink->SetDataSource(source);
+}
+
+void TDorodDataset::SetMasterFields(const std::string& names) {
+    m_masterFields = names;
+    ApplyMasterLink();
+}
+
+void TDorodDataset::ApplyMasterLink() {
+    if (!m_masterLink || !m_masterLink->DataSource() || !m_store) return;
+    if (m_state == TDataSetState::dsInactive && !m_editBuffer) return;
+    auto* link = static_cast<TDorodMasterLink*>(m_masterLink.get());
+    const std::vector<TField*> fields = link->masterFields();
+    if (fields.empty()) {
+        if (m_ranged) {
+            m_ranged = false;
+            BuildView(true);
+        }
+        return;
+    }
+    std::vector<std::string> values;
+    for (TField* f : fields) values.push_back(f->AsString());
+    const std::string joined = joinTabs(values);
+    SetRange(joined, joined);
+}
+
+void TDorodDataset::copyMasterValues() {
+    if (!m_masterLink) return;
+    auto* link = static_cast<TDorodMasterLink*>(m_masterLink.get());
+    const std::vector<TField*> masters = link->masterFields();
+    if (masters.empty()) return;
+    std::vector<int> detailFields = m_store->ResolveFieldList(m_rangeFieldNames);
+    for (size_t i = 0; i < masters.size() && i < detailFields.size(); ++i) {
+        TField* detail = FindField(m_store->Field(detailFields[i])->name);
+        if (detail) detail->SetAsString(masters[i]->AsString());
+    }
+}
+
+} // namespace dorod
