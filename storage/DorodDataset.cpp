@@ -239,12 +239,14 @@ bool TDorodDataset::InternalBeginEdit() {
     m_editEntry = entry;
     m_editBuffer->assign(entry->data);
     IncrementChanges();
+    m_pendingCounted = true;
     return true;
 }
 
 void TDorodDataset::InternalInsert() {
     if (ReadOnly) DatabaseError("You have read only access, you can not add records!");
     IncrementChanges();
+    m_pendingCounted = true;
     m_editEntry = nullptr;
     m_editBuffer->clear();
     applyDefaults();
@@ -314,13 +316,16 @@ void TDorodDataset::InternalPost() {
         if (keyChanged) m_sortedCount = 0;
     }
     m_editEntry = nullptr;
+    m_pendingCounted = false;
 }
 
 void TDorodDataset::InternalCancel() {
     if (m_state == TDataSetState::dsEdit && m_editEntry) m_store->RevertRecord(m_editEntry);
     m_editEntry = nullptr;
     if (m_editBuffer) m_editBuffer->clear();
-    DecrementChanges();
+    // An insert refused before it began was never counted.
+    if (m_pendingCounted) DecrementChanges();
+    m_pendingCounted = false;
 }
 
 void TDorodDataset::InternalDelete() {

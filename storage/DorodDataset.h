@@ -30,7 +30,7 @@ public:
 
     // --- properties ---
     TDorodDatabase* Database() const { return m_database; }
-    void SetDatabase(TDorodDatabase* database);
+    virtual void SetDatabase(TDorodDatabase* database);
     const std::string& IndexFieldNames() const { return m_indexFieldNames; }
     void SetIndexFieldNames(const std::string& names);
     const std::string& MasterFields() const { return m_masterFields; }
@@ -133,6 +133,7 @@ private:
     struct KeyBuffer {
         std::vector<int> storeFields;
         size_t inUse = 0;
+        std::vector<int> used; // the leading storeFields in use
         std::unique_ptr<TDorodRecordBuffer> values;
     };
 
@@ -165,6 +166,7 @@ private:
     KeyBuffer m_rangeStart;
     KeyBuffer m_rangeEnd;
     int m_changeCount = 0;
+    bool m_pendingCounted = false; // the pending edit or insert was counted as a change
     int64_t m_openMs = 0;
     std::unique_ptr<TDataLink> m_masterLink;
 };

@@ -117,7 +117,9 @@ bool TDorodCursor::parseDescriptionSection(std::string_view section, uint32_t de
                                            std::string& message, bool& canContinue) {
     size_t pos = 0;
     for (uint32_t n = 0; n < declaredCount; ++n) {
-        if (pos >= section.size()) break;
+        // The items end with the section, or at its closing 0x14.
+        if (pos >= section.size() || (pos + 1 == section.size() && section[pos] == kSectionEnd))
+            break;
         const size_t end = section.find(kItemSeparator, pos);
         if (end == std::string_view::npos || end == pos) {
             message = msg::DescriptionSection;

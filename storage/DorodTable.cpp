@@ -86,6 +86,14 @@ void TDorodTable::SetTableName(const std::string& name) {
     }
 }
 
+void TDorodTable::SetDatabase(TDorodDatabase* database) {
+    TDorodDataset::SetDatabase(database);
+    if (database && !database->DatabasePath().empty()) {
+        const size_t slash = m_tableName.find_last_of('/');
+        if (slash != std::string::npos) m_tableName = m_tableName.substr(slash + 1);
+    }
+}
+
 void TDorodTable::SetLoadMode(TDorodLoadMode mode) {
     Close();
     m_loadMode = mode;

@@ -16,6 +16,8 @@ public:
     TDorodTable();
     ~TDorodTable() override;
 
+    // A table in a database with a folder keeps just the file name of its table.
+    void SetDatabase(TDorodDatabase* database) override;
     const std::string& TableName() const { return m_tableName; }
     void SetTableName(const std::string& name);
     TDorodLoadMode LoadMode() const { return m_loadMode; }

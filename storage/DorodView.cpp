@@ -83,17 +83,16 @@ void TDorodDataset::fillKeyBuffer(KeyBuffer& key, const std::vector<std::string>
 // ----------------------------------------------------------------- building the view
 
 bool TDorodDataset::inRange(const TDorodRecordEntry* entry) const {
+    // The leading fields in use form one key; the first difference decides.
     const TDorodRecordLayout& layout = *m_store->Layout();
-    for (size_t i = 0; i < m_rangeStart.inUse; ++i) {
-        const TDorodField& f = layout.fields[size_t(m_rangeStart.storeFields[i])];
-        if (record::compareField(f, entry->data, m_rangeStart.values->data(), false) < 0)
-            return false;
-    }
-    for (size_t i = 0; i < m_rangeEnd.inUse; ++i) {
-        const TDorodField& f = layout.fields[size_t(m_rangeEnd.storeFields[i])];
-        if (record::compareField(f, entry->data, m_rangeEnd.values->data(), false) > 0)
-            return false;
-    }
+    if (!m_rangeStart.used.empty() &&
+        record::compareRecords(layout, m_rangeStart.used, entry->data, m_rangeStart.values->data(),
+                               false) < 0)
+        return false;
+    if (!m_rangeEnd.used.empty() &&
+        record::compareRecords(layout, m_rangeEnd.used, entry->data, m_rangeEnd.values->data(),
+                               false) > 0)
+        return false;
     return true;
 }
 
@@ -187,8 +186,12 @@ void TDorodDataset::SetRange(const std::string& startValues, const std::string& 
     const std::vector<std::string> end = splitTabs(endValues);
     fillKeyBuffer(m_rangeStart, start);
     fillKeyBuffer(m_rangeEnd, end);
-    m_rangeStart.inUse = std::min(start.size(), m_rangeStart.storeFields.size());
-    m_rangeEnd.inUse = std::min(end.size(), m_rangeEnd.storeFields.size());
+    for (KeyBuffer* key : {&m_rangeStart, &m_rangeEnd}) {
+        const size_t given = key == &m_rangeStart ? start.size() : end.size();
+        key->inUse = std::min(given, key->storeFields.size());
+        key->used.assign(key->storeFields.begin(),
+                         key->storeFields.begin() + std::ptrdiff_t(key->inUse));
+    }
     m_ranged = true;
     BuildView(false);
     if (Active()) First();
@@ -237,7 +240,9 @@ int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std
                 const std::string& value = keyValues.size() == 1 ? keyValues[0] : 
                     (i < keyValues.size() ? keyValues[i] : std::string());
                 const TDorodField& f = layout.fields[size_t(key.storeFields[i])];
-                if (value.empty() || record::isEmptyValue(rec, f)) {
+                filterState.set(rec);
+                const TField* field = FindField(f.name);
+                if (value.empty() || !field || field->IsNull()) {
                     match = false;
                 } else if (f.type == FieldType::SmallStr || f.isReference()) {
                     std::string text(record::getText(rec, f));
