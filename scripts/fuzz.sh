@@ -10,7 +10,7 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
     -DVORNELTA_BUILD_FUZZ=ON -DVORNELTA_BUILD_TESTS=OFF -DVORNELTA_BUILD_BENCH=OFF \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
     > "$build.log" 2>&1 || { cat "$build.log"; exit 1; }
-cmake --build "$build" --target fuzz_image dorod -j2 >> "$build.log" 2>&1 || { tail -50 "$build.log"; exit 1; }
+cmake --build "$build" --target fuzz_image fuzz_filter dorod -j2 >> "$build.log" 2>&1 || { tail -50 "$build.log"; exit 1; }
 
 # Seeds: small valid images of every field type, made with the tool itself.
 corpus=fuzz-corpus/image
@@ -18,6 +18,18 @@ mkdir -p "$corpus"
 "$build/tools/dorod" create "$corpus/seed1.d" < fuzz/seeds/every-type.json
 "$build/tools/dorod" create "$corpus/seed2.d" < fuzz/seeds/announcements.json
 
+filters=fuzz-corpus/filter
+mkdir -p "$filters"
+printf "Summa >= 100 AND Client LIKE 'ab%%'" > "$filters/seed1"
+printf "Client LIKE Pattern AND Flag = TRUE GROUP BY a" > "$filters/seed2"
+printf "%%a_b*c?" > "$filters/seed3"
+
 export ASAN_OPTIONS=detect_leaks=1
-"$build/fuzz/fuzz_image" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
-    "$corpus" 2>&1 | tail -15
+run() { # target corpus
+    echo "== $1"
+    "$build/fuzz/$1" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 "$2" \
+        > "$build/$1.log" 2>&1 || { tail -40 "$build/$1.log"; return 1; }
+    grep -E "^(Done|stat::number_of_executed_units)" "$build/$1.log"
+}
+run fuzz_image "$corpus"
+run fuzz_filter "$filters"

@@ -583,7 +583,8 @@ void TDataSet::CheckBrowseMode() {
 }
 
 void TDataSet::SetFiltered(bool filtered) {
-    if (filtered == m_filtered) return;
+    // Every assignment on an open dataset rebuilds the view, so that a handler that reads
+    // other state (another table's current record) is asked again.
     m_filtered = filtered;
     if (Active()) InternalFilterChanged();
 }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 namespace dorod {
@@ -12,19 +11,29 @@ namespace dorod {
 class TDorodArena {
 public:
     TDorodArena() = default;
+    ~TDorodArena() { clear(); }
     TDorodArena(const TDorodArena&) = delete;
     TDorodArena& operator=(const TDorodArena&) = delete;
 
-    // Memory for n bytes, aligned for any scalar; never null.
+    // Memory for n bytes, aligned for pointers; never null.
     void* allocate(size_t n);
     void clear();
     size_t bytesReserved() const { return m_reserved; }
 
 private:
-    static constexpr size_t kBlockSize = 1 << 20;
-    static constexpr size_t kAlign = alignof(std::max_align_t);
+    static constexpr size_t kFirstBlockSize = 1 << 20;
+    static constexpr size_t kLargestBlockSize = 64 << 20;
+    // Records hold no type with a stricter alignment than a pointer.
+    static constexpr size_t kAlign = alignof(void*);
 
-    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    struct Block {
+        std::byte* memory = nullptr;
+        size_t size = 0;
+    };
+    std::byte* newBlock(size_t size);
+
+    std::vector<Block> m_blocks;
+    size_t m_nextBlockSize = kFirstBlockSize;
     std::byte* m_next = nullptr;
     size_t m_left = 0;
     size_t m_reserved = 0;

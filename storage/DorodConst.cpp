@@ -28,13 +28,6 @@ bool fieldTypeFromName(std::string_view name, FieldType& type) {
     return false;
 }
 
-bool isBlobFamily(FieldType type) {
-    return type == FieldType::Blob || type == FieldType::Memo || type == FieldType::FmtMemo ||
-           type == FieldType::Graphic;
-}
-
-bool isReferenceType(FieldType type) { return type == FieldType::String || isBlobFamily(type); }
-
 bool isRightJustifiedType(FieldType type) {
     switch (type) {
     case FieldType::SmallInt:

@@ -58,8 +58,15 @@ inline constexpr std::string_view kDefaultQualifier = "XXX";
 std::string_view fieldTypeName(FieldType type);
 // The type from its name ("SmallInt" ...); false when the name is not one of them.
 bool fieldTypeFromName(std::string_view name, FieldType& type);
-bool isBlobFamily(FieldType type);   // BLOB, Memo, FmtMemo, Graphic
-bool isReferenceType(FieldType type); // String and the BLOB family
+// BLOB, Memo, FmtMemo, Graphic
+constexpr bool isBlobFamily(FieldType type) {
+    return type == FieldType::Blob || type == FieldType::Memo || type == FieldType::FmtMemo ||
+           type == FieldType::Graphic;
+}
+// String and the BLOB family
+constexpr bool isReferenceType(FieldType type) {
+    return type == FieldType::String || isBlobFamily(type);
+}
 bool isRightJustifiedType(FieldType type);
 
 // The engine's fixed messages. Texts with % are printf formats.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace dorod {
 
@@ -80,12 +81,24 @@ TDorodRecordEntry* TDorodCursor::newEntry() {
     return entry;
 }
 
+void* TDorodCursor::UserData(const TDorodRecordEntry* entry) const {
+    if (!entry || !entry->hasUserData) return nullptr;
+    const auto it = m_extras.find(entry);
+    return it == m_extras.end() ? nullptr : it->second.userData;
+}
+
+void TDorodCursor::SetUserData(TDorodRecordEntry* entry, void* userData) {
+    if (!entry) return;
+    extra(entry).userData = userData;
+    entry->hasUserData = userData != nullptr;
+}
+
 bool TDorodCursor::findEntry(const TDorodRecordEntry* entry) const {
     return entry && std::find(m_entries.begin(), m_entries.end(), entry) != m_entries.end();
 }
 
 void TDorodCursor::dropPreEdit(TDorodRecordEntry* entry) {
-    if (entry->hasPreEdit) record::clear(entry->preEdit, *m_layout);
+    if (entry->hasPreEdit) record::clear(extra(entry).preEdit, *m_layout);
     entry->hasPreEdit = false;
 }
 
@@ -93,19 +106,22 @@ void TDorodCursor::releaseEntryData(TDorodRecordEntry* entry) {
     record::clear(entry->data, *m_layout);
     dropPreEdit(entry);
     entry->storedSize = 0;
-    if (entry->userData) {
-        void* userData = entry->userData;
-        entry->userData = nullptr;
-        if (OnDestroyRecordData) OnDestroyRecordData(userData);
+    if (entry->hasUserData) {
+        void* userData = std::exchange(extra(entry).userData, nullptr);
+        entry->hasUserData = false;
+        if (userData && OnDestroyRecordData) OnDestroyRecordData(userData);
     }
 }
 
 void TDorodCursor::releaseAll() {
+    // The arena goes as a whole: only heap values and user data need a visit.
+    const bool hasReferences = !m_layout->referenceFields.empty();
     for (TDorodRecordEntry* entry : m_entries) {
-        if (entry->status != TDorodRecordStatus::Discarded) releaseEntryData(entry);
-        entry->~TDorodRecordEntry();
+        if (entry->status == TDorodRecordStatus::Discarded) continue;
+        if (hasReferences || entry->hasPreEdit || entry->hasUserData) releaseEntryData(entry);
     }
     m_entries.clear();
+    m_extras.clear();
     m_arena.clear();
     // Buffers made for the old fields keep their layout; the store starts a new one.
     m_layout = std::make_shared<TDorodRecordLayout>();
@@ -156,11 +172,12 @@ bool TDorodCursor::PostRecord(const uint8_t* buffer, TDorodRecordEntry*& entry,
 bool TDorodCursor::BeginEdit(TDorodRecordEntry* entry) {
     if (!entry || !entry->isLive()) return false;
     if (!entry->hasPreEdit) {
-        if (!entry->preEdit) {
-            entry->preEdit = static_cast<uint8_t*>(m_arena.allocate(RecordSize()));
-            std::memset(entry->preEdit, 0, RecordSize());
+        uint8_t*& preEdit = extra(entry).preEdit;
+        if (!preEdit) {
+            preEdit = static_cast<uint8_t*>(m_arena.allocate(RecordSize()));
+            std::memset(preEdit, 0, RecordSize());
         }
-        record::copy(entry->preEdit, entry->data, *m_layout);
+        record::copy(preEdit, entry->data, *m_layout);
         entry->hasPreEdit = true;
     }
     return true;
@@ -189,7 +206,7 @@ void TDorodCursor::RevertChanges() {
         switch (entry->status) {
         case TDorodRecordStatus::Modified:
         case TDorodRecordStatus::Deleted:
-            if (entry->hasPreEdit) record::copy(entry->data, entry->preEdit, *m_layout);
+            if (entry->hasPreEdit) record::copy(entry->data, extra(entry).preEdit, *m_layout);
             dropPreEdit(entry);
             entry->status = TDorodRecordStatus::Clean;
             entry->storedSize = record::storedSize(entry->data, *m_layout);
@@ -206,7 +223,7 @@ void TDorodCursor::RevertChanges() {
 
 void TDorodCursor::RevertRecord(TDorodRecordEntry* entry) {
     if (!entry || entry->status == TDorodRecordStatus::Discarded) return;
-    if (entry->hasPreEdit) record::copy(entry->data, entry->preEdit, *m_layout);
+    if (entry->hasPreEdit) record::copy(entry->data, extra(entry).preEdit, *m_layout);
     dropPreEdit(entry);
     if (entry->status != TDorodRecordStatus::Inserted) entry->status = TDorodRecordStatus::Clean;
     entry->storedSize = record::storedSize(entry->data, *m_layout);

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace dorod {
@@ -29,14 +30,15 @@ enum class TDorodRecordStatus : uint8_t {
 };
 
 // One stored record. Entries keep their address for the life of the store (until the
-// next load), so views may hold pointers to them.
+// next load), so views may hold pointers to them. An entry is kept small (the record
+// buffer follows it in the store's arena): a table of millions of short rows holds one
+// entry per row. The rarely used pre-edit copy and user data are kept by the store.
 struct TDorodRecordEntry {
     uint8_t* data = nullptr;    // current values
-    uint8_t* preEdit = nullptr; // copy taken when the first edit since load/commit begins
-    void* userData = nullptr;   // the application's; released through OnDestroyRecordData
     uint32_t storedSize = 0;    // bytes in the record section of an image
     TDorodRecordStatus status = TDorodRecordStatus::Clean;
-    bool hasPreEdit = false;
+    bool hasPreEdit = false;    // a copy was taken when the first edit since load/commit began
+    bool hasUserData = false;
 
     bool isLive() const {
         return status != TDorodRecordStatus::Deleted && status != TDorodRecordStatus::Discarded;
@@ -112,6 +114,11 @@ public:
                       std::string_view fieldNames) const;
     std::string FieldAsText(const TDorodField& field, const TDorodRecordEntry* entry) const;
 
+    // The application's opaque value attached to an entry; released through
+    // OnDestroyRecordData when the entry's data is freed.
+    void* UserData(const TDorodRecordEntry* entry) const;
+    void SetUserData(TDorodRecordEntry* entry, void* userData);
+
     // --- store-wide state ---
     const std::string& Notes() const { return m_notes; }
     // Notes longer than an image can hold are cut to 32 767 bytes.
@@ -151,8 +158,15 @@ private:
                                  std::string& message, bool& canContinue);
     void reportProgress(int percent, int& last);
 
+    struct EntryExtra {
+        uint8_t* preEdit = nullptr; // arena memory, kept for later edits of the entry
+        void* userData = nullptr;
+    };
+    EntryExtra& extra(const TDorodRecordEntry* entry) { return m_extras[entry]; }
+
     std::shared_ptr<TDorodRecordLayout> m_layout;
     TDorodArena m_arena;
+    std::unordered_map<const TDorodRecordEntry*, EntryExtra> m_extras;
     std::vector<TDorodRecordEntry*> m_entries;
     int m_autoIncField = -1;
     int32_t m_autoIncCounter = 0;

@@ -3,6 +3,7 @@
 #include "DorodConvert.h"
 #include "DorodDatabase.h"
 #include "DorodDate.h"
+#include "DorodExp.h"
 #include "Win1251.h"
 
 #include <algorithm>
@@ -58,6 +59,7 @@ std::string makeUnicodCode() {
 TDorodDataset::TDorodDataset() = default;
 
 TDorodDataset::~TDorodDataset() {
+    m_conditions.reset();
     m_masterLink.reset();
     if (m_database) m_database->forget(this);
 }
@@ -431,9 +433,38 @@ void TDorodDataset::InternalFilterChanged() {
     NotifyScrolled();
 }
 
+void TDorodDataset::expressionError(const std::exception& error) const {
+    const auto* expression = dynamic_cast<const EDorodExprError*>(&error);
+    if (expression && !expression->ForDataset()) throw EDatabaseError(error.what());
+    DatabaseError(error.what());
+}
+
 void TDorodDataset::InternalFilterTextSet(const std::string& text) {
-    // Filter conditions are not evaluated by this engine version; the text is kept.
-    (void)text;
+    // A text that does not parse leaves the filter as it was.
+    try {
+        auto conditions = std::make_unique<TDorodCFieldList>(ParseFilter(text));
+        m_conditions = conditions->empty() ? nullptr : std::move(conditions);
+    } catch (const EDorodExprError& e) {
+        expressionError(e);
+    }
+}
+
+void TDorodDataset::bindConditions() {
+    if (!m_conditions || !m_store) return;
+    try {
+        m_conditions->Bind(*m_store);
+    } catch (const EDorodExprError& e) {
+        expressionError(e);
+    }
+}
+
+bool TDorodDataset::passesConditions(const TDorodRecordEntry* entry) const {
+    if (!m_conditions) return true;
+    try {
+        return m_conditions->TestRecord(*m_store, entry->data, FilterOptions & foCaseInsensitive);
+    } catch (const EDorodExprError& e) {
+        expressionError(e);
+    }
 }
 
 } // namespace dorod

@@ -15,6 +15,7 @@
 namespace dorod {
 
 class TDorodDatabase;
+class TDorodCFieldList;
 
 enum TDorodSortOption : unsigned {
     vsoCaseInsensitive = 1,
@@ -87,6 +88,11 @@ public:
     TDorodRecordEntry* CurrentEntry() const;
     // Makes this entry current when it is in the view.
     bool GotoEntry(const TDorodRecordEntry* entry);
+    // The display text of a field of the record at a view position, without moving.
+    std::string DisplayTextAt(int viewIndex, const TField& field);
+    TDorodRecordEntry* ViewEntry(int viewIndex) const {
+        return viewIndex >= 0 && size_t(viewIndex) < m_view.size() ? m_view[size_t(viewIndex)] : nullptr;
+    }
     // Whether the view is known to be in index order (for tests and tools).
     bool ViewSorted() const { return !m_view.empty() && m_sortedCount == m_view.size(); }
     // The size of the last loaded image and how long the last open took.
@@ -141,6 +147,10 @@ private:
     void fillKeyBuffer(KeyBuffer& key, const std::vector<std::string>& values) const;
     bool inRange(const TDorodRecordEntry* entry) const;
     bool passesFilter(const TDorodRecordEntry* entry);
+    bool passesConditions(const TDorodRecordEntry* entry) const;
+    void bindConditions();
+    // Raises an error of the expression language as this dataset's error.
+    [[noreturn]] void expressionError(const std::exception& error) const;
     int compareView(const TDorodRecordEntry* a, const TDorodRecordEntry* b) const;
     int findEntry(const std::string& keyFields, const std::vector<std::string>& keyValues,
                   unsigned options);
@@ -169,6 +179,7 @@ private:
     bool m_pendingCounted = false; // the pending edit or insert was counted as a change
     int64_t m_openMs = 0;
     std::unique_ptr<TDataLink> m_masterLink;
+    std::unique_ptr<TDorodCFieldList> m_conditions; // parsed from the Filter text
 };
 
 // The fresh 8-character code a string field with the default "UNICOD" gets.

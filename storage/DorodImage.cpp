@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <sys/mman.h>
 
 namespace dorod {
 
@@ -59,6 +60,14 @@ bool typeFromChar(char c, FieldType& type, int32_t& smallStrLength) {
     type = FieldType::SmallStr;
     smallStrLength = u <= '9' ? u - 48 : u - 55;
     return true;
+}
+
+// Offers the 2 MiB-aligned part of a large buffer to the kernel as huge pages.
+void adviseHugePages(void* memory, size_t size) {
+    constexpr uintptr_t kHuge = 2 << 20;
+    const auto begin = (reinterpret_cast<uintptr_t>(memory) + kHuge - 1) & ~(kHuge - 1);
+    const auto end = (reinterpret_cast<uintptr_t>(memory) + size) & ~(kHuge - 1);
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 } // namespace
 
@@ -269,7 +278,8 @@ uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
             }
             ++written;
         }
-        reportProgress(int(std::lround(100.0 * double(i + 1) / double(entryCount))), lastProgress);
+        const auto percent = int((200 * int64_t(i + 1) + int64_t(entryCount)) / (2 * int64_t(entryCount)));
+        if (percent != lastProgress) reportProgress(percent, lastProgress);
     }
 
     encodeFixed32(image.data() + countOffset, uint32_t(written));
@@ -278,10 +288,15 @@ uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
         encipherWithKey(keyText, reinterpret_cast<uint8_t*>(image.data()) + cipherStart,
                         image.size() - cipherStart);
 
-    const size_t overlap = std::min(image.size(), stream.remaining());
-    stream.bytes.replace(stream.position, overlap, image);
-    stream.position += image.size();
-    return uint32_t(image.size());
+    const auto length = uint32_t(image.size());
+    if (stream.bytes.empty() && stream.position == 0) {
+        stream.bytes = std::move(image); // the usual case: no second copy of the image
+    } else {
+        const size_t overlap = std::min(image.size(), stream.remaining());
+        stream.bytes.replace(stream.position, overlap, image);
+    }
+    stream.position += length;
+    return length;
 }
 
 void TDorodCursor::reportProgress(int percent, int& last) {
@@ -315,14 +330,18 @@ bool TDorodCursor::readRecord(ImageReader& reader, std::string& message) {
     const TDorodRecordLayout& layout = *m_layout;
     const size_t n = layout.fields.size();
     const int recordNumber = EntryCount() + 1;
-    std::string_view lengths;
-    if (!reader.bytes(n, lengths)) {
+    const auto* begin = reinterpret_cast<const uint8_t*>(reader.data.data());
+    const uint8_t* p = begin + reader.pos;
+    const uint8_t* const end = begin + reader.data.size();
+    if (size_t(end - p) < n) {
         message = msg::UnexpectedEnd;
         return false;
     }
+    const uint8_t* lengths = p;
+    p += n;
     for (size_t k = 0; k < n; ++k) {
         const TDorodField& f = layout.fields[k];
-        const auto length = uint8_t(lengths[k]);
+        const uint8_t length = lengths[k];
         const bool fits = f.isReference() ? (length == 0 || length == 4) : length <= f.slotSize;
         if (!fits) {
             message = formatMessage(msg::FieldWrongLength, f.name.c_str(), int(length), recordNumber);
@@ -333,38 +352,43 @@ bool TDorodCursor::readRecord(ImageReader& reader, std::string& message) {
     TDorodRecordEntry* entry = newEntry();
     uint8_t* rec = entry->data;
     for (size_t k = 0; k < n; ++k) {
-        const auto length = uint8_t(lengths[k]);
+        const uint8_t length = lengths[k];
         if (length == 0) continue;
         const TDorodField& f = layout.fields[k];
-        std::string_view value;
         if (!f.isReference()) {
-            if (!reader.bytes(length, value)) {
+            if (size_t(end - p) < length) {
                 message = msg::UnexpectedEnd;
                 return false;
             }
-            std::memcpy(rec + f.offset, value.data(), length);
+            std::memcpy(rec + f.offset, p, length);
+            p += length;
             continue;
         }
-        uint32_t size = 0;
-        if (!reader.u32(size)) {
+        if (end - p < 4) {
             message = msg::UnexpectedEnd;
             return false;
         }
-        const auto signedSize = int32_t(size);
+        const auto size = int32_t(decodeFixed32(p));
+        p += 4;
         const bool isString = f.type == FieldType::String;
         const int32_t limit = isString ? kMaxStringBytes : kMaxBlobBytes;
-        if (signedSize < 0 || signedSize > limit) {
+        if (size < 0 || size > limit) {
             message = formatMessage(isString ? msg::StringWrongLength : msg::BlobWrongLength,
-                                    f.name.c_str(), int(signedSize), recordNumber);
+                                    f.name.c_str(), int(size), recordNumber);
             return false;
         }
-        if (!reader.bytes(size, value)) {
+        if (end - p < size) {
             message = msg::UnexpectedEnd;
             return false;
         }
-        if (size > 0) record::setReference(rec, f, record::newArenaBlock(m_arena, value));
+        if (size > 0)
+            record::setReference(rec, f,
+                                 record::newArenaBlock(m_arena, {reinterpret_cast<const char*>(p),
+                                                                 size_t(size)}));
+        p += size;
     }
-    entry->storedSize = record::storedSize(rec, layout);
+    entry->storedSize = uint32_t(p - lengths);
+    reader.pos = size_t(p - begin);
     m_entries.push_back(entry);
     return true;
 }
@@ -474,7 +498,12 @@ bool TDorodCursor::LoadFromStream(TDorodStream& stream, std::string& message) {
             m_notes = std::string(reader.data.substr(reader.pos, take));
             reader.pos += take;
         }
-        // Records of a table without fields take no bytes: none can be read.
+        // Records of a table without fields take no bytes: none can be read. Each record
+        // takes at least n bytes, which bounds what a damaged count can reserve.
+        if (n > 0 && recordCount > 0) {
+            m_entries.reserve(std::min<size_t>(size_t(recordCount), reader.remaining() / n));
+            adviseHugePages(m_entries.data(), m_entries.capacity() * sizeof(TDorodRecordEntry*));
+        }
         int lastProgress = -1;
         int32_t read = 0;
         std::string recordMessage;
@@ -484,7 +513,10 @@ bool TDorodCursor::LoadFromStream(TDorodStream& stream, std::string& message) {
                 break;
             }
             ++read;
-            reportProgress(int(std::lround(100.0 * read / double(recordCount))), lastProgress);
+            // round(100 × read / count) in integers: the hot loop stays cheap.
+            const auto percent =
+                int((200 * int64_t(read) + recordCount) / (2 * int64_t(recordCount)));
+            if (percent != lastProgress) reportProgress(percent, lastProgress);
         }
         if (!failed && read != recordCount)
             fail(formatMessage(msg::RecordCountMismatch, read, recordCount), true);

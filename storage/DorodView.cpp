@@ -117,6 +117,9 @@ int TDorodDataset::compareView(const TDorodRecordEntry* a, const TDorodRecordEnt
 
 void TDorodDataset::BuildView(bool keepPosition) {
     if (!m_store) return;
+    // Conditions that do not fit the fields fail here, before the view changes.
+    const bool useConditions = m_filtered && m_conditions;
+    if (useConditions) bindConditions();
     const bool open = m_state != TDataSetState::dsInactive;
     TDorodRecordEntry* remembered = nullptr;
     if (open) {
@@ -134,6 +137,8 @@ void TDorodDataset::BuildView(bool keepPosition) {
             for (TDorodRecordEntry* entry : m_store->Entries()) {
                 if (!entry->isLive()) continue;
                 if (m_ranged && !inRange(entry)) continue;
+                // The handler sees only records that passed the conditions.
+                if (useConditions && !passesConditions(entry)) continue;
                 if (filtering) {
                     filterState.set(entry->data);
                     if (!passesFilter(entry)) continue;
@@ -324,6 +329,13 @@ std::optional<std::vector<std::string>> TDorodDataset::Lookup(
     return values;
 }
 
+std::string TDorodDataset::DisplayTextAt(int viewIndex, const TField& field) {
+    const TDorodRecordEntry* entry = ViewEntry(viewIndex);
+    if (!entry) return {};
+    StateSwitch reading(m_state, m_overrideRecord, TDataSetState::dsInternalCalc, entry->data);
+    return field.DisplayText();
+}
+
 bool TDorodDataset::findWithFilter(int start, int step) {
     CheckBrowseMode();
     if (m_filtered) {
@@ -332,11 +344,12 @@ bool TDorodDataset::findWithFilter(int start, int step) {
         return true;
     }
     int found = -1;
+    bindConditions();
     {
         StateSwitch filterState(m_state, m_overrideRecord, TDataSetState::dsFilter, nullptr);
         for (int pos = start; pos >= 0 && pos < RecordCount(); pos += step) {
             filterState.set(m_view[size_t(pos)]->data);
-            if (passesFilter(m_view[size_t(pos)])) {
+            if (passesConditions(m_view[size_t(pos)]) && passesFilter(m_view[size_t(pos)])) {
                 found = pos;
                 break;
             }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,7 +51,23 @@ bool readFile(const std::string& path, std::string& contents, std::string& error
         ::close(fd);
         return false;
     }
-    contents.resize(size_t(st.st_size));
+    const auto size = size_t(st.st_size);
+    if (size == 0) {
+        contents.clear();
+        ::close(fd);
+        return true;
+    }
+    // Copying from a mapping of the file fills the string in one pass; reading into a
+    // resized string would write every byte twice.
+    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (mapped != MAP_FAILED) {
+        ::madvise(mapped, size, MADV_SEQUENTIAL);
+        contents.assign(static_cast<const char*>(mapped), size);
+        ::munmap(mapped, size);
+        ::close(fd);
+        return true;
+    }
+    contents.resize(size);
     size_t done = 0;
     while (done < contents.size()) {
         const ssize_t n = ::read(fd, contents.data() + done, contents.size() - done);

@@ -308,12 +308,12 @@ TEST(DorodStoreUserData, ReleasedExactlyOnce) {
     std::string message;
     ASSERT_TRUE(store->LoadFromStream(stream, message));
     for (int i = 0; i < 3; ++i)
-        store->Entry(i)->userData = &tags[i];
+        store->SetUserData(store->Entry(i), &tags[i]);
 
     TDorodRecordBuffer buf(store->Layout());
     TDorodRecordEntry* inserted = nullptr;
     ASSERT_TRUE(store->PostRecord(buf.data(), inserted, message));
-    inserted->userData = &tags[3];
+    store->SetUserData(inserted, &tags[3]);
     ASSERT_TRUE(store->DeleteRecord(inserted, message));
     EXPECT_EQ(released, (std::map<void*, int>{{&tags[3], 1}}));
     store->RevertChanges();
@@ -325,7 +325,7 @@ TEST(DorodStoreUserData, ReleasedExactlyOnce) {
 
     TDorodRecordEntry* kept = nullptr;
     ASSERT_TRUE(store->PostRecord(buf.data(), kept, message));
-    kept->userData = &tags[4];
+    store->SetUserData(kept, &tags[4]);
     store.reset();
     EXPECT_EQ(released,
               (std::map<void*, int>{

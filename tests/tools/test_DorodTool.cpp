@@ -273,3 +273,29 @@ TEST(DorodToolView, LocatePrintsTheRecordFoundOrFails) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(DorodToolView, FilterExpressionSelectsRecords) {
+    TempDir dir;
+    const std::string file = dir.file("dates.d");
+    ASSERT_EQ(dorod({"create", file}, kRunDates).status, 0);
+
+    EXPECT_EQ(ids(dorod({"dump", "--csv", "--filter", "id >= 2 AND id < 4", file}).out), "3 2");
+    EXPECT_EQ(ids(dorod({"dump", "--csv", "--filter", "who = 'анна'", file}).out), "2");
+    EXPECT_EQ(ids(dorod({"dump", "--csv", "--filter", "who = 'анна'", "--filter-case-insensitive",
+                         file})
+                      .out),
+              "1 2");
+    EXPECT_EQ(ids(dorod({"dump", "--csv", "--filter", "who LIKE '%рис'", file}).out), "3 4");
+
+    const ToolRun unknownField = dorod({"dump", "--filter", "price > 1", file});
+    EXPECT_EQ(unknownField.status, 1);
+    EXPECT_EQ(unknownField.err, "Field price is not found\n");
+    const ToolRun badText = dorod({"dump", "--filter", "id = 'open", file});
+    EXPECT_EQ(badText.status, 1);
+    EXPECT_FALSE(badText.err.empty());
+    EXPECT_TRUE(badText.out.empty());
+}
+
+} // namespace

@@ -33,6 +33,8 @@ constexpr const char* kUsage =
     "                               only records between START and END (tab-separated\n"
     "                               values, one per range field)\n"
     "  --locate FIELDS=VALUES       only the record found (values tab-separated)\n"
+    "  --filter 'EXPR'              only records that pass the filter expression\n"
+    "  --filter-case-insensitive    texts in the filter compared without regard to case\n"
     "options for every command that opens a table:\n"
     "  --partial                    open a partly readable table (PartialOpen)\n"
     "  --password P                 the password of an enciphered table (without it\n"
@@ -60,7 +62,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         {"--backup", 0},       {"--sort-on", 1},    {"--partial", 0},
         {"--order", 1},        {"--descending", 0}, {"--case-insensitive", 0},
         {"--range-fields", 1}, {"--range", 2},      {"--locate", 1},
-        {"--password", 1},     {"--new-password", 1},
+        {"--password", 1},     {"--new-password", 1},   {"--filter", 1},
+        {"--filter-case-insensitive", 0},
     };
     CommandLine line;
     if (args.empty()) throw UsageError{"no command given"};
@@ -270,6 +273,11 @@ int commandDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
 
     std::vector<const TDorodRecordEntry*> records;
     try {
+        if (line.has("--filter")) {
+            if (line.has("--filter-case-insensitive")) table.FilterOptions |= foCaseInsensitive;
+            table.SetFilter(win1251Argument(line.options.at("--filter")[0], "--filter"));
+            table.SetFiltered(true);
+        }
         if (line.has("--range")) {
             const std::vector<std::string>& range = line.options.at("--range");
             table.SetRangeFieldNames(win1251Argument(line.options.at("--range-fields")[0], "--range-fields"));

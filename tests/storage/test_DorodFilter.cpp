@@ -1,0 +1,111 @@
+// Filter texts on a table: parsed when set, applied with Filtered, before the record
+// handler, and as a search while Filtered is off.
+#include "DorodTable.h"
+#include "TableBuilder.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace dorod;
+using testsupport::cp1251;
+using testsupport::TableBuilder;
+
+class DorodTableFilter : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TableBuilder({{"id", FieldType::Integer}, {"name", FieldType::String, 40},
+                      {"price", FieldType::Double}})
+            .row({"1", cp1251("Квартира в центре"), "100"})
+            .row({"2", cp1251("квартира у реки"), "250,5"})
+            .row({"3", cp1251("Гараж"), "40"})
+            .row({"4", cp1251("Дача"), ""})
+            .save(dir.file("t.d"));
+        table.Name = "tData";
+        table.SetTableName(dir.file("t.d"));
+        table.Open();
+    }
+
+    std::vector<int> ids() {
+        std::vector<int> out;
+        for (table.First(); !table.Eof(); table.Next()) out.push_back(table.FieldByName("id").AsInteger());
+        return out;
+    }
+
+    testsupport::TempDir dir;
+    TDorodTable table;
+};
+
+TEST_F(DorodTableFilter, ExpressionsSelectRecordsWhenFiltered) {
+    const std::vector<std::pair<std::string, std::vector<int>>> cases = {
+        {"id > 2", {3, 4}},
+        {"price >= 100 AND price < 300", {1, 2}},
+        {"name LIKE '%" + cp1251("квартира") + "%'", {1, 2}}, // LIKE ignores letter case
+        {"name = '" + cp1251("Гараж") + "'", {3}},
+        {"id <> 3 AND id <> 1", {2, 4}},
+        {"price = 0", {4}},
+    };
+    table.SetFiltered(true);
+    for (const auto& [text, expected] : cases) {
+        table.SetFilter(text);
+        EXPECT_EQ(ids(), expected) << text;
+    }
+}
+
+TEST_F(DorodTableFilter, FilterTextChangesNothingUntilFilteredAndBadTextsAreRefused) {
+    table.SetFilter("id = 1");
+    EXPECT_EQ(table.RecordCount(), 4);
+    table.Last();
+    table.SetFiltered(true);
+    EXPECT_EQ(ids(), std::vector<int>{1});
+
+    // A text that does not parse keeps the old one and its view.
+    EXPECT_THROW(table.SetFilter("id = 'open"), EDatabaseError);
+    EXPECT_EQ(table.Filter(), "id = 1");
+    EXPECT_EQ(ids(), std::vector<int>{1});
+
+    // An unknown field is the dataset's error, named after the component.
+    try {
+        table.SetFilter("cost > 1");
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "tData: Field cost is not found");
+    }
+}
+
+TEST_F(DorodTableFilter, HandlerSeesOnlyRecordsThatPassTheExpression) {
+    std::vector<int> seen;
+    table.OnFilterRecord = [&](TDataSet& d, bool& accept) {
+        seen.push_back(d.FieldByName("id").AsInteger());
+        accept = d.FieldByName("id").AsInteger() != 2;
+    };
+    table.SetFilter("price > 50");
+    table.SetFiltered(true);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2}));
+    EXPECT_EQ(ids(), std::vector<int>{1});
+}
+
+TEST_F(DorodTableFilter, FindWalksTheConditionsWhileNotFiltered) {
+    table.SetFilter("price < 200");
+    ASSERT_TRUE(table.FindFirst());
+    EXPECT_EQ(table.FieldByName("id").AsInteger(), 1);
+    ASSERT_TRUE(table.FindNext());
+    EXPECT_EQ(table.FieldByName("id").AsInteger(), 3);
+    ASSERT_TRUE(table.FindLast());
+    EXPECT_EQ(table.FieldByName("id").AsInteger(), 4);
+    ASSERT_TRUE(table.FindPrior());
+    EXPECT_EQ(table.FieldByName("id").AsInteger(), 3);
+    EXPECT_EQ(table.RecordCount(), 4); // the view itself is not filtered
+}
+
+TEST_F(DorodTableFilter, CaseInsensitiveFilterOption) {
+    table.SetFilter("name = '" + cp1251("гараж") + "'");
+    table.SetFiltered(true);
+    EXPECT_TRUE(ids().empty());
+    table.FilterOptions = foCaseInsensitive;
+    table.SetFiltered(true);
+    EXPECT_EQ(ids(), std::vector<int>{3});
+}
+
+} // namespace
