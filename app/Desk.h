@@ -1,0 +1,93 @@
+// The desk's data for the whole run: the tables the main window owns, the settings, the
+// program folder and the process-wide values other windows read (the new-announcement
+// flag, the filter modes and what the filters compare with). It is built before any
+// window and can be built in a test without one.
+#pragma once
+
+#include "DataSet.h"
+#include "DorodTable.h"
+#include "DriveMap.h"
+#include "ProgramFolder.h"
+#include "Settings.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace vornelta {
+
+// Rules of the announcement filter (tDataFilterRecord).
+enum TAnnouncementFilterMode { afmNone = 0, afmSearch = 2, afmPeriod = 3 };
+// Rules of the run-date filter (tDatesFilterRecord).
+enum TRunDateFilterMode { rdmByAnnouncement = 0, rdmOutputDay = 1 };
+
+class TDesk {
+public:
+    explicit TDesk(ProgramFolder folder);
+    ~TDesk();
+    TDesk(const TDesk&) = delete;
+    TDesk& operator=(const TDesk&) = delete;
+
+    // Reads config.INI and opens the tables from the program folder; a missing table
+    // file is created empty with its fields first. Engine errors propagate.
+    void open();
+    void close();
+
+    const ProgramFolder& folder() const { return m_folder; }
+    QString configPath() const { return m_folder.file(kConfigFileName); }
+    bool saveSettings(QString* error = nullptr);
+
+    dorod::TDorodTable tData;     // data.d, the announcements
+    dorod::TDorodTable tDates;    // dates.d, their run days; filtered for the whole run
+    dorod::TDorodTable tRielt;    // rielt.d, realty classification rows
+    dorod::TDorodTable tRieltOut; // rielt_out.d, the layout of the transfer file
+    dorod::TDataSource sData{&tData};
+    dorod::TDataSource sDates{&tDates};
+
+    TSettings settings;
+    DriveMap drives;
+
+    // --- process-wide values ---
+    bool newAnnouncement = false;
+    int announcementFilterMode = afmNone;
+    int runDateFilterMode = rdmByAnnouncement;
+    // The search text in Windows-1251, upper-cased (set by the search box).
+    std::string searchTextUpper;
+    // Day numbers the filters compare with; 0 when not set. The period report and the
+    // realty export set their intervals, the output window its day.
+    int32_t periodFrom = 0, periodTo = 0;
+    int32_t realtyFrom = 0, realtyTo = 0;
+    int32_t outputDay = 0;
+
+    // Sets the search text (as typed) and refilters the announcements and their run days.
+    void search(const QString& text);
+    // Rebuilds the run-date view for the current announcement.
+    void followCurrentAnnouncement();
+    // Deletes the current announcement with all its run days and saves dates.d, then
+    // data.d. False when there is no current announcement.
+    bool deleteCurrentAnnouncement();
+
+private:
+    void tDataFilterRecord(dorod::TDataSet& dataSet, bool& accept);
+    void tDatesFilterRecord(dorod::TDataSet& dataSet, bool& accept);
+    void tRieltFilterRecord(dorod::TDataSet& dataSet, bool& accept);
+    void openTable(dorod::TDorodTable& table, const QString& fileName,
+                   const std::vector<dorod::TFieldDef>& defs);
+    void saveTable(dorod::TDorodTable& table);
+
+    ProgramFolder m_folder;
+    // Fields the filters read, resolved once per open.
+    const dorod::TDorodField* m_textField = nullptr;
+    const dorod::TDorodField* m_indateField = nullptr;
+    const dorod::TDorodField* m_dateIdField = nullptr;
+    const dorod::TDorodField* m_dateDateField = nullptr;
+    const dorod::TDorodField* m_rieltDateField = nullptr;
+    int32_t m_followedId = 0;
+};
+
+// Whether the upper-cased needle occurs in the text, the text folded to upper case byte
+// by byte (Windows-1251 letter rules) without copying it.
+bool containsUpperCased(std::string_view text, std::string_view upperNeedle);
+
+} // namespace vornelta

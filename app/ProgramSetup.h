@@ -1,0 +1,19 @@
+// First start: what the program folder must hold besides the tables (which the desk
+// creates when it opens them): the folders "Шаблоны", "Тексты" and "Отчеты".
+#pragma once
+
+#include "ProgramFolder.h"
+
+#include <QString>
+
+namespace vornelta {
+
+inline const QString kTemplatesFolder = QStringLiteral("Шаблоны");
+inline const QString kTextsFolder = QStringLiteral("Тексты");
+inline const QString kReportsFolder = QStringLiteral("Отчеты");
+
+// Creates the folder itself and the missing subfolders; report templates shipped beside
+// the executable (resources/Отчеты) are copied in when missing. False with a reason.
+bool prepareProgramFolder(const ProgramFolder& folder, QString* error = nullptr);
+
+} // namespace vornelta

@@ -1,0 +1,89 @@
+#include "Settings.h"
+
+#include "DorodLocale.h"
+#include "DriveMap.h"
+#include "IniFile.h"
+#include "TextCodec.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+#include <cstdio>
+
+namespace vornelta {
+
+namespace {
+const QString kGeneral = QStringLiteral("General");
+
+QString text(const IniFile& ini, const char* key, const QString& fallback) {
+    return ini.value(kGeneral, QString::fromLatin1(key)).value_or(fallback);
+}
+} // namespace
+
+QString formatConfigNumber(double value) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", value);
+    QString out = QString::fromLatin1(buf);
+    out.replace(QLatin1Char('.'), QChar::fromLatin1(dorod::formatSettings().decimalSeparator));
+    return out;
+}
+
+double parseConfigNumber(const QString& text, double fallback) {
+    const std::optional<double> value = dorod::parseFloat(fromQt(text.trimmed()));
+    return value && std::isfinite(*value) ? *value : fallback;
+}
+
+int parseConfigInteger(const QString& text, int fallback) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? value : fallback;
+}
+
+void LoadConfig(const QString& path, TSettings& settings, DriveMap* drives) {
+    IniFile ini;
+    ini.load(path); // an unreadable file reads as an empty one: every key its default
+    const TSettings defaults;
+    const auto number = [&](const char* key, double fallback) {
+        const auto v = ini.value(kGeneral, QString::fromLatin1(key));
+        return v ? parseConfigNumber(*v, fallback) : fallback;
+    };
+    const auto integer = [&](const char* key, int fallback) {
+        const auto v = ini.value(kGeneral, QString::fromLatin1(key));
+        return v ? parseConfigInteger(*v, fallback) : fallback;
+    };
+    settings.WordPrice = number("WordPrice", defaults.WordPrice);
+    settings.WordPriceP = number("WordPriceP", defaults.WordPriceP);
+    settings.WordPriceUr = number("WordPriceUr", defaults.WordPriceUr);
+    settings.PricePovtor = number("PricePovtor", defaults.PricePovtor);
+    settings.BlockDelay = integer("BlockDelay", defaults.BlockDelay);
+    settings.StringFirst = text(ini, "StringFirst", defaults.StringFirst);
+    settings.StringLast = text(ini, "StringLast", defaults.StringLast);
+    settings.SymKol = integer("SymKol", defaults.SymKol);
+    settings.OutDev = text(ini, "OutDev", defaults.OutDev);
+    settings.XProb = integer("XProb", defaults.XProb);
+    settings.NAME = text(ini, "NAME", defaults.NAME);
+    if (drives) drives->load(ini, QFileInfo(path).absolutePath() + QLatin1Char('/'));
+}
+
+bool SaveConfig(const QString& path, const TSettings& settings, const DriveMap* drives,
+                QString* error) {
+    IniFile ini;
+    if (!ini.load(path, error)) return false;
+    const auto put = [&](const char* key, const QString& value) {
+        ini.setValue(kGeneral, QString::fromLatin1(key), value);
+    };
+    put("WordPrice", formatConfigNumber(settings.WordPrice));
+    put("WordPriceP", formatConfigNumber(settings.WordPriceP));
+    put("WordPriceUr", formatConfigNumber(settings.WordPriceUr));
+    put("PricePovtor", formatConfigNumber(settings.PricePovtor));
+    put("BlockDelay", QString::number(settings.BlockDelay));
+    put("StringFirst", settings.StringFirst);
+    put("StringLast", settings.StringLast);
+    put("SymKol", QString::number(settings.SymKol));
+    put("OutDev", settings.OutDev);
+    put("XProb", QString::number(settings.XProb));
+    if (drives) drives->save(ini);
+    return ini.save(path, error);
+}
+
+} // namespace vornelta

@@ -1,0 +1,52 @@
+// Vornelta: the advertising desk's program. Starts on the program folder (the
+// executable's, or --folder DIR), opens the desk's tables and shows the main window.
+#include "Desk.h"
+#include "Dialogs.h"
+#include "DorodDatabase.h"
+#include "ErrorGuard.h"
+#include "PasswordDialog.h"
+#include "ProgramSetup.h"
+#include "SystemLocale.h"
+#include "TextCodec.h"
+#include "uVornelta.h"
+
+#include <QApplication>
+#include <QTranslator>
+#include <QLibraryInfo>
+
+int main(int argc, char** argv) {
+    vornelta::GuardedApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vornelta"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Vornelta"));
+
+    // Russian texts on the standard buttons.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
+
+    vornelta::applySystemLocale();
+    vornelta::installPasswordPrompt();
+    dorod::TDorodSession::Instance().OnShowMessage = [](const std::string& text) {
+        vornelta::Dialogs::instance().information(QApplication::activeWindow(), vornelta::toQt(text));
+    };
+
+    const vornelta::ProgramFolder folder = vornelta::ProgramFolder::fromArguments(
+        QApplication::arguments().mid(1), QApplication::applicationDirPath());
+    QString error;
+    if (!vornelta::prepareProgramFolder(folder, &error)) {
+        vornelta::Dialogs::instance().error(nullptr, error);
+        return 1;
+    }
+
+    vornelta::TDesk desk(folder);
+    try {
+        desk.open();
+    } catch (...) {
+        vornelta::reportCurrentException();
+        return 1;
+    }
+    vornelta::TfVornelta window(desk);
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,183 @@
+#include "AnnouncementTables.h"
+
+#include "DorodTable.h"
+#include "TextCodec.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <stdexcept>
+#include <unordered_set>
+
+namespace vornelta {
+
+namespace {
+
+using dorod::TFieldType;
+
+// The lists are literals of this file; every character has a Windows-1251 byte.
+std::string bytesOf(const QString& text) { return fromQt(text); }
+
+std::vector<std::string> bytesOf(const QStringList& list) {
+    std::vector<std::string> out;
+    for (const QString& text : list) out.push_back(bytesOf(text));
+    return out;
+}
+
+int64_t storedInteger(const dorod::TDorodCursor& store, const dorod::TDorodField& field,
+                      const dorod::TDorodRecordEntry* entry) {
+    using dorod::FieldType;
+    switch (field.type) {
+    case FieldType::SmallInt: return dorod::record::getInt16(entry->data, field);
+    case FieldType::Integer:
+    case FieldType::AutoInc: return dorod::record::getInt32(entry->data, field);
+    case FieldType::Int64: return dorod::record::getInt64(entry->data, field);
+    default: return std::strtoll(store.FieldAsText(field, entry).c_str(), nullptr, 10);
+    }
+}
+
+} // namespace
+
+std::vector<dorod::TFieldDef> announcementFieldDefs() {
+    return {
+        {"id", TFieldType::ftInteger, 0},
+        {"indate", TFieldType::ftDate, 0},
+        {"Client", TFieldType::ftString, kClientWidth},
+        {"Pasport", TFieldType::ftString, kPasportWidth},
+        {"Tel", TFieldType::ftString, kTelWidth},
+        {"Text", TFieldType::ftString, kTextWidth},
+        {"ClientCat", TFieldType::ftString, kClientCatWidth},
+        {"Oplata", TFieldType::ftString, kOplataWidth},
+        {"ObjCat", TFieldType::ftString, kObjCatWidth},
+        {"type", TFieldType::ftString, kTypeWidth},
+        {"temp", TFieldType::ftInteger, 0},
+        {"slov", TFieldType::ftInteger, 0},
+        {"povt", TFieldType::ftBoolean, 0},
+        {"XML", TFieldType::ftMemo, 0},
+        {"Summa", TFieldType::ftFloat, 0},
+    };
+}
+
+std::vector<dorod::TFieldDef> runDateFieldDefs() {
+    return {
+        {"id", TFieldType::ftInteger, 0},
+        {"date", TFieldType::ftDate, 0},
+    };
+}
+
+const QStringList& clientCategories() {
+    static const QStringList list{QStringLiteral("ФИЗЛИЦА"), QStringLiteral("ПРЕДПРИНИМАТЕЛИ"),
+                                  QStringLiteral("ЮРЛИЦА")};
+    return list;
+}
+
+const QStringList& paymentMethods() {
+    static const QStringList list{QStringLiteral("НАЛИЧНЫЙ"), QStringLiteral("БЕЗНАЛИЧНЫЙ"),
+                                  QStringLiteral("ВЗАИМОРАСЧЕТ"), QStringLiteral("БЕСПЛАТНО")};
+    return list;
+}
+
+const QStringList& subjectCategories() {
+    static const QStringList list{QStringLiteral("ПРОЧЕЕ"), QStringLiteral("НЕДВИЖИМОСТЬ"),
+                                  QStringLiteral("АВТОТРАНСПОРТ"), QStringLiteral("УСЛУГИ")};
+    return list;
+}
+
+const QString& announcementType() {
+    static const QString type = QStringLiteral("БЕГУЩАЯ СТРОКА");
+    return type;
+}
+
+const std::vector<std::string>& clientCategoriesBytes() {
+    static const std::vector<std::string> list = bytesOf(clientCategories());
+    return list;
+}
+
+const std::vector<std::string>& paymentMethodsBytes() {
+    static const std::vector<std::string> list = bytesOf(paymentMethods());
+    return list;
+}
+
+const std::vector<std::string>& subjectCategoriesBytes() {
+    static const std::vector<std::string> list = bytesOf(subjectCategories());
+    return list;
+}
+
+const std::string& announcementTypeBytes() {
+    static const std::string type = bytesOf(announcementType());
+    return type;
+}
+
+bool isTextColour(int number) {
+    return std::any_of(kTextColours.begin(), kTextColours.end(),
+                       [number](const TextColour& c) { return c.number == number; });
+}
+
+QColor qColorFromColourNumber(int number) {
+    return QColor(number & 0xFF, (number >> 8) & 0xFF, (number >> 16) & 0xFF);
+}
+
+int colourNumberFromQColor(const QColor& colour) {
+    const QColor rgb = colour.toRgb();
+    return rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16);
+}
+
+int nextAnnouncementNumber(dorod::TDorodTable& tData, bool* numberExisted) {
+    if (numberExisted) *numberExisted = false;
+    dorod::TDorodCursor* store = tData.Store();
+    if (!tData.Active() || !store)
+        tData.DatabaseError("Cannot perform this operation on a closed dataset");
+    const int idIndex = store->FieldIndex("id");
+    if (idIndex < 0) tData.DatabaseError("Field 'id' not found");
+    const dorod::TDorodField& idField = *store->Field(idIndex);
+
+    // Reading the store directly sees the rows a filter or range hides and leaves the
+    // table's view and position alone.
+    const dorod::TDorodRecordLayout& layout = *store->Layout();
+    const std::vector<int> order = store->ResolveFieldList(tData.IndexFieldNames());
+    const bool ignoreCase = (tData.SortOptions() & dorod::vsoCaseInsensitive) != 0;
+    const bool descending = (tData.SortOptions() & dorod::vsoDescendSort) != 0;
+    auto compare = [&](const dorod::TDorodRecordEntry* a, const dorod::TDorodRecordEntry* b) {
+        const int d = dorod::record::compareRecords(layout, order, a->data, b->data, ignoreCase);
+        return descending ? -d : d;
+    };
+
+    std::unordered_set<int64_t> ids;
+    const dorod::TDorodRecordEntry* last = nullptr;
+    for (const dorod::TDorodRecordEntry* entry : store->Entries()) {
+        if (!entry->isLive()) continue;
+        ids.insert(storedInteger(*store, idField, entry));
+        // A stable sort puts an equal row after the earlier ones: the last of equals wins.
+        if (!last || compare(entry, last) >= 0) last = entry;
+    }
+
+    int64_t number = (last ? storedInteger(*store, idField, last) : 0) + 1;
+    if (ids.count(number)) {
+        if (numberExisted) *numberExisted = true;
+        while (ids.count(number)) ++number;
+    }
+    if (number > std::numeric_limits<int32_t>::max() || number < std::numeric_limits<int32_t>::min())
+        throw std::range_error("Номера объявлений исчерпаны");
+    return int(number);
+}
+
+bool createTableFile(const QString& path, const std::vector<dorod::TFieldDef>& defs,
+                     QString* error) {
+    try {
+        dorod::TDorodTable table;
+        table.FieldDefs = defs;
+        table.SetLoadMode(dorod::TDorodLoadMode::lmClear);
+        table.Open();
+        table.SaveToFile(QFile::encodeName(path).toStdString());
+        table.Close();
+        return true;
+    } catch (const std::exception& e) {
+        // Engine messages are ASCII apart from the path, which is in the file system's encoding.
+        if (error) *error = QString::fromLocal8Bit(e.what());
+        return false;
+    }
+}
+
+} // namespace vornelta

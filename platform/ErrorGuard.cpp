@@ -1,0 +1,47 @@
+#include "ErrorGuard.h"
+
+#include "DataSet.h"
+#include "Dialogs.h"
+#include "TextCodec.h"
+
+#include <exception>
+
+namespace vornelta {
+
+GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
+    return notifyGuarded(*this, receiver, event);
+}
+
+bool GuardedApplication::notifyGuarded(QApplication& app, QObject* receiver, QEvent* event) {
+    try {
+        return app.QApplication::notify(receiver, event);
+    } catch (...) {
+        reportCurrentException();
+        return false;
+    }
+}
+
+QString currentExceptionMessage() {
+    try {
+        throw;
+    } catch (const dorod::EDatabaseError& e) {
+        return toQt(e.what()); // the engine's messages are Windows-1251 bytes
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Неизвестная ошибка");
+    }
+}
+
+void reportCurrentException() {
+    const QString message = currentExceptionMessage();
+    try {
+        Dialogs::instance().error(QApplication::activeWindow(), message);
+    } catch (...) {
+        // A box that cannot be shown must not take the program down with it.
+    }
+}
+
+} // namespace vornelta

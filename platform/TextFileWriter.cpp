@@ -1,0 +1,51 @@
+#include "TextFileWriter.h"
+
+#include "FileIo.h"
+#include "TextCodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace vornelta {
+
+bool writeTextFile(const QString& path, const QStringList& lines, QString* error) {
+    std::string bytes;
+    std::string line;
+    QString reason;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!fromQt(lines[i], line, &reason)) {
+            if (error)
+                *error = QStringLiteral("Файл «%1» не записан: строка %2: %3").arg(path).arg(i + 1).arg(reason);
+            return false;
+        }
+        bytes += line;
+        bytes += "\r\n";
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        if (error) *error = QStringLiteral("Файл «%1» не записан: папки «%2» нет").arg(path, folder);
+        return false;
+    }
+    std::string failure;
+    if (!dorod::fileio::writeFileAtomically(QFile::encodeName(path).toStdString(), bytes, failure)) {
+        if (error) *error = QStringLiteral("Файл «%1» не записан: %2").arg(path, QString::fromLocal8Bit(failure));
+        return false;
+    }
+    return true;
+}
+
+bool readTextFile(const QString& path, QStringList& lines, QString* error) {
+    std::string bytes, failure;
+    if (!dorod::fileio::readFile(QFile::encodeName(path).toStdString(), bytes, failure)) {
+        if (error) *error = QStringLiteral("Не удалось прочитать файл «%1»: %2").arg(path, QString::fromLocal8Bit(failure));
+        return false;
+    }
+    lines = toQt(bytes).split(QLatin1Char('\n'));
+    // The line end after the last line does not start another one.
+    if (lines.back().isEmpty()) lines.removeLast();
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    return true;
+}
+
+} // namespace vornelta

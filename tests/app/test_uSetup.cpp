@@ -1,0 +1,437 @@
+// The settings dialog as the operator uses it: it opens on the stored values, "Сохранить"
+// writes config.INI at once (and refuses what the file cannot hold), "Закрыть" and Esc
+// change nothing, and the page "Диски" says where each drive letter writes.
+#include "Desk.h"
+#include "DorodLocale.h"
+#include "GuiHelpers.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedModalRunner.h"
+#include "SystemLocale.h"
+#include "uSetup.h"
+#include "uVornelta.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace vornelta;
+using guisupport::cp1251;
+using guisupport::readBytes;
+
+namespace {
+
+// A config.INI with every key, a comment, the owner's NAME, a key and a section of
+// someone else.
+const QString kFullConfig = QStringLiteral("; рабочее место кассира\r\n"
+                                           "[General]\r\n"
+                                           "NAME=Телеканал «Север»\r\n"
+                                           "WordPrice=12,5\r\n"
+                                           "WordPriceP=7,25\r\n"
+                                           "WordPriceUr=30\r\n"
+                                           "PricePovtor=15\r\n"
+                                           "BlockDelay=40\r\n"
+                                           "StringFirst=Бегущая строка\r\n"
+                                           "StringLast=Конец\r\n"
+                                           "SymKol=250\r\n"
+                                           "OutDev=C:\r\n"
+                                           "XProb=3\r\n"
+                                           "Extra=чужое\r\n"
+                                           "\r\n"
+                                           "[Other]\r\n"
+                                           "WordPrice=99\r\n");
+
+class SetupDialogTest : public ::testing::Test {
+protected:
+    SetupDialogTest() { applyLocale(QLocale(QLocale::Russian)); }
+    ~SetupDialogTest() override { dorod::setFormatSettings(m_saved); }
+
+    // Writes config.INI and reads it as the main window does at start.
+    void startWith(const QString& config) {
+        guisupport::writeBytes(desk.configPath(), cp1251(config));
+        LoadConfig(desk.configPath(), desk.settings, &desk.drives);
+    }
+    std::string config() const { return readBytes(desk.configPath()); }
+
+    // The text of the label that names a control.
+    static QString labelOf(const QWidget* control) {
+        for (const QLabel* label : control->window()->findChildren<QLabel*>())
+            if (label->buddy() == control) return label->text();
+        return QStringLiteral("<no label>");
+    }
+    // The decimal point the number boxes show: the system's, a comma where it has none.
+    static QString point() {
+        const QLocale system = QLocale::system();
+        return system.language() == QLocale::C ? QStringLiteral(",") : system.decimalPoint();
+    }
+
+private:
+    dorod::FormatSettings m_saved = dorod::formatSettings();
+
+protected:
+    guisupport::TempFolder folder;
+    TDesk desk{ProgramFolder(folder.path())};
+    guisupport::ScriptedDialogs dialogs;
+    guisupport::InstallDialogs installed{dialogs};
+};
+
+TEST_F(SetupDialogTest, OpensOnTheStoredValuesUnderTheirLabels) {
+    startWith(kFullConfig);
+    TfSetup dialog(desk, nullptr);
+
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Настройки"));
+    ASSERT_EQ(dialog.PageControl1->count(), 2);
+    EXPECT_EQ(dialog.PageControl1->tabText(0), QStringLiteral("Общие"));
+    EXPECT_EQ(dialog.PageControl1->tabText(1), QStringLiteral("Диски"));
+    EXPECT_EQ(dialog.PageControl1->currentWidget(), dialog.TabSheet1);
+    EXPECT_EQ(dialog.GroupBox1->title(), QStringLiteral("Цена за слово"));
+    for (QWidget* price : {static_cast<QWidget*>(dialog.ePrice), static_cast<QWidget*>(dialog.ePriceP),
+                           static_cast<QWidget*>(dialog.ePriceUr)})
+        EXPECT_TRUE(dialog.GroupBox1->isAncestorOf(price)) << price->objectName().toStdString();
+    EXPECT_FALSE(dialog.GroupBox1->isAncestorOf(dialog.ePricepovtor));
+    EXPECT_EQ(dialog.BitBtn1->text(), QStringLiteral("Сохранить"));
+    EXPECT_EQ(dialog.BitBtn2->text(), QStringLiteral("Закрыть"));
+
+    const std::pair<QWidget*, const char*> labels[] = {
+        {dialog.ePrice, "Физлица "},
+        {dialog.ePriceP, "Предприниматели"},
+        {dialog.ePriceUr, "Юрлица "},
+        {dialog.ePricepovtor, "Цена за повтор телефона"},
+        {dialog.eFirst, "Текст в начале блока: "},
+        {dialog.eLast, "Текст в конце блока: "},
+        {dialog.edelay, "Задержка перед повтором блока: "},
+        {dialog.eSymKol, "Ограничение символов:"},
+        {dialog.eProb, "Хвостовые пробелы:"},
+        {dialog.eOutDev, "Выводить строку на дисковод: "},
+    };
+    for (const auto& [control, text] : labels) {
+        EXPECT_EQ(labelOf(control), QString::fromUtf8(text)) << control->objectName().toStdString();
+        EXPECT_TRUE(dialog.TabSheet1->isAncestorOf(control));
+    }
+
+    EXPECT_EQ(dialog.ePrice->value(), 12.5);
+    EXPECT_EQ(dialog.ePrice->text(), QStringLiteral("12") + point() + QStringLiteral("50"));
+    EXPECT_EQ(dialog.ePriceP->value(), 7.25);
+    EXPECT_EQ(dialog.ePriceUr->value(), 30);
+    EXPECT_EQ(dialog.ePricepovtor->value(), 15);
+    EXPECT_EQ(dialog.eFirst->text(), QStringLiteral("Бегущая строка"));
+    EXPECT_EQ(dialog.eLast->text(), QStringLiteral("Конец"));
+    EXPECT_EQ(dialog.edelay->value(), 40);
+    EXPECT_EQ(dialog.eSymKol->value(), 250);
+    EXPECT_EQ(dialog.eProb->value(), 3);
+    EXPECT_EQ(dialog.eOutDev->currentText(), QStringLiteral("C:"));
+
+    // The drive is chosen from the six letters, never typed.
+    EXPECT_FALSE(dialog.eOutDev->isEditable());
+    QStringList drives;
+    for (int i = 0; i < dialog.eOutDev->count(); ++i) drives << dialog.eOutDev->itemText(i);
+    EXPECT_EQ(drives.join(QLatin1Char(' ')), QStringLiteral("A: B: C: D: E: F:"));
+}
+
+TEST_F(SetupDialogTest, EmptyConfigShowsZerosAndSavesAnEmptyDrive) {
+    startWith(QString());
+    TfSetup dialog(desk, nullptr);
+    for (const QDoubleSpinBox* box : {dialog.ePrice, dialog.ePriceP, dialog.ePriceUr, dialog.ePricepovtor})
+        EXPECT_EQ(box->value(), 0) << box->objectName().toStdString();
+    for (const QSpinBox* box : {dialog.edelay, dialog.eSymKol, dialog.eProb})
+        EXPECT_EQ(box->value(), 0) << box->objectName().toStdString();
+    EXPECT_EQ(dialog.eFirst->text(), QString());
+    EXPECT_EQ(dialog.eLast->text(), QString());
+    EXPECT_EQ(dialog.eOutDev->currentIndex(), -1);
+    EXPECT_EQ(dialog.eOutDev->currentText(), QString());
+
+    dialog.BitBtn1Click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(dialogs.boxes().empty());
+    EXPECT_EQ(config(), "[General]\r\nWordPrice=0\r\nWordPriceP=0\r\nWordPriceUr=0\r\nPricePovtor=0\r\n"
+                        "BlockDelay=0\r\nStringFirst=\r\nStringLast=\r\nSymKol=0\r\nOutDev=\r\nXProb=0\r\n");
+}
+
+TEST_F(SetupDialogTest, ADriveOutsideTheListChoosesNothingAndIsSavedEmpty) {
+    const std::pair<const char*, const char*> cases[] = {{"G:", ""}, {"C:\\", ""}, {"d:", "D:"}, {"E:", "E:"}};
+    for (const auto& [stored, saved] : cases) {
+        SCOPED_TRACE(stored);
+        startWith(QStringLiteral("[General]\r\nOutDev=%1\r\n").arg(QString::fromLatin1(stored)));
+        TfSetup dialog(desk, nullptr);
+        EXPECT_EQ(dialog.eOutDev->currentText(), QString::fromLatin1(saved));
+        dialog.BitBtn1Click();
+        EXPECT_EQ(desk.settings.OutDev, QString::fromLatin1(saved));
+        EXPECT_NE(config().find("\r\nOutDev=" + std::string(saved) + "\r\n"), std::string::npos) << config();
+    }
+}
+
+TEST_F(SetupDialogTest, SaveWritesTheControlsAtOnceAndKeepsEveryOtherLine) {
+    startWith(kFullConfig);
+    TfSetup dialog(desk, nullptr);
+    dialog.ePrice->setValue(13.75);
+    dialog.ePriceP->setValue(8);
+    dialog.ePriceUr->setValue(31.5);
+    dialog.ePricepovtor->setValue(20.1);
+    dialog.eFirst->clear();
+    guisupport::typeText(dialog.eFirst, QStringLiteral("Реклама на канале «Север»"));
+    dialog.eLast->clear();
+    dialog.edelay->setValue(60);
+    dialog.eSymKol->setValue(300);
+    dialog.eProb->setValue(5);
+    dialog.eOutDev->setCurrentIndex(dialog.eOutDev->findText(QStringLiteral("D:")));
+
+    dialog.BitBtn1Click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(dialogs.boxes().empty());
+    EXPECT_EQ(config(), cp1251(QStringLiteral("; рабочее место кассира\r\n"
+                                              "[General]\r\n"
+                                              "NAME=Телеканал «Север»\r\n"
+                                              "WordPrice=13,75\r\n"
+                                              "WordPriceP=8\r\n"
+                                              "WordPriceUr=31,5\r\n"
+                                              "PricePovtor=20,1\r\n"
+                                              "BlockDelay=60\r\n"
+                                              "StringFirst=Реклама на канале «Север»\r\n"
+                                              "StringLast=\r\n"
+                                              "SymKol=300\r\n"
+                                              "OutDev=D:\r\n"
+                                              "XProb=5\r\n"
+                                              "Extra=чужое\r\n"
+                                              "\r\n"
+                                              "[Other]\r\n"
+                                              "WordPrice=99\r\n")));
+    // The next price and the next output use the new values without a restart.
+    EXPECT_EQ(desk.settings.WordPrice, 13.75);
+    EXPECT_EQ(desk.settings.PricePovtor, 20.1);
+    EXPECT_EQ(desk.settings.StringFirst, QStringLiteral("Реклама на канале «Север»"));
+    EXPECT_EQ(desk.settings.StringLast, QString());
+    EXPECT_EQ(desk.settings.SymKol, 300);
+    EXPECT_EQ(desk.settings.OutDev, QStringLiteral("D:"));
+    EXPECT_EQ(desk.settings.NAME, QStringLiteral("Телеканал «Север»"));
+}
+
+TEST_F(SetupDialogTest, UntouchedValuesAreWrittenBackAsStored) {
+    // Values a box cannot hold as they are: more decimals than kopecks, beyond the ranges.
+    const QString stored = QStringLiteral("[General]\r\nWordPrice=0,125\r\nWordPriceP=2000000000\r\n"
+                                          "WordPriceUr=-3\r\nPricePovtor=7,125\r\nBlockDelay=-5\r\n"
+                                          "StringFirst=А\r\nStringLast=Я\r\nSymKol=250000\r\nOutDev=A:\r\n"
+                                          "XProb=0\r\n");
+    startWith(stored);
+    {
+        TfSetup dialog(desk, nullptr);
+        EXPECT_EQ(dialog.ePricepovtor->value(), 7.125);
+        EXPECT_EQ(dialog.ePricepovtor->text(), QStringLiteral("7") + point() + QStringLiteral("125"));
+        dialog.BitBtn1Click();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(config(), cp1251(stored));
+    EXPECT_EQ(desk.settings.PricePovtor, 7.125);
+    EXPECT_EQ(desk.settings.SymKol, 250000);
+
+    // What the operator does change is taken as shown.
+    TfSetup dialog(desk, nullptr);
+    dialog.eSymKol->setValue(300);
+    dialog.ePriceP->setValue(5);
+    dialog.BitBtn1Click();
+    EXPECT_EQ(desk.settings.SymKol, 300);
+    EXPECT_EQ(desk.settings.WordPriceP, 5);
+    EXPECT_EQ(desk.settings.PricePovtor, 7.125);
+    EXPECT_NE(config().find("\r\nSymKol=300\r\n"), std::string::npos);
+}
+
+TEST_F(SetupDialogTest, CloseAndEscapeChangeNothing) {
+    startWith(kFullConfig);
+    const TSettings before = desk.settings;
+    const auto changeEverything = [](TfSetup& dialog) {
+        dialog.ePrice->setValue(1);
+        dialog.ePricepovtor->setValue(2);
+        dialog.eFirst->setText(QStringLiteral("другое"));
+        dialog.eSymKol->setValue(7);
+        dialog.eOutDev->setCurrentIndex(0);
+        dialog.eDrive[0]->setText(QStringLiteral("/media/usb9"));
+    };
+    {
+        TfSetup dialog(desk, nullptr);
+        dialog.show();
+        changeEverything(dialog);
+        QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_FALSE(dialog.isVisible());
+    }
+    {
+        TfSetup dialog(desk, nullptr);
+        dialog.show();
+        changeEverything(dialog);
+        QTest::keyClick(dialog.eFirst, Qt::Key_Escape);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_FALSE(dialog.isVisible());
+    }
+    EXPECT_EQ(config(), cp1251(kFullConfig));
+    EXPECT_EQ(desk.settings.WordPrice, before.WordPrice);
+    EXPECT_EQ(desk.settings.PricePovtor, before.PricePovtor);
+    EXPECT_EQ(desk.settings.StringFirst, before.StringFirst);
+    EXPECT_EQ(desk.settings.SymKol, before.SymKol);
+    EXPECT_EQ(desk.settings.OutDev, before.OutDev);
+    EXPECT_EQ(desk.drives.configured(QStringLiteral("A:")), QString());
+    EXPECT_TRUE(dialogs.boxes().empty());
+}
+
+TEST_F(SetupDialogTest, EnterInAFieldSaves) {
+    startWith(kFullConfig);
+    TfSetup dialog(desk, nullptr);
+    dialog.show();
+    dialog.eLast->setText(QStringLiteral("До встречи"));
+    QTest::keyClick(dialog.eLast, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_NE(config().find(cp1251(QStringLiteral("\r\nStringLast=До встречи\r\n"))), std::string::npos);
+}
+
+TEST_F(SetupDialogTest, AFailedWriteKeepsTheDialogOpenAndLosesNothing) {
+    startWith(kFullConfig);
+    TfSetup dialog(desk, nullptr);
+    dialog.show();
+    dialog.ePrice->setValue(9);
+    dialog.eDrive[1]->setText(QStringLiteral("/media/usb1"));
+    // A folder where the file should be: it can be neither read nor replaced.
+    ASSERT_TRUE(QFile::remove(desk.configPath()));
+    ASSERT_TRUE(QDir().mkpath(desk.configPath()));
+
+    dialog.BitBtn1Click();
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors()[0].startsWith(QStringLiteral("Не удалось записать настройки: ")))
+        << dialogs.errors()[0].toStdString();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.ePrice->value(), 9);
+    EXPECT_EQ(desk.settings.WordPrice, 12.5); // the record changes only with the file
+    EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QString());
+
+    // The operator frees the place and saves again: what was typed is all there.
+    ASSERT_TRUE(QDir().rmdir(desk.configPath()));
+    dialog.BitBtn1Click();
+    EXPECT_EQ(dialogs.errors().size(), 1);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(desk.settings.WordPrice, 9);
+    EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QStringLiteral("/media/usb1"));
+    EXPECT_NE(config().find("[General]\r\nWordPrice=9\r\n"), std::string::npos) << config();
+    EXPECT_NE(config().find("[Drives]\r\nB=/media/usb1\r\n"), std::string::npos) << config();
+}
+
+TEST_F(SetupDialogTest, RefusesTextsWindows1251CannotHold) {
+    startWith(kFullConfig);
+    struct Case {
+        QLineEdit* TfSetup::*single;
+        int drive; // index into eDrive when `single` is null
+        const char* field;
+    };
+    const Case cases[] = {{&TfSetup::eFirst, -1, "Текст в начале блока"},
+                          {&TfSetup::eLast, -1, "Текст в конце блока"},
+                          {nullptr, 2, "Диск C:"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        dialogs.clear();
+        TfSetup dialog(desk, nullptr);
+        dialog.show();
+        QLineEdit* edit = c.single ? dialog.*c.single : dialog.eDrive[c.drive];
+        dialog.ePrice->setValue(1);
+        edit->clear();
+        guisupport::typeText(edit, QStringLiteral("Цена Ω"));
+        ASSERT_EQ(edit->text(), QStringLiteral("Цена Ω"));
+
+        dialog.BitBtn1Click();
+        ASSERT_EQ(dialogs.errors().size(), 1);
+        EXPECT_TRUE(dialogs.errors()[0].contains(QString::fromUtf8(c.field))) << dialogs.errors()[0].toStdString();
+        EXPECT_TRUE(dialogs.errors()[0].contains(QStringLiteral("Ω")));
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_TRUE(dialog.PageControl1->currentWidget()->isAncestorOf(edit)); // the operator sees the field
+        EXPECT_EQ(config(), cp1251(kFullConfig));
+        EXPECT_EQ(desk.settings.WordPrice, 12.5);
+
+        // With the character taken out the same dialog saves.
+        edit->setText(QStringLiteral("Цена"));
+        dialog.BitBtn1Click();
+        EXPECT_EQ(dialogs.errors().size(), 1);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(desk.settings.WordPrice, 1);
+        startWith(kFullConfig);
+    }
+}
+
+TEST_F(SetupDialogTest, DrivesPageMapsLettersToFoldersAndBack) {
+    startWith(QStringLiteral("[General]\r\nOutDev=B:\r\n[Drives]\r\nA=/media/usb0\r\nC=flash\r\n"));
+    TfSetup dialog(desk, nullptr);
+    const QStringList letters = {QStringLiteral("A:"), QStringLiteral("B:"), QStringLiteral("C:"),
+                                 QStringLiteral("D:"), QStringLiteral("E:"), QStringLiteral("F:")};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(labelOf(dialog.eDrive[i]), letters[i]);
+        EXPECT_TRUE(dialog.TabSheet2->isAncestorOf(dialog.eDrive[i]));
+        EXPECT_TRUE(dialog.TabSheet2->isAncestorOf(dialog.bDrive[i]));
+        EXPECT_EQ(dialog.bDrive[i]->text(), QStringLiteral("…"));
+    }
+    EXPECT_EQ(dialog.eDrive[0]->text(), QStringLiteral("/media/usb0"));
+    EXPECT_EQ(dialog.eDrive[1]->text(), QString());
+    EXPECT_EQ(dialog.eDrive[2]->text(), QStringLiteral("flash"));
+    // An empty letter says where it goes by default.
+    EXPECT_EQ(dialog.eDrive[1]->placeholderText(), folder.file(QStringLiteral("B")));
+
+    QStringList asked;
+    QStringList answers = {QStringLiteral("/media/Флешка"), QString()};
+    dialog.chooseFolder = [&](const QString& drive, const QString& start) {
+        asked << drive + QLatin1Char('|') + start;
+        return answers.takeFirst();
+    };
+    dialog.bDrive[1]->click();
+    dialog.bDrive[2]->click(); // cancelled: the folder stays
+    EXPECT_EQ(asked, QStringList({QStringLiteral("B:|") + folder.file(QStringLiteral("B")),
+                                  QStringLiteral("C:|") + folder.file(QStringLiteral("flash"))}));
+    EXPECT_EQ(dialog.eDrive[1]->text(), QStringLiteral("/media/Флешка"));
+    EXPECT_EQ(dialog.eDrive[2]->text(), QStringLiteral("flash"));
+    dialog.eDrive[0]->clear(); // back to the default folder
+
+    dialog.BitBtn1Click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(desk.drives.configured(QStringLiteral("A:")), QString());
+    EXPECT_EQ(desk.drives.folderFor(QStringLiteral("A:")), folder.file(QStringLiteral("A")));
+    EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QStringLiteral("/media/Флешка"));
+    EXPECT_EQ(desk.drives.folderFor(QStringLiteral("C:")), folder.file(QStringLiteral("flash")));
+    const std::string bytes = config();
+    EXPECT_NE(bytes.find(cp1251(QStringLiteral("[Drives]\r\nA=\r\nC=flash\r\nB=/media/Флешка\r\n"))),
+              std::string::npos)
+        << bytes;
+
+    // Read back at the next start, the dialog shows the same folders.
+    TDesk restarted{ProgramFolder(folder.path())};
+    LoadConfig(restarted.configPath(), restarted.settings, &restarted.drives);
+    TfSetup again(restarted, nullptr);
+    EXPECT_EQ(again.eDrive[0]->text(), QString());
+    EXPECT_EQ(again.eDrive[1]->text(), QStringLiteral("/media/Флешка"));
+    EXPECT_EQ(again.eDrive[2]->text(), QStringLiteral("flash"));
+    EXPECT_EQ(again.eOutDev->currentText(), QStringLiteral("B:"));
+}
+
+TEST_F(SetupDialogTest, MainMenuOpensTheDialogAndTheNewPriceHoldsAtOnce) {
+    desk.open(); // no config.INI yet: every default
+    TfVornelta window(desk);
+    guisupport::ScriptedModalRunner runner;
+    guisupport::InstallModalRunner installedRunner(runner);
+    runner.next([](QDialog& opened) {
+        auto& dialog = dynamic_cast<TfSetup&>(opened);
+        EXPECT_EQ(dialog.ePrice->value(), 0);
+        dialog.ePrice->setValue(3);
+        dialog.BitBtn1->click();
+        return dialog.result();
+    });
+    window.N6Click();
+    EXPECT_EQ(runner.openedTitles(), QStringList{QStringLiteral("Настройки")});
+    EXPECT_EQ(desk.settings.WordPrice, 3);
+    EXPECT_NE(config().find("[General]\r\nWordPrice=3\r\n"), std::string::npos) << config();
+    EXPECT_TRUE(dialogs.boxes().empty());
+}
+
+} // namespace

@@ -1,0 +1,244 @@
+// The main window as an operator uses it: first start on an empty folder, the caption,
+// search as you type, deleting an announcement with its run days, the settings on close.
+#include "Desk.h"
+#include "GuiHelpers.h"
+#include "ProgramSetup.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedModalRunner.h"
+#include "TextCodec.h"
+#include "uVornelta.h"
+
+#include "DorodDate.h"
+#include "Win1251.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace vornelta;
+using guisupport::cp1251;
+using guisupport::readBytes;
+using guisupport::TempFolder;
+using guisupport::writeBytes;
+using guisupport::ScriptedDialogs;
+using guisupport::ScriptedModalRunner;
+
+struct Announcement {
+    int id;
+    QString client;
+    QString text;
+    QList<int> runDays; // day numbers
+};
+
+// A program folder with announcements written the way the desk writes them.
+void writeDesk(const QString& folder, const QList<Announcement>& rows) {
+    TDesk desk{ProgramFolder(folder)};
+    desk.open();
+    for (const Announcement& a : rows) {
+        desk.tData.Insert();
+        desk.tData.FieldByName("id").SetAsInteger(a.id);
+        desk.tData.FieldByName("indate").SetAsDayNumber(dorod::dayNumberFromCivil(2026, 12, 1));
+        desk.tData.FieldByName("Client").SetAsString(cp1251(a.client));
+        desk.tData.FieldByName("Text").SetAsString(cp1251(a.text));
+        desk.tData.Post();
+        for (int day : a.runDays) {
+            desk.tDates.Insert();
+            desk.tDates.FieldByName("id").SetAsInteger(a.id);
+            desk.tDates.FieldByName("date").SetAsDayNumber(day);
+            desk.tDates.Post();
+        }
+    }
+    desk.tData.SaveToFile(desk.tData.TablePath());
+    desk.tDates.SaveToFile(desk.tDates.TablePath());
+}
+
+const int kDay1 = dorod::dayNumberFromCivil(2026, 12, 10);
+const int kDay2 = dorod::dayNumberFromCivil(2026, 12, 11);
+
+const QList<Announcement> kRows = {
+    {1, QStringLiteral("ИВАНОВ"), QStringLiteral("Продам 2-комн. квартиру в центре"), {kDay1, kDay2}},
+    {2, QStringLiteral("ПЕТРОВА"), QStringLiteral("Сдам гараж"), {kDay1}},
+    {3, QStringLiteral("ООО СТРОЙ"), QStringLiteral("КВАРТИРЫ в новостройке"), {kDay2, kDay2}},
+    {4, QStringLiteral("СИДОРОВ"), QStringLiteral("Ремонт квартир недорого"), {}},
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void start() {
+        ASSERT_TRUE(prepareProgramFolder(ProgramFolder(folder.path())));
+        desk = std::make_unique<TDesk>(ProgramFolder(folder.path()));
+        desk->open();
+        window = std::make_unique<TfVornelta>(*desk);
+    }
+
+    QStringList listedIds() const {
+        QStringList ids;
+        for (int r = 0; r < window->sDataModel->rowCount(); ++r)
+            ids << window->sDataModel->index(r, 0).data().toString();
+        return ids;
+    }
+
+    std::vector<int> runDatesOf(int id) {
+        std::vector<int> days;
+        dorod::TDorodTable dates;
+        dates.SetTableName(fromQt(folder.file(QStringLiteral("dates.d"))));
+        dates.Open();
+        for (dates.First(); !dates.Eof(); dates.Next())
+            if (dates.FieldByName("id").AsInteger() == id) days.push_back(dates.FieldByName("date").AsDayNumber());
+        return days;
+    }
+
+    TempFolder folder;
+    ScriptedDialogs dialogs;
+    guisupport::InstallDialogs installDialogs{dialogs};
+    ScriptedModalRunner runner;
+    guisupport::InstallModalRunner installRunner{runner};
+    std::unique_ptr<TDesk> desk;
+    std::unique_ptr<TfVornelta> window;
+};
+
+TEST_F(MainWindowTest, FirstStartCreatesTablesFoldersAndShowsTheDefaultCaption) {
+    start();
+    for (const char* name : {"data.d", "dates.d", "rielt.d", "rielt_out.d"})
+        EXPECT_TRUE(QFileInfo::exists(folder.file(QString::fromLatin1(name)))) << name;
+    for (const QString& sub : {kTemplatesFolder, kTextsFolder, kReportsFolder})
+        EXPECT_TRUE(QFileInfo(folder.file(sub)).isDir()) << sub.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("config.INI"))));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("НЕ ВВЕДЕНО !"));
+    EXPECT_EQ(desk->tData.FieldCount(), 15);
+    EXPECT_EQ(window->sDataModel->rowCount(), 0);
+
+    // The list's columns.
+    QStringList titles;
+    for (int c = 0; c < window->sDataModel->columnCount(); ++c)
+        titles << window->sDataModel->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("№ п.п."), QStringLiteral("Принято"),
+                                   QStringLiteral("Клиент"), QStringLiteral("Текст")}));
+    EXPECT_EQ(window->RxDBGrid1->columnWidth(2), 300);
+    EXPECT_EQ(window->RxDBGrid1->columnWidth(3), 656);
+}
+
+TEST_F(MainWindowTest, CaptionComesFromTheSettings) {
+    writeBytes(folder.file(QStringLiteral("config.INI")),
+               cp1251(QStringLiteral("[General]\r\nNAME=Студия «Восток»\r\n")));
+    start();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Студия «Восток»"));
+}
+
+TEST_F(MainWindowTest, SearchMatchesAnyLetterCaseAndPiecesOfWords) {
+    writeDesk(folder.path(), kRows);
+    start();
+    EXPECT_EQ(listedIds(), (QStringList{"1", "2", "3", "4"}));
+    EXPECT_EQ(window->sDataModel->index(1, 2).data().toString(), QStringLiteral("ПЕТРОВА"));
+    EXPECT_EQ(window->sDataModel->index(0, 1).data().toString(), QStringLiteral("01.12.2026"));
+
+    guisupport::typeText(window->eTextForFind, QStringLiteral("кварт"));
+    EXPECT_EQ(listedIds(), (QStringList{"1", "3", "4"}));
+    window->eTextForFind->setText(QStringLiteral("КВАРТ"));
+    EXPECT_EQ(listedIds(), (QStringList{"1", "3", "4"}));
+    window->eTextForFind->setText(QStringLiteral("ртир")); // from the middle of a word
+    EXPECT_EQ(listedIds(), (QStringList{"1", "3", "4"}));
+    window->eTextForFind->setText(QStringLiteral("гараж"));
+    EXPECT_EQ(listedIds(), (QStringList{"2"}));
+    window->eTextForFind->setText(QStringLiteral("Ω")); // no Windows-1251 byte: nothing matches
+    EXPECT_TRUE(listedIds().isEmpty());
+    window->eTextForFind->clear();
+    EXPECT_EQ(listedIds(), (QStringList{"1", "2", "3", "4"}));
+
+    // The run days follow the announcement current after the search.
+    window->eTextForFind->setText(QStringLiteral("новострой"));
+    EXPECT_EQ(desk->tData.FieldByName("id").AsInteger(), 3);
+    EXPECT_EQ(desk->tDates.RecordCount(), 2);
+}
+
+TEST_F(MainWindowTest, DeleteAnsweredYesRemovesTheAnnouncementAndExactlyItsRunDays) {
+    writeDesk(folder.path(), kRows);
+    start();
+    // Move to the third row without opening it: the run-date view still follows the first.
+    window->RxDBGrid1->selectRow(2);
+    ASSERT_EQ(desk->tData.FieldByName("id").AsInteger(), 3);
+
+    dialogs.answer(true);
+    window->N4Click();
+    EXPECT_EQ(dialogs.questions(), QStringList{QStringLiteral("Удалить объявление ?")});
+    EXPECT_EQ(listedIds(), (QStringList{"1", "2", "4"}));
+    EXPECT_TRUE(runDatesOf(3).empty());
+    EXPECT_EQ(runDatesOf(1), (std::vector<int>{kDay1, kDay2}));
+    EXPECT_EQ(runDatesOf(2), std::vector<int>{kDay1});
+
+    // Both files hold the deletion.
+    TDesk reopened{ProgramFolder(folder.path())};
+    reopened.open();
+    EXPECT_EQ(reopened.tData.RecordCount(), 3);
+    EXPECT_FALSE(reopened.tData.Locate("id", {"3"}));
+}
+
+TEST_F(MainWindowTest, DeleteAnsweredNoChangesNothing) {
+    writeDesk(folder.path(), kRows);
+    const std::string data = readBytes(folder.file(QStringLiteral("data.d")));
+    const std::string dates = readBytes(folder.file(QStringLiteral("dates.d")));
+    start();
+    dialogs.answer(false);
+    window->SpeedButton3->click();
+    EXPECT_EQ(dialogs.questions().size(), 1);
+    EXPECT_EQ(listedIds().size(), 4);
+    EXPECT_EQ(readBytes(folder.file(QStringLiteral("data.d"))), data);
+    EXPECT_EQ(readBytes(folder.file(QStringLiteral("dates.d"))), dates);
+}
+
+TEST_F(MainWindowTest, DeleteOnAnEmptyListAsksNothing) {
+    start();
+    window->N4Click();
+    EXPECT_TRUE(dialogs.questions().isEmpty());
+}
+
+TEST_F(MainWindowTest, ClosingWritesTheSettingsKeepingForeignLines) {
+    const QString ini = QStringLiteral("; desk of the channel\r\n[General]\r\nNAME=Студия\r\n"
+                                       "WordPrice=2,5\r\n[Other]\r\nkey=value\r\n");
+    writeBytes(folder.file(QStringLiteral("config.INI")), cp1251(ini));
+    start();
+    window->close();
+    const QString written = toQt(readBytes(folder.file(QStringLiteral("config.INI"))));
+    EXPECT_TRUE(written.startsWith(QStringLiteral("; desk of the channel\r\n[General]\r\nNAME=Студия\r\n")))
+        << written.toStdString();
+    EXPECT_TRUE(written.contains(QStringLiteral("WordPrice=2,5\r\n")));
+    EXPECT_TRUE(written.contains(QStringLiteral("XProb=0\r\n")));
+    EXPECT_TRUE(written.contains(QStringLiteral("[Other]\r\nkey=value\r\n")));
+}
+
+TEST_F(MainWindowTest, MenuOpensTheSettingsAndFlagsNewAnnouncements) {
+    start();
+    runner.next([](QDialog& dialog) {
+        dialog.reject();
+        return int(QDialog::Rejected);
+    });
+    window->N6->trigger();
+    EXPECT_EQ(runner.openedTitles(), QStringList{QStringLiteral("Настройки")});
+
+    window->SpeedButton1->click();
+    EXPECT_TRUE(desk->newAnnouncement);
+    window->SpeedButton2->click();
+    EXPECT_FALSE(desk->newAnnouncement);
+    // Windows that are not built yet say so instead of doing nothing.
+    EXPECT_EQ(dialogs.informations().size(), 2);
+}
+
+TEST(DeskSearch, UpperCasedSubstringOverWindows1251Bytes) {
+    const auto up = [](const char* utf8) { return dorod::win1251::toUpper(cp1251(QString::fromUtf8(utf8))); };
+    EXPECT_TRUE(containsUpperCased(cp1251(QStringLiteral("Продам ёлку")), up("ЁЛК")));
+    EXPECT_TRUE(containsUpperCased(cp1251(QStringLiteral("abc")), ""));
+    EXPECT_FALSE(containsUpperCased(cp1251(QStringLiteral("ab")), up("abc")));
+    EXPECT_TRUE(containsUpperCased(cp1251(QStringLiteral("xxABC")), up("abc")));
+    EXPECT_FALSE(containsUpperCased(cp1251(QStringLiteral("xxAB")), up("abc")));
+}
+
+} // namespace

@@ -1,0 +1,89 @@
+// An exception that escapes a handler ends the command with the error box; the program
+// goes on. The test main runs a plain QApplication, so the guard is driven through
+// GuardedApplication::notifyGuarded, the body of its notify.
+#include "DataSet.h"
+#include "ErrorGuard.h"
+#include "GuiHelpers.h"
+#include "ScriptedDialogs.h"
+
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+
+using namespace vornelta;
+
+namespace {
+
+const QEvent::Type kCommandEvent = QEvent::Type(QEvent::User + 17);
+
+// A window's command: a slot reached through an event.
+class Command : public QObject {
+    Q_OBJECT
+public:
+    Command() { connect(this, &Command::triggered, this, &Command::run); }
+    std::function<void()> body;
+
+signals:
+    void triggered();
+
+public slots:
+    void run() { body(); }
+
+protected:
+    void customEvent(QEvent* event) override {
+        if (event->type() == kCommandEvent) emit triggered();
+    }
+};
+
+class ErrorGuardTest : public ::testing::Test {
+protected:
+    bool deliver() {
+        QEvent event(kCommandEvent);
+        return GuardedApplication::notifyGuarded(*qApp, &command, &event);
+    }
+
+    guisupport::ScriptedDialogs dialogs;
+    guisupport::InstallDialogs installed{dialogs};
+    Command command;
+};
+
+TEST_F(ErrorGuardTest, EscapingExceptionBecomesTheErrorBoxAndTheProgramGoesOn) {
+    const std::pair<std::function<void()>, QString> cases[] = {
+        {[] { throw dorod::EDatabaseError(guisupport::cp1251(QStringLiteral("tData: Поле 'Клиент' не найдено"))); },
+         QStringLiteral("tData: Поле 'Клиент' не найдено")}, // engine messages are Windows-1251 bytes
+        {[] { throw std::runtime_error("Cannot create file /media/usb0/x"); },
+         QStringLiteral("Cannot create file /media/usb0/x")},
+        {[] { throw 42; }, QStringLiteral("Неизвестная ошибка")},
+    };
+    for (const auto& [fail, message] : cases) {
+        SCOPED_TRACE(message.toStdString());
+        dialogs.clear();
+        command.body = fail;
+        EXPECT_FALSE(deliver());
+        EXPECT_EQ(dialogs.errors(), QStringList{message});
+
+        int runs = 0;
+        command.body = [&] { ++runs; };
+        EXPECT_TRUE(deliver());
+        QTimer::singleShot(0, &command, [&] { ++runs; });
+        QCoreApplication::processEvents();
+        EXPECT_EQ(runs, 2) << "the command and the event loop run again";
+        EXPECT_EQ(dialogs.boxes().size(), 1u);
+    }
+}
+
+TEST_F(ErrorGuardTest, ACatchBlockReportsTheSameWay) {
+    try {
+        throw dorod::EDatabaseError("tDates: \xCE\xF8\xE8\xE1\xEA\xE0");
+    } catch (...) {
+        reportCurrentException();
+    }
+    EXPECT_EQ(dialogs.errors(), QStringList{QStringLiteral("tDates: Ошибка")});
+}
+
+} // namespace
+
+#include "test_ErrorGuard.moc"
