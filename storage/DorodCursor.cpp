@@ -97,6 +97,18 @@ bool TDorodCursor::findEntry(const TDorodRecordEntry* entry) const {
     return entry && std::find(m_entries.begin(), m_entries.end(), entry) != m_entries.end();
 }
 
+bool TDorodCursor::checkLiveEntry(const TDorodRecordEntry* entry, std::string& message) const {
+    if (!findEntry(entry)) {
+        message = msg::RecordNotFound;
+        return false;
+    }
+    if (!entry->isLive()) {
+        message = msg::RecordDeleted;
+        return false;
+    }
+    return true;
+}
+
 void TDorodCursor::dropPreEdit(TDorodRecordEntry* entry) {
     if (entry->hasPreEdit) record::clear(extra(entry).preEdit, *m_layout);
     entry->hasPreEdit = false;
@@ -145,14 +157,7 @@ TDorodRecordEntry* TDorodCursor::AppendStoredRecord(const uint8_t* buffer) {
 bool TDorodCursor::PostRecord(const uint8_t* buffer, TDorodRecordEntry*& entry,
                               std::string& message) {
     if (entry) {
-        if (!findEntry(entry)) {
-            message = msg::RecordNotFound;
-            return false;
-        }
-        if (!entry->isLive()) {
-            message = msg::RecordDeleted;
-            return false;
-        }
+        if (!checkLiveEntry(entry, message)) return false;
         if (entry->status == TDorodRecordStatus::Clean) entry->status = TDorodRecordStatus::Modified;
         record::copy(entry->data, buffer, *m_layout);
     } else {
@@ -184,14 +189,7 @@ bool TDorodCursor::BeginEdit(TDorodRecordEntry* entry) {
 }
 
 bool TDorodCursor::DeleteRecord(TDorodRecordEntry* entry, std::string& message) {
-    if (!findEntry(entry)) {
-        message = msg::RecordNotFound;
-        return false;
-    }
-    if (!entry->isLive()) {
-        message = msg::RecordDeleted;
-        return false;
-    }
+    if (!checkLiveEntry(entry, message)) return false;
     if (entry->status == TDorodRecordStatus::Inserted) {
         entry->status = TDorodRecordStatus::Discarded;
         releaseEntryData(entry);

@@ -148,6 +148,8 @@ private:
 
     TDorodRecordEntry* newEntry();
     bool findEntry(const TDorodRecordEntry* entry) const;
+    // "Record is not found" or "Record has been deleted" unless the entry is a live one.
+    bool checkLiveEntry(const TDorodRecordEntry* entry, std::string& message) const;
     void releaseEntryData(TDorodRecordEntry* entry);
     void dropPreEdit(TDorodRecordEntry* entry);
     void releaseAll();

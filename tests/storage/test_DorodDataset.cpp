@@ -20,22 +20,14 @@
 
 using namespace dorod;
 using testsupport::cp1251;
+using testsupport::errorOf;
+using testsupport::idsOf;
 using testsupport::TableBuilder;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
 namespace {
-
-// The message of the dataset error an action raises.
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EDatabaseError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 TDorodClockReading clockAt(int year, int month, int day, int hour, int minute, int second,
                            int millisecond) {
@@ -46,12 +38,6 @@ TDorodClockReading clockAt(int year, int month, int day, int hour, int minute, i
     r.second = second;
     r.millisecond = millisecond;
     return r;
-}
-
-std::vector<int> idsOf(TDataSet& t) {
-    std::vector<int> ids;
-    for (t.First(); !t.Eof(); t.Next()) ids.push_back(t.FieldByName("id").AsInteger());
-    return ids;
 }
 
 class DorodDataset : public ::testing::Test {

@@ -20,6 +20,8 @@
 
 using namespace dorod;
 using testsupport::cp1251;
+using testsupport::errorOf;
+using testsupport::idsOf;
 using testsupport::TableBuilder;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
@@ -27,21 +29,6 @@ using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 
 namespace {
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EDatabaseError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
-std::vector<int> idsOf(TDataSet& t) {
-    std::vector<int> ids;
-    for (t.First(); !t.Eof(); t.Next()) ids.push_back(t.FieldByName("id").AsInteger());
-    return ids;
-}
 
 class DorodView : public ::testing::Test {
 protected:

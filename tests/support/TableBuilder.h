@@ -3,10 +3,12 @@
 // texts converted under the process-wide locale, and an ordinary save.
 #pragma once
 
+#include "DataSet.h"
 #include "DorodConvert.h"
 #include "DorodCursor.h"
 #include "Win1251.h"
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -21,6 +23,23 @@ inline std::string cp1251(std::string_view utf8) {
     if (!dorod::win1251::fromUtf8(utf8, out))
         throw std::invalid_argument("not representable in Windows-1251: " + std::string(utf8));
     return out;
+}
+
+// The message of the dataset error an action raises.
+inline std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const dorod::EDatabaseError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+// The ids of a dataset's view, in view order.
+inline std::vector<int> idsOf(dorod::TDataSet& t) {
+    std::vector<int> ids;
+    for (t.First(); !t.Eof(); t.Next()) ids.push_back(t.FieldByName("id").AsInteger());
+    return ids;
 }
 
 struct Column {
