@@ -109,3 +109,4 @@ TEST_F(DorodTableFilter, CaseInsensitiveFilterOption) {
 }
 
 } // namespace
+
