@@ -9,20 +9,70 @@
 
 #include <QFileInfo>
 
+#include <array>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vornelta {
+
+namespace {
+// The bytes that upper-case to a given byte (a letter and its lower-case form).
+struct CaseVariants {
+    uint8_t bytes[4] = {};
+    int count = 0;
+};
+
+CaseVariants variantsOf(uint8_t upperByte) {
+    CaseVariants v;
+    for (int b = 0; b < 256; ++b)
+        if (dorod::win1251::kUpper[b] == upperByte && v.count < 4) v.bytes[v.count++] = uint8_t(b);
+    return v;
+}
+
+bool matchesAt(const char* text, std::string_view upperNeedle) {
+    const auto* upper = dorod::win1251::kUpper;
+    for (size_t k = 1; k < upperNeedle.size(); ++k)
+        if (upper[uint8_t(text[k])] != uint8_t(upperNeedle[k])) return false;
+    return true;
+}
+} // namespace
 
 bool containsUpperCased(std::string_view text, std::string_view upperNeedle) {
     if (upperNeedle.empty()) return true;
     if (text.size() < upperNeedle.size()) return false;
-    const auto* upper = dorod::win1251::kUpper;
-    const auto first = uint8_t(upperNeedle[0]);
     const size_t last = text.size() - upperNeedle.size();
-    for (size_t i = 0; i <= last; ++i) {
-        if (upper[uint8_t(text[i])] != first) continue;
-        size_t k = 1;
-        while (k < upperNeedle.size() && upper[uint8_t(text[i + k])] == uint8_t(upperNeedle[k])) ++k;
-        if (k == upperNeedle.size()) return true;
+    const auto first = uint8_t(upperNeedle[0]);
+    // The variants of each first byte are computed once.
+    static thread_local std::array<CaseVariants, 256> variantCache;
+    static thread_local std::array<bool, 256> cached{};
+    if (!cached[first]) {
+        variantCache[first] = variantsOf(first);
+        cached[first] = true;
     }
+    const CaseVariants& v = variantCache[first];
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: find the places where the first letter stands in either
+    // case, then compare the rest of the needle there.
+    if (v.count >= 1 && v.count <= 2) {
+        const __m128i a = _mm_set1_epi8(char(v.bytes[0]));
+        const __m128i b = _mm_set1_epi8(char(v.bytes[v.count - 1]));
+        for (; i + 16 <= last + 1; i += 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+            auto mask = unsigned(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(chunk, a), _mm_cmpeq_epi8(chunk, b))));
+            while (mask) {
+                const size_t at = i + size_t(__builtin_ctz(mask));
+                if (matchesAt(text.data() + at, upperNeedle)) return true;
+                mask &= mask - 1;
+            }
+        }
+    }
+#endif
+    const auto* upper = dorod::win1251::kUpper;
+    for (; i <= last; ++i)
+        if (upper[uint8_t(text[i])] == first && matchesAt(text.data() + i, upperNeedle)) return true;
     return false;
 }
 
@@ -129,12 +179,22 @@ void TDesk::tRieltFilterRecord(dorod::TDataSet& dataSet, bool& accept) {
 // ------------------------------------------------------------------- commands
 
 void TDesk::search(const QString& text) {
+    const bool wasSearching = announcementFilterMode == afmSearch && tData.Filtered();
+    const std::string previous = searchTextUpper;
     announcementFilterMode = afmSearch;
     bool ok = true;
     searchTextUpper = dorod::win1251::toUpper(fromQt(text, &ok));
     // A character the tables cannot hold matches no text.
     if (!ok) searchTextUpper = std::string("\0\0", 2);
-    tData.SetFiltered(!text.isEmpty());
+    // A text that only grew can match only rows shown now: just those are searched.
+    const bool extended = wasSearching && ok && !text.isEmpty() && !previous.empty() &&
+                          previous.find('\0') == std::string::npos &&
+                          searchTextUpper.size() > previous.size() &&
+                          searchTextUpper.compare(0, previous.size(), previous) == 0;
+    if (extended)
+        tData.RefilterView();
+    else
+        tData.SetFiltered(!text.isEmpty());
     followCurrentAnnouncement();
 }
 

@@ -78,6 +78,10 @@ public:
     std::optional<std::vector<std::string>> Lookup(const std::string& keyFields,
                                                    const std::vector<std::string>& keyValues,
                                                    const std::string& resultFields);
+    // Filters again only the records the view shows now, keeping their order, and moves
+    // to the first: for a filter that can only accept fewer records than before (a
+    // search text that was extended). Turns Filtered on.
+    void RefilterView();
     bool FindFirst();
     bool FindLast();
     bool FindNext();
@@ -125,7 +129,8 @@ protected:
     // The password is the table's own, tried first on an enciphered image.
     void LoadImage(TDorodStream& stream, const std::string& password);
     void BindStoreEvents();
-    void BuildView(bool keepPosition);
+    // Builds the view from the store, or (from) from a list of entries in view order.
+    void BuildView(bool keepPosition, const std::vector<TDorodRecordEntry*>* from = nullptr);
     void ApplyMasterLink();
     void IncrementChanges();
     void DecrementChanges();

@@ -349,7 +349,13 @@ bool TDorodCFieldList::TestRecord(const TDorodCursor& cursor, const uint8_t* rec
         if (c.rightField >= 0 && !right) return false;
 
         if (c.op == TDorodCompareOp::Like) {
-            const std::string text = record::fieldAsText(*left, record);
+            // The display text of a text field is the text itself: no copy per record.
+            const bool isText = left->type == FieldType::SmallStr ||
+                                left->type == FieldType::String || left->type == FieldType::Memo ||
+                                left->type == FieldType::FmtMemo;
+            std::string display;
+            if (!isText) display = record::fieldAsText(*left, record);
+            const std::string_view text = isText ? record::getText(record, *left) : display;
             if (right) {
                 // LIKE naming a field: that field's display text in the same record is
                 // the mask. A text that makes no valid mask matches nothing.

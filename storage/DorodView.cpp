@@ -115,7 +115,16 @@ int TDorodDataset::compareView(const TDorodRecordEntry* a, const TDorodRecordEnt
     return 0;
 }
 
-void TDorodDataset::BuildView(bool keepPosition) {
+void TDorodDataset::RefilterView() {
+    if (!Active()) return;
+    m_filtered = true;
+    const std::vector<TDorodRecordEntry*> shown = m_view;
+    BuildView(false, &shown);
+    SetPositionFirst();
+    NotifyScrolled();
+}
+
+void TDorodDataset::BuildView(bool keepPosition, const std::vector<TDorodRecordEntry*>* from) {
     if (!m_store) return;
     // Conditions that do not fit the fields fail here, before the view changes.
     const bool useConditions = m_filtered && m_conditions;
@@ -130,11 +139,14 @@ void TDorodDataset::BuildView(bool keepPosition) {
     }
     try {
         std::vector<TDorodRecordEntry*> view;
-        view.reserve(m_store->Entries().size());
+        view.reserve(from ? from->size() : m_store->Entries().size());
+        size_t keptFromSorted = 0;
         const bool filtering = m_filtered && OnFilterRecord;
         {
             StateSwitch filterState(m_state, m_overrideRecord, TDataSetState::dsFilter, nullptr);
-            for (TDorodRecordEntry* entry : m_store->Entries()) {
+            const std::vector<TDorodRecordEntry*>& candidates = from ? *from : m_store->Entries();
+            for (size_t i = 0; i < candidates.size(); ++i) {
+                TDorodRecordEntry* entry = candidates[i];
                 if (!entry->isLive()) continue;
                 if (m_ranged && !inRange(entry)) continue;
                 // The handler sees only records that passed the conditions.
@@ -143,10 +155,14 @@ void TDorodDataset::BuildView(bool keepPosition) {
                     filterState.set(entry->data);
                     if (!passesFilter(entry)) continue;
                 }
+                if (i < m_sortedCount) ++keptFromSorted;
                 view.push_back(entry);
             }
         }
-        if (!m_indexFields.empty()) {
+        if (from) {
+            // A subset of the view keeps its order; its sorted part stays sorted.
+            m_sortedCount = keptFromSorted;
+        } else if (!m_indexFields.empty()) {
             std::stable_sort(view.begin(), view.end(),
                              [this](const TDorodRecordEntry* a, const TDorodRecordEntry* b) {
                                  return compareView(a, b) < 0;

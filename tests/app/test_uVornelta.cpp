@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 using namespace vornelta;
@@ -239,6 +241,23 @@ TEST(DeskSearch, UpperCasedSubstringOverWindows1251Bytes) {
     EXPECT_FALSE(containsUpperCased(cp1251(QStringLiteral("ab")), up("abc")));
     EXPECT_TRUE(containsUpperCased(cp1251(QStringLiteral("xxABC")), up("abc")));
     EXPECT_FALSE(containsUpperCased(cp1251(QStringLiteral("xxAB")), up("abc")));
+}
+
+TEST(DeskSearch, LongTextsAgreeWithAPlainSearch) {
+    // Texts long enough for the sixteen-byte steps, with the needle at every position.
+    std::mt19937 random(7);
+    const std::string letters = cp1251(QStringLiteral("абвгдеёжзАБВГДЕЁЖЗ 12-"));
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(size_t(random() % 80), ' ');
+        for (char& c : text) c = letters[random() % letters.size()];
+        std::string needle(size_t(1 + random() % 4), ' ');
+        for (char& c : needle) c = letters[random() % letters.size()];
+        const std::string upperText = dorod::win1251::toUpper(text);
+        const std::string upperNeedle = dorod::win1251::toUpper(needle);
+        EXPECT_EQ(containsUpperCased(text, upperNeedle),
+                  upperText.find(upperNeedle) != std::string::npos)
+            << text << " / " << needle;
+    }
 }
 
 } // namespace

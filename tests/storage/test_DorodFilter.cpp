@@ -110,3 +110,33 @@ TEST_F(DorodTableFilter, CaseInsensitiveFilterOption) {
 
 } // namespace
 
+
+namespace {
+
+TEST_F(DorodTableFilter, RefilterViewNarrowsTheShownRecordsInTheirOrder) {
+    table.SetIndexFieldNames("price");
+    int limit = 1000;
+    int asked = 0;
+    table.OnFilterRecord = [&](TDataSet& d, bool& accept) {
+        ++asked;
+        accept = d.FieldByName("price").AsFloat() < limit;
+    };
+    table.SetFiltered(true);
+    EXPECT_EQ(ids(), (std::vector<int>{4, 3, 1, 2}));
+    asked = 0;
+    limit = 200;
+    table.Last();
+    table.RefilterView();
+    EXPECT_EQ(table.RecNo(), 1); // back at the first record
+    EXPECT_EQ(asked, 4);
+    EXPECT_EQ(ids(), (std::vector<int>{4, 3, 1}));
+    EXPECT_TRUE(table.ViewSorted());
+    // Only the records shown are asked again.
+    asked = 0;
+    limit = 50;
+    table.RefilterView();
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(ids(), (std::vector<int>{4, 3}));
+}
+
+} // namespace
