@@ -15,26 +15,6 @@ namespace vornelta::workload {
 
 namespace {
 
-// Field positions in announcementFields() / runDateFields().
-enum AnnouncementColumn {
-    colId,
-    colIndate,
-    colClient,
-    colPasport,
-    colTel,
-    colText,
-    colClientCat,
-    colOplata,
-    colObjCat,
-    colType,
-    colTemp,
-    colSlov,
-    colPovt,
-    colXml,
-    colSumma,
-};
-enum RunDateColumn { colRunId, colRunDate };
-
 constexpr size_t kMinTextLength = 40;
 constexpr size_t kMaxTextLength = 600;
 constexpr double kWordPrice = 5.5;
@@ -582,8 +562,15 @@ int32_t AnnouncementGenerator::defaultLastDay() {
     return dorod::dayNumberFromCivil(2024, 12, 31);
 }
 
-AnnouncementGenerator::AnnouncementGenerator(uint64_t seed, size_t total, int32_t lastDay)
-    : m_random(seed), m_total(total), m_firstDay(lastDay - 3 * 365 + 1), m_lastDay(lastDay) {}
+AnnouncementGenerator::AnnouncementGenerator(uint64_t seed, size_t total, int32_t lastDay,
+                                             int32_t spanDays)
+    : m_random(seed), m_total(total), m_firstDay(lastDay - std::max(spanDays, 1) + 1),
+      m_lastDay(lastDay) {}
+
+int32_t AnnouncementGenerator::intakeDayOf(size_t index) const {
+    const int64_t span = int64_t(m_lastDay - m_firstDay) + 1;
+    return m_firstDay + int32_t(m_total > 0 ? int64_t(index) * span / int64_t(m_total) : 0);
+}
 
 Announcement AnnouncementGenerator::next() {
     const Lexicon& lx = lexicon();
@@ -592,8 +579,7 @@ Announcement AnnouncementGenerator::next() {
     const size_t index = m_produced++;
     a.id = int32_t(index + 1);
     // Ids follow intake order, so the days rise with the ids.
-    const int64_t span = int64_t(m_lastDay - m_firstDay) + 1;
-    a.indate = m_firstDay + int32_t(m_total > 0 ? int64_t(index) * span / int64_t(m_total) : 0);
+    a.indate = intakeDayOf(index);
 
     // Client and its category.
     const uint64_t category = r.below(100);
@@ -713,42 +699,90 @@ std::vector<RunDate> makeRunDates(const std::vector<AnnouncementKey>& keys, size
     return rows;
 }
 
+struct AnnouncementAppender::Fields {
+    dorod::TDorodRecordBuffer buffer;
+    const dorod::TDorodField *id, *indate, *client, *pasport, *tel, *text, *clientCat, *oplata,
+        *objCat, *type, *temp, *slov, *povt, *xml, *summa;
+    explicit Fields(const dorod::TDorodCursor& c) : buffer(c.Layout()) {}
+};
+
 namespace {
 
-struct AnnouncementWriter {
-    dorod::TDorodCursor& cursor;
+const dorod::TDorodField* requireField(dorod::TDorodCursor& cursor, const char* name) {
+    const dorod::TDorodField* f = cursor.FindField(name);
+    if (!f) throw std::invalid_argument(std::string("the table has no field ") + name);
+    return f;
+}
+
+} // namespace
+
+AnnouncementAppender::AnnouncementAppender(dorod::TDorodCursor& cursor)
+    : m_cursor(cursor), m_fields(std::make_unique<Fields>(cursor)) {
+    Fields& f = *m_fields;
+    f.id = requireField(cursor, "id");
+    f.indate = requireField(cursor, "indate");
+    f.client = requireField(cursor, "Client");
+    f.pasport = requireField(cursor, "Pasport");
+    f.tel = requireField(cursor, "Tel");
+    f.text = requireField(cursor, "Text");
+    f.clientCat = requireField(cursor, "ClientCat");
+    f.oplata = requireField(cursor, "Oplata");
+    f.objCat = requireField(cursor, "ObjCat");
+    f.type = requireField(cursor, "type");
+    f.temp = requireField(cursor, "temp");
+    f.slov = requireField(cursor, "slov");
+    f.povt = requireField(cursor, "povt");
+    f.xml = requireField(cursor, "XML");
+    f.summa = requireField(cursor, "Summa");
+}
+
+AnnouncementAppender::~AnnouncementAppender() = default;
+
+void AnnouncementAppender::append(const Announcement& a) {
+    namespace rec = dorod::record;
+    Fields& f = *m_fields;
+    f.buffer.clear();
+    uint8_t* b = f.buffer.data();
+    rec::setInt32(b, *f.id, a.id);
+    rec::setInt32(b, *f.indate, a.indate);
+    rec::setText(b, *f.client, a.client);
+    rec::setText(b, *f.pasport, a.pasport);
+    rec::setText(b, *f.tel, a.tel);
+    rec::setText(b, *f.text, a.text);
+    rec::setText(b, *f.clientCat, a.clientCat);
+    rec::setText(b, *f.oplata, a.oplata);
+    rec::setText(b, *f.objCat, a.objCat);
+    rec::setText(b, *f.type, a.type);
+    rec::setInt32(b, *f.temp, a.temp);
+    rec::setInt32(b, *f.slov, a.slov);
+    rec::setBoolean(b, *f.povt, a.povt);
+    rec::setText(b, *f.xml, a.xml);
+    rec::setDouble(b, *f.summa, a.summa);
+    m_cursor.AppendStoredRecord(b);
+}
+
+struct RunDateAppender::Fields {
     dorod::TDorodRecordBuffer buffer;
-
-    explicit AnnouncementWriter(dorod::TDorodCursor& c) : cursor(defined(c)), buffer(c.Layout()) {}
-
-    static dorod::TDorodCursor& defined(dorod::TDorodCursor& c) {
-        c.DefineFields(announcementFields());
-        return c;
-    }
-
-    void append(const Announcement& a) {
-        namespace rec = dorod::record;
-        buffer.clear();
-        uint8_t* b = buffer.data();
-        const auto& f = buffer.layout().fields;
-        rec::setInt32(b, f[colId], a.id);
-        rec::setInt32(b, f[colIndate], a.indate);
-        rec::setText(b, f[colClient], a.client);
-        rec::setText(b, f[colPasport], a.pasport);
-        rec::setText(b, f[colTel], a.tel);
-        rec::setText(b, f[colText], a.text);
-        rec::setText(b, f[colClientCat], a.clientCat);
-        rec::setText(b, f[colOplata], a.oplata);
-        rec::setText(b, f[colObjCat], a.objCat);
-        rec::setText(b, f[colType], a.type);
-        rec::setInt32(b, f[colTemp], a.temp);
-        rec::setInt32(b, f[colSlov], a.slov);
-        rec::setBoolean(b, f[colPovt], a.povt);
-        rec::setText(b, f[colXml], a.xml);
-        rec::setDouble(b, f[colSumma], a.summa);
-        cursor.AppendStoredRecord(b);
-    }
+    const dorod::TDorodField *id, *date;
+    explicit Fields(const dorod::TDorodCursor& c) : buffer(c.Layout()) {}
 };
+
+RunDateAppender::RunDateAppender(dorod::TDorodCursor& cursor)
+    : m_cursor(cursor), m_fields(std::make_unique<Fields>(cursor)) {
+    m_fields->id = requireField(cursor, "id");
+    m_fields->date = requireField(cursor, "date");
+}
+
+RunDateAppender::~RunDateAppender() = default;
+
+void RunDateAppender::append(const RunDate& d) {
+    uint8_t* b = m_fields->buffer.data();
+    dorod::record::setInt32(b, *m_fields->id, d.id);
+    dorod::record::setInt32(b, *m_fields->date, d.date);
+    m_cursor.AppendStoredRecord(b);
+}
+
+namespace {
 
 std::string joinPath(const std::string& folder, const char* name) {
     return (std::filesystem::path(folder) / name).string();
@@ -763,14 +797,16 @@ void save(dorod::TDorodCursor& cursor, const std::string& path) {
 } // namespace
 
 void fillAnnouncementTable(dorod::TDorodCursor& cursor, const std::vector<Announcement>& rows) {
-    AnnouncementWriter writer(cursor);
+    cursor.DefineFields(announcementFields());
+    AnnouncementAppender writer(cursor);
     for (const Announcement& a : rows)
         writer.append(a);
 }
 
 std::vector<AnnouncementKey> fillAnnouncementTable(dorod::TDorodCursor& cursor, size_t count,
                                                    uint64_t seed) {
-    AnnouncementWriter writer(cursor);
+    cursor.DefineFields(announcementFields());
+    AnnouncementAppender writer(cursor);
     AnnouncementGenerator generator(seed, count);
     std::vector<AnnouncementKey> keys;
     keys.reserve(count);
@@ -784,14 +820,9 @@ std::vector<AnnouncementKey> fillAnnouncementTable(dorod::TDorodCursor& cursor, 
 
 void fillRunDateTable(dorod::TDorodCursor& cursor, const std::vector<RunDate>& rows) {
     cursor.DefineFields(runDateFields());
-    dorod::TDorodRecordBuffer buffer(cursor.Layout());
-    const auto& f = buffer.layout().fields;
-    for (const RunDate& d : rows) {
-        uint8_t* b = buffer.data();
-        dorod::record::setInt32(b, f[colRunId], d.id);
-        dorod::record::setInt32(b, f[colRunDate], d.date);
-        cursor.AppendStoredRecord(b);
-    }
+    RunDateAppender writer(cursor);
+    for (const RunDate& d : rows)
+        writer.append(d);
 }
 
 WorkloadFiles writeLargeWorkload(const std::string& folder, size_t announcements, size_t runDates,

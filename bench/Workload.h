@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,8 @@ namespace vornelta::workload {
 inline constexpr uint64_t kDefaultSeed = 20240601;
 inline constexpr size_t kLargeAnnouncements = 200000;
 inline constexpr size_t kLargeRunDates = 2000000;
+// Intake days of the large workload cover about three years.
+inline constexpr int32_t kDefaultSpanDays = 3 * 365;
 
 // splitmix64: small, fast, and good enough for test data.
 class Random {
@@ -85,13 +88,17 @@ int32_t countWords(std::string_view text);
 // The colour-run value of a text in one colour: marker, CR LF, the text.
 std::string singleColourRuns(std::string_view text, uint32_t colour);
 
-// Builds announcements one after another: ids 1, 2, ... and intake days rising from
-// about three years before lastDay up to lastDay.
+// Builds announcements one after another: ids 1, 2, ... and intake days rising evenly
+// over the spanDays days that end with lastDay.
 class AnnouncementGenerator {
 public:
-    AnnouncementGenerator(uint64_t seed, size_t total, int32_t lastDay = defaultLastDay());
+    AnnouncementGenerator(uint64_t seed, size_t total, int32_t lastDay = defaultLastDay(),
+                          int32_t spanDays = kDefaultSpanDays);
     Announcement next();
     size_t produced() const { return m_produced; }
+    // The intake day next() gives the announcement of this 0-based index, known before
+    // it is generated (so run dates can be planned first).
+    int32_t intakeDayOf(size_t index) const;
 
     // 2024-12-31: a fixed day, so that the data do not depend on when they are made.
     static int32_t defaultLastDay();
@@ -109,6 +116,37 @@ private:
 // announcement order.
 std::vector<RunDate> makeRunDates(const std::vector<AnnouncementKey>& keys, size_t count,
                                   uint64_t seed);
+
+// Appends rows to a store whose fields are already defined, finding the fields by name
+// (letter case ignored), so that any layout holding the announcement fields will do.
+// Throws std::invalid_argument when a field is missing.
+class AnnouncementAppender {
+public:
+    explicit AnnouncementAppender(dorod::TDorodCursor& cursor);
+    ~AnnouncementAppender();
+    AnnouncementAppender(const AnnouncementAppender&) = delete;
+    AnnouncementAppender& operator=(const AnnouncementAppender&) = delete;
+    void append(const Announcement& a);
+
+private:
+    struct Fields;
+    dorod::TDorodCursor& m_cursor;
+    std::unique_ptr<Fields> m_fields;
+};
+
+class RunDateAppender {
+public:
+    explicit RunDateAppender(dorod::TDorodCursor& cursor);
+    ~RunDateAppender();
+    RunDateAppender(const RunDateAppender&) = delete;
+    RunDateAppender& operator=(const RunDateAppender&) = delete;
+    void append(const RunDate& d);
+
+private:
+    struct Fields;
+    dorod::TDorodCursor& m_cursor;
+    std::unique_ptr<Fields> m_fields;
+};
 
 // Table filling: defines the fields of the table and appends the rows as stored
 // records (the store is emptied first).

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-translations-l10n fonts-dejavu-core poppler-utils
           clang-14 libclang-rt-14-dev)
-[ "${WITH_XVFB:-0}" = 1 ] && packages+=(xvfb xauth)
+[ "${WITH_XVFB:-0}" = 1 ] && packages+=(xvfb xauth imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

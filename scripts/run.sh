@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything and shows a sample table: creates demo/sample.d with the engine's
-# tool and prints what it holds.
+# Installs what is needed, builds everything, makes a demo program folder (demo/) with a
+# few hundred announcements when there is none, and starts the program on it.
+#   scripts/run.sh [FOLDER]     another program folder instead of demo/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
-mkdir -p demo
-build/tools/dorod create demo/sample.d < fuzz/seeds/announcements.json
-build/tools/dorod info demo/sample.d
-build/tools/dorod dump --tsv demo/sample.d
+folder="${1:-demo}"
+if [ ! -e "$folder/data.d" ]; then
+    build/tools/demodata/vornelta-demo "$folder"
+fi
+exec build/vornelta --folder "$folder"
