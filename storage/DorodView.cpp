@@ -163,10 +163,13 @@ void TDorodDataset::BuildView(bool keepPosition, const std::vector<TDorodRecordE
             // A subset of the view keeps its order; its sorted part stays sorted.
             m_sortedCount = keptFromSorted;
         } else if (!m_indexFields.empty()) {
-            std::stable_sort(view.begin(), view.end(),
-                             [this](const TDorodRecordEntry* a, const TDorodRecordEntry* b) {
-                                 return compareView(a, b) < 0;
-                             });
+            const auto before = [this](const TDorodRecordEntry* a, const TDorodRecordEntry* b) {
+                return compareView(a, b) < 0;
+            };
+            // Tables are mostly kept in the order they are viewed in (by id): one pass
+            // tells, and spares the sort.
+            if (!std::is_sorted(view.begin(), view.end(), before))
+                std::stable_sort(view.begin(), view.end(), before);
             m_sortedCount = view.size();
         } else {
             m_sortedCount = 0;
