@@ -9,72 +9,7 @@
 
 #include <QFileInfo>
 
-#include <array>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace vornelta {
-
-namespace {
-// The bytes that upper-case to a given byte (a letter and its lower-case form).
-struct CaseVariants {
-    uint8_t bytes[4] = {};
-    int count = 0;
-};
-
-CaseVariants variantsOf(uint8_t upperByte) {
-    CaseVariants v;
-    for (int b = 0; b < 256; ++b)
-        if (dorod::win1251::kUpper[b] == upperByte && v.count < 4) v.bytes[v.count++] = uint8_t(b);
-    return v;
-}
-
-bool matchesAt(const char* text, std::string_view upperNeedle) {
-    const auto* upper = dorod::win1251::kUpper;
-    for (size_t k = 1; k < upperNeedle.size(); ++k)
-        if (upper[uint8_t(text[k])] != uint8_t(upperNeedle[k])) return false;
-    return true;
-}
-} // namespace
-
-bool containsUpperCased(std::string_view text, std::string_view upperNeedle) {
-    if (upperNeedle.empty()) return true;
-    if (text.size() < upperNeedle.size()) return false;
-    const size_t last = text.size() - upperNeedle.size();
-    const auto first = uint8_t(upperNeedle[0]);
-    // The variants of each first byte are computed once.
-    static thread_local std::array<CaseVariants, 256> variantCache;
-    static thread_local std::array<bool, 256> cached{};
-    if (!cached[first]) {
-        variantCache[first] = variantsOf(first);
-        cached[first] = true;
-    }
-    const CaseVariants& v = variantCache[first];
-    size_t i = 0;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time: find the places where the first letter stands in either
-    // case, then compare the rest of the needle there.
-    if (v.count >= 1 && v.count <= 2) {
-        const __m128i a = _mm_set1_epi8(char(v.bytes[0]));
-        const __m128i b = _mm_set1_epi8(char(v.bytes[v.count - 1]));
-        for (; i + 16 <= last + 1; i += 16) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-            auto mask = unsigned(_mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(chunk, a), _mm_cmpeq_epi8(chunk, b))));
-            while (mask) {
-                const size_t at = i + size_t(__builtin_ctz(mask));
-                if (matchesAt(text.data() + at, upperNeedle)) return true;
-                mask &= mask - 1;
-            }
-        }
-    }
-#endif
-    const auto* upper = dorod::win1251::kUpper;
-    for (; i <= last; ++i)
-        if (upper[uint8_t(text[i])] == first && matchesAt(text.data() + i, upperNeedle)) return true;
-    return false;
-}
 
 TDesk::TDesk(ProgramFolder folder) : m_folder(std::move(folder)) {
     tData.Name = "tData";
@@ -133,7 +68,7 @@ void TDesk::tDataFilterRecord(dorod::TDataSet& dataSet, bool& accept) {
     switch (announcementFilterMode) {
     case afmSearch:
         accept = rec && m_textField &&
-                 containsUpperCased(dorod::record::getText(rec, *m_textField), searchTextUpper);
+                 dorod::win1251::containsUpperCased(dorod::record::getText(rec, *m_textField), searchTextUpper);
         break;
     case afmPeriod: {
         const int32_t day = rec && m_indateField ? dorod::record::getInt32(rec, *m_indateField) : 0;

@@ -86,8 +86,4 @@ private:
     int32_t m_followedId = 0;
 };
 
-// Whether the upper-cased needle occurs in the text, the text folded to upper case byte
-// by byte (Windows-1251 letter rules) without copying it.
-bool containsUpperCased(std::string_view text, std::string_view upperNeedle);
-
 } // namespace vornelta

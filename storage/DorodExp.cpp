@@ -81,8 +81,7 @@ bool TDorodMask::Matches(std::string_view text) const {
         const Item& it = m_items[size_t(item)];
         if (it.afterWildcard) {
             if (!it.anyChar) {
-                while (pos < n && upperAt(pos) != it.ch)
-                    ++pos;
+                pos = it.ch == 0 ? n : win1251::findUpperCased(text, pos, uint8_t(it.ch));
                 // A retry would reach this item no earlier, so it would find nothing
                 // either.
                 if (pos == n && it.ch != 0) return false;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace dorod::win1251 {
 
@@ -174,6 +177,59 @@ std::string toLower(std::string_view s) {
 
 void upperInPlace(std::string& s) {
     for (char& c : s) c = upper(c);
+}
+
+namespace {
+// The bytes that upper-case to each byte (a letter and its lower-case form), found once.
+struct CaseVariants {
+    uint8_t bytes[4] = {};
+    int count = 0;
+};
+
+const std::array<CaseVariants, 256>& caseVariants() {
+    static const std::array<CaseVariants, 256> table = [] {
+        std::array<CaseVariants, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            CaseVariants& v = t[kUpper[b]];
+            if (v.count < 4) v.bytes[v.count++] = uint8_t(b);
+        }
+        return t;
+    }();
+    return table;
+}
+} // namespace
+
+size_t findUpperCased(std::string_view text, size_t from, uint8_t upperByte) {
+    size_t i = from;
+    const size_t n = text.size();
+#if defined(__SSE2__)
+    const CaseVariants& v = caseVariants()[upperByte];
+    if (v.count >= 1 && v.count <= 2) {
+        const __m128i a = _mm_set1_epi8(char(v.bytes[0]));
+        const __m128i b = _mm_set1_epi8(char(v.bytes[v.count - 1]));
+        for (; i + 16 <= n; i += 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+            const auto mask = unsigned(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(chunk, a), _mm_cmpeq_epi8(chunk, b))));
+            if (mask) return i + size_t(__builtin_ctz(mask));
+        }
+    }
+#endif
+    while (i < n && kUpper[uint8_t(text[i])] != upperByte) ++i;
+    return i < n ? i : n;
+}
+
+bool containsUpperCased(std::string_view text, std::string_view upperNeedle) {
+    if (upperNeedle.empty()) return true;
+    if (text.size() < upperNeedle.size()) return false;
+    const size_t last = text.size() - upperNeedle.size();
+    const auto first = uint8_t(upperNeedle[0]);
+    for (size_t i = findUpperCased(text, 0, first); i <= last; i = findUpperCased(text, i + 1, first)) {
+        size_t k = 1;
+        while (k < upperNeedle.size() && kUpper[uint8_t(text[i + k])] == uint8_t(upperNeedle[k])) ++k;
+        if (k == upperNeedle.size()) return true;
+    }
+    return false;
 }
 
 int compareText(std::string_view a, std::string_view b, bool ignoreCase) {

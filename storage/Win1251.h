@@ -28,6 +28,12 @@ std::string toUpper(std::string_view s);
 std::string toLower(std::string_view s);
 void upperInPlace(std::string& s);
 
+// The position of the first byte at or after from whose upper case is upperByte, or
+// text.size() when there is none. Scans sixteen bytes at a time where it can.
+size_t findUpperCased(std::string_view text, size_t from, uint8_t upperByte);
+// Whether the upper-cased needle occurs in the text, folded to upper case byte by byte.
+bool containsUpperCased(std::string_view text, std::string_view upperNeedle);
+
 // Text order of two byte strings over their common length, then the shorter first;
 // with ignoreCase both sides are compared upper-cased. Returns <0, 0, >0.
 int compareText(std::string_view a, std::string_view b, bool ignoreCase);

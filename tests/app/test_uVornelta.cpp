@@ -236,11 +236,11 @@ TEST_F(MainWindowTest, MenuOpensTheSettingsAndFlagsNewAnnouncements) {
 
 TEST(DeskSearch, UpperCasedSubstringOverWindows1251Bytes) {
     const auto up = [](const char* utf8) { return dorod::win1251::toUpper(cp1251(QString::fromUtf8(utf8))); };
-    EXPECT_TRUE(containsUpperCased(cp1251(QStringLiteral("Продам ёлку")), up("ЁЛК")));
-    EXPECT_TRUE(containsUpperCased(cp1251(QStringLiteral("abc")), ""));
-    EXPECT_FALSE(containsUpperCased(cp1251(QStringLiteral("ab")), up("abc")));
-    EXPECT_TRUE(containsUpperCased(cp1251(QStringLiteral("xxABC")), up("abc")));
-    EXPECT_FALSE(containsUpperCased(cp1251(QStringLiteral("xxAB")), up("abc")));
+    EXPECT_TRUE(dorod::win1251::containsUpperCased(cp1251(QStringLiteral("Продам ёлку")), up("ЁЛК")));
+    EXPECT_TRUE(dorod::win1251::containsUpperCased(cp1251(QStringLiteral("abc")), ""));
+    EXPECT_FALSE(dorod::win1251::containsUpperCased(cp1251(QStringLiteral("ab")), up("abc")));
+    EXPECT_TRUE(dorod::win1251::containsUpperCased(cp1251(QStringLiteral("xxABC")), up("abc")));
+    EXPECT_FALSE(dorod::win1251::containsUpperCased(cp1251(QStringLiteral("xxAB")), up("abc")));
 }
 
 TEST(DeskSearch, LongTextsAgreeWithAPlainSearch) {
@@ -254,7 +254,7 @@ TEST(DeskSearch, LongTextsAgreeWithAPlainSearch) {
         for (char& c : needle) c = letters[random() % letters.size()];
         const std::string upperText = dorod::win1251::toUpper(text);
         const std::string upperNeedle = dorod::win1251::toUpper(needle);
-        EXPECT_EQ(containsUpperCased(text, upperNeedle),
+        EXPECT_EQ(dorod::win1251::containsUpperCased(text, upperNeedle),
                   upperText.find(upperNeedle) != std::string::npos)
             << text << " / " << needle;
     }
