@@ -172,7 +172,7 @@ size_t plainSearch(std::string_view upper, std::vector<uint32_t>& hits) {
     hits.clear();
     const std::vector<std::string>& texts = world->texts;
     for (size_t i = 0; i < texts.size(); ++i)
-        if (vornelta::containsUpperCased(texts[i], upper)) hits.push_back(uint32_t(i));
+        if (dorod::win1251::containsUpperCased(texts[i], upper)) hits.push_back(uint32_t(i));
     return hits.size();
 }
 
@@ -238,7 +238,7 @@ void BM_ViewRebuild(benchmark::State& state, const Fragment& f, bool idOrdered) 
     const std::string upper = upperCp1251(f.typed);
     t.OnFilterRecord = [text, &upper](dorod::TDataSet& d, bool& accept) {
         const uint8_t* rec = d.ActiveRecord();
-        accept = rec && vornelta::containsUpperCased(dorod::record::getText(rec, *text), upper);
+        accept = rec && dorod::win1251::containsUpperCased(dorod::record::getText(rec, *text), upper);
     };
     for (auto _ : state) t.SetFiltered(true);
     if (size_t(t.RecordCount()) != plainCount(f.typed)) state.SkipWithError("rows differ from the plain loop");
@@ -255,7 +255,7 @@ void BM_ViewRefine(benchmark::State& state, const Fragment& f) {
     std::string upper;
     t.OnFilterRecord = [text, &upper](dorod::TDataSet& d, bool& accept) {
         const uint8_t* rec = d.ActiveRecord();
-        accept = rec && vornelta::containsUpperCased(dorod::record::getText(rec, *text), upper);
+        accept = rec && dorod::win1251::containsUpperCased(dorod::record::getText(rec, *text), upper);
     };
     for (auto _ : state) {
         state.PauseTiming();
@@ -296,7 +296,7 @@ void BM_StoreScan(benchmark::State& state, const Fragment& f) {
         view.clear();
         for (dorod::TDorodRecordEntry* e : t.Store()->Entries()) {
             if (!e->isLive()) continue;
-            if (vornelta::containsUpperCased(dorod::record::getText(e->data, text), upper)) view.push_back(e);
+            if (dorod::win1251::containsUpperCased(dorod::record::getText(e->data, text), upper)) view.push_back(e);
         }
     }
     if (view.size() != plainCount(f.typed)) state.SkipWithError("rows differ from the plain loop");
@@ -366,7 +366,7 @@ void BM_PlainSearchSpread(benchmark::State& state, const Fragment& f) {
     for (auto _ : state) {
         hits.clear();
         for (size_t i = 0; i < world->spreadTexts.size(); ++i)
-            if (vornelta::containsUpperCased(world->spreadTexts[i], upper)) hits.push_back(uint32_t(i));
+            if (dorod::win1251::containsUpperCased(world->spreadTexts[i], upper)) hits.push_back(uint32_t(i));
     }
     if (hits.size() != plainCount(f.typed)) state.SkipWithError("rows differ from the plain loop");
     state.counters["rows"] = double(hits.size());
