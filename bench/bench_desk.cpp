@@ -38,6 +38,7 @@
 //                        data.d, and keep it
 // Times are wall-clock in ms (µs for Locate). The summary at the end gives each figure
 // beside its target and its plain counterpart.
+#include "BenchSummary.h"
 #include "DemoData.h"
 #include "Desk.h"
 #include "DorodRecord.h"
@@ -490,30 +491,9 @@ void BM_PlainFillDay(benchmark::State& state) {
 
 // ------------------------------------------------------------------ summary
 
-class SummaryReporter : public benchmark::ConsoleReporter {
+class SummaryReporter : public vornelta::bench::FigureReporter {
 public:
-    using ConsoleReporter::ConsoleReporter;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            Figures& f = m_figures[run.run_name.function_name];
-            const double real = toMs(run.GetAdjustedRealTime(), run.time_unit);
-            const double cpu = toMs(run.GetAdjustedCPUTime(), run.time_unit);
-            if (run.run_type == Run::RT_Aggregate) {
-                if (run.aggregate_name == "median") {
-                    f.real = real;
-                    f.cpu = cpu;
-                } else if (run.aggregate_name == "min") {
-                    f.fastest = real;
-                }
-            } else if (!f.real) {
-                f.real = f.fastest = real;
-                f.cpu = cpu;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
+    using FigureReporter::FigureReporter;
 
     void Finalize() override {
         ConsoleReporter::Finalize();
@@ -556,29 +536,15 @@ public:
     }
 
 private:
-    struct Figures {
-        std::optional<double> real, cpu, fastest; // ms
-    };
-
-    static double toMs(double value, benchmark::TimeUnit unit) {
-        switch (unit) {
-        case benchmark::kNanosecond: return value / 1e6;
-        case benchmark::kMicrosecond: return value / 1e3;
-        case benchmark::kMillisecond: return value;
-        case benchmark::kSecond: return value * 1e3;
-        }
-        return value;
-    }
-
     // Target: a time in ms (limitMs > 0) or a multiple of the plain figure (maxRatio > 0).
     void line(std::FILE* out, const std::string& name, const std::string& plain, const char* unit,
               double limitMs, double maxRatio) const {
-        const auto e = m_figures.find(name);
-        if (e == m_figures.end() || !e->second.real) return;
+        const vornelta::bench::Figures* found = figures(name);
+        if (!found) return;
         const double scale = std::strcmp(unit, "us") == 0 ? 1000.0 : 1.0;
-        const Figures& E = e->second;
+        const vornelta::bench::Figures& E = *found;
         std::optional<double> p;
-        if (const auto it = m_figures.find(plain); it != m_figures.end()) p = it->second.real;
+        if (const vornelta::bench::Figures* plainFigures = figures(plain)) p = plainFigures->real;
         const double ratio = p && *p > 0 ? *E.real / *p : 0.0;
         std::string target = "-";
         if (limitMs > 0)
@@ -595,7 +561,6 @@ private:
                      unit, target.c_str());
     }
 
-    std::map<std::string, Figures> m_figures;
 };
 
 // ------------------------------------------------------------------ setup

@@ -27,6 +27,7 @@
 //                       run time, which made plain and engine figures incomparable.)
 // Times are wall-clock (fsync waits for the disk), in milliseconds. At the end a summary
 // gives each engine figure as a multiple of its plain counterpart.
+#include "BenchSummary.h"
 #include "Workload.h"
 
 #include "DorodCursor.h"
@@ -244,31 +245,9 @@ void BM_PlainWriteNoSync(benchmark::State& state, const TableCase& table) {
 // The console output, followed by a table of engine / plain ratios: wall-clock medians
 // (the verdict), and, because a shared machine only ever adds time, the ratio of the
 // fastest repetitions and of the CPU-time medians beside them.
-class SummaryReporter : public benchmark::ConsoleReporter {
+class SummaryReporter : public vornelta::bench::FigureReporter {
 public:
-    using ConsoleReporter::ConsoleReporter;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            Figures& f = m_figures[run.run_name.function_name];
-            const double real = toMs(run.GetAdjustedRealTime(), run.time_unit);
-            const double cpu = toMs(run.GetAdjustedCPUTime(), run.time_unit);
-            if (run.run_type == Run::RT_Aggregate) {
-                if (run.aggregate_name == "median") {
-                    f.real = real;
-                    f.cpu = cpu;
-                } else if (run.aggregate_name == "min") {
-                    f.fastest = real;
-                }
-            } else if (!f.real) { // no repetitions: the single run
-                f.real = real;
-                f.cpu = cpu;
-                f.fastest = real;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
+    using FigureReporter::FigureReporter;
 
     void Finalize() override {
         ConsoleReporter::Finalize();
@@ -285,45 +264,17 @@ public:
     }
 
 private:
-    struct Figures {
-        std::optional<double> real;    // median wall-clock ms
-        std::optional<double> cpu;     // median CPU ms
-        std::optional<double> fastest; // fastest repetition, wall-clock ms
-    };
-
-    static double toMs(double value, benchmark::TimeUnit unit) {
-        switch (unit) {
-        case benchmark::kNanosecond:
-            return value / 1e6;
-        case benchmark::kMicrosecond:
-            return value / 1e3;
-        case benchmark::kMillisecond:
-            return value;
-        case benchmark::kSecond:
-            return value * 1e3;
-        }
-        return value;
-    }
-
-    static double ratio(const std::optional<double>& a, const std::optional<double>& b) {
-        return a && b && *b > 0 ? *a / *b : 0.0;
-    }
-
     void line(std::FILE* out, const char* table, const char* operation, const char* engine,
               const char* plain) const {
-        const auto e = m_figures.find(std::string(engine) + "/" + table);
-        const auto p = m_figures.find(std::string(plain) + "/" + table);
-        if (e == m_figures.end() || p == m_figures.end() || !e->second.real || !p->second.real)
-            return;
-        const Figures& E = e->second;
-        const Figures& P = p->second;
-        const double r = ratio(E.real, P.real);
+        const vornelta::bench::Figures* E = figures(std::string(engine) + "/" + table);
+        const vornelta::bench::Figures* P = figures(std::string(plain) + "/" + table);
+        if (!E || !P) return;
+        const double r = ratio(E->real, P->real);
         std::fprintf(out, "%-8s %-5s %10.1f %10.1f %7.2f %7.2f  %10.1f %10.1f %7.2f  %s\n", table,
-                     operation, *E.real, *P.real, r, ratio(E.fastest, P.fastest), E.cpu.value_or(0),
-                     P.cpu.value_or(0), ratio(E.cpu, P.cpu), r <= 4.0 ? "met" : "MISSED");
+                     operation, *E->real, *P->real, r, ratio(E->fastest, P->fastest),
+                     E->cpu.value_or(0), P->cpu.value_or(0), ratio(E->cpu, P->cpu),
+                     r <= 4.0 ? "met" : "MISSED");
     }
-
-    std::map<std::string, Figures> m_figures;
 };
 
 // ------------------------------------------------------------------ options
