@@ -81,6 +81,13 @@ TDorodRecordEntry* TDorodCursor::newEntry() {
     return entry;
 }
 
+TDorodArena& TDorodCursor::valueArena(size_t field) {
+    if (m_valueArenas.size() <= field) m_valueArenas.resize(field + 1);
+    std::unique_ptr<TDorodArena>& arena = m_valueArenas[field];
+    if (!arena) arena = std::make_unique<TDorodArena>();
+    return *arena;
+}
+
 void* TDorodCursor::UserData(const TDorodRecordEntry* entry) const {
     if (!entry || !entry->hasUserData) return nullptr;
     const auto it = m_extras.find(entry);
@@ -135,6 +142,7 @@ void TDorodCursor::releaseAll() {
     m_entries.clear();
     m_extras.clear();
     m_arena.clear();
+    m_valueArenas.clear();
     // Buffers made for the old fields keep their layout; the store starts a new one.
     m_layout = std::make_shared<TDorodRecordLayout>();
     m_autoIncField = -1;

@@ -147,6 +147,8 @@ private:
     struct ImageReader;
 
     TDorodRecordEntry* newEntry();
+    // Where a loaded value of a String, Memo or BLOB-family field is kept.
+    TDorodArena& valueArena(size_t field);
     bool findEntry(const TDorodRecordEntry* entry) const;
     // "Record is not found" or "Record has been deleted" unless the entry is a live one.
     bool checkLiveEntry(const TDorodRecordEntry* entry, std::string& message) const;
@@ -167,7 +169,11 @@ private:
     EntryExtra& extra(const TDorodRecordEntry* entry) { return m_extras[entry]; }
 
     std::shared_ptr<TDorodRecordLayout> m_layout;
-    TDorodArena m_arena;
+    TDorodArena m_arena; // entries, record buffers, pre-edit copies
+    // Loaded values of each reference field, one arena per field: the texts of one field
+    // lie one after another, so a search through a field reads only that field's bytes
+    // rather than every record's other values too.
+    std::vector<std::unique_ptr<TDorodArena>> m_valueArenas;
     std::unordered_map<const TDorodRecordEntry*, EntryExtra> m_extras;
     std::vector<TDorodRecordEntry*> m_entries;
     int m_autoIncField = -1;

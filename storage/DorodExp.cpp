@@ -58,11 +58,20 @@ bool TDorodMask::Assign(std::string_view mask, std::string& message) {
         m_items[0] = Item{};
         m_count = 1;
     }
+    m_containedText.clear();
+    const bool contains =
+        ok && m_count >= 2 && m_items[0].afterWildcard &&
+        m_items[size_t(m_count - 1)].afterWildcard && m_items[size_t(m_count - 1)].ch == 0 &&
+        std::all_of(m_items.begin() + 1, m_items.begin() + (m_count - 1),
+                    [](const Item& it) { return !it.afterWildcard && !it.anyChar; });
+    if (contains)
+        for (int k = 0; k < m_count - 1; ++k) m_containedText += char(m_items[size_t(k)].ch);
     return ok;
 }
 
 bool TDorodMask::Matches(std::string_view text) const {
     text = text.substr(0, text.find('\0'));
+    if (!m_containedText.empty()) return win1251::containsUpperCased(text, m_containedText);
     const size_t n = text.size();
     auto upperAt = [&](size_t pos) { return win1251::kUpper[uint8_t(text[pos])]; };
 

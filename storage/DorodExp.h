@@ -54,6 +54,9 @@ public:
 private:
     std::array<Item, kMaxMaskItems> m_items{};
     int m_count = 0;
+    // For a mask of the form "%text%" (the common search): the text in capitals, looked
+    // for directly instead of item by item.
+    std::string m_containedText;
 };
 
 // One comparison of a filter. The first group is set by the parser, the second by

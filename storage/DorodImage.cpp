@@ -383,7 +383,7 @@ bool TDorodCursor::readRecord(ImageReader& reader, std::string& message) {
         }
         if (size > 0)
             record::setReference(rec, f,
-                                 record::newArenaBlock(m_arena, {reinterpret_cast<const char*>(p),
+                                 record::newArenaBlock(valueArena(k), {reinterpret_cast<const char*>(p),
                                                                  size_t(size)}));
         p += size;
     }

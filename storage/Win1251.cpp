@@ -219,16 +219,51 @@ size_t findUpperCased(std::string_view text, size_t from, uint8_t upperByte) {
     return i < n ? i : n;
 }
 
+namespace {
+
+// Whether the needle matches at text[i] (its first letter already matched).
+bool matchesAt(const char* text, std::string_view upperNeedle) {
+    size_t k = 1;
+    while (k < upperNeedle.size() && kUpper[uint8_t(text[k])] == uint8_t(upperNeedle[k])) ++k;
+    return k == upperNeedle.size();
+}
+
+} // namespace
+
 bool containsUpperCased(std::string_view text, std::string_view upperNeedle) {
     if (upperNeedle.empty()) return true;
     if (text.size() < upperNeedle.size()) return false;
-    const size_t last = text.size() - upperNeedle.size();
+    const size_t m = upperNeedle.size();
+    const size_t last = text.size() - m;
     const auto first = uint8_t(upperNeedle[0]);
-    for (size_t i = findUpperCased(text, 0, first); i <= last; i = findUpperCased(text, i + 1, first)) {
-        size_t k = 1;
-        while (k < upperNeedle.size() && kUpper[uint8_t(text[i + k])] == uint8_t(upperNeedle[k])) ++k;
-        if (k == upperNeedle.size()) return true;
+    size_t from = 0;
+#if defined(__SSE2__)
+    // Sixteen starting positions at a time, each kept only when both the needle's first
+    // and last letter match in either case: common first letters ("к", "п") then rarely
+    // lead to a byte-by-byte comparison.
+    const CaseVariants& f = caseVariants()[first];
+    const CaseVariants& l = caseVariants()[uint8_t(upperNeedle[m - 1])];
+    if (m >= 2 && f.count >= 1 && f.count <= 2 && l.count >= 1 && l.count <= 2) {
+        const __m128i f1 = _mm_set1_epi8(char(f.bytes[0]));
+        const __m128i f2 = _mm_set1_epi8(char(f.bytes[f.count - 1]));
+        const __m128i l1 = _mm_set1_epi8(char(l.bytes[0]));
+        const __m128i l2 = _mm_set1_epi8(char(l.bytes[l.count - 1]));
+        for (; from + 16 <= last + 1; from += 16) {
+            const char* p = text.data() + from;
+            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + m - 1));
+            auto mask = unsigned(_mm_movemask_epi8(_mm_and_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(head, f1), _mm_cmpeq_epi8(head, f2)),
+                _mm_or_si128(_mm_cmpeq_epi8(tail, l1), _mm_cmpeq_epi8(tail, l2)))));
+            while (mask) {
+                if (matchesAt(p + __builtin_ctz(mask), upperNeedle)) return true;
+                mask &= mask - 1;
+            }
+        }
     }
+#endif
+    for (size_t i = findUpperCased(text, from, first); i <= last; i = findUpperCased(text, i + 1, first))
+        if (matchesAt(text.data() + i, upperNeedle)) return true;
     return false;
 }
 

@@ -248,9 +248,9 @@ TEST(DeskSearch, LongTextsAgreeWithAPlainSearch) {
     std::mt19937 random(7);
     const std::string letters = cp1251(QStringLiteral("абвгдеёжзАБВГДЕЁЖЗ 12-"));
     for (int round = 0; round < 2000; ++round) {
-        std::string text(size_t(random() % 80), ' ');
+        std::string text(size_t(random() % 120), ' ');
         for (char& c : text) c = letters[random() % letters.size()];
-        std::string needle(size_t(1 + random() % 4), ' ');
+        std::string needle(size_t(1 + random() % 6), ' ');
         for (char& c : needle) c = letters[random() % letters.size()];
         const std::string upperText = dorod::win1251::toUpper(text);
         const std::string upperNeedle = dorod::win1251::toUpper(needle);
