@@ -136,7 +136,18 @@ void TDesk::search(const QString& text) {
 void TDesk::followCurrentAnnouncement() {
     dorod::TField* id = tData.Active() ? tData.FindField("id") : nullptr;
     m_followedId = id && tData.CurrentEntry() ? id->AsInteger() : 0;
+    // Rebuilding walks every run date; most keystrokes leave the same announcement
+    // current, and then the view already shows its run days.
+    const RunDateViewKey key = currentRunDateViewKey();
+    if (tDates.Active() && tDates.Filtered() && key == m_runDateViewKey) return;
     tDates.SetFiltered(true);
+    m_runDateViewKey = currentRunDateViewKey();
+}
+
+TDesk::RunDateViewKey TDesk::currentRunDateViewKey() const {
+    const dorod::TDorodCursor* store = tDates.Store();
+    return {store ? store->Generation() : 0, tDates.ViewGeneration(), runDateFilterMode,
+            m_followedId, outputDay};
 }
 
 void TDesk::saveTable(dorod::TDorodTable& table) {

@@ -84,6 +84,19 @@ private:
     const dorod::TDorodField* m_dateDateField = nullptr;
     const dorod::TDorodField* m_rieltDateField = nullptr;
     int32_t m_followedId = 0;
+
+    // What the run-date view was last built from: the records, the view itself (anyone
+    // may rebuild it) and every value tDatesFilterRecord compares with.
+    struct RunDateViewKey {
+        uint64_t storeGeneration = 0;
+        uint64_t viewGeneration = 0;
+        int mode = -1;
+        int32_t followedId = 0;
+        int32_t outputDay = 0;
+        bool operator==(const RunDateViewKey&) const = default;
+    };
+    RunDateViewKey currentRunDateViewKey() const;
+    RunDateViewKey m_runDateViewKey;
 };
 
 } // namespace vornelta

@@ -4,6 +4,7 @@
 #include "Win1251.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -62,6 +63,11 @@ void TDorodCursor::DefineFields(const std::vector<TDorodField>& fields) {
             break;
         }
     }
+}
+
+void TDorodCursor::changed() {
+    static std::atomic<uint64_t> last{0};
+    m_generation = ++last;
 }
 
 TDorodRecordEntry* TDorodCursor::Entry(int index) const {
@@ -133,6 +139,7 @@ void TDorodCursor::releaseEntryData(TDorodRecordEntry* entry) {
 }
 
 void TDorodCursor::releaseAll() {
+    changed();
     // The arena goes as a whole: only heap values and user data need a visit.
     const bool hasReferences = !m_layout->referenceFields.empty();
     for (TDorodRecordEntry* entry : m_entries) {
@@ -155,6 +162,7 @@ void TDorodCursor::SetNotes(std::string_view notes) {
 }
 
 TDorodRecordEntry* TDorodCursor::AppendStoredRecord(const uint8_t* buffer) {
+    changed();
     TDorodRecordEntry* entry = newEntry();
     record::copy(entry->data, buffer, *m_layout);
     entry->storedSize = record::storedSize(entry->data, *m_layout);
@@ -166,9 +174,11 @@ bool TDorodCursor::PostRecord(const uint8_t* buffer, TDorodRecordEntry*& entry,
                               std::string& message) {
     if (entry) {
         if (!checkLiveEntry(entry, message)) return false;
+        changed();
         if (entry->status == TDorodRecordStatus::Clean) entry->status = TDorodRecordStatus::Modified;
         record::copy(entry->data, buffer, *m_layout);
     } else {
+        changed();
         entry = newEntry();
         entry->status = TDorodRecordStatus::Inserted;
         record::copy(entry->data, buffer, *m_layout);
@@ -198,6 +208,7 @@ bool TDorodCursor::BeginEdit(TDorodRecordEntry* entry) {
 
 bool TDorodCursor::DeleteRecord(TDorodRecordEntry* entry, std::string& message) {
     if (!checkLiveEntry(entry, message)) return false;
+    changed();
     if (entry->status == TDorodRecordStatus::Inserted) {
         entry->status = TDorodRecordStatus::Discarded;
         releaseEntryData(entry);
@@ -208,6 +219,7 @@ bool TDorodCursor::DeleteRecord(TDorodRecordEntry* entry, std::string& message) 
 }
 
 void TDorodCursor::RevertChanges() {
+    changed();
     for (TDorodRecordEntry* entry : m_entries) {
         switch (entry->status) {
         case TDorodRecordStatus::Modified:
@@ -228,6 +240,7 @@ void TDorodCursor::RevertChanges() {
 }
 
 void TDorodCursor::RevertRecord(TDorodRecordEntry* entry) {
+    changed();
     if (!entry || entry->status == TDorodRecordStatus::Discarded) return;
     if (entry->hasPreEdit) record::copy(entry->data, extra(entry).preEdit, *m_layout);
     dropPreEdit(entry);
@@ -236,6 +249,7 @@ void TDorodCursor::RevertRecord(TDorodRecordEntry* entry) {
 }
 
 void TDorodCursor::CommitChanges() {
+    changed();
     for (TDorodRecordEntry* entry : m_entries) {
         if (entry->status == TDorodRecordStatus::Deleted) {
             entry->status = TDorodRecordStatus::Discarded;
@@ -252,6 +266,7 @@ void TDorodCursor::SortEntries(std::string_view fieldNames, bool caseInsensitive
 }
 
 void TDorodCursor::SortEntries(const std::vector<int>& fields, bool caseInsensitive) {
+    changed();
     if (fields.empty()) return;
     const TDorodRecordLayout& layout = *m_layout;
     // Deleted and discarded entries hold no order of their own; they go after the live

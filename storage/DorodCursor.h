@@ -83,6 +83,10 @@ public:
     TDorodRecordEntry* Entry(int index) const;
     const std::vector<TDorodRecordEntry*>& Entries() const { return m_entries; }
     int LiveRecordCount() const;
+    // Changes whenever records are loaded, added, changed, removed, reverted or sorted;
+    // never the same for two states of any two stores in one process. Lets a reader
+    // know that what it built from the records is still current.
+    uint64_t Generation() const { return m_generation; }
 
     // --- images and files (DorodImage.cpp) ---
     bool LoadFromStream(TDorodStream& stream, std::string& message);
@@ -161,6 +165,7 @@ private:
     bool parseDescriptionSection(std::string_view section, uint32_t declaredCount,
                                  std::string& message, bool& canContinue);
     void reportProgress(int percent, int& last);
+    void changed();
 
     struct EntryExtra {
         uint8_t* preEdit = nullptr; // arena memory, kept for later edits of the entry
@@ -176,6 +181,7 @@ private:
     std::vector<std::unique_ptr<TDorodArena>> m_valueArenas;
     std::unordered_map<const TDorodRecordEntry*, EntryExtra> m_extras;
     std::vector<TDorodRecordEntry*> m_entries;
+    uint64_t m_generation = 0;
     int m_autoIncField = -1;
     int32_t m_autoIncCounter = 0;
     std::string m_notes;

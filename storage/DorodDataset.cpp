@@ -190,6 +190,7 @@ void TDorodDataset::InternalOpen() {
 
 void TDorodDataset::InternalClose() {
     m_view.clear();
+    ++m_viewGeneration;
     m_sortedCount = 0;
     m_editBuffer.reset();
     m_editEntry = nullptr;

@@ -97,6 +97,10 @@ public:
     TDorodRecordEntry* ViewEntry(int viewIndex) const {
         return viewIndex >= 0 && size_t(viewIndex) < m_view.size() ? m_view[size_t(viewIndex)] : nullptr;
     }
+    // Changes whenever the view is built anew or emptied (filter, range, order, open,
+    // close, refresh); with the store's Generation it tells whether a view built earlier
+    // is still the one shown.
+    uint64_t ViewGeneration() const { return m_viewGeneration; }
     // Whether the view is known to be in index order (for tests and tools).
     bool ViewSorted() const { return !m_view.empty() && m_sortedCount == m_view.size(); }
     // The size of the last loaded image and how long the last open took.
@@ -173,6 +177,7 @@ private:
 
     std::vector<TDorodRecordEntry*> m_view;
     size_t m_sortedCount = 0; // the leading view entries known to be in index order
+    uint64_t m_viewGeneration = 0;
     std::vector<int> m_indexFields;
     TDorodRecordEntry* m_editEntry = nullptr;
     std::unique_ptr<TDorodRecordBuffer> m_editBuffer;

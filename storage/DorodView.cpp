@@ -126,6 +126,7 @@ void TDorodDataset::RefilterView() {
 
 void TDorodDataset::BuildView(bool keepPosition, const std::vector<TDorodRecordEntry*>* from) {
     if (!m_store) return;
+    ++m_viewGeneration;
     // Conditions that do not fit the fields fail here, before the view changes.
     const bool useConditions = m_filtered && m_conditions;
     if (useConditions) bindConditions();

@@ -234,6 +234,49 @@ TEST_F(MainWindowTest, MenuOpensTheSettingsAndFlagsNewAnnouncements) {
     EXPECT_EQ(dialogs.informations().size(), 2);
 }
 
+TEST(DeskRunDates, FollowTheCurrentAnnouncementThroughEditsAndOtherViews) {
+    TempFolder folder;
+    writeDesk(folder.path(), kRows);
+    TDesk desk{ProgramFolder(folder.path())};
+    desk.open();
+    const auto currentId = [&] { return desk.tData.FieldByName("id").AsInteger(); };
+
+    desk.search(QStringLiteral("квар"));
+    ASSERT_EQ(currentId(), 1);
+    EXPECT_EQ(desk.tDates.RecordCount(), 2);
+
+    // A run day added through a clone (the view does not see it) while the same
+    // announcement stays current shows on the next search.
+    dorod::TDorodTable clone;
+    clone.SetCloneDS(&desk.tDates);
+    clone.Open();
+    clone.Insert();
+    clone.FieldByName("id").SetAsInteger(1);
+    clone.FieldByName("date").SetAsDayNumber(kDay2 + 1);
+    clone.Post();
+    EXPECT_EQ(desk.tDates.RecordCount(), 2);
+    desk.search(QStringLiteral("кварт"));
+    ASSERT_EQ(currentId(), 1);
+    EXPECT_EQ(desk.tDates.RecordCount(), 3);
+
+    // Another window shows one broadcast day in the same view, then gives the mode back.
+    desk.runDateFilterMode = rdmOutputDay;
+    desk.outputDay = kDay2;
+    desk.tDates.SetFiltered(true);
+    EXPECT_EQ(desk.tDates.RecordCount(), 3); // 1 and 3 twice
+    desk.runDateFilterMode = rdmByAnnouncement;
+    desk.outputDay = 0;
+    desk.search(QStringLiteral("кварти"));
+    ASSERT_EQ(currentId(), 1);
+    EXPECT_EQ(desk.tDates.RecordCount(), 3);
+    for (desk.tDates.First(); !desk.tDates.Eof(); desk.tDates.Next())
+        EXPECT_EQ(desk.tDates.FieldByName("id").AsInteger(), 1);
+
+    desk.search(QStringLiteral("гараж"));
+    ASSERT_EQ(currentId(), 2);
+    EXPECT_EQ(desk.tDates.RecordCount(), 1);
+}
+
 TEST(DeskSearch, UpperCasedSubstringOverWindows1251Bytes) {
     const auto up = [](const char* utf8) { return dorod::win1251::toUpper(cp1251(QString::fromUtf8(utf8))); };
     EXPECT_TRUE(dorod::win1251::containsUpperCased(cp1251(QStringLiteral("Продам ёлку")), up("ЁЛК")));
