@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         list.Bind(store());
         for (const TDorodRecordEntry* e : store().Entries())
             for (bool caseInsensitive : {false, true})
-                list.TestRecord(store(), e->data, caseInsensitive);
+                list.TestRecord(store(), e->data(), caseInsensitive);
     } catch (const EDorodExprError& e) {
         if (*e.what() == '\0') std::abort();
     }

@@ -30,10 +30,10 @@ int64_t storedInteger(const dorod::TDorodCursor& store, const dorod::TDorodField
                       const dorod::TDorodRecordEntry* entry) {
     using dorod::FieldType;
     switch (field.type) {
-    case FieldType::SmallInt: return dorod::record::getInt16(entry->data, field);
+    case FieldType::SmallInt: return dorod::record::getInt16(entry->data(), field);
     case FieldType::Integer:
-    case FieldType::AutoInc: return dorod::record::getInt32(entry->data, field);
-    case FieldType::Int64: return dorod::record::getInt64(entry->data, field);
+    case FieldType::AutoInc: return dorod::record::getInt32(entry->data(), field);
+    case FieldType::Int64: return dorod::record::getInt64(entry->data(), field);
     default: return std::strtoll(store.FieldAsText(field, entry).c_str(), nullptr, 10);
     }
 }
@@ -140,7 +140,7 @@ int nextAnnouncementNumber(dorod::TDorodTable& tData, bool* numberExisted) {
     const bool ignoreCase = (tData.SortOptions() & dorod::vsoCaseInsensitive) != 0;
     const bool descending = (tData.SortOptions() & dorod::vsoDescendSort) != 0;
     auto compare = [&](const dorod::TDorodRecordEntry* a, const dorod::TDorodRecordEntry* b) {
-        const int d = dorod::record::compareRecords(layout, order, a->data, b->data, ignoreCase);
+        const int d = dorod::record::compareRecords(layout, order, a->data(), b->data(), ignoreCase);
         return descending ? -d : d;
     };
 

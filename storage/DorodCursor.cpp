@@ -82,8 +82,7 @@ int TDorodCursor::LiveRecordCount() const {
 TDorodRecordEntry* TDorodCursor::newEntry() {
     void* memory = m_arena.allocate(sizeof(TDorodRecordEntry) + RecordSize());
     auto* entry = new (memory) TDorodRecordEntry;
-    entry->data = reinterpret_cast<uint8_t*>(entry + 1);
-    std::memset(entry->data, 0, RecordSize());
+    std::memset(entry->data(), 0, RecordSize());
     return entry;
 }
 
@@ -128,7 +127,7 @@ void TDorodCursor::dropPreEdit(TDorodRecordEntry* entry) {
 }
 
 void TDorodCursor::releaseEntryData(TDorodRecordEntry* entry) {
-    record::clear(entry->data, *m_layout);
+    record::clear(entry->data(), *m_layout);
     dropPreEdit(entry);
     entry->storedSize = 0;
     if (entry->hasUserData) {
@@ -164,8 +163,8 @@ void TDorodCursor::SetNotes(std::string_view notes) {
 TDorodRecordEntry* TDorodCursor::AppendStoredRecord(const uint8_t* buffer) {
     changed();
     TDorodRecordEntry* entry = newEntry();
-    record::copy(entry->data, buffer, *m_layout);
-    entry->storedSize = record::storedSize(entry->data, *m_layout);
+    record::copy(entry->data(), buffer, *m_layout);
+    entry->storedSize = record::storedSize(entry->data(), *m_layout);
     m_entries.push_back(entry);
     return entry;
 }
@@ -176,19 +175,19 @@ bool TDorodCursor::PostRecord(const uint8_t* buffer, TDorodRecordEntry*& entry,
         if (!checkLiveEntry(entry, message)) return false;
         changed();
         if (entry->status == TDorodRecordStatus::Clean) entry->status = TDorodRecordStatus::Modified;
-        record::copy(entry->data, buffer, *m_layout);
+        record::copy(entry->data(), buffer, *m_layout);
     } else {
         changed();
         entry = newEntry();
         entry->status = TDorodRecordStatus::Inserted;
-        record::copy(entry->data, buffer, *m_layout);
+        record::copy(entry->data(), buffer, *m_layout);
         if (m_autoIncField >= 0) {
             ++m_autoIncCounter;
-            record::setInt32(entry->data, m_layout->fields[size_t(m_autoIncField)], m_autoIncCounter);
+            record::setInt32(entry->data(), m_layout->fields[size_t(m_autoIncField)], m_autoIncCounter);
         }
         m_entries.push_back(entry);
     }
-    entry->storedSize = record::storedSize(entry->data, *m_layout);
+    entry->storedSize = record::storedSize(entry->data(), *m_layout);
     return true;
 }
 
@@ -200,7 +199,7 @@ bool TDorodCursor::BeginEdit(TDorodRecordEntry* entry) {
             preEdit = static_cast<uint8_t*>(m_arena.allocate(RecordSize()));
             std::memset(preEdit, 0, RecordSize());
         }
-        record::copy(preEdit, entry->data, *m_layout);
+        record::copy(preEdit, entry->data(), *m_layout);
         entry->hasPreEdit = true;
     }
     return true;
@@ -224,10 +223,10 @@ void TDorodCursor::RevertChanges() {
         switch (entry->status) {
         case TDorodRecordStatus::Modified:
         case TDorodRecordStatus::Deleted:
-            if (entry->hasPreEdit) record::copy(entry->data, extra(entry).preEdit, *m_layout);
+            if (entry->hasPreEdit) record::copy(entry->data(), extra(entry).preEdit, *m_layout);
             dropPreEdit(entry);
             entry->status = TDorodRecordStatus::Clean;
-            entry->storedSize = record::storedSize(entry->data, *m_layout);
+            entry->storedSize = record::storedSize(entry->data(), *m_layout);
             break;
         case TDorodRecordStatus::Inserted:
             entry->status = TDorodRecordStatus::Discarded;
@@ -242,10 +241,10 @@ void TDorodCursor::RevertChanges() {
 void TDorodCursor::RevertRecord(TDorodRecordEntry* entry) {
     changed();
     if (!entry || entry->status == TDorodRecordStatus::Discarded) return;
-    if (entry->hasPreEdit) record::copy(entry->data, extra(entry).preEdit, *m_layout);
+    if (entry->hasPreEdit) record::copy(entry->data(), extra(entry).preEdit, *m_layout);
     dropPreEdit(entry);
     if (entry->status != TDorodRecordStatus::Inserted) entry->status = TDorodRecordStatus::Clean;
-    entry->storedSize = record::storedSize(entry->data, *m_layout);
+    entry->storedSize = record::storedSize(entry->data(), *m_layout);
 }
 
 void TDorodCursor::CommitChanges() {
@@ -274,7 +273,7 @@ void TDorodCursor::SortEntries(const std::vector<int>& fields, bool caseInsensit
     std::sort(m_entries.begin(), m_entries.end(),
               [&](const TDorodRecordEntry* a, const TDorodRecordEntry* b) {
                   if (!a->isLive() || !b->isLive()) return a->isLive() && !b->isLive();
-                  return record::compareRecords(layout, fields, a->data, b->data,
+                  return record::compareRecords(layout, fields, a->data(), b->data(),
                                                 caseInsensitive) < 0;
               });
 }
@@ -285,7 +284,7 @@ bool TDorodCursor::HasDuplicate(const uint8_t* buffer, const TDorodRecordEntry* 
     if (fields.empty()) return false;
     for (const TDorodRecordEntry* other : m_entries) {
         if (other == entry || !other->isLive()) continue;
-        if (record::compareRecords(*m_layout, fields, buffer, other->data, false) == 0)
+        if (record::compareRecords(*m_layout, fields, buffer, other->data(), false) == 0)
             return true;
     }
     return false;
@@ -294,7 +293,7 @@ bool TDorodCursor::HasDuplicate(const uint8_t* buffer, const TDorodRecordEntry* 
 std::string TDorodCursor::FieldAsText(const TDorodField& field,
                                       const TDorodRecordEntry* entry) const {
     if (!entry || !entry->isLive()) return {};
-    return record::fieldAsText(field, entry->data);
+    return record::fieldAsText(field, entry->data());
 }
 
 void TDorodCursor::setAutoIncFromRecords() {
@@ -304,7 +303,7 @@ void TDorodCursor::setAutoIncFromRecords() {
     const TDorodRecordEntry* last = m_entries.back();
     if (last->isLive())
         m_autoIncCounter =
-            std::max(0, record::getInt32(last->data, m_layout->fields[size_t(m_autoIncField)]));
+            std::max(0, record::getInt32(last->data(), m_layout->fields[size_t(m_autoIncField)]));
 }
 
 bool TDorodCursor::TryPassword(std::string_view candidate, const TDorodKeyBlock& block) {

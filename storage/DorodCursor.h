@@ -30,11 +30,15 @@ enum class TDorodRecordStatus : uint8_t {
 };
 
 // One stored record. Entries keep their address for the life of the store (until the
-// next load), so views may hold pointers to them. An entry is kept small (the record
-// buffer follows it in the store's arena): a table of millions of short rows holds one
-// entry per row. The rarely used pre-edit copy and user data are kept by the store.
+// next load), so views may hold pointers to them. An entry is kept small, eight bytes,
+// with the record buffer right after it in the store's arena: a table of millions of
+// short rows holds one entry per row, and every scan reads them all. The rarely used
+// pre-edit copy and user data are kept by the store.
 struct TDorodRecordEntry {
-    uint8_t* data = nullptr;    // current values
+    // The current values: the record buffer that follows the entry.
+    uint8_t* data() { return reinterpret_cast<uint8_t*>(this + 1); }
+    const uint8_t* data() const { return reinterpret_cast<const uint8_t*>(this + 1); }
+
     uint32_t storedSize = 0;    // bytes in the record section of an image
     TDorodRecordStatus status = TDorodRecordStatus::Clean;
     bool hasPreEdit = false;    // a copy was taken when the first edit since load/commit began
@@ -44,6 +48,8 @@ struct TDorodRecordEntry {
         return status != TDorodRecordStatus::Deleted && status != TDorodRecordStatus::Discarded;
     }
 };
+// The record buffer after the entry stays aligned for the pointers it holds.
+static_assert(sizeof(TDorodRecordEntry) == 8 && alignof(TDorodRecordEntry) <= alignof(void*));
 
 enum TDorodSaveOption : unsigned {
     savAutoBackup = 1,

@@ -85,7 +85,7 @@ TDorodRecordEntry* TDorodDataset::CurrentEntry() const {
                                                                  : nullptr;
 }
 
-const uint8_t* TDorodDataset::ActiveRecord() const {
+const uint8_t* TDorodDataset::activeRecordOutsideFilter() const {
     switch (m_state) {
     case TDataSetState::dsEdit:
     case TDataSetState::dsInsert:
@@ -98,7 +98,7 @@ const uint8_t* TDorodDataset::ActiveRecord() const {
         return nullptr;
     default: {
         const TDorodRecordEntry* entry = CurrentEntry();
-        return entry ? entry->data : nullptr;
+        return entry ? entry->data() : nullptr;
     }
     }
 }
@@ -240,7 +240,7 @@ bool TDorodDataset::InternalBeginEdit() {
     TDorodRecordEntry* entry = CurrentEntry();
     if (!m_store->BeginEdit(entry)) return false;
     m_editEntry = entry;
-    m_editBuffer->assign(entry->data);
+    m_editBuffer->assign(entry->data());
     IncrementChanges();
     m_pendingCounted = true;
     return true;
@@ -312,7 +312,7 @@ void TDorodDataset::InternalPost() {
         TDorodRecordEntry* entry = m_editEntry;
         const bool keyChanged =
             !m_indexFields.empty() &&
-            record::compareRecords(*m_store->Layout(), m_indexFields, entry->data, buffer.data(),
+            record::compareRecords(*m_store->Layout(), m_indexFields, entry->data(), buffer.data(),
                                    false) != 0;
         if (!m_store->PostRecord(buffer.data(), entry, message))
             DatabaseError(std::string(prefix) + message);
@@ -462,7 +462,7 @@ void TDorodDataset::bindConditions() {
 bool TDorodDataset::passesConditions(const TDorodRecordEntry* entry) const {
     if (!m_conditions) return true;
     try {
-        return m_conditions->TestRecord(*m_store, entry->data, FilterOptions & foCaseInsensitive);
+        return m_conditions->TestRecord(*m_store, entry->data(), FilterOptions & foCaseInsensitive);
     } catch (const EDorodExprError& e) {
         expressionError(e);
     }

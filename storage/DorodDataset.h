@@ -108,11 +108,15 @@ public:
     int64_t OpenMilliseconds() const { return m_openMs; }
 
     const TDorodField& StoreField(int fieldNo) const override;
-    const uint8_t* ActiveRecord() const override;
+    // A filter handler asks once per record, so that case is answered inline.
+    const uint8_t* ActiveRecord() const final {
+        return State() == TDataSetState::dsFilter ? m_overrideRecord : activeRecordOutsideFilter();
+    }
     uint8_t* EditRecord() override;
 
 protected:
     virtual void LoadData() = 0;
+    const uint8_t* activeRecordOutsideFilter() const;
     virtual void StoreData() = 0;
     virtual void FreeData();
     bool ReadOnlyDataSet() const override { return ReadOnly; }

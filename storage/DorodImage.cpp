@@ -241,7 +241,7 @@ uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
     const bool lengthLooksLikeNotes =
         firstLive != m_entries.end() && n > 0 &&
         layout.fields[0].type == FieldType::SmallStr &&
-        record::getText((*firstLive)->data, layout.fields[0]).size() == size_t(kNotesMark);
+        record::getText((*firstLive)->data(), layout.fields[0]).size() == size_t(kNotesMark);
     if (!m_notes.empty() || lengthLooksLikeNotes) {
         image += kNotesMark;
         putFixed16(image, uint16_t(m_notes.size()));
@@ -254,7 +254,7 @@ uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
     for (size_t i = 0; i < entryCount; ++i) {
         const TDorodRecordEntry* e = m_entries[i];
         if (e->isLive()) {
-            const uint8_t* rec = e->data;
+            const uint8_t* rec = e->data();
             const size_t lengths = image.size();
             image.append(n, '\0');
             for (size_t k = 0; k < n; ++k) {
@@ -350,7 +350,7 @@ bool TDorodCursor::readRecord(ImageReader& reader, std::string& message) {
     }
 
     TDorodRecordEntry* entry = newEntry();
-    uint8_t* rec = entry->data;
+    uint8_t* rec = entry->data();
     for (size_t k = 0; k < n; ++k) {
         const uint8_t length = lengths[k];
         if (length == 0) continue;

@@ -90,12 +90,6 @@ TDorodValueBlock* newArenaBlock(TDorodArena& arena, std::string_view bytes) {
     return initBlock(arena.allocate(sizeof(TDorodValueBlock) + bytes.size() + 1), bytes, false);
 }
 
-TDorodValueBlock* reference(const uint8_t* rec, const TDorodField& f) {
-    TDorodValueBlock* block = nullptr;
-    std::memcpy(&block, slot(rec, f), sizeof block);
-    return block;
-}
-
 void setReference(uint8_t* rec, const TDorodField& f, TDorodValueBlock* block) {
     std::memcpy(slot(rec, f), &block, sizeof block);
 }
@@ -170,17 +164,6 @@ uint32_t storedSize(const uint8_t* rec, const TDorodRecordLayout& layout) {
     return size;
 }
 
-int16_t getInt16(const uint8_t* rec, const TDorodField& f) {
-    return int16_t(decodeFixed16(slot(rec, f)));
-}
-int32_t getInt32(const uint8_t* rec, const TDorodField& f) {
-    return int32_t(decodeFixed32(slot(rec, f)));
-}
-int64_t getInt64(const uint8_t* rec, const TDorodField& f) {
-    return int64_t(decodeFixed64(slot(rec, f)));
-}
-double getDouble(const uint8_t* rec, const TDorodField& f) { return decodeDouble(slot(rec, f)); }
-bool getBoolean(const uint8_t* rec, const TDorodField& f) { return getInt16(rec, f) != 0; }
 
 void setInt16(uint8_t* rec, const TDorodField& f, int16_t v) {
     const auto u = uint16_t(v);
@@ -200,14 +183,8 @@ void setDouble(uint8_t* rec, const TDorodField& f, double v) {
 }
 void setBoolean(uint8_t* rec, const TDorodField& f, bool v) { setInt16(rec, f, v ? 1 : 0); }
 
-std::string_view getText(const uint8_t* rec, const TDorodField& f) {
-    if (f.type == FieldType::SmallStr)
-        return {reinterpret_cast<const char*>(slot(rec, f)), smallStrLength(rec, f)};
-    if (f.isReference()) {
-        const TDorodValueBlock* block = reference(rec, f);
-        return block ? block->view() : std::string_view{};
-    }
-    return {};
+std::string_view smallStrText(const uint8_t* rec, const TDorodField& f) {
+    return {reinterpret_cast<const char*>(slot(rec, f)), smallStrLength(rec, f)};
 }
 
 void setText(uint8_t* rec, const TDorodField& f, std::string_view text) {

@@ -2,10 +2,12 @@
 // a record takes in an image, and display texts.
 #pragma once
 
+#include "Coding.h"
 #include "DorodArena.h"
 #include "DorodField.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,7 +32,12 @@ namespace record {
 TDorodValueBlock* newHeapBlock(std::string_view bytes);
 TDorodValueBlock* newArenaBlock(TDorodArena& arena, std::string_view bytes);
 
-TDorodValueBlock* reference(const uint8_t* rec, const TDorodField& f);
+// Reads below are inline: filter handlers call them once per record over millions.
+inline TDorodValueBlock* reference(const uint8_t* rec, const TDorodField& f) {
+    TDorodValueBlock* block = nullptr;
+    std::memcpy(&block, rec + f.offset, sizeof block);
+    return block;
+}
 void setReference(uint8_t* rec, const TDorodField& f, TDorodValueBlock* block);
 
 // Frees the heap values of a record and clears its references.
@@ -48,11 +55,17 @@ bool isEmptyValue(const uint8_t* rec, const TDorodField& f);
 uint32_t storedSize(const uint8_t* rec, const TDorodRecordLayout& layout);
 
 // Typed reads and writes of fixed slots.
-int16_t getInt16(const uint8_t* rec, const TDorodField& f);
-int32_t getInt32(const uint8_t* rec, const TDorodField& f);
-int64_t getInt64(const uint8_t* rec, const TDorodField& f);
-double getDouble(const uint8_t* rec, const TDorodField& f);
-bool getBoolean(const uint8_t* rec, const TDorodField& f);
+inline int16_t getInt16(const uint8_t* rec, const TDorodField& f) {
+    return int16_t(decodeFixed16(rec + f.offset));
+}
+inline int32_t getInt32(const uint8_t* rec, const TDorodField& f) {
+    return int32_t(decodeFixed32(rec + f.offset));
+}
+inline int64_t getInt64(const uint8_t* rec, const TDorodField& f) {
+    return int64_t(decodeFixed64(rec + f.offset));
+}
+inline double getDouble(const uint8_t* rec, const TDorodField& f) { return decodeDouble(rec + f.offset); }
+inline bool getBoolean(const uint8_t* rec, const TDorodField& f) { return getInt16(rec, f) != 0; }
 void setInt16(uint8_t* rec, const TDorodField& f, int16_t v);
 void setInt32(uint8_t* rec, const TDorodField& f, int32_t v);
 void setInt64(uint8_t* rec, const TDorodField& f, int64_t v);
@@ -61,7 +74,14 @@ void setBoolean(uint8_t* rec, const TDorodField& f, bool v);
 
 // The text of a SmallStr, String, Memo or FmtMemo field, or the bytes of a BLOB-family
 // value; empty when absent.
-std::string_view getText(const uint8_t* rec, const TDorodField& f);
+std::string_view smallStrText(const uint8_t* rec, const TDorodField& f);
+inline std::string_view getText(const uint8_t* rec, const TDorodField& f) {
+    if (f.isReference()) {
+        const TDorodValueBlock* block = reference(rec, f);
+        return block ? block->view() : std::string_view{};
+    }
+    return f.type == FieldType::SmallStr ? smallStrText(rec, f) : std::string_view{};
+}
 // Stores a text or BLOB value. SmallStr keeps at most its declared length, String at
 // most 8191 bytes, so that every stored value can be written and read back; an empty
 // value is stored as no value.

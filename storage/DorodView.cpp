@@ -86,11 +86,11 @@ bool TDorodDataset::inRange(const TDorodRecordEntry* entry) const {
     // The leading fields in use form one key; the first difference decides.
     const TDorodRecordLayout& layout = *m_store->Layout();
     if (!m_rangeStart.used.empty() &&
-        record::compareRecords(layout, m_rangeStart.used, entry->data, m_rangeStart.values->data(),
+        record::compareRecords(layout, m_rangeStart.used, entry->data(), m_rangeStart.values->data(),
                                false) < 0)
         return false;
     if (!m_rangeEnd.used.empty() &&
-        record::compareRecords(layout, m_rangeEnd.used, entry->data, m_rangeEnd.values->data(),
+        record::compareRecords(layout, m_rangeEnd.used, entry->data(), m_rangeEnd.values->data(),
                                false) > 0)
         return false;
     return true;
@@ -109,7 +109,7 @@ int TDorodDataset::compareView(const TDorodRecordEntry* a, const TDorodRecordEnt
     const bool ignoreCase = (m_sortOptions & vsoCaseInsensitive) != 0;
     const bool descending = (m_sortOptions & vsoDescendSort) != 0;
     for (int i : m_indexFields) {
-        const int d = record::compareField(layout.fields[size_t(i)], a->data, b->data, ignoreCase);
+        const int d = record::compareField(layout.fields[size_t(i)], a->data(), b->data(), ignoreCase);
         if (d != 0) return descending ? -d : d;
     }
     return 0;
@@ -153,7 +153,7 @@ void TDorodDataset::BuildView(bool keepPosition, const std::vector<TDorodRecordE
                 // The handler sees only records that passed the conditions.
                 if (useConditions && !passesConditions(entry)) continue;
                 if (filtering) {
-                    filterState.set(entry->data);
+                    filterState.set(entry->data());
                     if (!passesFilter(entry)) continue;
                 }
                 if (i < m_sortedCount) ++keptFromSorted;
@@ -259,7 +259,7 @@ int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std
         const bool partial = options & loPartialKey;
         StateSwitch filterState(m_state, m_overrideRecord, TDataSetState::dsFilter, nullptr);
         for (size_t pos = 0; pos < m_view.size(); ++pos) {
-            const uint8_t* rec = m_view[pos]->data;
+            const uint8_t* rec = m_view[pos]->data();
             bool match = true;
             for (size_t i = 0; i < key.storeFields.size() && match; ++i) {
                 const std::string& value = keyValues.size() == 1 ? keyValues[0] : 
@@ -291,7 +291,7 @@ int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std
     fillKeyBuffer(key, keyValues);
     const uint8_t* wanted = key.values->data();
     const auto compareKey = [&](const TDorodRecordEntry* e) {
-        return record::compareRecords(layout, key.storeFields, e->data, wanted, false);
+        return record::compareRecords(layout, key.storeFields, e->data(), wanted, false);
     };
 
     // The binary search serves when the key fields lead the index and the view is in
@@ -338,7 +338,7 @@ std::optional<std::vector<std::string>> TDorodDataset::Lookup(
     const int found = findEntry(keyFields, keyValues, 0);
     if (found < 0) return std::nullopt;
     StateSwitch lookupState(m_state, m_overrideRecord, TDataSetState::dsInternalCalc,
-                            m_view[size_t(found)]->data);
+                            m_view[size_t(found)]->data());
     std::vector<std::string> values;
     std::string_view names = resultFields;
     while (!names.empty()) {
@@ -352,7 +352,7 @@ std::optional<std::vector<std::string>> TDorodDataset::Lookup(
 std::string TDorodDataset::DisplayTextAt(int viewIndex, const TField& field) {
     const TDorodRecordEntry* entry = ViewEntry(viewIndex);
     if (!entry) return {};
-    StateSwitch reading(m_state, m_overrideRecord, TDataSetState::dsInternalCalc, entry->data);
+    StateSwitch reading(m_state, m_overrideRecord, TDataSetState::dsInternalCalc, entry->data());
     return field.DisplayText();
 }
 
@@ -368,7 +368,7 @@ bool TDorodDataset::findWithFilter(int start, int step) {
     {
         StateSwitch filterState(m_state, m_overrideRecord, TDataSetState::dsFilter, nullptr);
         for (int pos = start; pos >= 0 && pos < RecordCount(); pos += step) {
-            filterState.set(m_view[size_t(pos)]->data);
+            filterState.set(m_view[size_t(pos)]->data());
             if (passesConditions(m_view[size_t(pos)]) && passesFilter(m_view[size_t(pos)])) {
                 found = pos;
                 break;

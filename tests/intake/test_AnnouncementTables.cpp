@@ -36,7 +36,7 @@ std::vector<int> allIds(dorod::TDorodTable& table) {
     const dorod::TDorodCursor& store = *table.Store();
     const dorod::TDorodField& id = *store.Field(store.FieldIndex("id"));
     for (const dorod::TDorodRecordEntry* e : store.Entries())
-        if (e->isLive()) ids.push_back(dorod::record::getInt32(e->data, id));
+        if (e->isLive()) ids.push_back(dorod::record::getInt32(e->data(), id));
     return ids;
 }
 

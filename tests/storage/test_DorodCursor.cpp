@@ -59,9 +59,9 @@ protected:
         loadImage(b.build());
     }
     const TDorodField& f(const char* name) { return *store.FindField(name); }
-    int32_t idOf(const TDorodRecordEntry* e) { return record::getInt32(e->data, f("id")); }
+    int32_t idOf(const TDorodRecordEntry* e) { return record::getInt32(e->data(), f("id")); }
     std::string text(const TDorodRecordEntry* e, const char* name) {
-        return std::string(record::getText(e->data, f(name)));
+        return std::string(record::getText(e->data(), f(name)));
     }
     std::vector<std::string> column(const char* name) {
         std::vector<std::string> out;
@@ -78,7 +78,7 @@ protected:
     void editText(TDorodRecordEntry* e, const char* name, std::string_view value) {
         ASSERT_TRUE(store.BeginEdit(e));
         TDorodRecordBuffer buf(store.Layout());
-        buf.assign(e->data);
+        buf.assign(e->data());
         record::setText(buf.data(), f(name), value);
         ASSERT_TRUE(store.PostRecord(buf.data(), e, message)) << message;
     }
@@ -242,7 +242,7 @@ TEST_F(DorodStore, BooleanSortPutsTrueFirst) {
     store.SortEntries("ok", false);
     std::vector<bool> flags;
     for (const TDorodRecordEntry* e : store.Entries())
-        flags.push_back(record::getBoolean(e->data, f("ok")));
+        flags.push_back(record::getBoolean(e->data(), f("ok")));
     EXPECT_EQ(flags, (std::vector<bool>{true, true, false, false}));
 }
 
@@ -251,8 +251,8 @@ TEST_F(DorodStore, BlobsCompareEqualAndAreDroppedFromFieldLists) {
                   .record({4, 4, 0, 0}, counted("\x01\x02") + counted("x"))
                   .record({4, 4, 0, 0}, counted("\xFF") + counted("y"))
                   .build());
-    const uint8_t* a = store.Entry(0)->data;
-    const uint8_t* b = store.Entry(1)->data;
+    const uint8_t* a = store.Entry(0)->data();
+    const uint8_t* b = store.Entry(1)->data();
     EXPECT_EQ(record::compareRecords(*store.Layout(), {0}, a, b, false), 0);
     EXPECT_LT(record::compareRecords(*store.Layout(), {1}, a, b, false), 0);
     EXPECT_EQ(store.ResolveFieldList("b; m ;nosuch;S;g"), (std::vector<int>{2}));
@@ -264,11 +264,11 @@ TEST_F(DorodStore, CaseInsensitiveOrderFoldsCyrillicLetters) {
         b.record({4}, counted(cp(word)));
     loadImage(b.build());
     const auto& layout = *store.Layout();
-    const uint8_t* lowerYo = store.Entry(3)->data;
-    const uint8_t* upperYo = store.Entry(4)->data;
+    const uint8_t* lowerYo = store.Entry(3)->data();
+    const uint8_t* upperYo = store.Entry(4)->data();
     EXPECT_EQ(record::compareRecords(layout, {0}, lowerYo, upperYo, true), 0);
     EXPECT_NE(record::compareRecords(layout, {0}, lowerYo, upperYo, false), 0);
-    EXPECT_LT(record::compareRecords(layout, {0}, store.Entry(1)->data, store.Entry(0)->data, true),
+    EXPECT_LT(record::compareRecords(layout, {0}, store.Entry(1)->data(), store.Entry(0)->data(), true),
               0);
 
     ASSERT_TRUE(store.DeleteRecord(store.Entry(3), message));
@@ -355,7 +355,7 @@ TEST_F(DorodStore, StoredSizesPredictTheImageLength) {
     ASSERT_TRUE(store.PostRecord(buf.data(), second, message));
     EXPECT_EQ(second->storedSize, 5u + 8 + 2);
 
-    buf.assign(first->data);
+    buf.assign(first->data());
     record::setText(buf.data(), t, "");
     ASSERT_TRUE(store.PostRecord(buf.data(), first, message));
     EXPECT_EQ(first->storedSize, 5u + 4 + 3);

@@ -323,9 +323,9 @@ protected:
             list.Bind(store);
             std::string out;
             for (const TDorodRecordEntry* e : store.Entries())
-                if (list.TestRecord(store, e->data, caseInsensitive))
+                if (list.TestRecord(store, e->data(), caseInsensitive))
                     out += (out.empty() ? "" : " ") +
-                           std::to_string(record::getInt32(e->data, *store.Field(0)));
+                           std::to_string(record::getInt32(e->data(), *store.Field(0)));
             return out;
         } catch (const EDorodExprError& e) {
             return std::string("!") + e.what() + (e.ForDataset() ? " [dataset]" : "");
@@ -397,7 +397,7 @@ TEST_F(DorodFilterTest, RecordsThatPass) {
 TEST_F(DorodFilterTest, BindingCompletesTheConditions) {
     TDorodCFieldList list = ParseFilter("Flag = TRUE AND Client = 'other' AND Summa > -5 AND "
                                         "Client LIKE 'a%' AND Slov = NULL");
-    EXPECT_FALSE(list.TestRecord(store, store.Entry(0)->data, false)); // not bound yet
+    EXPECT_FALSE(list.TestRecord(store, store.Entry(0)->data(), false)); // not bound yet
     list.Bind(store);
     const std::vector<std::string> literals = {"TRUE", "", "-5", "a%", ""};
     for (size_t i = 0; i < list.size(); ++i) {
@@ -405,7 +405,7 @@ TEST_F(DorodFilterTest, BindingCompletesTheConditions) {
         EXPECT_EQ(list.items[i].mask != nullptr, i == 3) << i;
     }
     EXPECT_EQ(list.items[1].rightField, store.FieldIndex("Other"));
-    EXPECT_TRUE(TDorodCFieldList{}.TestRecord(store, store.Entry(0)->data, false));
+    EXPECT_TRUE(TDorodCFieldList{}.TestRecord(store, store.Entry(0)->data(), false));
 }
 
 TEST_F(DorodFilterTest, HostileTextsGiveAMessageNeverACrash) {

@@ -299,7 +299,7 @@ TEST(DorodImageReader, ReadsValuesOfEveryTypeAndZeroLengthsAsZero) {
     ASSERT_EQ(store.EntryCount(), 3);
     const auto& f = [&](int i) -> const TDorodField& { return field(store, i); };
 
-    const uint8_t* r = store.Entry(0)->data;
+    const uint8_t* r = store.Entry(0)->data();
     EXPECT_EQ(record::getInt16(r, f(0)), -7);
     EXPECT_EQ(record::getInt32(r, f(1)), -100000);
     EXPECT_EQ(record::getInt64(r, f(2)), int64_t(uint64_t(-1) << 32));
@@ -313,12 +313,12 @@ TEST(DorodImageReader, ReadsValuesOfEveryTypeAndZeroLengthsAsZero) {
     EXPECT_EQ(store.Entry(0)->storedSize, 9u + 2 + 4 + 8 + 2 + 4 + 8 + 5 + 4 + 8191 + 4 + 3);
 
     // A shorter length byte fills the start of the slot; String length 0 is no text.
-    r = store.Entry(1)->data;
+    r = store.Entry(1)->data();
     EXPECT_EQ(record::getInt16(r, f(0)), 0x2A);
     EXPECT_EQ(record::getInt32(r, f(1)), 0x2B);
     EXPECT_EQ(record::reference(r, f(7)), nullptr);
 
-    r = store.Entry(2)->data;
+    r = store.Entry(2)->data();
     for (int i = 0; i < 9; ++i)
         EXPECT_TRUE(record::isEmptyValue(r, f(i))) << f(i).name;
     EXPECT_EQ(record::getDouble(r, f(5)), 0.0);
@@ -339,7 +339,7 @@ TEST(DorodImageReader, StopsAtSectionEndBeforeFieldCountAndAcceptsLongestDescrip
     ASSERT_EQ(longest.description().size(), 99999u);
     ASSERT_TRUE(load(store, longest.record({4}, le32(3)).build(), message)) << message;
     ASSERT_EQ(store.EntryCount(), 1);
-    EXPECT_EQ(record::getInt32(store.Entry(0)->data, field(store, 0)), 3);
+    EXPECT_EQ(record::getInt32(store.Entry(0)->data(), field(store, 0)), 3);
 }
 
 TEST(DorodImageReader, FindsNotesWithAndWithoutRecords) {
@@ -356,7 +356,7 @@ TEST(DorodImageReader, FindsNotesWithAndWithoutRecords) {
     ASSERT_TRUE(load(store, numAndText().notes("remark").record({4, 0}, le32(9)).build(), message));
     EXPECT_EQ(store.Notes(), "remark");
     ASSERT_EQ(store.EntryCount(), 1);
-    EXPECT_EQ(record::getInt32(store.Entry(0)->data, field(store, 0)), 9);
+    EXPECT_EQ(record::getInt32(store.Entry(0)->data(), field(store, 0)), 9);
 }
 
 TEST(DorodImageReader, NameWithBlankIsWrittenWithUnderscore) {
@@ -403,8 +403,8 @@ TEST(DorodImagePartialOpen, CutOffRecordKeepsEarlierRecords) {
     EXPECT_EQ(message, "Unexpected end of buffer");
     EXPECT_EQ(store.FieldCount(), 2);
     ASSERT_EQ(store.EntryCount(), 2);
-    EXPECT_EQ(record::getText(store.Entry(0)->data, field(store, 1)), "ab");
-    EXPECT_EQ(record::getInt32(store.Entry(1)->data, field(store, 0)), 5);
+    EXPECT_EQ(record::getText(store.Entry(0)->data(), field(store, 1)), "ab");
+    EXPECT_EQ(record::getInt32(store.Entry(1)->data(), field(store, 0)), 5);
     EXPECT_EQ(store.AutoIncField(), 0);
     EXPECT_EQ(store.AutoIncCounter(), 0); // not taken from the records
 }

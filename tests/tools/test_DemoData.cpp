@@ -77,7 +77,7 @@ struct Table {
     std::vector<const uint8_t*> rows() const {
         std::vector<const uint8_t*> out;
         for (const dorod::TDorodRecordEntry* e : table.Store()->Entries())
-            if (e->isLive()) out.push_back(e->data);
+            if (e->isLive()) out.push_back(e->data());
         return out;
     }
     // "name Type" per field, in file order.

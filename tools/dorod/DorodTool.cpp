@@ -199,7 +199,7 @@ void dumpJson(const TDorodCursor& store, const std::vector<const TDorodRecordEnt
     w.beginArray();
     for (const TDorodRecordEntry* e : records) {
         w.beginArray();
-        for (int i = 0; i < store.FieldCount(); ++i) w.value(valueToJson(*store.Field(i), e->data));
+        for (int i = 0; i < store.FieldCount(); ++i) w.value(valueToJson(*store.Field(i), e->data()));
         w.endArray();
     }
     w.endArray();
@@ -241,7 +241,7 @@ void dumpDelimited(const TDorodCursor& store, const std::vector<const TDorodReco
     out << "\n";
     for (const TDorodRecordEntry* e : records) {
         for (int i = 0; i < store.FieldCount(); ++i)
-            out << (i ? std::string(1, separator) : "") << cell(valueToCell(*store.Field(i), e->data));
+            out << (i ? std::string(1, separator) : "") << cell(valueToCell(*store.Field(i), e->data()));
         out << "\n";
     }
 }
