@@ -2,7 +2,8 @@
 // of the same bytes.
 //
 // For each table:
-//   EngineLoad   read the file (fileio::readFile) + TDorodCursor::LoadFromStream
+//   EngineLoad   what a table does to open its file: map it (fileio::TMappedFile) and
+//                TDorodCursor::LoadFromImage
 //   PlainRead    open + fstat + read of the whole file into a fresh buffer
 //   EngineSave   TDorodCursor::SaveToFile to a second path (no backup, no sort)
 //   PlainWrite   the same bytes: temp file + write + fsync + close + rename + fsync of
@@ -137,10 +138,10 @@ void plainWrite(const std::string& path, const char* data, size_t size, bool syn
 // ------------------------------------------------------------------ engine helpers
 
 void engineLoad(const std::string& path, dorod::TDorodCursor& cursor) {
-    dorod::TDorodStream stream;
+    dorod::fileio::TMappedFile file;
     std::string error;
-    if (!dorod::fileio::readFile(path, stream.bytes, error)) throw std::runtime_error(error);
-    if (!cursor.LoadFromStream(stream, error)) throw std::runtime_error(path + ": " + error);
+    if (!file.open(path, error)) throw std::runtime_error(error);
+    if (!cursor.LoadFromImage(file.bytes(), error)) throw std::runtime_error(path + ": " + error);
 }
 
 void setCounters(benchmark::State& state, const TableCase& table) {

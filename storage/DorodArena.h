@@ -15,7 +15,7 @@ public:
     TDorodArena(const TDorodArena&) = delete;
     TDorodArena& operator=(const TDorodArena&) = delete;
 
-    // Memory for n bytes, aligned for pointers; never null.
+    // Memory for n bytes, aligned for pointers and filled with zeros; never null.
     void* allocate(size_t n);
     void clear();
     size_t bytesReserved() const { return m_reserved; }
@@ -29,6 +29,7 @@ private:
     struct Block {
         std::byte* memory = nullptr;
         size_t size = 0;
+        bool mapped = false; // from mmap rather than the heap
     };
     std::byte* newBlock(size_t size);
 

@@ -81,8 +81,8 @@ int TDorodCursor::LiveRecordCount() const {
 
 TDorodRecordEntry* TDorodCursor::newEntry() {
     void* memory = m_arena.allocate(sizeof(TDorodRecordEntry) + RecordSize());
+    // Arena memory comes zeroed: the record starts with every value empty.
     auto* entry = new (memory) TDorodRecordEntry;
-    std::memset(entry->data(), 0, RecordSize());
     return entry;
 }
 
@@ -197,7 +197,6 @@ bool TDorodCursor::BeginEdit(TDorodRecordEntry* entry) {
         uint8_t*& preEdit = extra(entry).preEdit;
         if (!preEdit) {
             preEdit = static_cast<uint8_t*>(m_arena.allocate(RecordSize()));
-            std::memset(preEdit, 0, RecordSize());
         }
         record::copy(preEdit, entry->data(), *m_layout);
         entry->hasPreEdit = true;

@@ -95,7 +95,10 @@ public:
     uint64_t Generation() const { return m_generation; }
 
     // --- images and files (DorodImage.cpp) ---
+    // Reads the image from the stream's position to its end; the stream is then at its end.
     bool LoadFromStream(TDorodStream& stream, std::string& message);
+    // The same from bytes the caller keeps (a mapped file); nothing refers to them after.
+    bool LoadFromImage(std::string_view image, std::string& message);
     uint32_t WriteImage(TDorodStream& stream);
     // Writes the whole table to a file: optional ".~d" copy of the old file, optional
     // sort, then the image, replacing the file atomically. False with a message when

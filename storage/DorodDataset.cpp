@@ -134,6 +134,13 @@ void TDorodDataset::BindStoreEvents() {
 }
 
 void TDorodDataset::LoadImage(TDorodStream& stream, const std::string& password) {
+    const std::string_view image =
+        std::string_view(stream.bytes).substr(std::min(stream.position, stream.bytes.size()));
+    stream.position = stream.bytes.size();
+    LoadImage(image, password);
+}
+
+void TDorodDataset::LoadImage(std::string_view image, const std::string& password) {
     if (!m_store) m_store = std::make_shared<TDorodCursor>();
     BindStoreEvents();
     m_store->SetPassword(password);
@@ -142,9 +149,9 @@ void TDorodDataset::LoadImage(TDorodStream& stream, const std::string& password)
     };
     m_store->PartialOpen = PartialOpen;
     m_view.clear();
-    m_loadSize = stream.remaining();
+    m_loadSize = image.size();
     std::string message;
-    if (!m_store->LoadFromStream(stream, message)) {
+    if (!m_store->LoadFromImage(image, message)) {
         m_store.reset();
         m_position = -1;
         DatabaseError(msg::ErrorOpeningTable + message);

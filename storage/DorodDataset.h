@@ -136,6 +136,7 @@ protected:
     // "Error opening table: ..." on failure and showing a partial-open message.
     // The password is the table's own, tried first on an enciphered image.
     void LoadImage(TDorodStream& stream, const std::string& password);
+    void LoadImage(std::string_view image, const std::string& password);
     void BindStoreEvents();
     // Builds the view from the store, or (from) from a list of entries in view order.
     void BuildView(bool keepPosition, const std::vector<TDorodRecordEntry*>* from = nullptr);

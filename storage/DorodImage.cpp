@@ -394,11 +394,16 @@ bool TDorodCursor::readRecord(ImageReader& reader, std::string& message) {
 }
 
 bool TDorodCursor::LoadFromStream(TDorodStream& stream, std::string& message) {
+    const std::string_view image =
+        std::string_view(stream.bytes).substr(std::min(stream.position, stream.bytes.size()));
+    stream.position = stream.bytes.size();
+    return LoadFromImage(image, message);
+}
+
+bool TDorodCursor::LoadFromImage(std::string_view image, std::string& message) {
     releaseAll();
     message.clear();
-    ImageReader reader{std::string_view(stream.bytes).substr(std::min(stream.position,
-                                                                      stream.bytes.size()))};
-    stream.position = stream.bytes.size();
+    ImageReader reader{image};
 
     bool failed = false;
     // Whether a partial open may accept the failure and keep what was read so far.
@@ -506,6 +511,10 @@ bool TDorodCursor::LoadFromStream(TDorodStream& stream, std::string& message) {
         }
         int lastProgress = -1;
         int32_t read = 0;
+        // Progress is worked out every `step` records (at least once per percent) and
+        // after the last one, not for every record.
+        const int32_t step = std::max<int32_t>(1, recordCount / 200);
+        int32_t nextProgress = step;
         std::string recordMessage;
         while (n > 0 && reader.remaining() >= n && read < recordCount) {
             if (!readRecord(reader, recordMessage)) {
@@ -513,10 +522,12 @@ bool TDorodCursor::LoadFromStream(TDorodStream& stream, std::string& message) {
                 break;
             }
             ++read;
-            // round(100 × read / count) in integers: the hot loop stays cheap.
-            const auto percent =
-                int((200 * int64_t(read) + recordCount) / (2 * int64_t(recordCount)));
-            if (percent != lastProgress) reportProgress(percent, lastProgress);
+            if (read == nextProgress || read == recordCount) {
+                nextProgress += step;
+                // round(100 × read / count)
+                reportProgress(int((200 * int64_t(read) + recordCount) / (2 * int64_t(recordCount))),
+                               lastProgress);
+            }
         }
         if (!failed && read != recordCount)
             fail(formatMessage(msg::RecordCountMismatch, read, recordCount), true);

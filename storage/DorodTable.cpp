@@ -144,12 +144,12 @@ void TDorodTable::LoadData() {
     }
     case TDorodLoadMode::lmFile: {
         const std::string path = TablePath();
-        TDorodStream stream;
+        fileio::TMappedFile file;
         std::string error;
-        if (!fileio::fileExists(path) || !fileio::readFile(path, stream.bytes, error))
+        if (!fileio::fileExists(path) || !file.open(path, error))
             DatabaseError(formatMessage(msg::ErrorOpeningFile, path.c_str()));
         m_store.reset();
-        LoadImage(stream, m_password);
+        LoadImage(file.bytes(), m_password);
         break;
     }
     case TDorodLoadMode::lmClone: {

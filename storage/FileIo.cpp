@@ -39,19 +39,45 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool readFile(const std::string& path, std::string& contents, std::string& error) {
+namespace {
+
+// Opens a regular file for reading and tells its size.
+int openRegular(const std::string& path, size_t& size, std::string& error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = systemError("Cannot open", path);
-        return false;
+        return -1;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         error = "Cannot read " + path + ": not a regular file";
         ::close(fd);
-        return false;
+        return -1;
     }
-    const auto size = size_t(st.st_size);
+    size = size_t(st.st_size);
+    return fd;
+}
+
+bool readAll(int fd, const std::string& path, std::string& contents, size_t size, std::string& error) {
+    contents.resize(size);
+    size_t done = 0;
+    while (done < contents.size()) {
+        const ssize_t n = ::read(fd, contents.data() + done, contents.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += size_t(n);
+    }
+    const bool ok = done == contents.size();
+    if (!ok) error = systemError("Cannot read", path);
+    return ok;
+}
+
+} // namespace
+
+bool readFile(const std::string& path, std::string& contents, std::string& error) {
+    size_t size = 0;
+    const int fd = openRegular(path, size, error);
+    if (fd < 0) return false;
     if (size == 0) {
         contents.clear();
         ::close(fd);
@@ -67,16 +93,34 @@ bool readFile(const std::string& path, std::string& contents, std::string& error
         ::close(fd);
         return true;
     }
-    contents.resize(size);
-    size_t done = 0;
-    while (done < contents.size()) {
-        const ssize_t n = ::read(fd, contents.data() + done, contents.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += size_t(n);
+    const bool ok = readAll(fd, path, contents, size, error);
+    ::close(fd);
+    return ok;
+}
+
+TMappedFile::~TMappedFile() {
+    if (m_mapped) ::munmap(const_cast<char*>(m_mapped), m_size);
+}
+
+bool TMappedFile::open(const std::string& path, std::string& error) {
+    if (m_mapped) ::munmap(const_cast<char*>(m_mapped), m_size);
+    m_mapped = nullptr;
+    m_size = 0;
+    m_copy.clear();
+    size_t size = 0;
+    const int fd = openRegular(path, size, error);
+    if (fd < 0) return false;
+    bool ok = true;
+    if (size > 0) {
+        // The pages are entered into the mapping at once rather than fault by fault.
+        void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (mapped != MAP_FAILED) {
+            m_mapped = static_cast<const char*>(mapped);
+            m_size = size;
+        } else {
+            ok = readAll(fd, path, m_copy, size, error);
+        }
     }
-    const bool ok = done == contents.size();
-    if (!ok) error = systemError("Cannot read", path);
     ::close(fd);
     return ok;
 }
