@@ -174,6 +174,15 @@ private:
     bool parseDescriptionSection(std::string_view section, uint32_t declaredCount,
                                  std::string& message, bool& canContinue);
     void reportProgress(int percent, int& last);
+    // What only the end of writing an image knows, for its header.
+    struct ImageTotals {
+        uint32_t length = 0;
+        uint32_t count = 0;
+        size_t countOffset = 0; // where the record count stands in the image
+    };
+    // Produces the image in consecutive pieces (enciphered where the table has a
+    // password), with zeros for the length and count the totals give.
+    void produceImage(const std::function<void(std::string_view)>& out, ImageTotals& totals);
     void changed();
 
     struct EntryExtra {

@@ -205,33 +205,44 @@ bool TDorodCursor::parseDescriptionSection(std::string_view section, uint32_t de
 
 // ---------------------------------------------------------------- writing
 
-uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
+void TDorodCursor::produceImage(const std::function<void(std::string_view)>& out, ImageTotals& totals) {
     const bool enciphered = !m_password.empty();
     const std::string section = buildDescriptionSection();
     const TDorodRecordLayout& layout = *m_layout;
     const size_t n = layout.fields.size();
 
-    size_t expected = 17 + (enciphered ? kKeyBlockSize : 0) + section.size() +
-                      (m_notes.empty() ? 0 : 3 + m_notes.size());
-    for (const TDorodRecordEntry* e : m_entries)
-        if (e->isLive()) expected += e->storedSize;
+    // The image goes out in pieces of about this size, built in one buffer that stays
+    // in the cache, rather than as a second copy of the whole table in fresh memory.
+    constexpr size_t kPieceSize = 256 << 10;
+    std::string piece;
+    piece.reserve(kPieceSize + 64 * 1024);
+    TSapphire cipher;
+    size_t cipherFrom = 0; // where the enciphered part of the current piece starts
+    size_t produced = 0;
+    const auto flush = [&] {
+        if (enciphered)
+            cipher.encipher(reinterpret_cast<uint8_t*>(piece.data()) + cipherFrom,
+                            piece.size() - cipherFrom);
+        out(piece);
+        produced += piece.size();
+        piece.clear();
+        cipherFrom = 0;
+    };
 
-    std::string image;
-    image.reserve(expected);
-    putFixed32(image, 0);
-    image += enciphered ? kKindEnciphered : kKindPlain;
-    std::string keyText;
+    putFixed32(piece, 0); // the image length, completed at the end
+    piece += enciphered ? kKindEnciphered : kKindPlain;
     if (enciphered) {
-        keyText = newKeyText();
+        const std::string keyText = newKeyText();
         const TDorodKeyBlock block = makeKeyBlock(m_password, keyText);
-        image.append(reinterpret_cast<const char*>(block.data()), block.size());
+        piece.append(reinterpret_cast<const char*>(block.data()), block.size());
+        cipher.initialize(keyText);
     }
-    const size_t countOffset = image.size();
-    putFixed32(image, 0);
-    putFixed32(image, uint32_t(n));
-    putFixed32(image, uint32_t(section.size()));
-    image += section;
-    const size_t cipherStart = image.size();
+    totals.countOffset = piece.size();
+    putFixed32(piece, 0); // the record count, completed at the end
+    putFixed32(piece, uint32_t(n));
+    putFixed32(piece, uint32_t(section.size()));
+    piece += section;
+    cipherFrom = piece.size();
     // A reader takes a '*' right after the description section for the notes block. A
     // table without notes whose first record starts with the length byte 0x2A (a SmallStr
     // of 42 bytes in the first field) would read back wrong, so such a table gets an
@@ -243,20 +254,22 @@ uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
         layout.fields[0].type == FieldType::SmallStr &&
         record::getText((*firstLive)->data(), layout.fields[0]).size() == size_t(kNotesMark);
     if (!m_notes.empty() || lengthLooksLikeNotes) {
-        image += kNotesMark;
-        putFixed16(image, uint16_t(m_notes.size()));
-        image += m_notes;
+        piece += kNotesMark;
+        putFixed16(piece, uint16_t(m_notes.size()));
+        piece += m_notes;
     }
 
-    int32_t written = 0;
+    uint32_t written = 0;
     int lastProgress = -1;
     const size_t entryCount = m_entries.size();
+    const size_t step = std::max<size_t>(1, entryCount / 200);
+    size_t nextProgress = step;
     for (size_t i = 0; i < entryCount; ++i) {
         const TDorodRecordEntry* e = m_entries[i];
         if (e->isLive()) {
             const uint8_t* rec = e->data();
-            const size_t lengths = image.size();
-            image.append(n, '\0');
+            const size_t lengths = piece.size();
+            piece.append(n, '\0');
             for (size_t k = 0; k < n; ++k) {
                 const TDorodField& f = layout.fields[k];
                 if (record::isEmptyValue(rec, f)) continue;
@@ -264,29 +277,43 @@ uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
                 if (f.type == FieldType::SmallStr) {
                     const std::string_view text = record::getText(rec, f);
                     lengthByte = uint8_t(text.size());
-                    image += text;
+                    piece += text;
                 } else if (f.isReference()) {
                     const std::string_view value = record::reference(rec, f)->view();
                     lengthByte = 4;
-                    putFixed32(image, uint32_t(value.size()));
-                    image += value;
+                    putFixed32(piece, uint32_t(value.size()));
+                    piece += value;
                 } else {
                     lengthByte = uint8_t(f.slotSize);
-                    image.append(reinterpret_cast<const char*>(rec + f.offset), f.slotSize);
+                    piece.append(reinterpret_cast<const char*>(rec + f.offset), f.slotSize);
                 }
-                image[lengths + k] = char(lengthByte);
+                piece[lengths + k] = char(lengthByte);
             }
             ++written;
+            if (piece.size() >= kPieceSize) flush();
         }
-        const auto percent = int((200 * int64_t(i + 1) + int64_t(entryCount)) / (2 * int64_t(entryCount)));
-        if (percent != lastProgress) reportProgress(percent, lastProgress);
+        if (i + 1 == nextProgress || i + 1 == entryCount) {
+            nextProgress += step;
+            // round(100 × done / count)
+            reportProgress(int((200 * int64_t(i + 1) + int64_t(entryCount)) / (2 * int64_t(entryCount))),
+                           lastProgress);
+        }
     }
+    flush();
+    totals.length = uint32_t(produced);
+    totals.count = written;
+}
 
-    encodeFixed32(image.data() + countOffset, uint32_t(written));
-    encodeFixed32(image.data(), uint32_t(image.size()));
-    if (enciphered)
-        encipherWithKey(keyText, reinterpret_cast<uint8_t*>(image.data()) + cipherStart,
-                        image.size() - cipherStart);
+uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
+    std::string image;
+    size_t expected = 64 + kKeyBlockSize + m_notes.size() + size_t(FieldCount()) * 64;
+    for (const TDorodRecordEntry* e : m_entries)
+        if (e->isLive()) expected += e->storedSize;
+    image.reserve(expected);
+    ImageTotals totals;
+    produceImage([&](std::string_view piece) { image += piece; }, totals);
+    encodeFixed32(image.data(), totals.length);
+    encodeFixed32(image.data() + totals.countOffset, totals.count);
 
     const auto length = uint32_t(image.size());
     if (stream.bytes.empty() && stream.position == 0) {
@@ -309,19 +336,27 @@ bool TDorodCursor::SaveToFile(const std::string& path, TDorodSaveOptions options
                               bool caseInsensitive, std::string_view indexFieldNames,
                               std::string& message) {
     if (options & savAutoBackup) {
-        std::string old;
+        fileio::TMappedFile old;
         std::string error;
-        if (fileio::fileExists(path) && fileio::readFile(path, old, error) &&
-            !fileio::writeFileAtomically(fileio::changeExtension(path, ".~d"), old, error)) {
+        if (fileio::fileExists(path) && old.open(path, error) &&
+            !fileio::writeFileAtomically(fileio::changeExtension(path, ".~d"), old.bytes(), error)) {
             message = error;
             return false;
         }
     }
     if (options & savSortOnIndex) SortEntries(indexFieldNames, caseInsensitive);
-    TDorodStream stream;
-    WriteImage(stream);
-    if (!fileio::writeFileAtomically(path, stream.bytes, message)) return false;
-    return true;
+    // The image goes to the file as it is produced; its length and record count, known
+    // at the end, complete the header before the file replaces the old one.
+    fileio::TAtomicFileWriter file;
+    if (!file.open(path, message)) return false;
+    ImageTotals totals;
+    produceImage([&](std::string_view piece) { file.write(piece); }, totals);
+    char number[4];
+    encodeFixed32(number, totals.length);
+    file.writeAt(0, {number, 4});
+    encodeFixed32(number, totals.count);
+    file.writeAt(totals.countOffset, {number, 4});
+    return file.commit(message);
 }
 
 // ---------------------------------------------------------------- reading

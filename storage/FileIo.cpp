@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace dorod::fileio {
 
@@ -126,32 +127,86 @@ bool TMappedFile::open(const std::string& path, std::string& error) {
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view contents, std::string& error) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
+    TAtomicFileWriter file;
+    if (!file.open(path, error)) return false;
+    file.write(contents);
+    return file.commit(error);
+}
+
+TAtomicFileWriter::~TAtomicFileWriter() { discard(); }
+
+void TAtomicFileWriter::discard() {
+    if (m_fd < 0) return;
+    ::close(m_fd);
+    ::unlink(m_temp.c_str());
+    m_fd = -1;
+}
+
+bool TAtomicFileWriter::open(const std::string& path, std::string& error) {
+    discard();
+    m_path = path;
+    m_temp = path + ".XXXXXX";
+    m_failed = false;
+    m_fd = ::mkstemp(m_temp.data());
+    if (m_fd < 0) {
         error = systemError("Cannot create file", path);
         return false;
     }
-    bool ok = writeAll(fd, contents) && ::fsync(fd) == 0;
-    if (!ok) error = systemError("Cannot write file", path);
+    return true;
+}
+
+bool TAtomicFileWriter::write(std::string_view data) {
+    if (m_fd < 0 || m_failed) return false;
+    if (!writeAll(m_fd, data)) {
+        m_failed = true;
+        m_errno = errno;
+    }
+    return !m_failed;
+}
+
+bool TAtomicFileWriter::writeAt(size_t offset, std::string_view data) {
+    if (m_fd < 0 || m_failed) return false;
+    while (!data.empty()) {
+        const ssize_t n = ::pwrite(m_fd, data.data(), data.size(), off_t(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            m_failed = true;
+            m_errno = n < 0 ? errno : EIO;
+            return false;
+        }
+        data.remove_prefix(size_t(n));
+        offset += size_t(n);
+    }
+    return true;
+}
+
+bool TAtomicFileWriter::commit(std::string& error) {
+    if (m_fd < 0) {
+        error = "Cannot write file " + m_path;
+        return false;
+    }
+    bool ok = !m_failed && ::fsync(m_fd) == 0;
+    if (m_failed) errno = m_errno;
+    if (!ok) error = systemError("Cannot write file", m_path);
     // The new file gets the usual permissions of a created file, not mkstemp's 0600.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    ::fchmod(m_fd, 0666 & ~mask);
+    const int fd = std::exchange(m_fd, -1);
     if (::close(fd) != 0 && ok) {
         ok = false;
-        error = systemError("Cannot write file", path);
+        error = systemError("Cannot write file", m_path);
     }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+    if (ok && ::rename(m_temp.c_str(), m_path.c_str()) != 0) {
         ok = false;
-        error = systemError("Cannot create file", path);
+        error = systemError("Cannot create file", m_path);
     }
     if (!ok) {
-        ::unlink(temp.c_str());
+        ::unlink(m_temp.c_str());
         return false;
     }
     // Make the rename itself durable.
-    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(folderOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

@@ -35,6 +35,34 @@ bool fileExists(const std::string& path);
 // Reads the whole file; false with a reason when it cannot be read.
 bool readFile(const std::string& path, std::string& contents, std::string& error);
 bool writeFileAtomically(const std::string& path, std::string_view contents, std::string& error);
+
+// Writes a file piece by piece and replaces the target atomically on commit: the pieces
+// go to a temporary file beside it, which is flushed and renamed over the target. A
+// writer dropped without a successful commit removes its temporary file, leaving the
+// target as it was.
+class TAtomicFileWriter {
+public:
+    TAtomicFileWriter() = default;
+    ~TAtomicFileWriter();
+    TAtomicFileWriter(const TAtomicFileWriter&) = delete;
+    TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
+
+    bool open(const std::string& path, std::string& error);
+    // Appends; after a failure every later call fails too and commit reports it.
+    bool write(std::string_view data);
+    // Overwrites bytes already written (a header completed at the end).
+    bool writeAt(size_t offset, std::string_view data);
+    bool commit(std::string& error);
+
+private:
+    void discard();
+
+    std::string m_path;
+    std::string m_temp;
+    int m_fd = -1;
+    bool m_failed = false;
+    int m_errno = 0;
+};
 // The path with its extension replaced (a name without one gets it appended).
 std::string changeExtension(const std::string& path, std::string_view extension);
 
