@@ -26,6 +26,11 @@ inline void putFixed64(std::string& dst, uint64_t v) {
     putFixed32(dst, uint32_t(v >> 32));
 }
 
+inline void encodeFixed16(char* dst, uint16_t v) {
+    dst[0] = char(v & 0xFF);
+    dst[1] = char(v >> 8);
+}
+
 inline void encodeFixed32(char* dst, uint32_t v) {
     dst[0] = char(v & 0xFF);
     dst[1] = char((v >> 8) & 0xFF);

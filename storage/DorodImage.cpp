@@ -205,6 +205,94 @@ bool TDorodCursor::parseDescriptionSection(std::string_view section, uint32_t de
 
 // ---------------------------------------------------------------- writing
 
+namespace {
+
+// Writes one record's part of an image at w: the length array, then each non-empty
+// value. Returns the end. The caller makes room for recordBound bytes.
+char* putRecord(char* w, const uint8_t* rec, const TDorodRecordLayout& layout) {
+    const size_t n = layout.fields.size();
+    char* lengths = w;
+    w += n;
+    for (size_t k = 0; k < n; ++k) {
+        const TDorodField& f = layout.fields[k];
+        const uint8_t* slot = rec + f.offset;
+        size_t length = 0;
+        // Numbers are copied with their fixed size; a zero number is stored as its
+        // length byte alone.
+        switch (f.type) {
+        case FieldType::SmallInt:
+        case FieldType::Boolean:
+            if (record::getInt16(rec, f) != 0) {
+                std::memcpy(w, slot, 2);
+                length = 2;
+            }
+            break;
+        case FieldType::Integer:
+        case FieldType::Date:
+        case FieldType::Time:
+        case FieldType::AutoInc:
+            if (record::getInt32(rec, f) != 0) {
+                std::memcpy(w, slot, 4);
+                length = 4;
+            }
+            break;
+        case FieldType::Int64:
+            if (record::getInt64(rec, f) != 0) {
+                std::memcpy(w, slot, 8);
+                length = 8;
+            }
+            break;
+        case FieldType::Double:
+        case FieldType::Currency:
+        case FieldType::DateTime:
+            if (record::getDouble(rec, f) != 0.0) {
+                std::memcpy(w, slot, 8);
+                length = 8;
+            }
+            break;
+        case FieldType::SmallStr: {
+            const std::string_view text = record::getText(rec, f);
+            std::memcpy(w, text.data(), text.size());
+            w += text.size();
+            lengths[k] = char(text.size());
+            continue;
+        }
+        case FieldType::String:
+        case FieldType::Blob:
+        case FieldType::Memo:
+        case FieldType::FmtMemo:
+        case FieldType::Graphic: {
+            const TDorodValueBlock* block = record::reference(rec, f);
+            if (!block || block->length == 0) {
+                lengths[k] = 0;
+                continue;
+            }
+            encodeFixed32(w, block->length);
+            std::memcpy(w + 4, block->bytes(), block->length);
+            w += 4 + block->length;
+            lengths[k] = 4;
+            continue;
+        }
+        case FieldType::Unknown:
+            break;
+        }
+        w += length;
+        lengths[k] = char(length);
+    }
+    return w;
+}
+
+// The most bytes putRecord writes for a record.
+size_t recordBound(const uint8_t* rec, const TDorodRecordLayout& layout, size_t fixedBound) {
+    size_t bound = fixedBound;
+    for (uint32_t i : layout.referenceFields)
+        if (const TDorodValueBlock* block = record::reference(rec, layout.fields[i]))
+            bound += 4 + block->length;
+    return bound;
+}
+
+} // namespace
+
 void TDorodCursor::produceImage(const std::function<void(std::string_view)>& out, ImageTotals& totals) {
     const bool enciphered = !m_password.empty();
     const std::string section = buildDescriptionSection();
@@ -214,35 +302,40 @@ void TDorodCursor::produceImage(const std::function<void(std::string_view)>& out
     // The image goes out in pieces of about this size, built in one buffer that stays
     // in the cache, rather than as a second copy of the whole table in fresh memory.
     constexpr size_t kPieceSize = 256 << 10;
-    std::string piece;
-    piece.reserve(kPieceSize + 64 * 1024);
+    std::string header;
     TSapphire cipher;
-    size_t cipherFrom = 0; // where the enciphered part of the current piece starts
-    size_t produced = 0;
-    const auto flush = [&] {
-        if (enciphered)
-            cipher.encipher(reinterpret_cast<uint8_t*>(piece.data()) + cipherFrom,
-                            piece.size() - cipherFrom);
-        out(piece);
-        produced += piece.size();
-        piece.clear();
-        cipherFrom = 0;
-    };
-
-    putFixed32(piece, 0); // the image length, completed at the end
-    piece += enciphered ? kKindEnciphered : kKindPlain;
+    putFixed32(header, 0); // the image length, completed at the end
+    header += enciphered ? kKindEnciphered : kKindPlain;
     if (enciphered) {
         const std::string keyText = newKeyText();
         const TDorodKeyBlock block = makeKeyBlock(m_password, keyText);
-        piece.append(reinterpret_cast<const char*>(block.data()), block.size());
+        header.append(reinterpret_cast<const char*>(block.data()), block.size());
         cipher.initialize(keyText);
     }
-    totals.countOffset = piece.size();
-    putFixed32(piece, 0); // the record count, completed at the end
-    putFixed32(piece, uint32_t(n));
-    putFixed32(piece, uint32_t(section.size()));
-    piece += section;
-    cipherFrom = piece.size();
+    totals.countOffset = header.size();
+    putFixed32(header, 0); // the record count, completed at the end
+    putFixed32(header, uint32_t(n));
+    putFixed32(header, uint32_t(section.size()));
+    header += section;
+    out(header);
+    size_t produced = header.size();
+
+    // Everything after the description section is enciphered in a table with a password.
+    std::vector<char> piece(2 * kPieceSize);
+    size_t used = 0;
+    const auto flush = [&] {
+        if (used == 0) return;
+        if (enciphered) cipher.encipher(reinterpret_cast<uint8_t*>(piece.data()), used);
+        out({piece.data(), used});
+        produced += used;
+        used = 0;
+    };
+    const auto makeRoom = [&](size_t bytes) {
+        if (used + bytes <= piece.size()) return;
+        flush();
+        if (bytes > piece.size()) piece.resize(bytes);
+    };
+
     // A reader takes a '*' right after the description section for the notes block. A
     // table without notes whose first record starts with the length byte 0x2A (a SmallStr
     // of 42 bytes in the first field) would read back wrong, so such a table gets an
@@ -254,10 +347,17 @@ void TDorodCursor::produceImage(const std::function<void(std::string_view)>& out
         layout.fields[0].type == FieldType::SmallStr &&
         record::getText((*firstLive)->data(), layout.fields[0]).size() == size_t(kNotesMark);
     if (!m_notes.empty() || lengthLooksLikeNotes) {
-        piece += kNotesMark;
-        putFixed16(piece, uint16_t(m_notes.size()));
-        piece += m_notes;
+        makeRoom(3 + m_notes.size());
+        piece[used] = kNotesMark;
+        encodeFixed16(piece.data() + used + 1, uint16_t(m_notes.size()));
+        std::memcpy(piece.data() + used + 3, m_notes.data(), m_notes.size());
+        used += 3 + m_notes.size();
     }
+
+    size_t fixedBound = n;
+    for (const TDorodField& f : layout.fields)
+        if (!f.isReference()) fixedBound += f.slotSize;
+    const bool hasReferences = !layout.referenceFields.empty();
 
     uint32_t written = 0;
     int lastProgress = -1;
@@ -268,29 +368,10 @@ void TDorodCursor::produceImage(const std::function<void(std::string_view)>& out
         const TDorodRecordEntry* e = m_entries[i];
         if (e->isLive()) {
             const uint8_t* rec = e->data();
-            const size_t lengths = piece.size();
-            piece.append(n, '\0');
-            for (size_t k = 0; k < n; ++k) {
-                const TDorodField& f = layout.fields[k];
-                if (record::isEmptyValue(rec, f)) continue;
-                uint8_t lengthByte = 0;
-                if (f.type == FieldType::SmallStr) {
-                    const std::string_view text = record::getText(rec, f);
-                    lengthByte = uint8_t(text.size());
-                    piece += text;
-                } else if (f.isReference()) {
-                    const std::string_view value = record::reference(rec, f)->view();
-                    lengthByte = 4;
-                    putFixed32(piece, uint32_t(value.size()));
-                    piece += value;
-                } else {
-                    lengthByte = uint8_t(f.slotSize);
-                    piece.append(reinterpret_cast<const char*>(rec + f.offset), f.slotSize);
-                }
-                piece[lengths + k] = char(lengthByte);
-            }
+            makeRoom(hasReferences ? recordBound(rec, layout, fixedBound) : fixedBound);
+            used = size_t(putRecord(piece.data() + used, rec, layout) - piece.data());
             ++written;
-            if (piece.size() >= kPieceSize) flush();
+            if (used >= kPieceSize) flush();
         }
         if (i + 1 == nextProgress || i + 1 == entryCount) {
             nextProgress += step;

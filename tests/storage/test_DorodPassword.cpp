@@ -75,7 +75,8 @@ TEST_F(PasswordTest, EncipheredFileKeepsHeaderPlainAndRecordsHidden) {
     // Each save draws a new key: the same data enciphers differently, the header not.
     writeTable("p.d", cp1251("ключ"));
     ASSERT_TRUE(fileio::readFile(path, second, error));
-    const size_t headerEnd = first.find('\x14') + 1;
+    // The description section ends with its separator, after the 40-byte key block.
+    const size_t headerEnd = first.find('\x14', 45) + 1;
     EXPECT_EQ(first.substr(45, headerEnd - 45), second.substr(45, headerEnd - 45));
     EXPECT_NE(first.substr(5, 40), second.substr(5, 40));
     EXPECT_NE(first.substr(headerEnd), second.substr(headerEnd));
