@@ -168,6 +168,9 @@ private:
     int compareView(const TDorodRecordEntry* a, const TDorodRecordEntry* b) const;
     int findEntry(const std::string& keyFields, const std::vector<std::string>& keyValues,
                   unsigned options);
+    // The first view position whose key fields equal the wanted record's, by the
+    // look-up list; -1 when there is none, -2 when no list serves these fields (yet).
+    int findInLookupList(const std::vector<int>& fields, const uint8_t* wanted);
     void moveTo(int position);
     void applyDefaults();
     void copyMasterValues();
@@ -183,6 +186,19 @@ private:
     std::vector<TDorodRecordEntry*> m_view;
     size_t m_sortedCount = 0; // the leading view entries known to be in index order
     uint64_t m_viewGeneration = 0;
+    // Repeated Locates by fields the view is not ordered by (the output window looks up
+    // each announcement of a day by id): from the second Locate by the same fields in
+    // an unchanged view on, the view's positions sorted by those fields answer with a
+    // binary search instead of a scan.
+    struct LookupList {
+        std::vector<int> fields;
+        uint64_t viewGeneration = 0;
+        uint64_t storeGeneration = 0;
+        size_t viewSize = 0;
+        bool built = false;
+        std::vector<uint32_t> positions; // view positions in key order, ties in view order
+    };
+    LookupList m_lookupList;
     std::vector<int> m_indexFields;
     TDorodRecordEntry* m_editEntry = nullptr;
     std::unique_ptr<TDorodRecordBuffer> m_editBuffer;

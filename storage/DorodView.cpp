@@ -315,8 +315,69 @@ int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std
         // Records appended after the last sort stand unsorted at the end.
         scanFrom = m_sortedCount;
     }
+    if (scanFrom == 0) {
+        const int found = findInLookupList(key.storeFields, wanted);
+        if (found != -2) return found;
+    }
     for (size_t pos = scanFrom; pos < m_view.size(); ++pos)
         if (compareKey(m_view[pos]) == 0) return int(pos);
+    return -1;
+}
+
+namespace {
+// Fields whose comparison is a strict order that equality can be searched in: numbers
+// kept as integers and texts. (Floating-point values may hold NaN, which compares equal
+// to everything.)
+bool orderedForLookup(const TDorodField& f) {
+    switch (f.type) {
+    case FieldType::SmallInt:
+    case FieldType::Integer:
+    case FieldType::Date:
+    case FieldType::Time:
+    case FieldType::AutoInc:
+    case FieldType::Int64:
+    case FieldType::SmallStr:
+    case FieldType::String:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+int TDorodDataset::findInLookupList(const std::vector<int>& fields, const uint8_t* wanted) {
+    const TDorodRecordLayout& layout = *m_store->Layout();
+    LookupList& list = m_lookupList;
+    const bool current = list.fields == fields && list.viewGeneration == m_viewGeneration &&
+                         list.storeGeneration == m_store->Generation() &&
+                         list.viewSize == m_view.size();
+    if (!current) {
+        // The first Locate of a series scans: a single look-up costs less that way.
+        list.fields = fields;
+        list.viewGeneration = m_viewGeneration;
+        list.storeGeneration = m_store->Generation();
+        list.viewSize = m_view.size();
+        list.built = false;
+        list.positions.clear();
+        return -2;
+    }
+    if (!list.built) {
+        if (!std::all_of(fields.begin(), fields.end(),
+                         [&](int i) { return orderedForLookup(layout.fields[size_t(i)]); }))
+            return -2;
+        list.positions.resize(m_view.size());
+        for (size_t i = 0; i < m_view.size(); ++i) list.positions[i] = uint32_t(i);
+        std::stable_sort(list.positions.begin(), list.positions.end(), [&](uint32_t a, uint32_t b) {
+            return record::compareRecords(layout, fields, m_view[a]->data(), m_view[b]->data(), false) < 0;
+        });
+        list.built = true;
+    }
+    const auto it = std::partition_point(list.positions.begin(), list.positions.end(), [&](uint32_t pos) {
+        return record::compareRecords(layout, fields, m_view[pos]->data(), wanted, false) < 0;
+    });
+    if (it != list.positions.end() &&
+        record::compareRecords(layout, fields, m_view[*it]->data(), wanted, false) == 0)
+        return int(*it);
     return -1;
 }
 
