@@ -25,8 +25,11 @@
 //                   window: the announcement view through tDataFilterRecord, and the
 //                   run-date view (2 000 000 rows) through tDatesFilterRecord.
 //   Locate/*        one Locate of an id: id-ordered view (binary search) and store order
-//                   (scan), beside std::lower_bound / std::find over the ids.
-//   FillDay/*       one broadcast day: the run-date filter for one date over 2 000 000 rows,
+//                   (one Locate after another in the same view: the first scans, the
+//                   rest use the view's look-up list), beside std::lower_bound /
+//                   std::find over the ids.
+//   FillDay/*       one broadcast day: the search box cleared (the announcement view
+//                   rebuilt), the run-date filter for one date over 2 000 000 rows,
 //                   then, for each row, Locate of its announcement in data.d and a read of
 //                   the fields the output window copies. Target <= 50 ms.
 //   LikeFilter/*    SetFilter("Text LIKE '%fragment%'") + SetFiltered(true) over data.d,
@@ -433,6 +436,9 @@ void BM_PlainLocate(benchmark::State& state, bool ordered) {
 // What the output window does for "Заполнить": the day's run dates, and for each its
 // announcement located in data.d and the fields of the day list read.
 size_t fillDay(TDesk& desk, int32_t day) {
+    // The fill first clears the search box, which takes the search filter off the
+    // announcements: their view is built anew, and any look-up list with it.
+    desk.search(QString());
     desk.runDateFilterMode = vornelta::rdmOutputDay;
     desk.outputDay = day;
     desk.tDates.SetFiltered(true);

@@ -171,6 +171,7 @@ private:
     // The first view position whose key fields equal the wanted record's, by the
     // look-up list; -1 when there is none, -2 when no list serves these fields (yet).
     int findInLookupList(const std::vector<int>& fields, const uint8_t* wanted);
+    int findInIntegerLookupList(const TDorodField& field, const uint8_t* wanted);
     void moveTo(int position);
     void applyDefaults();
     void copyMasterValues();
@@ -197,6 +198,9 @@ private:
         size_t viewSize = 0;
         bool built = false;
         std::vector<uint32_t> positions; // view positions in key order, ties in view order
+        // For a single integer field (the usual id): the keys beside the positions, so
+        // that neither sorting nor searching has to reach the records.
+        std::vector<int64_t> integerKeys;
     };
     LookupList m_lookupList;
     std::vector<int> m_indexFields;

@@ -328,6 +328,31 @@ namespace {
 // Fields whose comparison is a strict order that equality can be searched in: numbers
 // kept as integers and texts. (Floating-point values may hold NaN, which compares equal
 // to everything.)
+bool isIntegerField(const TDorodField& f) {
+    switch (f.type) {
+    case FieldType::SmallInt:
+    case FieldType::Integer:
+    case FieldType::Date:
+    case FieldType::Time:
+    case FieldType::AutoInc:
+    case FieldType::Int64:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int64_t integerValue(const uint8_t* rec, const TDorodField& f) {
+    switch (f.type) {
+    case FieldType::SmallInt:
+        return record::getInt16(rec, f);
+    case FieldType::Int64:
+        return record::getInt64(rec, f);
+    default:
+        return record::getInt32(rec, f);
+    }
+}
+
 bool orderedForLookup(const TDorodField& f) {
     switch (f.type) {
     case FieldType::SmallInt:
@@ -359,8 +384,11 @@ int TDorodDataset::findInLookupList(const std::vector<int>& fields, const uint8_
         list.viewSize = m_view.size();
         list.built = false;
         list.positions.clear();
+        list.integerKeys.clear();
         return -2;
     }
+    if (fields.size() == 1 && isIntegerField(layout.fields[size_t(fields[0])]))
+        return findInIntegerLookupList(layout.fields[size_t(fields[0])], wanted);
     if (!list.built) {
         if (!std::all_of(fields.begin(), fields.end(),
                          [&](int i) { return orderedForLookup(layout.fields[size_t(i)]); }))
@@ -379,6 +407,27 @@ int TDorodDataset::findInLookupList(const std::vector<int>& fields, const uint8_
         record::compareRecords(layout, fields, m_view[*it]->data(), wanted, false) == 0)
         return int(*it);
     return -1;
+}
+
+int TDorodDataset::findInIntegerLookupList(const TDorodField& field, const uint8_t* wanted) {
+    LookupList& list = m_lookupList;
+    if (!list.built) {
+        std::vector<std::pair<int64_t, uint32_t>> keyed(m_view.size());
+        for (size_t i = 0; i < m_view.size(); ++i)
+            keyed[i] = {integerValue(m_view[i]->data(), field), uint32_t(i)};
+        std::sort(keyed.begin(), keyed.end()); // equal keys by view position
+        list.positions.resize(keyed.size());
+        list.integerKeys.resize(keyed.size());
+        for (size_t i = 0; i < keyed.size(); ++i) {
+            list.integerKeys[i] = keyed[i].first;
+            list.positions[i] = keyed[i].second;
+        }
+        list.built = true;
+    }
+    const int64_t key = integerValue(wanted, field);
+    const auto it = std::lower_bound(list.integerKeys.begin(), list.integerKeys.end(), key);
+    if (it == list.integerKeys.end() || *it != key) return -1;
+    return int(list.positions[size_t(it - list.integerKeys.begin())]);
 }
 
 bool TDorodDataset::Locate(const std::string& keyFields, const std::vector<std::string>& keyValues,
