@@ -36,14 +36,44 @@ TFieldType fieldTypeOf(FieldType type) {
     return TFieldType::ftUnknown;
 }
 
+namespace {
+// The slot type that keeps a calculated value of this dataset type.
+FieldType calcSlotType(TFieldType type, int size) {
+    switch (type) {
+    case TFieldType::ftString: return size <= kMaxSmallStrLength ? FieldType::SmallStr : FieldType::String;
+    case TFieldType::ftSmallint: return FieldType::SmallInt;
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc: return FieldType::Integer; // nothing numbers calculated values
+    case TFieldType::ftBoolean: return FieldType::Boolean;
+    case TFieldType::ftFloat: return FieldType::Double;
+    case TFieldType::ftCurrency: return FieldType::Currency;
+    case TFieldType::ftDate: return FieldType::Date;
+    case TFieldType::ftTime: return FieldType::Time;
+    case TFieldType::ftDateTime: return FieldType::DateTime;
+    case TFieldType::ftLargeint: return FieldType::Int64;
+    default: return FieldType::Unknown;
+    }
+}
+} // namespace
+
 // ------------------------------------------------------------------------ TField
 
-TField::TField(TDataSet& dataSet, int fieldNo, std::string name, TFieldType type, int size)
+TField::TField(TDataSet& dataSet, int fieldNo, std::string name, TFieldType type, int size,
+               TFieldKind kind)
     : m_dataSet(dataSet), m_fieldNo(fieldNo), m_name(std::move(name)), m_type(type),
-      m_size(size) {}
+      m_size(size), m_kind(kind) {}
 
-const TDorodField& TField::storeField() const { return m_dataSet.StoreField(m_fieldNo); }
-const uint8_t* TField::readBuffer() const { return m_dataSet.ActiveRecord(); }
+const TDorodField& TField::storeField() const {
+    return Calculated() ? m_dataSet.CalcField(m_fieldNo) : m_dataSet.StoreField(m_fieldNo);
+}
+
+const uint8_t* TField::readBuffer() const {
+    if (!Calculated()) return m_dataSet.ActiveRecord();
+    // A calculated value that was not set reads as null.
+    const uint8_t* calc = m_dataSet.ActiveCalcRecord();
+    return calc && calc[m_dataSet.CalcFlagOffset(m_fieldNo)] ? calc : nullptr;
+}
 
 bool TField::RightAligned() const { return isRightJustifiedType(storeField().type); }
 
@@ -194,7 +224,8 @@ std::string TField::DisplayText() const {
 }
 
 uint8_t* TField::writeBuffer() {
-    uint8_t* rec = m_dataSet.EditRecord(); // raises outside the edit states
+    // Both raise outside the edit states.
+    uint8_t* rec = Calculated() ? m_dataSet.EditCalcRecord() : m_dataSet.EditRecord();
     const TDataSetState state = m_dataSet.State();
     const bool keyOrFilter = state == TDataSetState::dsSetKey || state == TDataSetState::dsFilter;
     if (ReadOnly && !keyOrFilter) m_dataSet.DatabaseError("Field '" + m_name + "' is read only!");
@@ -203,7 +234,8 @@ uint8_t* TField::writeBuffer() {
     return rec;
 }
 
-void TField::changed() {
+void TField::changed(uint8_t* rec, bool hasValue) {
+    if (Calculated()) rec[m_dataSet.CalcFlagOffset(m_fieldNo)] = hasValue ? 1 : 0;
     const TDataSetState state = m_dataSet.State();
     if (state == TDataSetState::dsSetKey || state == TDataSetState::dsCalcFields ||
         state == TDataSetState::dsFilter)
@@ -221,14 +253,14 @@ void TField::SetAsString(std::string_view value) {
             value = value.substr(0, std::min(value.size(), size_t(std::max(f.declaredSize, 0))));
         record::setText(rec, f, value);
     } else {
-        std::vector<uint8_t> scratch(m_dataSet.StoreField(m_fieldNo).offset + f.slotSize, 0);
+        std::vector<uint8_t> scratch(f.offset + f.slotSize, 0);
         const bool blank = value.find_first_not_of(' ') == std::string_view::npos;
         if (!blank && !textToStoredValue(f, value, scratch.data()))
             m_dataSet.DatabaseError("'" + std::string(value) + "' is not a valid value for field '" +
                                     m_name + "'");
         std::copy_n(scratch.data() + f.offset, f.slotSize, rec + f.offset);
     }
-    changed();
+    changed(rec);
 }
 
 void TField::SetAsLargeInt(int64_t value) {
@@ -248,7 +280,7 @@ void TField::SetAsLargeInt(int64_t value) {
     case FieldType::DateTime: record::setDouble(rec, f, double(value)); break;
     default: record::setText(rec, f, std::to_string(value)); break;
     }
-    changed();
+    changed(rec);
 }
 
 void TField::SetAsInteger(int32_t value) { SetAsLargeInt(value); }
@@ -261,7 +293,7 @@ void TField::SetAsFloat(double value) {
         uint8_t* rec = writeBuffer();
         if (!rec) return;
         record::setDouble(rec, f, value);
-        changed();
+        changed(rec);
         return;
     }
     case FieldType::Date:
@@ -304,7 +336,7 @@ void TField::SetAsDateTime(double value) {
         SetAsFloat(value);
         return;
     }
-    changed();
+    changed(rec);
 }
 
 void TField::SetAsDayNumber(int32_t value) { SetAsDateTime(double(value - kDelphiEpochDay)); }
@@ -326,7 +358,7 @@ void TField::Clear() {
         record::setText(rec, f, {});
     else
         std::fill_n(rec + f.offset, f.slotSize, uint8_t(0));
-    changed();
+    changed(rec, false);
 }
 
 // -------------------------------------------------------------- links and sources
@@ -386,6 +418,7 @@ void TDataSet::SetActive(bool active) {
         m_state = TDataSetState::dsBrowse;
         m_recordModified = false;
         SetPositionFirst();
+        GetCalcFields();
         if (AfterOpen) AfterOpen(*this);
         NotifyActiveChanged();
         if (AfterScroll) AfterScroll(*this);
@@ -407,13 +440,57 @@ void TDataSet::SetActive(bool active) {
 
 void TDataSet::CreateFields() {
     m_fields.clear();
+    m_calcLayout.reset();
     for (size_t i = 0; i < FieldDefs.size(); ++i) {
         const TFieldDef& def = FieldDefs[i];
         m_fields.push_back(std::make_unique<TField>(*this, int(i), def.Name, def.DataType, def.Size));
     }
+    if (m_calcFieldDefs.empty()) return;
+    auto layout = std::make_shared<TDorodRecordLayout>();
+    for (const TFieldDef& def : m_calcFieldDefs) {
+        if (FindField(def.Name)) {
+            m_fields.clear();
+            DatabaseError("Duplicate field name '" + def.Name + "'");
+        }
+        TDorodField f;
+        f.name = def.Name;
+        f.type = calcSlotType(def.DataType, def.Size);
+        if (f.type == FieldType::SmallStr || f.type == FieldType::String) f.declaredSize = def.Size;
+        layout->addField(std::move(f));
+    }
+    // The flags follow the values.
+    m_calcFlagsOffset = layout->recordSize;
+    layout->recordSize += uint32_t(m_calcFieldDefs.size());
+    m_calcLayout = std::move(layout);
+    for (size_t i = 0; i < m_calcFieldDefs.size(); ++i) {
+        const TFieldDef& def = m_calcFieldDefs[i];
+        m_fields.push_back(std::make_unique<TField>(*this, int(i), def.Name, def.DataType, def.Size,
+                                                    TFieldKind::fkCalculated));
+    }
 }
 
-void TDataSet::DestroyFields() { m_fields.clear(); }
+void TDataSet::DestroyFields() {
+    m_fields.clear();
+    m_calcLayout.reset();
+}
+
+void TDataSet::AddCalculatedField(const std::string& name, TFieldType type, int size) {
+    if (Active()) DatabaseError("Cannot perform this operation on an open dataset");
+    if (name.empty()) DatabaseError("Field name missing");
+    for (const TFieldDef& def : m_calcFieldDefs)
+        if (win1251::compareText(def.Name, name, true) == 0)
+            DatabaseError("Duplicate field name '" + name + "'");
+    if (calcSlotType(type, size) == FieldType::Unknown)
+        DatabaseError("Field '" + name + "' of this type cannot be calculated");
+    if (type == TFieldType::ftString && size <= 0) size = kDefaultStringLength;
+    m_calcFieldDefs.push_back({name, type, size});
+}
+
+uint8_t* TDataSet::EditCalcRecord() { DatabaseError("Table is not in edit or insert mode"); }
+
+void TDataSet::ResetCalcFlags(uint8_t* calc) const {
+    if (m_calcLayout) std::fill_n(calc + m_calcFlagsOffset, m_calcLayout->fields.size(), uint8_t(0));
+}
 
 TField* TDataSet::FindField(std::string_view name) const {
     for (const auto& field : m_fields) {
@@ -512,6 +589,7 @@ void TDataSet::Edit() {
     if (BeforeEdit) BeforeEdit(*this);
     InternalEdit();
     if (!InternalBeginEdit()) return;
+    GetCalcFields();
     m_state = TDataSetState::dsEdit;
     m_recordModified = false;
     DataEvent_RecordChanged(nullptr);
@@ -605,6 +683,7 @@ void TDataSet::EnableControls() {
 }
 
 void TDataSet::Resync() {
+    GetCalcFields();
     if (m_disableCount > 0) {
         m_changedWhileDisabled = true;
         return;
@@ -613,6 +692,7 @@ void TDataSet::Resync() {
 }
 
 void TDataSet::NotifyScrolled() {
+    GetCalcFields();
     if (m_disableCount > 0) {
         m_changedWhileDisabled = true;
         return;
@@ -629,8 +709,11 @@ void TDataSet::NotifyLayoutChanged() {
 }
 
 void TDataSet::DataEvent_RecordChanged(TField* field) {
-    if (m_state == TDataSetState::dsEdit || m_state == TDataSetState::dsInsert)
-        if (field) m_recordModified = true;
+    if ((m_state == TDataSetState::dsEdit || m_state == TDataSetState::dsInsert) && field &&
+        !field->Calculated()) {
+        m_recordModified = true;
+        if (AutoCalcFields) GetCalcFields();
+    }
     if (m_disableCount > 0) return;
     forEachLink([field](TDataLink& link) { link.RecordChanged(field); });
 }

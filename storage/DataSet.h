@@ -47,6 +47,10 @@ enum class TFieldType {
     ftLargeint,
 };
 
+// A data field reads and writes the record of the store; a calculated field keeps its
+// value in the dataset, beside the record, and is given it by OnCalcFields.
+enum class TFieldKind { fkData, fkCalculated };
+
 enum TFilterOption : unsigned { foCaseInsensitive = 1, foNoPartialCompare = 2 };
 enum TLocateOption : unsigned { loCaseInsensitive = 1, loPartialKey = 2 };
 
@@ -69,12 +73,16 @@ class TDataSet;
 // without one); writes go to the record being edited or inserted.
 class TField {
 public:
-    TField(TDataSet& dataSet, int fieldNo, std::string name, TFieldType type, int size);
+    TField(TDataSet& dataSet, int fieldNo, std::string name, TFieldType type, int size,
+           TFieldKind kind = TFieldKind::fkData);
 
     const std::string& FieldName() const { return m_name; }
     TFieldType DataType() const { return m_type; }
     int Size() const { return m_size; }
-    int FieldNo() const { return m_fieldNo; } // index of the stored field
+    // The index of the stored field; of a calculated field, its index among them.
+    int FieldNo() const { return m_fieldNo; }
+    TFieldKind FieldKind() const { return m_kind; }
+    bool Calculated() const { return m_kind == TFieldKind::fkCalculated; }
     TDataSet& DataSet() const { return m_dataSet; }
 
     bool ReadOnly = false;
@@ -113,13 +121,16 @@ private:
     const TDorodField& storeField() const;
     const uint8_t* readBuffer() const;
     uint8_t* writeBuffer();
-    void changed();
+    // After a write into rec: a calculated value is marked set (or unset when cleared),
+    // and the field and the links hear of the change.
+    void changed(uint8_t* rec, bool hasValue = true);
 
     TDataSet& m_dataSet;
     int m_fieldNo;
     std::string m_name;
     TFieldType m_type;
     int m_size;
+    TFieldKind m_kind;
 };
 
 class TDataSource;
@@ -183,6 +194,15 @@ public:
     TField& FieldByName(std::string_view name) const;
     std::vector<TFieldDef> FieldDefs;
 
+    // --- calculated fields ---
+    // Defines a calculated field while the dataset is closed; on open it follows the data
+    // fields. Its value is null until OnCalcFields sets it. Text fields hold up to size
+    // characters; BLOB-family types cannot be calculated.
+    void AddCalculatedField(const std::string& name, TFieldType type, int size = 0);
+    const std::vector<TFieldDef>& CalculatedFieldDefs() const { return m_calcFieldDefs; }
+    // While editing or inserting, a change of a data field computes them again.
+    bool AutoCalcFields = true;
+
     // --- navigation ---
     void First();
     void Last();
@@ -236,6 +256,19 @@ public:
     virtual uint8_t* EditRecord() = 0;
     void DataEvent_RecordChanged(TField* field);
 
+    // The descriptors of the calculated fields: slots of a record of their own, followed
+    // by one byte per field that is non-zero when its value is set.
+    const TDorodField& CalcField(int index) const { return m_calcLayout->fields.at(size_t(index)); }
+    const std::shared_ptr<const TDorodRecordLayout>& CalcLayout() const { return m_calcLayout; }
+    int CalcFieldCount() const { return m_calcLayout ? int(m_calcLayout->fields.size()) : 0; }
+    uint32_t CalcFlagOffset(int index) const { return m_calcFlagsOffset + uint32_t(index); }
+    // Marks every calculated value of such a record unset.
+    void ResetCalcFlags(uint8_t* calc) const;
+    // The calculated values of the active record (null without one), and those that a
+    // calculated field writes to (raises outside the states that allow writing).
+    virtual const uint8_t* ActiveCalcRecord() const { return nullptr; }
+    virtual uint8_t* EditCalcRecord();
+
 protected:
     virtual void InternalOpen() = 0; // builds FieldDefs and fields
     virtual void InternalClose() = 0;
@@ -248,6 +281,9 @@ protected:
     virtual void InternalFilterChanged() = 0; // Filter or Filtered changed while open
     virtual void InternalFilterTextSet(const std::string& text) = 0; // may throw, text unchanged
     virtual bool ReadOnlyDataSet() const { return false; }
+    // The active record was read anew, or a data field of the record being edited changed:
+    // its calculated values are cleared and OnCalcFields computes them.
+    virtual void GetCalcFields() {}
 
     // Position inside the view: -1 for none.
     int m_position = -1;
@@ -259,6 +295,7 @@ protected:
     std::string m_filterText;
 
     void SetState(TDataSetState state) { m_state = state; }
+    // The data fields from FieldDefs, then the calculated fields.
     void CreateFields();
     void DestroyFields();
     void Resync();              // tells the links that the view changed
@@ -274,6 +311,9 @@ private:
     template <typename F> void forEachLink(F f);
 
     std::vector<std::unique_ptr<TField>> m_fields;
+    std::vector<TFieldDef> m_calcFieldDefs;
+    std::shared_ptr<const TDorodRecordLayout> m_calcLayout; // while open, when there are any
+    uint32_t m_calcFlagsOffset = 0;
     std::vector<TDataSource*> m_sources;
     int m_disableCount = 0;
     bool m_changedWhileDisabled = false;

@@ -93,6 +93,7 @@ const uint8_t* TDorodDataset::activeRecordOutsideFilter() const {
     case TDataSetState::dsFilter:
     case TDataSetState::dsInternalCalc:
     case TDataSetState::dsSetKey:
+    case TDataSetState::dsCalcFields:
         return m_overrideRecord;
     case TDataSetState::dsInactive:
         return nullptr;
@@ -101,6 +102,72 @@ const uint8_t* TDorodDataset::activeRecordOutsideFilter() const {
         return entry ? entry->data() : nullptr;
     }
     }
+}
+
+const uint8_t* TDorodDataset::ActiveCalcRecord() const {
+    switch (m_state) {
+    case TDataSetState::dsEdit:
+    case TDataSetState::dsInsert:
+        return m_calcBuffer ? m_calcBuffer->data() : nullptr;
+    case TDataSetState::dsBrowse:
+        return m_calcBuffer && CurrentEntry() ? m_calcBuffer->data() : nullptr;
+    case TDataSetState::dsInactive:
+        return nullptr;
+    default:
+        return m_overrideCalc;
+    }
+}
+
+uint8_t* TDorodDataset::EditCalcRecord() {
+    switch (m_state) {
+    case TDataSetState::dsEdit:
+    case TDataSetState::dsInsert:
+        if (m_calcBuffer) return m_calcBuffer->data();
+        break;
+    case TDataSetState::dsCalcFields:
+    case TDataSetState::dsSetKey:
+    case TDataSetState::dsFilter:
+    case TDataSetState::dsNewValue:
+    case TDataSetState::dsInternalCalc:
+        if (m_overrideCalc) return m_overrideCalc;
+        break;
+    default:
+        break;
+    }
+    DatabaseError("Table is not in edit or insert mode");
+}
+
+// ----------------------------------------------------------------- calculated fields
+
+void TDorodDataset::calculateFields(const uint8_t* rec, TDorodRecordBuffer& calc) {
+    calc.clear();
+    if (!rec || !OnCalcFields) return;
+    RecordSwitch calculating(*this, TDataSetState::dsCalcFields, rec, calc.data());
+    OnCalcFields(*this);
+}
+
+std::unique_ptr<TDorodRecordBuffer> TDorodDataset::calculatedValuesOf(const uint8_t* rec) {
+    if (!CalcLayout()) return nullptr;
+    auto calc = std::make_unique<TDorodRecordBuffer>(CalcLayout());
+    calculateFields(rec, *calc);
+    return calc;
+}
+
+void TDorodDataset::GetCalcFields() {
+    if (!m_calcBuffer) return;
+    const uint8_t* rec = nullptr;
+    switch (m_state) {
+    case TDataSetState::dsEdit:
+    case TDataSetState::dsInsert:
+        rec = m_editBuffer ? m_editBuffer->data() : nullptr;
+        break;
+    case TDataSetState::dsBrowse:
+        if (const TDorodRecordEntry* entry = CurrentEntry()) rec = entry->data();
+        break;
+    default:
+        return; // a record of a pass or a look-up, not the current one
+    }
+    calculateFields(rec, *m_calcBuffer);
 }
 
 uint8_t* TDorodDataset::EditRecord() {
@@ -175,7 +242,16 @@ void TDorodDataset::InternalOpen() {
         const TDorodField& f = *m_store->Field(i);
         FieldDefs.push_back({f.name, fieldTypeOf(f.type), f.declaredSize});
     }
-    CreateFields();
+    try {
+        CreateFields(); // a calculated field named like a data field fails
+    } catch (...) {
+        FreeData();
+        throw;
+    }
+    if (CalcLayout()) {
+        m_calcBuffer = std::make_unique<TDorodRecordBuffer>(CalcLayout());
+        m_passCalc = std::make_unique<TDorodRecordBuffer>(CalcLayout());
+    }
     for (int i = 0; i < FieldCount(); ++i) {
         if (Field(i).DataType() == TFieldType::ftFloat && Field(i).DisplayFormat.empty())
             Field(i).DisplayFormat = "0.######";
@@ -201,6 +277,8 @@ void TDorodDataset::InternalClose() {
     m_sortedCount = 0;
     m_editBuffer.reset();
     m_editEntry = nullptr;
+    m_calcBuffer.reset();
+    m_passCalc.reset();
     m_rangeStart = KeyBuffer{};
     m_rangeEnd = KeyBuffer{};
     m_ranged = false;
@@ -259,6 +337,8 @@ void TDorodDataset::InternalInsert() {
     m_pendingCounted = true;
     m_editEntry = nullptr;
     m_editBuffer->clear();
+    // A new record has no calculated values until a field change computes them.
+    if (m_calcBuffer) m_calcBuffer->clear();
     applyDefaults();
     copyMasterValues();
 }
@@ -266,6 +346,7 @@ void TDorodDataset::InternalInsert() {
 void TDorodDataset::applyDefaults() {
     for (int i = 0; i < FieldCount(); ++i) {
         TField& field = Field(i);
+        if (field.Calculated()) continue;
         const TDorodField& f = StoreField(field.FieldNo());
         const std::string& expression =
             field.DefaultExpression.empty() ? f.defaultValue : field.DefaultExpression;

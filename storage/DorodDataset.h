@@ -113,6 +113,8 @@ public:
         return State() == TDataSetState::dsFilter ? m_overrideRecord : activeRecordOutsideFilter();
     }
     uint8_t* EditRecord() override;
+    const uint8_t* ActiveCalcRecord() const override;
+    uint8_t* EditCalcRecord() override;
 
 protected:
     virtual void LoadData() = 0;
@@ -120,6 +122,7 @@ protected:
     virtual void StoreData() = 0;
     virtual void FreeData();
     bool ReadOnlyDataSet() const override { return ReadOnly; }
+    void GetCalcFields() override;
 
     void InternalOpen() override;
     void InternalClose() override;
@@ -150,6 +153,49 @@ protected:
 
 private:
     friend class TDorodMasterLink;
+    // Makes a record, and the calculated values that go with it, the active one in another
+    // state for a while; the old state and records come back at the end.
+    class RecordSwitch {
+    public:
+        RecordSwitch(TDorodDataset& dataset, TDataSetState state, const uint8_t* rec, uint8_t* calc)
+            : m_dataset(dataset), m_oldState(dataset.m_state), m_oldRecord(dataset.m_overrideRecord),
+              m_oldCalc(dataset.m_overrideCalc) {
+            dataset.m_state = state;
+            dataset.m_overrideRecord = rec;
+            dataset.m_overrideCalc = calc;
+        }
+        ~RecordSwitch() {
+            m_dataset.m_state = m_oldState;
+            m_dataset.m_overrideRecord = m_oldRecord;
+            m_dataset.m_overrideCalc = m_oldCalc;
+        }
+        RecordSwitch(const RecordSwitch&) = delete;
+        RecordSwitch& operator=(const RecordSwitch&) = delete;
+        // The next record under test; the calculated values written for the one before
+        // do not carry over.
+        void set(const uint8_t* rec) {
+            m_dataset.m_overrideRecord = rec;
+            if (m_dataset.m_overrideCalc) m_dataset.ResetCalcFlags(m_dataset.m_overrideCalc);
+        }
+
+    private:
+        TDorodDataset& m_dataset;
+        TDataSetState m_oldState;
+        const uint8_t* m_oldRecord;
+        uint8_t* m_oldCalc;
+    };
+    // A record switch for the records of a filter or search pass: their calculated
+    // fields are not computed and read as null unless set during the pass.
+    RecordSwitch filterPass() {
+        return RecordSwitch(*this, TDataSetState::dsFilter, nullptr,
+                            m_passCalc ? m_passCalc->data() : nullptr);
+    }
+    // Clears calc and, with OnCalcFields, computes the calculated fields of rec into it.
+    void calculateFields(const uint8_t* rec, TDorodRecordBuffer& calc);
+    // A new buffer of calculated values with OnCalcFields run for rec; none when the
+    // dataset has no calculated fields.
+    std::unique_ptr<TDorodRecordBuffer> calculatedValuesOf(const uint8_t* rec);
+
     struct KeyBuffer {
         std::vector<int> storeFields;
         size_t inUse = 0;
@@ -207,6 +253,9 @@ private:
     TDorodRecordEntry* m_editEntry = nullptr;
     std::unique_ptr<TDorodRecordBuffer> m_editBuffer;
     const uint8_t* m_overrideRecord = nullptr; // the record under test or being looked up
+    uint8_t* m_overrideCalc = nullptr;         // and its calculated values
+    std::unique_ptr<TDorodRecordBuffer> m_calcBuffer; // of the current or edited record
+    std::unique_ptr<TDorodRecordBuffer> m_passCalc;   // of the records of a filter pass
     bool m_ranged = false;
     KeyBuffer m_rangeStart;
     KeyBuffer m_rangeEnd;

@@ -9,27 +9,6 @@
 namespace dorod {
 
 namespace {
-class StateSwitch {
-public:
-    StateSwitch(TDataSetState& state, const uint8_t*& record, TDataSetState temporary,
-                const uint8_t* rec)
-        : m_state(state), m_record(record), m_oldState(state), m_oldRecord(record) {
-        m_state = temporary;
-        m_record = rec;
-    }
-    ~StateSwitch() {
-        m_state = m_oldState;
-        m_record = m_oldRecord;
-    }
-    void set(const uint8_t* rec) { m_record = rec; }
-
-private:
-    TDataSetState& m_state;
-    const uint8_t*& m_record;
-    TDataSetState m_oldState;
-    const uint8_t* m_oldRecord;
-};
-
 std::vector<std::string> splitTabs(const std::string& text) {
     std::vector<std::string> parts;
     size_t start = 0;
@@ -144,7 +123,7 @@ void TDorodDataset::BuildView(bool keepPosition, const std::vector<TDorodRecordE
         size_t keptFromSorted = 0;
         const bool filtering = m_filtered && OnFilterRecord;
         {
-            StateSwitch filterState(m_state, m_overrideRecord, TDataSetState::dsFilter, nullptr);
+            RecordSwitch filterState = filterPass();
             const std::vector<TDorodRecordEntry*>& candidates = from ? *from : m_store->Entries();
             for (size_t i = 0; i < candidates.size(); ++i) {
                 TDorodRecordEntry* entry = candidates[i];
@@ -257,7 +236,7 @@ int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std
     if (options & (loCaseInsensitive | loPartialKey)) {
         const bool ignoreCase = options & loCaseInsensitive;
         const bool partial = options & loPartialKey;
-        StateSwitch filterState(m_state, m_overrideRecord, TDataSetState::dsFilter, nullptr);
+        RecordSwitch filterState = filterPass();
         for (size_t pos = 0; pos < m_view.size(); ++pos) {
             const uint8_t* rec = m_view[pos]->data();
             bool match = true;
@@ -447,8 +426,11 @@ std::optional<std::vector<std::string>> TDorodDataset::Lookup(
     CheckBrowseMode();
     const int found = findEntry(keyFields, keyValues, 0);
     if (found < 0) return std::nullopt;
-    StateSwitch lookupState(m_state, m_overrideRecord, TDataSetState::dsInternalCalc,
-                            m_view[size_t(found)]->data());
+    // The found record's calculated fields are computed beside it; the current record
+    // keeps its own.
+    const uint8_t* rec = m_view[size_t(found)]->data();
+    const std::unique_ptr<TDorodRecordBuffer> calc = calculatedValuesOf(rec);
+    RecordSwitch lookupState(*this, TDataSetState::dsInternalCalc, rec, calc ? calc->data() : nullptr);
     std::vector<std::string> values;
     std::string_view names = resultFields;
     while (!names.empty()) {
@@ -462,7 +444,10 @@ std::optional<std::vector<std::string>> TDorodDataset::Lookup(
 std::string TDorodDataset::DisplayTextAt(int viewIndex, const TField& field) {
     const TDorodRecordEntry* entry = ViewEntry(viewIndex);
     if (!entry) return {};
-    StateSwitch reading(m_state, m_overrideRecord, TDataSetState::dsInternalCalc, entry->data());
+    const std::unique_ptr<TDorodRecordBuffer> calc =
+        field.Calculated() ? calculatedValuesOf(entry->data()) : nullptr;
+    RecordSwitch reading(*this, TDataSetState::dsInternalCalc, entry->data(),
+                         calc ? calc->data() : nullptr);
     return field.DisplayText();
 }
 
@@ -476,7 +461,7 @@ bool TDorodDataset::findWithFilter(int start, int step) {
     int found = -1;
     bindConditions();
     {
-        StateSwitch filterState(m_state, m_overrideRecord, TDataSetState::dsFilter, nullptr);
+        RecordSwitch filterState = filterPass();
         for (int pos = start; pos >= 0 && pos < RecordCount(); pos += step) {
             filterState.set(m_view[size_t(pos)]->data());
             if (passesConditions(m_view[size_t(pos)]) && passesFilter(m_view[size_t(pos)])) {
