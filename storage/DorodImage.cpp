@@ -219,36 +219,29 @@ char* putRecord(char* w, const uint8_t* rec, const TDorodRecordLayout& layout) {
         size_t length = 0;
         // Numbers are copied with their fixed size; a zero number is stored as its
         // length byte alone.
+        const auto number = [&](bool nonZero, size_t size) {
+            if (!nonZero) return;
+            std::memcpy(w, slot, size);
+            length = size;
+        };
         switch (f.type) {
         case FieldType::SmallInt:
         case FieldType::Boolean:
-            if (record::getInt16(rec, f) != 0) {
-                std::memcpy(w, slot, 2);
-                length = 2;
-            }
+            number(record::getInt16(rec, f) != 0, 2);
             break;
         case FieldType::Integer:
         case FieldType::Date:
         case FieldType::Time:
         case FieldType::AutoInc:
-            if (record::getInt32(rec, f) != 0) {
-                std::memcpy(w, slot, 4);
-                length = 4;
-            }
+            number(record::getInt32(rec, f) != 0, 4);
             break;
         case FieldType::Int64:
-            if (record::getInt64(rec, f) != 0) {
-                std::memcpy(w, slot, 8);
-                length = 8;
-            }
+            number(record::getInt64(rec, f) != 0, 8);
             break;
         case FieldType::Double:
         case FieldType::Currency:
         case FieldType::DateTime:
-            if (record::getDouble(rec, f) != 0.0) {
-                std::memcpy(w, slot, 8);
-                length = 8;
-            }
+            number(record::getDouble(rec, f) != 0.0, 8);
             break;
         case FieldType::SmallStr: {
             const std::string_view text = record::getText(rec, f);

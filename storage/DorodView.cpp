@@ -304,9 +304,6 @@ int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std
 }
 
 namespace {
-// Fields whose comparison is a strict order that equality can be searched in: numbers
-// kept as integers and texts. (Floating-point values may hold NaN, which compares equal
-// to everything.)
 bool isIntegerField(const TDorodField& f) {
     switch (f.type) {
     case FieldType::SmallInt:
@@ -332,20 +329,11 @@ int64_t integerValue(const uint8_t* rec, const TDorodField& f) {
     }
 }
 
+// Fields whose comparison is a strict order that equality can be searched in: numbers
+// kept as integers and texts. (Floating-point values may hold NaN, which compares equal
+// to everything.)
 bool orderedForLookup(const TDorodField& f) {
-    switch (f.type) {
-    case FieldType::SmallInt:
-    case FieldType::Integer:
-    case FieldType::Date:
-    case FieldType::Time:
-    case FieldType::AutoInc:
-    case FieldType::Int64:
-    case FieldType::SmallStr:
-    case FieldType::String:
-        return true;
-    default:
-        return false;
-    }
+    return isIntegerField(f) || f.type == FieldType::SmallStr || f.type == FieldType::String;
 }
 } // namespace
 
