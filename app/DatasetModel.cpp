@@ -24,6 +24,7 @@ private:
         m_model.beginResetModel();
         dorod::TDataSet* d = DataSet();
         m_model.m_rows = d && d->Active() ? d->RecordCount() : 0;
+        m_model.resolveFields();
         m_model.endResetModel();
         emit m_model.currentRowChanged(m_model.currentRow());
     }
@@ -33,6 +34,7 @@ private:
 DatasetModel::DatasetModel(dorod::TDataSource& source, QVector<TGridColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_columns(std::move(columns)), m_link(std::make_unique<Link>(*this)) {
     m_link->SetDataSource(&source);
+    resolveFields();
 }
 
 DatasetModel::~DatasetModel() = default;
@@ -41,10 +43,17 @@ dorod::TDorodDataset* DatasetModel::dataset() const {
     return dynamic_cast<dorod::TDorodDataset*>(m_link->DataSet());
 }
 
-dorod::TField* DatasetModel::field(int column) const {
+void DatasetModel::resolveFields() {
+    m_fields.assign(size_t(m_columns.size()), nullptr);
     dorod::TDorodDataset* d = dataset();
-    if (!d || !d->Active() || column < 0 || column >= m_columns.size()) return nullptr;
-    return d->FindField(fromQt(m_columns[column].fieldName));
+    if (!d || !d->Active()) return;
+    for (int column = 0; column < m_columns.size(); ++column)
+        m_fields[size_t(column)] = d->FindField(fromQt(m_columns[column].fieldName));
+}
+
+dorod::TField* DatasetModel::field(int column) const {
+    if (m_rows == 0 || column < 0 || size_t(column) >= m_fields.size()) return nullptr;
+    return m_fields[size_t(column)];
 }
 
 int DatasetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }

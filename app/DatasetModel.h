@@ -48,9 +48,14 @@ private:
     dorod::TDorodDataset* dataset() const;
     dorod::TField* field(int column) const;
 
+    // Looks the columns' fields up again; the dataset's fields change only when it opens
+    // or closes, which resets the model.
+    void resolveFields();
+
     QVector<TGridColumn> m_columns;
     std::unique_ptr<Link> m_link;
     int m_rows = 0;
+    std::vector<dorod::TField*> m_fields; // per column; null for an unknown name
 };
 
 } // namespace vornelta
