@@ -252,7 +252,11 @@ public:
     virtual const TDorodField& StoreField(int fieldNo) const = 0;
     // The record the fields read: the current record, the edit buffer, the record under
     // test of a filter; null when there is none.
-    virtual const uint8_t* ActiveRecord() const = 0;
+    // In the filter state: the record under test, asked for by a filter handler once per
+    // record over millions, so that case is answered inline.
+    const uint8_t* ActiveRecord() const {
+        return m_state == TDataSetState::dsFilter ? m_overrideRecord : ActiveRecordOutsideFilter();
+    }
     virtual uint8_t* EditRecord() = 0;
     void DataEvent_RecordChanged(TField* field);
 
@@ -271,6 +275,7 @@ public:
 
 protected:
     virtual void InternalOpen() = 0; // builds FieldDefs and fields
+    virtual const uint8_t* ActiveRecordOutsideFilter() const = 0;
     virtual void InternalClose() = 0;
     virtual void InternalEdit() = 0;   // false-free: may throw
     virtual bool InternalBeginEdit() = 0; // false: the record is gone, edit abandoned
@@ -291,6 +296,7 @@ protected:
     bool m_eof = true;
     bool m_recordModified = false;
     TDataSetState m_state = TDataSetState::dsInactive;
+    const uint8_t* m_overrideRecord = nullptr; // the record under test or being looked up
     bool m_filtered = false;
     std::string m_filterText;
 

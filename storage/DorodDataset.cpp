@@ -85,7 +85,7 @@ TDorodRecordEntry* TDorodDataset::CurrentEntry() const {
                                                                  : nullptr;
 }
 
-const uint8_t* TDorodDataset::activeRecordOutsideFilter() const {
+const uint8_t* TDorodDataset::ActiveRecordOutsideFilter() const {
     switch (m_state) {
     case TDataSetState::dsEdit:
     case TDataSetState::dsInsert:

@@ -108,17 +108,13 @@ public:
     int64_t OpenMilliseconds() const { return m_openMs; }
 
     const TDorodField& StoreField(int fieldNo) const override;
-    // A filter handler asks once per record, so that case is answered inline.
-    const uint8_t* ActiveRecord() const final {
-        return State() == TDataSetState::dsFilter ? m_overrideRecord : activeRecordOutsideFilter();
-    }
     uint8_t* EditRecord() override;
     const uint8_t* ActiveCalcRecord() const override;
     uint8_t* EditCalcRecord() override;
 
 protected:
     virtual void LoadData() = 0;
-    const uint8_t* activeRecordOutsideFilter() const;
+    const uint8_t* ActiveRecordOutsideFilter() const override;
     virtual void StoreData() = 0;
     virtual void FreeData();
     bool ReadOnlyDataSet() const override { return ReadOnly; }
@@ -252,7 +248,6 @@ private:
     std::vector<int> m_indexFields;
     TDorodRecordEntry* m_editEntry = nullptr;
     std::unique_ptr<TDorodRecordBuffer> m_editBuffer;
-    const uint8_t* m_overrideRecord = nullptr; // the record under test or being looked up
     uint8_t* m_overrideCalc = nullptr;         // and its calculated values
     std::unique_ptr<TDorodRecordBuffer> m_calcBuffer; // of the current or edited record
     std::unique_ptr<TDorodRecordBuffer> m_passCalc;   // of the records of a filter pass
