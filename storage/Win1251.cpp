@@ -243,22 +243,28 @@ bool containsUpperCased(std::string_view text, std::string_view upperNeedle) {
     // lead to a byte-by-byte comparison.
     const CaseVariants& f = caseVariants()[first];
     const CaseVariants& l = caseVariants()[uint8_t(upperNeedle[m - 1])];
-    if (m >= 2 && f.count >= 1 && f.count <= 2 && l.count >= 1 && l.count <= 2) {
+    if (f.count >= 1 && f.count <= 2 && l.count >= 1 && l.count <= 2) {
         const __m128i f1 = _mm_set1_epi8(char(f.bytes[0]));
         const __m128i f2 = _mm_set1_epi8(char(f.bytes[f.count - 1]));
         const __m128i l1 = _mm_set1_epi8(char(l.bytes[0]));
         const __m128i l2 = _mm_set1_epi8(char(l.bytes[l.count - 1]));
-        for (; from + 16 <= last + 1; from += 16) {
-            const char* p = text.data() + from;
+        const auto anyAt = [&](size_t at) {
+            const char* p = text.data() + at;
             const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
             const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + m - 1));
             auto mask = unsigned(_mm_movemask_epi8(_mm_and_si128(
                 _mm_or_si128(_mm_cmpeq_epi8(head, f1), _mm_cmpeq_epi8(head, f2)),
                 _mm_or_si128(_mm_cmpeq_epi8(tail, l1), _mm_cmpeq_epi8(tail, l2)))));
-            while (mask) {
+            for (; mask; mask &= mask - 1)
                 if (matchesAt(p + __builtin_ctz(mask), upperNeedle)) return true;
-                mask &= mask - 1;
-            }
+            return false;
+        };
+        if (last + 1 >= 16) {
+            for (; from + 16 <= last + 1; from += 16)
+                if (anyAt(from)) return true;
+            // The last sixteen positions, overlapping ones already tested: no position
+            // is left for the byte-by-byte loop, and nothing past the text is read.
+            return from <= last && anyAt(last + 1 - 16);
         }
     }
 #endif
