@@ -207,11 +207,17 @@ size_t findUpperCased(std::string_view text, size_t from, uint8_t upperByte) {
     if (v.count >= 1 && v.count <= 2) {
         const __m128i a = _mm_set1_epi8(char(v.bytes[0]));
         const __m128i b = _mm_set1_epi8(char(v.bytes[v.count - 1]));
-        for (; i + 16 <= n; i += 16) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-            const auto mask = unsigned(_mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(chunk, a), _mm_cmpeq_epi8(chunk, b))));
-            if (mask) return i + size_t(__builtin_ctz(mask));
+        const auto maskAt = [&](size_t at) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+            return unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, a), _mm_cmpeq_epi8(chunk, b))));
+        };
+        for (; i + 16 <= n; i += 16)
+            if (const unsigned mask = maskAt(i)) return i + size_t(__builtin_ctz(mask));
+        if (i < n && n >= 16) {
+            // The last sixteen bytes, those before i already searched masked off.
+            const size_t at = n - 16;
+            const unsigned mask = maskAt(at) & ~((1u << (i - at)) - 1);
+            return mask ? at + size_t(__builtin_ctz(mask)) : n;
         }
     }
 #endif
