@@ -137,13 +137,8 @@ int64_t TField::AsLargeInt() const {
     if (IsNull()) return 0;
     const uint8_t* rec = readBuffer();
     const TDorodField& f = storeField();
+    if (isIntegerType(f.type)) return record::getInteger(rec, f);
     switch (f.type) {
-    case FieldType::SmallInt: return record::getInt16(rec, f);
-    case FieldType::Integer:
-    case FieldType::AutoInc:
-    case FieldType::Date:
-    case FieldType::Time: return record::getInt32(rec, f);
-    case FieldType::Int64: return record::getInt64(rec, f);
     case FieldType::Boolean: return record::getBoolean(rec, f) ? 1 : 0;
     case FieldType::Double:
     case FieldType::Currency:

@@ -68,6 +68,12 @@ constexpr bool isReferenceType(FieldType type) {
     return type == FieldType::String || isBlobFamily(type);
 }
 bool isRightJustifiedType(FieldType type);
+// Whole numbers kept as 16, 32 or 64-bit integers (dates and times as day and millisecond
+// counts, the auto-increment value)
+constexpr bool isIntegerType(FieldType type) {
+    return type == FieldType::SmallInt || type == FieldType::Integer || type == FieldType::Date ||
+           type == FieldType::Time || type == FieldType::AutoInc || type == FieldType::Int64;
+}
 
 // The engine's fixed messages. Texts with % are printf formats.
 namespace msg {

@@ -181,8 +181,9 @@ private:
         size_t countOffset = 0; // where the record count stands in the image
     };
     // Produces the image in consecutive pieces (enciphered where the table has a
-    // password), with zeros for the length and count the totals give.
-    void produceImage(const std::function<void(std::string_view)>& out, ImageTotals& totals);
+    // password), with zeros for the length and count the totals give. Stops, false,
+    // when out refuses a piece.
+    bool produceImage(const std::function<bool(std::string_view)>& out, ImageTotals& totals);
     void changed();
 
     struct EntryExtra {

@@ -286,7 +286,7 @@ size_t recordBound(const uint8_t* rec, const TDorodRecordLayout& layout, size_t 
 
 } // namespace
 
-void TDorodCursor::produceImage(const std::function<void(std::string_view)>& out, ImageTotals& totals) {
+bool TDorodCursor::produceImage(const std::function<bool(std::string_view)>& out, ImageTotals& totals) {
     const bool enciphered = !m_password.empty();
     const std::string section = buildDescriptionSection();
     const TDorodRecordLayout& layout = *m_layout;
@@ -310,23 +310,25 @@ void TDorodCursor::produceImage(const std::function<void(std::string_view)>& out
     putFixed32(header, uint32_t(n));
     putFixed32(header, uint32_t(section.size()));
     header += section;
-    out(header);
+    if (!out(header)) return false;
     size_t produced = header.size();
 
     // Everything after the description section is enciphered in a table with a password.
     std::vector<char> piece(2 * kPieceSize);
     size_t used = 0;
     const auto flush = [&] {
-        if (used == 0) return;
+        if (used == 0) return true;
         if (enciphered) cipher.encipher(reinterpret_cast<uint8_t*>(piece.data()), used);
-        out({piece.data(), used});
+        if (!out({piece.data(), used})) return false;
         produced += used;
         used = 0;
+        return true;
     };
     const auto makeRoom = [&](size_t bytes) {
-        if (used + bytes <= piece.size()) return;
-        flush();
+        if (used + bytes <= piece.size()) return true;
+        if (!flush()) return false;
         if (bytes > piece.size()) piece.resize(bytes);
+        return true;
     };
 
     // A reader takes a '*' right after the description section for the notes block. A
@@ -340,7 +342,7 @@ void TDorodCursor::produceImage(const std::function<void(std::string_view)>& out
         layout.fields[0].type == FieldType::SmallStr &&
         record::getText((*firstLive)->data(), layout.fields[0]).size() == size_t(kNotesMark);
     if (!m_notes.empty() || lengthLooksLikeNotes) {
-        makeRoom(3 + m_notes.size());
+        if (!makeRoom(3 + m_notes.size())) return false;
         piece[used] = kNotesMark;
         encodeFixed16(piece.data() + used + 1, uint16_t(m_notes.size()));
         std::memcpy(piece.data() + used + 3, m_notes.data(), m_notes.size());
@@ -361,10 +363,12 @@ void TDorodCursor::produceImage(const std::function<void(std::string_view)>& out
         const TDorodRecordEntry* e = m_entries[i];
         if (e->isLive()) {
             const uint8_t* rec = e->data();
-            makeRoom(hasReferences ? recordBound(rec, layout, fixedBound) : fixedBound);
+            // A piece that cannot be written ends the image: nothing after it matters.
+            if (!makeRoom(hasReferences ? recordBound(rec, layout, fixedBound) : fixedBound))
+                return false;
             used = size_t(putRecord(piece.data() + used, rec, layout) - piece.data());
             ++written;
-            if (used >= kPieceSize) flush();
+            if (used >= kPieceSize && !flush()) return false;
         }
         if (i + 1 == nextProgress || i + 1 == entryCount) {
             nextProgress += step;
@@ -373,9 +377,10 @@ void TDorodCursor::produceImage(const std::function<void(std::string_view)>& out
                            lastProgress);
         }
     }
-    flush();
+    if (!flush()) return false;
     totals.length = uint32_t(produced);
     totals.count = written;
+    return true;
 }
 
 uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
@@ -385,7 +390,10 @@ uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
         if (e->isLive()) expected += e->storedSize;
     image.reserve(expected);
     ImageTotals totals;
-    produceImage([&](std::string_view piece) { image += piece; }, totals);
+    produceImage([&](std::string_view piece) {
+        image += piece;
+        return true;
+    }, totals);
     encodeFixed32(image.data(), totals.length);
     encodeFixed32(image.data() + totals.countOffset, totals.count);
 
@@ -409,14 +417,12 @@ void TDorodCursor::reportProgress(int percent, int& last) {
 bool TDorodCursor::SaveToFile(const std::string& path, TDorodSaveOptions options,
                               bool caseInsensitive, std::string_view indexFieldNames,
                               std::string& message) {
-    if (options & savAutoBackup) {
+    if ((options & savAutoBackup) && fileio::fileExists(path)) {
+        // The old file is replaced only once its copy is safe.
         fileio::TMappedFile old;
-        std::string error;
-        if (fileio::fileExists(path) && old.open(path, error) &&
-            !fileio::writeFileAtomically(fileio::changeExtension(path, ".~d"), old.bytes(), error)) {
-            message = error;
+        if (!old.open(path, message) ||
+            !fileio::writeFileAtomically(fileio::changeExtension(path, ".~d"), old.bytes(), message))
             return false;
-        }
     }
     if (options & savSortOnIndex) SortEntries(indexFieldNames, caseInsensitive);
     // The image goes to the file as it is produced; its length and record count, known
@@ -424,12 +430,14 @@ bool TDorodCursor::SaveToFile(const std::string& path, TDorodSaveOptions options
     fileio::TAtomicFileWriter file;
     if (!file.open(path, message)) return false;
     ImageTotals totals;
-    produceImage([&](std::string_view piece) { file.write(piece); }, totals);
-    char number[4];
-    encodeFixed32(number, totals.length);
-    file.writeAt(0, {number, 4});
-    encodeFixed32(number, totals.count);
-    file.writeAt(totals.countOffset, {number, 4});
+    // A failed write is reported by commit, which then leaves the old file.
+    if (produceImage([&](std::string_view piece) { return file.write(piece); }, totals)) {
+        char number[4];
+        encodeFixed32(number, totals.length);
+        file.writeAt(0, {number, 4});
+        encodeFixed32(number, totals.count);
+        file.writeAt(totals.countOffset, {number, 4});
+    }
     return file.commit(message);
 }
 

@@ -66,6 +66,17 @@ inline int64_t getInt64(const uint8_t* rec, const TDorodField& f) {
 }
 inline double getDouble(const uint8_t* rec, const TDorodField& f) { return decodeDouble(rec + f.offset); }
 inline bool getBoolean(const uint8_t* rec, const TDorodField& f) { return getInt16(rec, f) != 0; }
+// The value of a field of an integer type (isIntegerType) in 64 bits.
+inline int64_t getInteger(const uint8_t* rec, const TDorodField& f) {
+    switch (f.type) {
+    case FieldType::SmallInt:
+        return getInt16(rec, f);
+    case FieldType::Int64:
+        return getInt64(rec, f);
+    default:
+        return getInt32(rec, f);
+    }
+}
 void setInt16(uint8_t* rec, const TDorodField& f, int16_t v);
 void setInt32(uint8_t* rec, const TDorodField& f, int32_t v);
 void setInt64(uint8_t* rec, const TDorodField& f, int64_t v);

@@ -304,36 +304,11 @@ int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std
 }
 
 namespace {
-bool isIntegerField(const TDorodField& f) {
-    switch (f.type) {
-    case FieldType::SmallInt:
-    case FieldType::Integer:
-    case FieldType::Date:
-    case FieldType::Time:
-    case FieldType::AutoInc:
-    case FieldType::Int64:
-        return true;
-    default:
-        return false;
-    }
-}
-
-int64_t integerValue(const uint8_t* rec, const TDorodField& f) {
-    switch (f.type) {
-    case FieldType::SmallInt:
-        return record::getInt16(rec, f);
-    case FieldType::Int64:
-        return record::getInt64(rec, f);
-    default:
-        return record::getInt32(rec, f);
-    }
-}
-
 // Fields whose comparison is a strict order that equality can be searched in: numbers
 // kept as integers and texts. (Floating-point values may hold NaN, which compares equal
 // to everything.)
 bool orderedForLookup(const TDorodField& f) {
-    return isIntegerField(f) || f.type == FieldType::SmallStr || f.type == FieldType::String;
+    return isIntegerType(f.type) || f.type == FieldType::SmallStr || f.type == FieldType::String;
 }
 } // namespace
 
@@ -354,7 +329,7 @@ int TDorodDataset::findInLookupList(const std::vector<int>& fields, const uint8_
         list.integerKeys.clear();
         return -2;
     }
-    if (fields.size() == 1 && isIntegerField(layout.fields[size_t(fields[0])]))
+    if (fields.size() == 1 && isIntegerType(layout.fields[size_t(fields[0])].type))
         return findInIntegerLookupList(layout.fields[size_t(fields[0])], wanted);
     if (!list.built) {
         if (!std::all_of(fields.begin(), fields.end(),
@@ -381,7 +356,7 @@ int TDorodDataset::findInIntegerLookupList(const TDorodField& field, const uint8
     if (!list.built) {
         std::vector<std::pair<int64_t, uint32_t>> keyed(m_view.size());
         for (size_t i = 0; i < m_view.size(); ++i)
-            keyed[i] = {integerValue(m_view[i]->data(), field), uint32_t(i)};
+            keyed[i] = {record::getInteger(m_view[i]->data(), field), uint32_t(i)};
         std::sort(keyed.begin(), keyed.end()); // equal keys by view position
         list.positions.resize(keyed.size());
         list.integerKeys.resize(keyed.size());
@@ -391,7 +366,7 @@ int TDorodDataset::findInIntegerLookupList(const TDorodField& field, const uint8
         }
         list.built = true;
     }
-    const int64_t key = integerValue(wanted, field);
+    const int64_t key = record::getInteger(wanted, field);
     const auto it = std::lower_bound(list.integerKeys.begin(), list.integerKeys.end(), key);
     if (it == list.integerKeys.end() || *it != key) return -1;
     return int(list.positions[size_t(it - list.integerKeys.begin())]);

@@ -76,27 +76,10 @@ bool readAll(int fd, const std::string& path, std::string& contents, size_t size
 } // namespace
 
 bool readFile(const std::string& path, std::string& contents, std::string& error) {
-    size_t size = 0;
-    const int fd = openRegular(path, size, error);
-    if (fd < 0) return false;
-    if (size == 0) {
-        contents.clear();
-        ::close(fd);
-        return true;
-    }
-    // Copying from a mapping of the file fills the string in one pass; reading into a
-    // resized string would write every byte twice.
-    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (mapped != MAP_FAILED) {
-        ::madvise(mapped, size, MADV_SEQUENTIAL);
-        contents.assign(static_cast<const char*>(mapped), size);
-        ::munmap(mapped, size);
-        ::close(fd);
-        return true;
-    }
-    const bool ok = readAll(fd, path, contents, size, error);
-    ::close(fd);
-    return ok;
+    TMappedFile file;
+    if (!file.open(path, error)) return false;
+    contents.assign(file.bytes());
+    return true;
 }
 
 TMappedFile::~TMappedFile() {

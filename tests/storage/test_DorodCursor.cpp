@@ -1,6 +1,7 @@
 // The record store: auto-increment, record states through post, delete, revert and
 // commit, sorting and key comparison, release of user data, stored sizes, progress and
 // saving to files.
+#include "TableBuilder.h"
 #include "DorodCursor.h"
 #include "ImageBuilder.h"
 #include "TempDir.h"
@@ -17,16 +18,12 @@
 #include <vector>
 
 using namespace dorod;
+using testsupport::cp1251;
 using namespace testsupport;
 
 namespace {
 
 // Windows-1251 bytes of a UTF-8 literal.
-std::string cp(std::string_view utf8) {
-    std::string out;
-    EXPECT_TRUE(win1251::fromUtf8(utf8, out)) << utf8;
-    return out;
-}
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -261,7 +258,7 @@ TEST_F(DorodStore, BlobsCompareEqualAndAreDroppedFromFieldLists) {
 TEST_F(DorodStore, CaseInsensitiveOrderFoldsCyrillicLetters) {
     ImageBuilder b = ImageBuilder().item("XXX.s s");
     for (const char* word : {"Б", "а", "В", "ёлка", "Ёлка"})
-        b.record({4}, counted(cp(word)));
+        b.record({4}, counted(cp1251(word)));
     loadImage(b.build());
     const auto& layout = *store.Layout();
     const uint8_t* lowerYo = store.Entry(3)->data();
@@ -274,9 +271,9 @@ TEST_F(DorodStore, CaseInsensitiveOrderFoldsCyrillicLetters) {
     ASSERT_TRUE(store.DeleteRecord(store.Entry(3), message));
     ASSERT_TRUE(store.DeleteRecord(store.Entry(4), message));
     store.SortEntries("s", true);
-    EXPECT_EQ(column("s"), (std::vector<std::string>{cp("а"), cp("Б"), cp("В")}));
+    EXPECT_EQ(column("s"), (std::vector<std::string>{cp1251("а"), cp1251("Б"), cp1251("В")}));
     store.SortEntries("s", false);
-    EXPECT_EQ(column("s"), (std::vector<std::string>{cp("Б"), cp("В"), cp("а")}));
+    EXPECT_EQ(column("s"), (std::vector<std::string>{cp1251("Б"), cp1251("В"), cp1251("а")}));
     EXPECT_EQ(store.EntryCount(), 5); // deleted entries stay in the list
 }
 

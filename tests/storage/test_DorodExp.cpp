@@ -1,5 +1,6 @@
 // Filter conditions: the condition grammar, "like" masks and their limits, binding to a
 // record store and testing its records, and hostile filter texts.
+#include "TableBuilder.h"
 #include "DorodCursor.h"
 #include "DorodDate.h"
 #include "DorodExp.h"
@@ -13,14 +14,10 @@
 #include <vector>
 
 using namespace dorod;
+using testsupport::cp1251;
 
 namespace {
 
-std::string cp(std::string_view utf8) {
-    std::string out;
-    EXPECT_TRUE(win1251::fromUtf8(utf8, out)) << utf8;
-    return out;
-}
 
 std::string repeat(std::string_view s, int n) {
     std::string out;
@@ -69,12 +66,12 @@ TEST_F(DorodConditionTest, Grammar) {
     struct Case {
         std::string text, expected;
     } cases[] = {
-        {cp("Summa >= 100 AND Client LIKE 'ИВАН%'"), cp("Summa:1 >= 100:6; Client:1 LIKE ИВАН%:2")},
+        {cp1251("Summa >= 100 AND Client LIKE 'ИВАН%'"), cp1251("Summa:1 >= 100:6; Client:1 LIKE ИВАН%:2")},
         {"t.Summa > u.Slov and a<>b AND c<=1 AND d<2 AND e=3 AND f*=4",
          "t.Summa:1 > u.Slov:1; a:1 <> b:1; c:1 <= 1:6; d:1 < 2:6; e:1 = 3:6; f:1 *= 4:6"},
         {"Summa > -5", "Summa:1 > -5:6"},
         {"Summa = 100,5", "Summa:1 = 100,5:6"},
-        {cp("'Имя' = \"x\""), cp("Имя:2 = x:2")},
+        {cp1251("'Имя' = \"x\""), cp1251("Имя:2 = x:2")},
         {"a = NULL AND b = true AND c = FALSE", "a:1 = NULL:13; b:1 = TRUE:20; c:1 = FALSE:21"},
         {"A = 1 GROUP BY A", "A:1 = 1:6"},
         {"a = 1 AND b", "a:1 = 1:6"}, // an unfinished condition is dropped
@@ -153,14 +150,14 @@ TEST(DorodMask, MatchesWholeTextsWithoutRegardToCase) {
         std::string mask, text;
         bool match;
     } cases[] = {
-        {cp("ив%"), cp("Иванов"), true},
-        {cp("ив%"), cp("ИВАНОВА"), true},
-        {cp("ив%"), cp("Петров"), false},
-        {cp("ив"), cp("Иванов"), false},
-        {cp("ив"), cp("ИВ"), true},
-        {cp("ё%"), cp("Ёлка"), true},
-        {cp("%ов"), cp("Иванов"), true},
-        {cp("%ов"), cp("Иванова"), false},
+        {cp1251("ив%"), cp1251("Иванов"), true},
+        {cp1251("ив%"), cp1251("ИВАНОВА"), true},
+        {cp1251("ив%"), cp1251("Петров"), false},
+        {cp1251("ив"), cp1251("Иванов"), false},
+        {cp1251("ив"), cp1251("ИВ"), true},
+        {cp1251("ё%"), cp1251("Ёлка"), true},
+        {cp1251("%ов"), cp1251("Иванов"), true},
+        {cp1251("%ов"), cp1251("Иванова"), false},
         {"a_", "a", false},
         {"a_", "aB", true},
         {"a?", "ab", true},
@@ -289,7 +286,7 @@ protected:
              field("Slov", FieldType::Integer), field("indate", FieldType::Date),
              field("Flag", FieldType::Boolean), field("Big", FieldType::Int64),
              field("Small", FieldType::SmallInt), field("Pattern", FieldType::String, 100),
-             field(cp("Имя"), FieldType::SmallStr, 10)});
+             field(cp1251("Имя"), FieldType::SmallStr, 10)});
         const int32_t d10 = dayNumberFromCivil(2024, 1, 10), d12 = dayNumberFromCivil(2024, 1, 12);
         add(1, "Иванов", "Иванов", 150, 150, 10, d10, true, 5, "ив%", "");
         add(2, "ИВАНОВА", "x", 99.5, 20, 5, d10 + 1, false, 0, "%а", "x");
@@ -304,9 +301,9 @@ protected:
         TDorodRecordBuffer b(store.Layout());
         auto f = [&](const char* n) { return *store.FindField(n); };
         record::setInt32(b.data(), f("id"), id);
-        record::setText(b.data(), f("Client"), cp(client));
-        record::setText(b.data(), f("Other"), cp(other));
-        record::setText(b.data(), f("Name"), cp(client));
+        record::setText(b.data(), f("Client"), cp1251(client));
+        record::setText(b.data(), f("Other"), cp1251(other));
+        record::setText(b.data(), f("Name"), cp1251(client));
         record::setDouble(b.data(), f("Summa"), summa);
         record::setDouble(b.data(), f("Price"), price);
         record::setInt32(b.data(), f("Slov"), slov);
@@ -314,7 +311,7 @@ protected:
         record::setBoolean(b.data(), f("Flag"), flag);
         record::setInt64(b.data(), f("Big"), big);
         record::setInt16(b.data(), f("Small"), int16_t(big));
-        record::setText(b.data(), f("Pattern"), cp(pattern));
+        record::setText(b.data(), f("Pattern"), cp1251(pattern));
         record::setText(b.data(), *store.Field(12), name2);
         store.AppendStoredRecord(b.data());
     }
@@ -346,9 +343,9 @@ TEST_F(DorodFilterTest, RecordsThatPass) {
         std::string text, ids;
         bool caseInsensitive = false;
     } cases[] = {
-        {cp("Client LIKE 'ив%'"), "1 2"},
-        {cp("Client LIKE 'ив'"), ""},
-        {cp("client like 'иванов_'"), "2"},
+        {cp1251("Client LIKE 'ив%'"), "1 2"},
+        {cp1251("Client LIKE 'ив'"), ""},
+        {cp1251("client like 'иванов_'"), "2"},
         {"Client LIKE '%'", "1 2 3 4 5"},
         {"Client LIKE '%_'", "1 2 3 4 5"},
         {"Client LIKE '_%'", "1 2 3 5"},
@@ -361,9 +358,9 @@ TEST_F(DorodFilterTest, RecordsThatPass) {
         {"Summa > -5", "1 2 4 5"},
         {"Summa < -5", "3"},
         {"Summa = 100,5", "5"},
-        {cp("Summa >= 100 AND Client LIKE 'ИВАН%'"), "1"},
+        {cp1251("Summa >= 100 AND Client LIKE 'ИВАН%'"), "1"},
         {"Flag = TRUE", "1 3"},
-        {cp("Flag = 'да'"), "1 3"},
+        {cp1251("Flag = 'да'"), "1 3"},
         {"Flag = FALSE", "2 4 5"},
         {"Flag < FALSE", "1 3"}, // true orders before false
         {"Client = NULL", "4"},
@@ -373,8 +370,8 @@ TEST_F(DorodFilterTest, RecordsThatPass) {
         {"Client = 'Other'", "1 4"}, // a quoted field name compares with that field
         {"Client = Other", "1 4 5", true},
         {"Client > Other", "2 3 5"},
-        {cp("Client = 'иванов'"), ""},
-        {cp("Client = 'иванов'"), "1", true},
+        {cp1251("Client = 'иванов'"), ""},
+        {cp1251("Client = 'иванов'"), "1", true},
         {"Slov = indate", "3"}, // Integer and Date compare as integers
         {"Summa = Price", "1 3 4 5"},
         {"Big = 5 AND Small = 5", "1"},
@@ -382,7 +379,7 @@ TEST_F(DorodFilterTest, RecordsThatPass) {
         {"Summa *= 5", "1 2 3 4 5"},
         {"Slov = 5 GROUP BY Slov", "2"},
         {"Slov = " + std::string(5000, '9'), "5"}, // no integer: compares with 0
-        {cp("'Имя' = 'x' AND \"ИМЯ\" >= 'x'"), "2"},
+        {cp1251("'Имя' = 'x' AND \"ИМЯ\" >= 'x'"), "2"},
         {"Nope = 1", "!Field Nope is not found [dataset]"},
         {"Client = Nope", "!Field Nope is not found [dataset]"},
         {"Client = 'Nope'", ""},
@@ -432,7 +429,7 @@ TEST_F(DorodFilterTest, HostileTextsGiveAMessageNeverACrash) {
                                       "Client = \"abc'",
                                       "((Client = 1",
                                       "Client = 1))",
-                                      cp("Клиент = 1"),
+                                      cp1251("Клиент = 1"),
                                       "Summa = " + std::string(100000, '1'),
                                       "Client LIKE '" + repeat("%x", 5000) + "'",
                                       "Client LIKE '" + std::string(10000, '?') + "'",

@@ -1,5 +1,6 @@
 // The filter lexer: token kinds and texts of the whole keyword set, quoting, numbers
 // under both decimal separators, aggregates, and the lexer's error messages.
+#include "TableBuilder.h"
 #include "DorodLex.h"
 #include "DorodLocale.h"
 #include "Win1251.h"
@@ -10,14 +11,10 @@
 #include <vector>
 
 using namespace dorod;
+using testsupport::cp1251;
 
 namespace {
 
-std::string cp(std::string_view utf8) {
-    std::string out;
-    EXPECT_TRUE(win1251::fromUtf8(utf8, out)) << utf8;
-    return out;
-}
 
 // Short names of the token kinds, indexed by the kind's code (19 is unused).
 const char* const kKindNames[] = {"?",    "id",  "str", "comma", "dot",   "kw",   "num",   "star",
@@ -103,7 +100,7 @@ TEST_F(DorodLexTest, QuotedTexts) {
         {"'' \"\"", "str() str()"},
         {"'a'b", "str(a) id(b)"},
         {"'  spaced  '", "str(  spaced  )"},
-        {cp("'Имя' = 'Ё(*)'"), cp("str(Имя) cmp(=) str(Ё(*))")},
+        {cp1251("'Имя' = 'Ё(*)'"), cp1251("str(Имя) cmp(=) str(Ё(*))")},
         {"x = '", "id(x) cmp(=)"}, // an opening quote as the last character: nothing
         {"'", ""},
         {"x = 'abc", "!Unmatched quote"},
@@ -114,9 +111,9 @@ TEST_F(DorodLexTest, QuotedTexts) {
 }
 
 TEST_F(DorodLexTest, CyrillicOutsideQuotesIsAnInvalidSymbol) {
-    check({{cp("Имя = 'x'"), "!Invalid symbol in parameter/identificator/reserved word"},
-           {cp("a = Иванов"), "!Invalid symbol in parameter/identificator/reserved word"},
-           {cp("abц"), "!Invalid symbol in parameter/identificator/reserved word"}});
+    check({{cp1251("Имя = 'x'"), "!Invalid symbol in parameter/identificator/reserved word"},
+           {cp1251("a = Иванов"), "!Invalid symbol in parameter/identificator/reserved word"},
+           {cp1251("abц"), "!Invalid symbol in parameter/identificator/reserved word"}});
 }
 
 TEST_F(DorodLexTest, NumbersFollowTheDecimalSeparator) {

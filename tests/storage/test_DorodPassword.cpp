@@ -1,5 +1,6 @@
 // Password-protected tables: what is written, how the password is found on opening,
 // and that wrong passwords and damaged files never expose plain records.
+#include "TableBuilder.h"
 #include "DorodDatabase.h"
 #include "DorodTable.h"
 #include "FileIo.h"
@@ -11,15 +12,11 @@
 namespace {
 
 using namespace dorod;
+using testsupport::cp1251;
 using testsupport::TempDir;
 
 const std::string kSecretText = "ЖИЛЬЕ В ЦЕНТРЕ"; // stored as Windows-1251
 
-std::string cp1251(const std::string& utf8) {
-    std::string bytes;
-    EXPECT_TRUE(win1251::fromUtf8(utf8, bytes));
-    return bytes;
-}
 
 class PasswordTest : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 // Windows-1251: conversion to and from UTF-8, letter case and text order.
+#include "TableBuilder.h"
 #include "Win1251.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 using namespace dorod;
+using testsupport::cp1251;
 
 namespace {
 
@@ -40,11 +42,6 @@ char32_t unicodeLower(char32_t c) {
     return c == 0x490 ? 0x491 : c;
 }
 
-std::string cp(std::string_view utf8) {
-    std::string out;
-    EXPECT_TRUE(win1251::fromUtf8(utf8, out)) << utf8;
-    return out;
-}
 
 } // namespace
 
@@ -68,8 +65,8 @@ TEST(Win1251, KnownCharacters) {
     for (const auto& [byte, code] : known)
         EXPECT_EQ(decode(win1251::toUtf8(std::string(1, char(byte)))), std::vector<char32_t>{code})
             << std::hex << int(byte);
-    EXPECT_EQ(cp("€№Ёё"), "\x88\xB9\xA8\xB8");
-    EXPECT_EQ(cp(std::string("a\0b", 3)), std::string("a\0b", 3));
+    EXPECT_EQ(cp1251("€№Ёё"), "\x88\xB9\xA8\xB8");
+    EXPECT_EQ(cp1251(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 
 TEST(Win1251, RefusesCharactersWithoutByteAndMalformedUtf8) {
@@ -106,11 +103,11 @@ TEST(Win1251, CaseTablesFollowUnicodeLetters) {
         EXPECT_EQ(win1251::kLower[byte], low == byteOf.end() ? byte : low->second)
             << "lower of 0x" << std::hex << int(byte);
     }
-    EXPECT_EQ(win1251::toUpper(cp("ёлка ўі ґ z")), cp("ЁЛКА ЎІ Ґ Z"));
-    EXPECT_EQ(win1251::toLower(cp("ЁЛКА ЎІ Ґ Z")), cp("ёлка ўі ґ z"));
-    std::string s = cp("Привет, мир");
+    EXPECT_EQ(win1251::toUpper(cp1251("ёлка ўі ґ z")), cp1251("ЁЛКА ЎІ Ґ Z"));
+    EXPECT_EQ(win1251::toLower(cp1251("ЁЛКА ЎІ Ґ Z")), cp1251("ёлка ўі ґ z"));
+    std::string s = cp1251("Привет, мир");
     win1251::upperInPlace(s);
-    EXPECT_EQ(s, cp("ПРИВЕТ, МИР"));
+    EXPECT_EQ(s, cp1251("ПРИВЕТ, МИР"));
 }
 
 TEST(Win1251, CompareText) {
@@ -128,10 +125,10 @@ TEST(Win1251, CompareText) {
         {"Ж", "z", false, 1},
     };
     for (const Case& c : cases) {
-        const int r = win1251::compareText(cp(c.a), cp(c.b), c.ignoreCase);
+        const int r = win1251::compareText(cp1251(c.a), cp1251(c.b), c.ignoreCase);
         EXPECT_EQ((r > 0) - (r < 0), c.sign)
             << c.a << " vs " << c.b << " ignoreCase " << c.ignoreCase;
-        const int back = win1251::compareText(cp(c.b), cp(c.a), c.ignoreCase);
+        const int back = win1251::compareText(cp1251(c.b), cp1251(c.a), c.ignoreCase);
         EXPECT_EQ((back > 0) - (back < 0), -c.sign) << c.b << " vs " << c.a;
     }
 }
