@@ -1,14 +1,14 @@
 // Vornelta: the advertising desk's program. Starts on the program folder (the
 // executable's, or --folder DIR), opens the desk's tables and shows the main window.
-#include "Desk.h"
-#include "Dialogs.h"
-#include "DorodDatabase.h"
-#include "ErrorGuard.h"
-#include "PasswordDialog.h"
-#include "ProgramSetup.h"
-#include "SystemLocale.h"
-#include "TextCodec.h"
-#include "uVornelta.h"
+#include "desk/Desk.h"
+#include "platform/Dialogs.h"
+#include "storage/DorodDatabase.h"
+#include "platform/ErrorGuard.h"
+#include "platform/PasswordDialog.h"
+#include "desk/ProgramSetup.h"
+#include "platform/SystemLocale.h"
+#include "platform/TextCodec.h"
+#include "app/uVornelta.h"
 
 #include <QApplication>
 #include <QTranslator>

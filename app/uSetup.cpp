@@ -1,9 +1,9 @@
-#include "uSetup.h"
+#include "app/uSetup.h"
 
-#include "Desk.h"
-#include "Dialogs.h"
-#include "DriveMap.h"
-#include "TextCodec.h"
+#include "desk/Desk.h"
+#include "platform/Dialogs.h"
+#include "platform/DriveMap.h"
+#include "platform/TextCodec.h"
 
 #include <QComboBox>
 #include <QDir>

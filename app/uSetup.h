@@ -3,7 +3,7 @@
 // "Сохранить" puts the controls into the desk's settings and writes the file at once.
 #pragma once
 
-#include "Settings.h"
+#include "desk/Settings.h"
 
 #include <QDialog>
 #include <QHash>

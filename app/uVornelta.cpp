@@ -1,10 +1,10 @@
-#include "uVornelta.h"
+#include "app/uVornelta.h"
 
-#include "Desk.h"
-#include "Dialogs.h"
-#include "ModalRunner.h"
-#include "TextCodec.h"
-#include "uSetup.h"
+#include "desk/Desk.h"
+#include "platform/Dialogs.h"
+#include "platform/ModalRunner.h"
+#include "platform/TextCodec.h"
+#include "app/uSetup.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -3,7 +3,7 @@
 // shows it and turns commands into calls on it.
 #pragma once
 
-#include "DatasetModel.h"
+#include "platform/DatasetModel.h"
 
 #include <QMainWindow>
 

@@ -41,15 +41,15 @@
 //                        data.d, and keep it
 // Times are wall-clock in ms (µs for Locate). The summary at the end gives each figure
 // beside its target and its plain counterpart.
-#include "BenchSummary.h"
-#include "DemoData.h"
-#include "Desk.h"
-#include "DorodRecord.h"
-#include "DorodTable.h"
-#include "SystemLocale.h"
-#include "TextCodec.h"
-#include "Win1251.h"
-#include "uVornelta.h"
+#include "bench/BenchSummary.h"
+#include "tools/demodata/DemoData.h"
+#include "desk/Desk.h"
+#include "storage/DorodRecord.h"
+#include "storage/DorodTable.h"
+#include "platform/SystemLocale.h"
+#include "platform/TextCodec.h"
+#include "storage/Win1251.h"
+#include "app/uVornelta.h"
 
 #include <benchmark/benchmark.h>
 

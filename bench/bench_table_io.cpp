@@ -28,12 +28,12 @@
 //                       run time, which made plain and engine figures incomparable.)
 // Times are wall-clock (fsync waits for the disk), in milliseconds. At the end a summary
 // gives each engine figure as a multiple of its plain counterpart.
-#include "BenchSummary.h"
-#include "Workload.h"
+#include "bench/BenchSummary.h"
+#include "tools/workload/Workload.h"
 
-#include "DorodCursor.h"
-#include "DorodStream.h"
-#include "FileIo.h"
+#include "storage/DorodCursor.h"
+#include "storage/DorodStream.h"
+#include "storage/FileIo.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,10 +3,10 @@
 // same bytes. Every failure must be an EDorodExprError with a message; a mask must match
 // the text it was built from, and must answer like a plain dynamic-programming matcher
 // over its items.
-#include "DorodCursor.h"
-#include "DorodExp.h"
-#include "DorodRecord.h"
-#include "Win1251.h"
+#include "storage/DorodCursor.h"
+#include "storage/DorodExp.h"
+#include "storage/DorodRecord.h"
+#include "storage/Win1251.h"
 
 #include <algorithm>
 #include <cstdint>

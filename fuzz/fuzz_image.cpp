@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the table-image reader, with and without a partial open.
 // Whatever loads must write back into an image that loads again with the same counts.
-#include "DorodCursor.h"
+#include "storage/DorodCursor.h"
 
 #include <cstdint>
 #include <cstdlib>

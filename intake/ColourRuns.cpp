@@ -1,4 +1,4 @@
-#include "ColourRuns.h"
+#include "intake/ColourRuns.h"
 
 #include <QStringView>
 

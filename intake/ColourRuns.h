@@ -28,7 +28,7 @@
 // legal. Markers never span a line break; "<<" that does not start "<<digits>>" is text.
 #pragma once
 
-#include "AnnouncementTables.h"
+#include "tables/AnnouncementTables.h"
 
 #include <QList>
 #include <QString>

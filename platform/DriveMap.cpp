@@ -1,6 +1,6 @@
-#include "DriveMap.h"
+#include "platform/DriveMap.h"
 
-#include "IniFile.h"
+#include "platform/IniFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "ErrorGuard.h"
+#include "platform/ErrorGuard.h"
 
-#include "DataSet.h"
-#include "Dialogs.h"
-#include "TextCodec.h"
+#include "storage/DataSet.h"
+#include "platform/Dialogs.h"
+#include "platform/TextCodec.h"
 
 #include <exception>
 

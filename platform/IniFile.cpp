@@ -1,6 +1,6 @@
-#include "IniFile.h"
+#include "platform/IniFile.h"
 
-#include "TextFileWriter.h"
+#include "platform/TextFileWriter.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "ModalRunner.h"
+#include "platform/ModalRunner.h"
 
 #include <QDialog>
 

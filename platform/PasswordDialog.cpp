@@ -1,8 +1,8 @@
-#include "PasswordDialog.h"
+#include "platform/PasswordDialog.h"
 
-#include "DorodDatabase.h"
-#include "ModalRunner.h"
-#include "TextCodec.h"
+#include "storage/DorodDatabase.h"
+#include "platform/ModalRunner.h"
+#include "platform/TextCodec.h"
 
 #include <QApplication>
 #include <QGuiApplication>

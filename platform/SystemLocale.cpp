@@ -1,7 +1,7 @@
-#include "SystemLocale.h"
+#include "platform/SystemLocale.h"
 
-#include "DorodLocale.h"
-#include "TextCodec.h"
+#include "storage/DorodLocale.h"
+#include "platform/TextCodec.h"
 
 #include <QLocale>
 

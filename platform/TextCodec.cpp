@@ -1,6 +1,6 @@
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
-#include "Win1251.h"
+#include "storage/Win1251.h"
 
 #include <QByteArray>
 #include <QList>

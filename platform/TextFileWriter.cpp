@@ -1,7 +1,7 @@
-#include "TextFileWriter.h"
+#include "platform/TextFileWriter.h"
 
-#include "FileIo.h"
-#include "TextCodec.h"
+#include "storage/FileIo.h"
+#include "platform/TextCodec.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "DataSet.h"
+#include "storage/DataSet.h"
 
-#include "DorodConvert.h"
-#include "DorodDate.h"
-#include "DorodLocale.h"
-#include "DorodRecord.h"
-#include "Win1251.h"
+#include "storage/DorodConvert.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodLocale.h"
+#include "storage/DorodRecord.h"
+#include "storage/Win1251.h"
 
 #include <algorithm>
 #include <charconv>

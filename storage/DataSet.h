@@ -3,7 +3,7 @@
 // the storage behind it.
 #pragma once
 
-#include "DorodField.h"
+#include "storage/DorodField.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "DorodAlg.h"
+#include "storage/DorodAlg.h"
 
 #include <mutex>
 #include <random>

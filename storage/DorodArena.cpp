@@ -1,4 +1,4 @@
-#include "DorodArena.h"
+#include "storage/DorodArena.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "DorodBlobStream.h"
+#include "storage/DorodBlobStream.h"
 
-#include "DataSet.h"
+#include "storage/DataSet.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "DorodConst.h"
+#include "storage/DorodConst.h"
 
 #include <array>
 #include <cstdarg>

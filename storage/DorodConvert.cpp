@@ -1,8 +1,8 @@
-#include "DorodConvert.h"
+#include "storage/DorodConvert.h"
 
-#include "DorodLocale.h"
-#include "DorodRecord.h"
-#include "Win1251.h"
+#include "storage/DorodLocale.h"
+#include "storage/DorodRecord.h"
+#include "storage/Win1251.h"
 
 #include <charconv>
 #include <cstring>

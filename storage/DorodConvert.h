@@ -21,7 +21,7 @@
 // ("-0" is stored as 0).
 #pragma once
 
-#include "DorodField.h"
+#include "storage/DorodField.h"
 
 #include <cstdint>
 #include <string_view>

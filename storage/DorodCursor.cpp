@@ -1,7 +1,7 @@
-#include "DorodCursor.h"
+#include "storage/DorodCursor.h"
 
-#include "DorodKeyBlock.h"
-#include "Win1251.h"
+#include "storage/DorodKeyBlock.h"
+#include "storage/Win1251.h"
 
 #include <algorithm>
 #include <atomic>

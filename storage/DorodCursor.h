@@ -5,10 +5,10 @@
 // their result and a message; they never throw.
 #pragma once
 
-#include "DorodArena.h"
-#include "DorodField.h"
-#include "DorodRecord.h"
-#include "DorodStream.h"
+#include "storage/DorodArena.h"
+#include "storage/DorodField.h"
+#include "storage/DorodRecord.h"
+#include "storage/DorodStream.h"
 
 #include <array>
 #include <cstdint>

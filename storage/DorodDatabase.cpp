@@ -1,10 +1,10 @@
-#include "DorodDatabase.h"
+#include "storage/DorodDatabase.h"
 
-#include "DorodConst.h"
-#include "DorodCursor.h"
-#include "DorodDataset.h"
-#include "Win1251.h"
-#include "DorodDate.h"
+#include "storage/DorodConst.h"
+#include "storage/DorodCursor.h"
+#include "storage/DorodDataset.h"
+#include "storage/Win1251.h"
+#include "storage/DorodDate.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,10 +1,10 @@
-#include "DorodDataset.h"
+#include "storage/DorodDataset.h"
 
-#include "DorodConvert.h"
-#include "DorodDatabase.h"
-#include "DorodDate.h"
-#include "DorodExp.h"
-#include "Win1251.h"
+#include "storage/DorodConvert.h"
+#include "storage/DorodDatabase.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodExp.h"
+#include "storage/Win1251.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,8 +4,8 @@
 // TDorodTable decides where the data comes from and goes to.
 #pragma once
 
-#include "DataSet.h"
-#include "DorodCursor.h"
+#include "storage/DataSet.h"
+#include "storage/DorodCursor.h"
 
 #include <memory>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "DorodDate.h"
+#include "storage/DorodDate.h"
 
 namespace dorod {
 

@@ -1,9 +1,9 @@
-#include "DorodExp.h"
+#include "storage/DorodExp.h"
 
-#include "DorodConst.h"
-#include "DorodConvert.h"
-#include "DorodCursor.h"
-#include "Win1251.h"
+#include "storage/DorodConst.h"
+#include "storage/DorodConvert.h"
+#include "storage/DorodCursor.h"
+#include "storage/Win1251.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,9 +7,9 @@
 // as dataset errors.
 #pragma once
 
-#include "DorodExprConst.h"
-#include "DorodLex.h"
-#include "DorodRecord.h"
+#include "storage/DorodExprConst.h"
+#include "storage/DorodLex.h"
+#include "storage/DorodRecord.h"
 
 #include <array>
 #include <cstdint>

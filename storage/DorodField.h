@@ -14,7 +14,7 @@
 // bytes read from an image are copied into their slots unchanged.
 #pragma once
 
-#include "DorodConst.h"
+#include "storage/DorodConst.h"
 
 #include <cstdint>
 #include <string>

@@ -16,11 +16,11 @@
 //
 // All integers are little-endian. For kind 'P' everything after the description
 // section is enciphered with the key text of the key block.
-#include "Coding.h"
-#include "DorodAlg.h"
-#include "DorodCursor.h"
-#include "DorodKeyBlock.h"
-#include "FileIo.h"
+#include "storage/Coding.h"
+#include "storage/DorodAlg.h"
+#include "storage/DorodCursor.h"
+#include "storage/DorodKeyBlock.h"
+#include "storage/FileIo.h"
 
 #include <algorithm>
 #include <cmath>

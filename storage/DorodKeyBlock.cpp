@@ -1,6 +1,6 @@
-#include "DorodKeyBlock.h"
+#include "storage/DorodKeyBlock.h"
 
-#include "DorodAlg.h"
+#include "storage/DorodAlg.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,8 +1,8 @@
-#include "DorodLex.h"
+#include "storage/DorodLex.h"
 
-#include "DorodConst.h"
-#include "DorodExp.h"
-#include "DorodLocale.h"
+#include "storage/DorodConst.h"
+#include "storage/DorodExp.h"
+#include "storage/DorodLocale.h"
 
 #include <algorithm>
 #include <array>

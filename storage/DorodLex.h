@@ -5,7 +5,7 @@
 // parsed and stay empty.
 #pragma once
 
-#include "DorodExprConst.h"
+#include "storage/DorodExprConst.h"
 
 #include <cstdint>
 #include <string>

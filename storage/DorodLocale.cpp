@@ -1,6 +1,6 @@
-#include "DorodLocale.h"
+#include "storage/DorodLocale.h"
 
-#include "DorodDate.h"
+#include "storage/DorodDate.h"
 
 #include <algorithm>
 #include <charconv>

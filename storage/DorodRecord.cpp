@@ -1,8 +1,8 @@
-#include "DorodRecord.h"
+#include "storage/DorodRecord.h"
 
-#include "Coding.h"
-#include "DorodLocale.h"
-#include "Win1251.h"
+#include "storage/Coding.h"
+#include "storage/DorodLocale.h"
+#include "storage/Win1251.h"
 
 #include <algorithm>
 #include <cstring>

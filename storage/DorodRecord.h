@@ -2,9 +2,9 @@
 // a record takes in an image, and display texts.
 #pragma once
 
-#include "Coding.h"
-#include "DorodArena.h"
-#include "DorodField.h"
+#include "storage/Coding.h"
+#include "storage/DorodArena.h"
+#include "storage/DorodField.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "DorodTable.h"
+#include "storage/DorodTable.h"
 
-#include "Coding.h"
-#include "DorodDatabase.h"
-#include "FileIo.h"
+#include "storage/Coding.h"
+#include "storage/DorodDatabase.h"
+#include "storage/FileIo.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // empty table built from FieldDefs, a file, another table's store, or a stream.
 #pragma once
 
-#include "DorodDataset.h"
+#include "storage/DorodDataset.h"
 
 #include <string>
 #include <vector>

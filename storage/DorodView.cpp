@@ -1,8 +1,8 @@
 // The view of a dataset: which entries of the store it shows and in what order, ranges,
 // searching and the master-detail link.
-#include "DorodConvert.h"
-#include "DorodDataset.h"
-#include "Win1251.h"
+#include "storage/DorodConvert.h"
+#include "storage/DorodDataset.h"
+#include "storage/Win1251.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "FileIo.h"
+#include "storage/FileIo.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "Win1251.h"
+#include "storage/Win1251.h"
 
 #include <algorithm>
 #include <array>

@@ -1,14 +1,14 @@
 // The settings dialog as the operator uses it: it opens on the stored values, "Сохранить"
 // writes config.INI at once (and refuses what the file cannot hold), "Закрыть" and Esc
 // change nothing, and the page "Диски" says where each drive letter writes.
-#include "Desk.h"
-#include "DorodLocale.h"
-#include "GuiHelpers.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedModalRunner.h"
-#include "SystemLocale.h"
-#include "uSetup.h"
-#include "uVornelta.h"
+#include "desk/Desk.h"
+#include "storage/DorodLocale.h"
+#include "guisupport/GuiHelpers.h"
+#include "guisupport/ScriptedDialogs.h"
+#include "guisupport/ScriptedModalRunner.h"
+#include "platform/SystemLocale.h"
+#include "app/uSetup.h"
+#include "app/uVornelta.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,15 +1,15 @@
 // The main window as an operator uses it: first start on an empty folder, the caption,
 // search as you type, deleting an announcement with its run days, the settings on close.
-#include "Desk.h"
-#include "GuiHelpers.h"
-#include "ProgramSetup.h"
-#include "ScriptedDialogs.h"
-#include "ScriptedModalRunner.h"
-#include "TextCodec.h"
-#include "uVornelta.h"
+#include "desk/Desk.h"
+#include "guisupport/GuiHelpers.h"
+#include "desk/ProgramSetup.h"
+#include "guisupport/ScriptedDialogs.h"
+#include "guisupport/ScriptedModalRunner.h"
+#include "platform/TextCodec.h"
+#include "app/uVornelta.h"
 
-#include "DorodDate.h"
-#include "Win1251.h"
+#include "storage/DorodDate.h"
+#include "storage/Win1251.h"
 
 #include <QAction>
 #include <QCloseEvent>

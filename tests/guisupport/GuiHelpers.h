@@ -3,10 +3,10 @@
 // raw file bytes.
 #pragma once
 
-#include "Dialogs.h"
-#include "ModalRunner.h"
-#include "TempDir.h"
-#include "TextCodec.h"
+#include "platform/Dialogs.h"
+#include "platform/ModalRunner.h"
+#include "support/TempDir.h"
+#include "platform/TextCodec.h"
 
 #include <QFile>
 #include <QString>

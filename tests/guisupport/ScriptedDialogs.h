@@ -3,7 +3,7 @@
 // left over when the object goes away, fails the test.
 #pragma once
 
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 #include <QString>
 #include <QStringList>

@@ -5,7 +5,7 @@
 // drives fails the test and is rejected.
 #pragma once
 
-#include "ModalRunner.h"
+#include "platform/ModalRunner.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,5 +1,5 @@
 // The message boxes the operator sees: Russian Yes/No, one OK, the program's caption.
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>

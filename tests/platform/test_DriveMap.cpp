@@ -1,8 +1,8 @@
 // Drives "A:" … "F:" as folders: configured in config.INI, else a folder of the letter
 // under the program folder; a missing folder is "no diskette".
-#include "DriveMap.h"
-#include "GuiHelpers.h"
-#include "IniFile.h"
+#include "platform/DriveMap.h"
+#include "guisupport/GuiHelpers.h"
+#include "platform/IniFile.h"
 
 #include <QDir>
 

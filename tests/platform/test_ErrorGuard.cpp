@@ -1,10 +1,10 @@
 // An exception that escapes a handler ends the command with the error box; the program
 // goes on. The test main runs a plain QApplication, so the guard is driven through
 // GuardedApplication::notifyGuarded, the body of its notify.
-#include "DataSet.h"
-#include "ErrorGuard.h"
-#include "GuiHelpers.h"
-#include "ScriptedDialogs.h"
+#include "storage/DataSet.h"
+#include "platform/ErrorGuard.h"
+#include "guisupport/GuiHelpers.h"
+#include "guisupport/ScriptedDialogs.h"
 
 #include <QTimer>
 

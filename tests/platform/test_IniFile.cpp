@@ -1,7 +1,7 @@
 // config.INI as the desk keeps it: Windows-1251, CR LF, every line it does not change
 // left exactly as the owner wrote it.
-#include "GuiHelpers.h"
-#include "IniFile.h"
+#include "guisupport/GuiHelpers.h"
+#include "platform/IniFile.h"
 
 #include <QDir>
 

@@ -1,10 +1,10 @@
 // The "Login password" dialog and the prompt that opens enciphered tables with it.
-#include "DataSet.h"
-#include "DorodDatabase.h"
-#include "DorodTable.h"
-#include "GuiHelpers.h"
-#include "PasswordDialog.h"
-#include "ScriptedModalRunner.h"
+#include "storage/DataSet.h"
+#include "storage/DorodDatabase.h"
+#include "storage/DorodTable.h"
+#include "guisupport/GuiHelpers.h"
+#include "platform/PasswordDialog.h"
+#include "guisupport/ScriptedModalRunner.h"
 
 #include <QGuiApplication>
 #include <QLabel>

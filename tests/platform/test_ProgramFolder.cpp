@@ -1,5 +1,5 @@
 // The program folder: --folder DIR, --folder=DIR, else the executable's folder.
-#include "ProgramFolder.h"
+#include "platform/ProgramFolder.h"
 
 #include <QDir>
 

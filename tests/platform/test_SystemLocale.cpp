@@ -1,8 +1,8 @@
 // The engine's date, time and number formats taken from the system locale.
-#include "DorodDate.h"
-#include "DorodLocale.h"
-#include "GuiHelpers.h"
-#include "SystemLocale.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodLocale.h"
+#include "guisupport/GuiHelpers.h"
+#include "platform/SystemLocale.h"
 
 #include <QLocale>
 

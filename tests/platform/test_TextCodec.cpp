@@ -1,5 +1,5 @@
 // The one conversion between Windows-1251 bytes and Qt strings.
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The writer of every output file: Windows-1251, CR LF after every line, and a failed
 // write that leaves no half file and never spoils the old one.
-#include "GuiHelpers.h"
-#include "TextFileWriter.h"
+#include "guisupport/GuiHelpers.h"
+#include "platform/TextFileWriter.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
-#include "DorodAlg.h"
-#include "DorodKeyBlock.h"
+#include "storage/DorodAlg.h"
+#include "storage/DorodKeyBlock.h"
 
 #include <gtest/gtest.h>
 

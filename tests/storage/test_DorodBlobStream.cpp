@@ -1,6 +1,6 @@
 // BLOB values read and written as streams.
-#include "DorodBlobStream.h"
-#include "DorodTable.h"
+#include "storage/DorodBlobStream.h"
+#include "storage/DorodTable.h"
 
 #include <gtest/gtest.h>
 

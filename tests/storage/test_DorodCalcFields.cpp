@@ -1,10 +1,10 @@
 // Calculated fields of a table: defined by the program before opening, computed by
 // OnCalcFields for the record being read, kept beside the record and never written to
 // the table file.
-#include "DorodLocale.h"
-#include "DorodTable.h"
-#include "TableBuilder.h"
-#include "TempDir.h"
+#include "storage/DorodLocale.h"
+#include "storage/DorodTable.h"
+#include "support/TableBuilder.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

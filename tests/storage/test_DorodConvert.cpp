@@ -1,9 +1,9 @@
 // Value texts made into stored field values, and the date, time and number texts read
 // back under the process-wide locale.
-#include "DorodConvert.h"
-#include "DorodDate.h"
-#include "DorodLocale.h"
-#include "DorodRecord.h"
+#include "storage/DorodConvert.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodLocale.h"
+#include "storage/DorodRecord.h"
 
 #include <gtest/gtest.h>
 

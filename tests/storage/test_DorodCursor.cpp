@@ -1,11 +1,11 @@
 // The record store: auto-increment, record states through post, delete, revert and
 // commit, sorting and key comparison, release of user data, stored sizes, progress and
 // saving to files.
-#include "TableBuilder.h"
-#include "DorodCursor.h"
-#include "ImageBuilder.h"
-#include "TempDir.h"
-#include "Win1251.h"
+#include "support/TableBuilder.h"
+#include "storage/DorodCursor.h"
+#include "support/ImageBuilder.h"
+#include "support/TempDir.h"
+#include "storage/Win1251.h"
 
 #include <gtest/gtest.h>
 

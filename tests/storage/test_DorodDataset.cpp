@@ -1,12 +1,12 @@
 // The table component as the desk application drives it: opening table files, moving
 // through the records, inserting with defaults, editing, deleting and saving, the
 // change counter, clones, refresh, data links, and the errors that guard misuse.
-#include "DorodDatabase.h"
-#include "DorodDate.h"
-#include "DorodLocale.h"
-#include "DorodTable.h"
-#include "TableBuilder.h"
-#include "TempDir.h"
+#include "storage/DorodDatabase.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodLocale.h"
+#include "storage/DorodTable.h"
+#include "support/TableBuilder.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

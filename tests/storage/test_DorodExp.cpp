@@ -1,11 +1,11 @@
 // Filter conditions: the condition grammar, "like" masks and their limits, binding to a
 // record store and testing its records, and hostile filter texts.
-#include "TableBuilder.h"
-#include "DorodCursor.h"
-#include "DorodDate.h"
-#include "DorodExp.h"
-#include "DorodLocale.h"
-#include "Win1251.h"
+#include "support/TableBuilder.h"
+#include "storage/DorodCursor.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodExp.h"
+#include "storage/DorodLocale.h"
+#include "storage/Win1251.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Filter texts on a table: parsed when set, applied with Filtered, before the record
 // handler, and as a search while Filtered is off.
-#include "DorodTable.h"
-#include "TableBuilder.h"
-#include "TempDir.h"
+#include "storage/DorodTable.h"
+#include "support/TableBuilder.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

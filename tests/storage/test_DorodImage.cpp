@@ -1,7 +1,7 @@
 // The table image: the writer's bytes against images built by hand, the reader's checks
 // and messages, what the reader accepts beyond what the writer produces, and partial opens.
-#include "DorodCursor.h"
-#include "ImageBuilder.h"
+#include "storage/DorodCursor.h"
+#include "support/ImageBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The filter lexer: token kinds and texts of the whole keyword set, quoting, numbers
 // under both decimal separators, aggregates, and the lexer's error messages.
-#include "TableBuilder.h"
-#include "DorodLex.h"
-#include "DorodLocale.h"
-#include "Win1251.h"
+#include "support/TableBuilder.h"
+#include "storage/DorodLex.h"
+#include "storage/DorodLocale.h"
+#include "storage/Win1251.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Day numbers of stored dates and the display texts of dates, times and numbers.
-#include "DorodDate.h"
-#include "DorodLocale.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodLocale.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Password-protected tables: what is written, how the password is found on opening,
 // and that wrong passwords and damaged files never expose plain records.
-#include "TableBuilder.h"
-#include "DorodDatabase.h"
-#include "DorodTable.h"
-#include "FileIo.h"
-#include "TempDir.h"
-#include "Win1251.h"
+#include "support/TableBuilder.h"
+#include "storage/DorodDatabase.h"
+#include "storage/DorodTable.h"
+#include "storage/FileIo.h"
+#include "support/TempDir.h"
+#include "storage/Win1251.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // fields (descending, case-insensitive with Cyrillic texts), ordered insertion, ranges,
 // Locate and Lookup, master-detail links, and a randomized check that the binary search
 // and the scan of Locate agree with a brute-force search.
-#include "DorodLocale.h"
-#include "DorodTable.h"
-#include "TableBuilder.h"
-#include "TempDir.h"
-#include "Win1251.h"
+#include "storage/DorodLocale.h"
+#include "storage/DorodTable.h"
+#include "support/TableBuilder.h"
+#include "support/TempDir.h"
+#include "storage/Win1251.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

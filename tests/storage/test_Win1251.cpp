@@ -1,6 +1,6 @@
 // Windows-1251: conversion to and from UTF-8, letter case and text order.
-#include "TableBuilder.h"
-#include "Win1251.h"
+#include "support/TableBuilder.h"
+#include "storage/Win1251.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 // texts converted under the process-wide locale, and an ordinary save.
 #pragma once
 
-#include "DataSet.h"
-#include "DorodConvert.h"
-#include "DorodCursor.h"
-#include "Win1251.h"
+#include "storage/DataSet.h"
+#include "storage/DorodConvert.h"
+#include "storage/DorodCursor.h"
+#include "storage/Win1251.h"
 
 #include <functional>
 #include <stdexcept>

@@ -1,11 +1,11 @@
 // vornelta-demo run as a user would: the folder it fills must open in the program and
 // hold data that agree with each other, and it must never overwrite a desk's files
 // unasked. The tables are read back with the engine; config.INI byte by byte.
-#include "DorodDate.h"
-#include "DorodRecord.h"
-#include "DorodTable.h"
-#include "TempDir.h"
-#include "Win1251.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodRecord.h"
+#include "storage/DorodTable.h"
+#include "support/TempDir.h"
+#include "storage/Win1251.h"
 
 #include <gtest/gtest.h>
 

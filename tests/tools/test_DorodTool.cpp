@@ -1,7 +1,7 @@
 // The dorod tool driven as an administrator or a script would: create, dump, copy,
 // check, and the messages and exit codes of every failure.
-#include "DorodTool.h"
-#include "TempDir.h"
+#include "tools/dorod/DorodTool.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "Base64.h"
-#include "Json.h"
+#include "tools/dorod/Base64.h"
+#include "tools/dorod/Json.h"
 
 #include <gtest/gtest.h>
 

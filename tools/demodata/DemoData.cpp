@@ -1,14 +1,14 @@
-#include "DemoData.h"
+#include "tools/demodata/DemoData.h"
 
-#include "AnnouncementTables.h"
-#include "ColourRuns.h"
-#include "DorodDate.h"
-#include "DorodTable.h"
-#include "IniFile.h"
-#include "ProgramFolder.h"
-#include "ProgramSetup.h"
-#include "RealtyTables.h"
-#include "TextCodec.h"
+#include "tables/AnnouncementTables.h"
+#include "intake/ColourRuns.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodTable.h"
+#include "platform/IniFile.h"
+#include "platform/ProgramFolder.h"
+#include "desk/ProgramSetup.h"
+#include "tables/RealtyTables.h"
+#include "platform/TextCodec.h"
 
 #include <QDate>
 #include <QFile>

@@ -13,8 +13,8 @@
 // give the same files.
 #pragma once
 
-#include "Settings.h"
-#include "Workload.h"
+#include "desk/Settings.h"
+#include "tools/workload/Workload.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
 // vornelta-demo: fills a program folder with demo announcements, their run days, empty
 // realty tables and a sample config.INI.
-#include "DemoData.h"
+#include "tools/demodata/DemoData.h"
 
-#include "DorodDate.h"
-#include "SystemLocale.h"
+#include "storage/DorodDate.h"
+#include "platform/SystemLocale.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -1,4 +1,4 @@
-#include "Base64.h"
+#include "tools/dorod/Base64.h"
 
 #include <array>
 #include <cstdint>

@@ -1,13 +1,13 @@
-#include "DorodTool.h"
+#include "tools/dorod/DorodTool.h"
 
-#include "DorodCursor.h"
-#include "DorodDatabase.h"
-#include "DorodTable.h"
-#include "FileIo.h"
-#include "Json.h"
-#include "TableValues.h"
-#include "TerminalPrompt.h"
-#include "Win1251.h"
+#include "storage/DorodCursor.h"
+#include "storage/DorodDatabase.h"
+#include "storage/DorodTable.h"
+#include "storage/FileIo.h"
+#include "tools/dorod/Json.h"
+#include "tools/dorod/TableValues.h"
+#include "tools/dorod/TerminalPrompt.h"
+#include "storage/Win1251.h"
 
 #include <iostream>
 #include <iterator>

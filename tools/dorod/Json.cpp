@@ -1,4 +1,4 @@
-#include "Json.h"
+#include "tools/dorod/Json.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "TableValues.h"
+#include "tools/dorod/TableValues.h"
 
-#include "Base64.h"
-#include "DorodDate.h"
-#include "DorodRecord.h"
-#include "Win1251.h"
+#include "tools/dorod/Base64.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodRecord.h"
+#include "storage/Win1251.h"
 
 #include <charconv>
 #include <cmath>

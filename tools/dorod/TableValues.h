@@ -4,8 +4,8 @@
 // absent String or BLOB-family value, an Unknown field).
 #pragma once
 
-#include "DorodField.h"
-#include "Json.h"
+#include "storage/DorodField.h"
+#include "tools/dorod/Json.h"
 
 #include <cstdint>
 #include <string>

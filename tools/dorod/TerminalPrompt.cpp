@@ -1,6 +1,6 @@
-#include "TerminalPrompt.h"
+#include "tools/dorod/TerminalPrompt.h"
 
-#include "Win1251.h"
+#include "storage/Win1251.h"
 
 #include <cstdio>
 #include <iostream>

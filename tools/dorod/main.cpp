@@ -1,4 +1,4 @@
-#include "DorodTool.h"
+#include "tools/dorod/DorodTool.h"
 
 #include <iostream>
 

@@ -1,11 +1,11 @@
-#include "Desk.h"
+#include "desk/Desk.h"
 
-#include "AnnouncementTables.h"
-#include "DorodDate.h"
-#include "DorodRecord.h"
-#include "RealtyTables.h"
-#include "TextCodec.h"
-#include "Win1251.h"
+#include "tables/AnnouncementTables.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodRecord.h"
+#include "tables/RealtyTables.h"
+#include "platform/TextCodec.h"
+#include "storage/Win1251.h"
 
 #include <QFileInfo>
 

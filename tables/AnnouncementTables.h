@@ -18,7 +18,7 @@
 // short category fields read by every filter and report.
 #pragma once
 
-#include "DataSet.h"
+#include "storage/DataSet.h"
 
 #include <QColor>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "Settings.h"
+#include "desk/Settings.h"
 
-#include "DorodLocale.h"
-#include "DriveMap.h"
-#include "IniFile.h"
-#include "TextCodec.h"
+#include "storage/DorodLocale.h"
+#include "platform/DriveMap.h"
+#include "platform/IniFile.h"
+#include "platform/TextCodec.h"
 
 #include <QFileInfo>
 

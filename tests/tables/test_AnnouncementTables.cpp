@@ -1,11 +1,11 @@
 // The announcement tables: numbering a new announcement over every row of data.d,
 // table files created with the right fields and widths, the value lists and colours.
-#include "AnnouncementTables.h"
-#include "DorodDate.h"
-#include "DorodTable.h"
-#include "RealtyTables.h"
-#include "TableBuilder.h"
-#include "TempDir.h"
+#include "tables/AnnouncementTables.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodTable.h"
+#include "tables/RealtyTables.h"
+#include "support/TableBuilder.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

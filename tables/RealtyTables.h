@@ -12,7 +12,7 @@
 // allocated on its own.
 #pragma once
 
-#include "DataSet.h"
+#include "storage/DataSet.h"
 
 #include <QString>
 #include <QStringList>

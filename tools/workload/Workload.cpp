@@ -1,8 +1,8 @@
-#include "Workload.h"
+#include "tools/workload/Workload.h"
 
-#include "DorodDate.h"
-#include "DorodRecord.h"
-#include "Win1251.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodRecord.h"
+#include "storage/Win1251.h"
 
 #include <algorithm>
 #include <cmath>

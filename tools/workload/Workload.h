@@ -6,8 +6,8 @@
 // same bytes on every compiler, library version and machine.
 #pragma once
 
-#include "DorodCursor.h"
-#include "DorodField.h"
+#include "storage/DorodCursor.h"
+#include "storage/DorodField.h"
 
 #include <cstddef>
 #include <cstdint>

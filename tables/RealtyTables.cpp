@@ -1,6 +1,6 @@
-#include "RealtyTables.h"
+#include "tables/RealtyTables.h"
 
-#include "TextCodec.h"
+#include "platform/TextCodec.h"
 
 namespace vornelta {
 

@@ -1,11 +1,11 @@
 // The realty tables: rielt.d and rielt_out.d hold the same four fields in their own
 // orders, and the deal and flat values fit those fields exactly through a table file.
-#include "RealtyTables.h"
-#include "AnnouncementTables.h"
-#include "DorodDate.h"
-#include "DorodTable.h"
-#include "TableBuilder.h"
-#include "TempDir.h"
+#include "tables/RealtyTables.h"
+#include "tables/AnnouncementTables.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodTable.h"
+#include "support/TableBuilder.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // creates when it opens them): the folders "Шаблоны", "Тексты" and "Отчеты".
 #pragma once
 
-#include "ProgramFolder.h"
+#include "platform/ProgramFolder.h"
 
 #include <QString>
 

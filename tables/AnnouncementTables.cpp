@@ -1,7 +1,7 @@
-#include "AnnouncementTables.h"
+#include "tables/AnnouncementTables.h"
 
-#include "DorodTable.h"
-#include "TextCodec.h"
+#include "storage/DorodTable.h"
+#include "platform/TextCodec.h"
 
 #include <QFile>
 

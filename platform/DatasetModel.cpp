@@ -1,7 +1,7 @@
-#include "DatasetModel.h"
+#include "platform/DatasetModel.h"
 
-#include "DorodDataset.h"
-#include "TextCodec.h"
+#include "storage/DorodDataset.h"
+#include "platform/TextCodec.h"
 
 namespace vornelta {
 

@@ -1,11 +1,11 @@
 // config.INI as the desk reads and writes it: the section "General", Windows-1251 bytes
 // with CR LF, numbers with the locale's decimal separator, every line the desk does not
 // own (NAME among them) kept as it was.
-#include "DorodLocale.h"
-#include "DriveMap.h"
-#include "GuiHelpers.h"
-#include "Settings.h"
-#include "SystemLocale.h"
+#include "storage/DorodLocale.h"
+#include "platform/DriveMap.h"
+#include "guisupport/GuiHelpers.h"
+#include "desk/Settings.h"
+#include "platform/SystemLocale.h"
 
 #include <QDir>
 #include <QFileInfo>

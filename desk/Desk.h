@@ -4,11 +4,11 @@
 // window and can be built in a test without one.
 #pragma once
 
-#include "DataSet.h"
-#include "DorodTable.h"
-#include "DriveMap.h"
-#include "ProgramFolder.h"
-#include "Settings.h"
+#include "storage/DataSet.h"
+#include "storage/DorodTable.h"
+#include "platform/DriveMap.h"
+#include "platform/ProgramFolder.h"
+#include "desk/Settings.h"
 
 #include <QString>
 

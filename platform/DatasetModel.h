@@ -4,7 +4,7 @@
 // link, and a row chosen in the grid moves the dataset there.
 #pragma once
 
-#include "DataSet.h"
+#include "storage/DataSet.h"
 
 #include <QAbstractTableModel>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "ProgramSetup.h"
+#include "desk/ProgramSetup.h"
 
 #include <QCoreApplication>
 #include <QDir>
