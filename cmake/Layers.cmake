@@ -18,7 +18,8 @@ function(vornelta_include_root target folder scope)
 endfunction()
 
 # vornelta_library(NAME FOLDER [LINKS target…] [EXCLUDE regex…])
-# A static library of every .cpp and .h directly in FOLDER.
+# A static library of every .cpp and .h directly in FOLDER (an empty one while the folder
+# holds no code yet).
 function(vornelta_library name folder)
   cmake_parse_arguments(ARG "" "" "LINKS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp
@@ -26,7 +27,12 @@ function(vornelta_library name folder)
   foreach(pattern IN LISTS ARG_EXCLUDE)
     list(FILTER sources EXCLUDE REGEX "${pattern}")
   endforeach()
-  add_library(${name} STATIC ${sources})
-  vornelta_include_root(${name} ${folder} PUBLIC)
-  target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    vornelta_include_root(${name} ${folder} PUBLIC)
+    target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+  else() # a subsystem not written yet
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE ${ARG_LINKS})
+  endif()
 endfunction()
