@@ -9,12 +9,21 @@
 #include "platform/SystemLocale.h"
 #include "platform/TextCodec.h"
 #include "app/uVornelta.h"
+#include "app/DeskCommands.h"
 
 #include <QApplication>
 #include <QTranslator>
 #include <QLibraryInfo>
+#include <QTextStream>
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    // The commands without a window run with no display.
+    const bool deskCommand = vornelta::hasDeskCommand(arguments);
+    if (deskCommand) qputenv("QT_QPA_PLATFORM", "offscreen");
     vornelta::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vornelta"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vornelta"));
@@ -30,6 +39,14 @@ int main(int argc, char** argv) {
     dorod::TDorodSession::Instance().OnShowMessage = [](const std::string& text) {
         vornelta::Dialogs::instance().information(QApplication::activeWindow(), vornelta::toQt(text));
     };
+
+    if (deskCommand) {
+        dorod::TDorodSession::Instance().OnShowMessage = [](const std::string& text) {
+            std::fprintf(stderr, "%s\n", vornelta::toQt(text).toLocal8Bit().constData());
+        };
+        QTextStream out(stdout), err(stderr);
+        return *vornelta::runDeskCommand(arguments, QApplication::applicationDirPath(), out, err);
+    }
 
     const vornelta::ProgramFolder folder = vornelta::ProgramFolder::fromArguments(
         QApplication::arguments().mid(1), QApplication::applicationDirPath());

@@ -5,6 +5,8 @@
 #include "platform/ModalRunner.h"
 #include "platform/TextCodec.h"
 #include "app/uSetup.h"
+#include "realty/uRieltOut.h"
+#include "reports/uChart.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -141,6 +143,7 @@ void TfVornelta::buildMenu() {
     N4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
     QMenu* reports = MainMenu1->addMenu(QStringLiteral("Отчеты"));
     N8 = item(reports, "N8", QStringLiteral("Отчет за период"), &TfVornelta::N8Click);
+    N9 = item(reports, "N9", QStringLiteral("Диаграмма"), &TfVornelta::N9Click);
     N6 = item(nullptr, "N6", QStringLiteral("Настройки"), &TfVornelta::N6Click);
     QMenu* output = MainMenu1->addMenu(QStringLiteral("Вывод"));
     N10 = item(output, "N10", QStringLiteral("Вывод строки"), &TfVornelta::N10Click);
@@ -180,7 +183,8 @@ void TfVornelta::N4Click() {
 
 void TfVornelta::N8Click() { notReadyYet(); }   // the period report
 void TfVornelta::N10Click() { notReadyYet(); }  // the output window
-void TfVornelta::N11Click() { notReadyYet(); }  // the realty export
+void TfVornelta::N11Click() { runRealtyExport(m_desk, this); }
+void TfVornelta::N9Click() { runRevenueChart(m_desk, this); }
 
 void TfVornelta::N6Click() {
     TfSetup dialog(m_desk, this);

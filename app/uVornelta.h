@@ -37,6 +37,7 @@ public:
     QAction* N3 = nullptr;  // "Изменить"
     QAction* N4 = nullptr;  // "Удалить"
     QAction* N8 = nullptr;  // "Отчет за период"
+    QAction* N9 = nullptr;  // "Диаграмма"
     QAction* N6 = nullptr;  // "Настройки"
     QAction* N10 = nullptr; // "Вывод строки"
     QAction* N11 = nullptr; // "В квартеон"
@@ -46,6 +47,7 @@ public slots:
     void N3Click();
     void N4Click();
     void N8Click();
+    void N9Click();
     void N6Click();
     void N10Click();
     void N11Click();

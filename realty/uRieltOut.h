@@ -1,0 +1,47 @@
+// The window 'Вывод в "Квартеон"': picks an interval of days and writes the realty rows
+// dated in it to the transfer file on drive A: (RealtyTransfer). "Вывести" closes the
+// window when the file is written; a failure is shown and the window stays open.
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+
+class QDateEdit;
+class QLabel;
+class QPushButton;
+
+namespace vornelta {
+
+class TDesk;
+
+class TfRieltOut : public QDialog {
+    Q_OBJECT
+public:
+    // Both dates start at `today`.
+    TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
+
+    struct Ui {
+        QLabel* Label3 = nullptr;       // 'Вывод в программу "Квартеон"'
+        QLabel* Label1 = nullptr;       // "С:"
+        QDateEdit* DateFrom = nullptr;  // first day
+        QLabel* Label2 = nullptr;       // "по:"
+        QDateEdit* DateTo = nullptr;    // last day
+        QPushButton* BitBtn1 = nullptr; // "Вывести"
+        QPushButton* BitBtn2 = nullptr; // "Закрыть"
+    } ui;
+
+public slots:
+    void BitBtn1Click();
+    void BitBtn2Click();
+
+private:
+    // True when the file was written; a failure has been shown.
+    bool exportInterval();
+
+    TDesk& m_desk;
+};
+
+// Opens the window modally (through the modal runner).
+void runRealtyExport(TDesk& desk, QWidget* parent);
+
+} // namespace vornelta

@@ -1,0 +1,185 @@
+#include "reports/uChart.h"
+
+#include "desk/Desk.h"
+#include "platform/Dialogs.h"
+#include "platform/ErrorGuard.h"
+#include "platform/ModalRunner.h"
+#include "storage/DorodDate.h"
+
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QVBoxLayout>
+
+namespace vornelta {
+
+namespace {
+
+constexpr int kImageWidth = 1600;
+constexpr int kImageHeight = 900;
+
+int32_t dayNumber(const QDate& date) { return dorod::dayNumberFromCivil(date.year(), date.month(), date.day()); }
+
+QDateEdit* dateField(QWidget* parent, const char* name, const QDate& date) {
+    auto* edit = new QDateEdit(date, parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    return edit;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+} // namespace
+
+// ------------------------------------------------------------------- view
+
+TChartView::TChartView(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Chart"));
+    setMinimumSize(640, 360);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TChartView::setChart(const RevenueChart& chart) {
+    m_chart = chart;
+    update();
+}
+
+void TChartView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    paintRevenueChart(painter, QRectF(rect()), m_chart);
+}
+
+// ------------------------------------------------------------------- window
+
+TfChart::TfChart(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(parent), m_desk(desk) {
+    setObjectName(QStringLiteral("fChart"));
+    setWindowTitle(QStringLiteral("Диаграмма"));
+    resize(900, 560);
+
+    ui.Label1 = new QLabel(QStringLiteral("Интервал с:"), this);
+    ui.Label1->setObjectName(QStringLiteral("Label1"));
+    ui.DateFrom = dateField(this, "DateFrom", QDate(today.year(), today.month(), 1));
+    ui.Label2 = new QLabel(QStringLiteral("по:"), this);
+    ui.Label2->setObjectName(QStringLiteral("Label2"));
+    ui.DateTo = dateField(this, "DateTo", today);
+    ui.BitBtn1 = button(this, "BitBtn1", QStringLiteral("Построить"));
+    ui.BitBtn1->setDefault(true);
+    ui.BitBtn3 = button(this, "BitBtn3", QStringLiteral("Печать"));
+    ui.BitBtn4 = button(this, "BitBtn4", QStringLiteral("Сохранить"));
+    ui.BitBtn2 = button(this, "BitBtn2", QStringLiteral("Закрыть"));
+    ui.Chart = new TChartView(this);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    top->addWidget(ui.Label1);
+    top->addWidget(ui.DateFrom);
+    top->addWidget(ui.Label2);
+    top->addWidget(ui.DateTo);
+    top->addWidget(ui.BitBtn1);
+    top->addStretch(1);
+    top->addWidget(ui.BitBtn3);
+    top->addWidget(ui.BitBtn4);
+    top->addWidget(ui.BitBtn2);
+    layout->addLayout(top);
+    layout->addWidget(ui.Chart, 1);
+
+    chooseExportPath = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить диаграмму"), suggested,
+                                            QStringLiteral("PDF (*.pdf);;Рисунок PNG (*.png)"));
+    };
+
+    connect(ui.BitBtn1, &QPushButton::clicked, this, &TfChart::BitBtn1Click);
+    connect(ui.BitBtn2, &QPushButton::clicked, this, &TfChart::BitBtn2Click);
+    connect(ui.BitBtn3, &QPushButton::clicked, this, &TfChart::BitBtn3Click);
+    connect(ui.BitBtn4, &QPushButton::clicked, this, &TfChart::BitBtn4Click);
+    ui.Chart->setChart(RevenueChart::forInterval(dayNumber(ui.DateFrom->date()), dayNumber(ui.DateTo->date())));
+}
+
+void TfChart::BitBtn1Click() { buildChart(); }
+void TfChart::BitBtn2Click() { reject(); }
+void TfChart::BitBtn3Click() { printChart(); }
+void TfChart::BitBtn4Click() { exportChart(); }
+
+void TfChart::buildChart() {
+    try {
+        ui.Chart->setChart(computeRevenueChart(m_desk, dayNumber(ui.DateFrom->date()), dayNumber(ui.DateTo->date())));
+    } catch (...) {
+        Dialogs::instance().error(this, currentExceptionMessage());
+    }
+}
+
+void TfChart::printChart() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    if (ModalRunner::instance().run(dialog) != QDialog::Accepted) return;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        Dialogs::instance().error(this, QStringLiteral("Не удалось начать печать."));
+        return;
+    }
+    const QSize page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
+    paintRevenueChart(painter, QRectF(QPointF(0, 0), QSizeF(page)), ui.Chart->chart());
+    painter.end();
+}
+
+void TfChart::exportChart() {
+    const QString suggested = m_desk.folder().file(QStringLiteral("Диаграмма.pdf"));
+    const QString path = chooseExportPath ? chooseExportPath(suggested) : QString();
+    if (path.isEmpty()) return;
+    QString error;
+    if (!saveRevenueChart(ui.Chart->chart(), path, &error)) Dialogs::instance().error(this, error);
+}
+
+bool saveRevenueChart(const RevenueChart& chart, const QString& path, QString* error) {
+    const auto fail = [&](const QString& why) {
+        if (error) *error = QStringLiteral("Не удалось записать «%1»: %2").arg(QDir::toNativeSeparators(path), why);
+        return false;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        QPdfWriter pdf(&file);
+        pdf.setTitle(chartTitle(chart));
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageOrientation(QPageLayout::Landscape);
+        pdf.setResolution(150);
+        QPainter painter;
+        if (!painter.begin(&pdf)) return fail(QStringLiteral("PDF не создан"));
+        paintRevenueChart(painter, QRectF(0, 0, pdf.width(), pdf.height()), chart);
+        painter.end();
+    } else {
+        QImage image(kImageWidth, kImageHeight, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            paintRevenueChart(painter, QRectF(image.rect()), chart);
+        }
+        if (!image.save(&file, "PNG")) return fail(QStringLiteral("рисунок не записан"));
+    }
+    if (!file.commit()) return fail(file.errorString());
+    return true;
+}
+
+void runRevenueChart(TDesk& desk, QWidget* parent) {
+    TfChart dialog(desk, parent);
+    ModalRunner::instance().run(dialog);
+}
+
+} // namespace vornelta

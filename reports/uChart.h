@@ -1,0 +1,78 @@
+// The window "Диаграмма": the money taken in over an interval as stacked bars by subject
+// category (RevenueChart), with the totals; printable and saved as PDF or PNG.
+#pragma once
+
+#include "reports/RevenueChart.h"
+
+#include <QDate>
+#include <QDialog>
+
+#include <functional>
+
+class QDateEdit;
+class QLabel;
+class QPushButton;
+
+namespace vornelta {
+
+class TDesk;
+
+// The drawing area of the window.
+class TChartView : public QWidget {
+    Q_OBJECT
+public:
+    explicit TChartView(QWidget* parent);
+    void setChart(const RevenueChart& chart);
+    const RevenueChart& chart() const { return m_chart; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    RevenueChart m_chart;
+};
+
+class TfChart : public QDialog {
+    Q_OBJECT
+public:
+    // The interval starts on the first day of today's month and ends today.
+    TfChart(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
+
+    struct Ui {
+        QLabel* Label1 = nullptr;        // "Интервал с:"
+        QDateEdit* DateFrom = nullptr;
+        QLabel* Label2 = nullptr;        // "по:"
+        QDateEdit* DateTo = nullptr;
+        QPushButton* BitBtn1 = nullptr;  // "Построить"
+        QPushButton* BitBtn3 = nullptr;  // "Печать"
+        QPushButton* BitBtn4 = nullptr;  // "Сохранить"
+        QPushButton* BitBtn2 = nullptr;  // "Закрыть"
+        TChartView* Chart = nullptr;
+    } ui;
+
+    // Asks where to save the chart (a .pdf or .png path); empty when the operator cancels.
+    // A file dialog by default; tests put in their own answer.
+    std::function<QString(const QString& suggested)> chooseExportPath;
+
+public slots:
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+
+private:
+    void buildChart();
+    void printChart();
+    void exportChart();
+
+    TDesk& m_desk;
+};
+
+// Writes the chart to a file: PDF (one landscape A4 page) when the name ends in ".pdf",
+// otherwise a PNG image. The file is replaced atomically; false with a reason.
+bool saveRevenueChart(const RevenueChart& chart, const QString& path, QString* error = nullptr);
+
+// Opens the window modally (through the modal runner).
+void runRevenueChart(TDesk& desk, QWidget* parent);
+
+} // namespace vornelta
