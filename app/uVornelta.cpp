@@ -7,6 +7,7 @@
 #include "app/uSetup.h"
 #include "realty/uRieltOut.h"
 #include "reports/uChart.h"
+#include "reports/uReport.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -181,7 +182,7 @@ void TfVornelta::N4Click() {
     m_desk.deleteCurrentAnnouncement();
 }
 
-void TfVornelta::N8Click() { notReadyYet(); }   // the period report
+void TfVornelta::N8Click() { runPeriodReport(m_desk, this); }
 void TfVornelta::N10Click() { notReadyYet(); }  // the output window
 void TfVornelta::N11Click() { runRealtyExport(m_desk, this); }
 void TfVornelta::N9Click() { runRevenueChart(m_desk, this); }

@@ -1,7 +1,11 @@
 #include "reports/PeriodReportCommand.h"
 
 #include "platform/ErrorGuard.h"
+#include "reports/PeriodReport.h"
 #include "reports/PeriodTotals.h"
+#include "desk/Desk.h"
+
+#include <QDir>
 
 #include <QTextStream>
 
@@ -16,6 +20,14 @@ int periodReportCommand(TDesk& desk, int32_t from, int32_t to, const PeriodRepor
         else if (options.pdf.isEmpty())
             for (const auto& [name, text] : values) out << name << '\t' << text << '\n';
         out.flush();
+        if (!options.pdf.isEmpty()) {
+            QString error;
+            if (!preparePeriodReport(desk, values, &error) || !desk.fRep.exportToPdf(options.pdf, &error)) {
+                err << error << '\n';
+                err.flush();
+                return 1;
+            }
+        }
         return 0;
     } catch (...) {
         err << currentExceptionMessage() << '\n';

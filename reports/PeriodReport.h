@@ -1,0 +1,18 @@
+// The period totals handed to the report engine: the template Отчеты/reptotal.frf of the
+// program folder loaded into the desk's report component, its 26 objects filled by name,
+// the pages laid out. The window then previews them, the command writes them as PDF.
+#pragma once
+
+#include "reports/PeriodTotals.h"
+
+#include <QString>
+
+namespace vornelta {
+
+class TDesk;
+
+// False with one message when the template is missing or damaged, lacks one of the
+// objects, or cannot be laid out; the report is then not shown or written.
+bool preparePeriodReport(TDesk& desk, const ReportValues& values, QString* error = nullptr);
+
+} // namespace vornelta

@@ -1,0 +1,45 @@
+// The window "Отчет": picks an interval of days; "Сформировать" totals the announcements
+// taken in over it (PeriodTotals) and shows the report in the print preview. The window
+// stays open for another run.
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+
+class QDateEdit;
+class QLabel;
+class QPushButton;
+
+namespace vornelta {
+
+class TDesk;
+
+class TfReport : public QDialog {
+    Q_OBJECT
+public:
+    // Both dates start at `today`.
+    TfReport(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
+
+    struct Ui {
+        QLabel* Label1 = nullptr;       // "Интервал с:"
+        QDateEdit* DateFrom = nullptr;  // first day
+        QLabel* Label2 = nullptr;       // "по:"
+        QDateEdit* DateTo = nullptr;    // last day
+        QPushButton* BitBtn1 = nullptr; // "Сформировать"
+        QPushButton* BitBtn2 = nullptr; // "Закрыть"
+    } ui;
+
+public slots:
+    void BitBtn1Click();
+    void BitBtn2Click();
+
+private:
+    void showReport();
+
+    TDesk& m_desk;
+};
+
+// Opens the window modally (through the modal runner).
+void runPeriodReport(TDesk& desk, QWidget* parent);
+
+} // namespace vornelta
