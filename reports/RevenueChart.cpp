@@ -125,7 +125,7 @@ QString chartSeriesName(int series) {
 }
 
 QColor chartSeriesColour(int series) {
-    static const QColor colours[kChartSeries] = {QColor(0x8c, 0x8c, 0x8c), QColor(0x2f, 0x6d, 0xb5),
+    static const QColor colours[kChartSeries] = {QColor(0x8e, 0x5e, 0xa2), QColor(0x2f, 0x6d, 0xb5),
                                                  QColor(0xd9, 0x7b, 0x26), QColor(0x3c, 0x9a, 0x4a),
                                                  QColor(0xc8, 0xc8, 0xc8)};
     return colours[std::clamp(series, 0, kChartSeries - 1)];
@@ -173,9 +173,12 @@ void paintRevenueChart(QPainter& painter, const QRectF& rect, const RevenueChart
     QStringList legend;
     for (int s = 0; s < kChartSeries; ++s)
         legend << QStringLiteral("%1: %2").arg(chartSeriesName(s), formatMoney(chart.totals[size_t(s)]));
-    const QString grand = QStringLiteral("ИТОГО: %1 (объявлений: %2)").arg(formatMoney(chart.total())).arg(chart.rows);
-    double legendWidth = fm.horizontalAdvance(grand);
-    for (const QString& t : legend) legendWidth = std::max(legendWidth, fm.horizontalAdvance(t) + line * 1.4);
+    const QStringList grand{QStringLiteral("ИТОГО: %1").arg(formatMoney(chart.total())),
+                            QStringLiteral("Объявлений: %1").arg(chart.rows)};
+    const QFontMetricsF boldMetrics(bold, painter.device());
+    double legendWidth = 0;
+    for (const QString& t : grand) legendWidth = std::max(legendWidth, boldMetrics.horizontalAdvance(t));
+    for (const QString& t : legend) legendWidth = std::max(legendWidth, fm.horizontalAdvance(t) + line * 1.2);
     legendWidth = std::min(legendWidth + pad, rect.width() * 0.4);
     const double legendLeft = rect.right() - pad - legendWidth;
     double y = heading.bottom() + pad;
@@ -189,7 +192,11 @@ void paintRevenueChart(QPainter& painter, const QRectF& rect, const RevenueChart
         y += line * 1.3;
     }
     painter.setFont(bold);
-    painter.drawText(QRectF(legendLeft, y + line * 0.3, legendWidth, line), Qt::AlignLeft | Qt::AlignVCenter, grand);
+    y += line * 0.3;
+    for (const QString& t : grand) {
+        painter.drawText(QRectF(legendLeft, y, legendWidth, line), Qt::AlignLeft | Qt::AlignVCenter, t);
+        y += line * 1.2;
+    }
     painter.setFont(base);
 
     // Plot area: value axis on the left, labels below.
