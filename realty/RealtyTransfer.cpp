@@ -2,6 +2,7 @@
 
 #include "desk/Desk.h"
 #include "platform/ErrorGuard.h"
+#include "platform/TextCodec.h"
 #include "storage/DorodTable.h"
 
 #include <QDir>
@@ -68,7 +69,14 @@ TransferResult exportRealty(TDesk& desk, int32_t from, int32_t to) {
     try {
         desk.tRielt.SetFiltered(true);
         result.rows = copyAcceptedRows(desk.tRielt, desk.tRieltOut);
-        desk.tRieltOut.SaveToFile(QFile::encodeName(result.path).toStdString());
+        try {
+            desk.tRieltOut.SaveToFile(QFile::encodeName(result.path).toStdString());
+        } catch (const dorod::EDatabaseError& e) {
+            // The engine's reason, with the file it concerns.
+            throw std::runtime_error(QStringLiteral("Файл %1 не записан: %2")
+                                         .arg(QDir::toNativeSeparators(result.path), toQt(e.what()))
+                                         .toStdString());
+        }
     } catch (...) {
         // Rows copied before the failure must not reach the next export.
         try {
