@@ -305,28 +305,36 @@ int commandDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
 
 // --------------------------------------------------------------------- create
 
+// The member of an object, or nullptr (also for a non-object).
+const json::Value* member(const json::Value& object, const char* key) {
+    if (!object.is_object()) return nullptr;
+    const auto it = object.find(key);
+    return it == object.end() ? nullptr : &*it;
+}
+
 std::string textField(const json::Value& object, const char* key, std::string_view fallback,
                       const std::string& where) {
-    const json::Value* v = object.find(key);
-    if (!v || v->isNull()) return std::string(fallback);
-    if (!v->isString()) throw EngineError{where + ": \"" + key + "\" must be a string"};
+    const json::Value* v = member(object, key);
+    if (!v || v->is_null()) return std::string(fallback);
+    if (!v->is_string()) throw EngineError{where + ": \"" + key + "\" must be a string"};
     std::string bytes;
-    if (!win1251::fromUtf8(v->stringValue(), bytes))
+    if (!win1251::fromUtf8(v->get_ref<const std::string&>(), bytes))
         throw EngineError{where + ": \"" + key + "\" has a character with no Windows-1251 code"};
     return bytes;
 }
 
 TDorodField fieldFromJson(const json::Value& v, size_t index) {
     const std::string where = "field " + std::to_string(index + 1);
-    if (!v.isObject()) throw EngineError{where + ": must be an object"};
+    if (!v.is_object()) throw EngineError{where + ": must be an object"};
     TDorodField f;
     f.name = textField(v, "name", "", where);
     if (f.name.empty()) throw EngineError{where + ": \"name\" is missing"};
-    const json::Value* type = v.find("type");
-    if (!type || !type->isString() || !fieldTypeFromName(type->stringValue(), f.type))
+    const json::Value* type = member(v, "type");
+    if (!type || !type->is_string() ||
+        !fieldTypeFromName(type->get_ref<const std::string&>(), f.type))
         throw EngineError{where + ": \"type\" must be one of the type names"};
     int64_t size = 0;
-    if (const json::Value* s = v.find("size"); s && !s->isNull() && !s->toInt64(size))
+    if (const json::Value* s = member(v, "size"); s && !s->is_null() && !json::toInt64(*s, size))
         throw EngineError{where + ": \"size\" must be a whole number"};
     if (f.type == FieldType::SmallStr && (size < 0 || size > 200))
         throw EngineError{where + ": a SmallStr size must be 0 to 200"};
@@ -351,14 +359,14 @@ int commandCreate(const CommandLine& line, std::istream& in) {
     json::Value doc;
     std::string error;
     if (!json::parse(input, doc, error)) throw EngineError{"invalid JSON: " + error};
-    if (!doc.isObject()) throw EngineError{"the table must be a JSON object"};
-    const json::Value* fields = doc.find("fields");
-    if (!fields || !fields->isArray() || fields->items().empty())
+    if (!doc.is_object()) throw EngineError{"the table must be a JSON object"};
+    const json::Value* fields = member(doc, "fields");
+    if (!fields || !fields->is_array() || fields->empty())
         throw EngineError{msg::NoFieldDescriptions};
 
     std::vector<TDorodField> defs;
-    for (size_t i = 0; i < fields->items().size(); ++i)
-        defs.push_back(fieldFromJson(fields->items()[i], i));
+    for (size_t i = 0; i < fields->size(); ++i)
+        defs.push_back(fieldFromJson((*fields)[i], i));
     TDorodCursor store;
     store.DefineFields(defs);
     const std::string notes = textField(doc, "notes", "", "table");
@@ -367,18 +375,18 @@ int commandCreate(const CommandLine& line, std::istream& in) {
     store.SetNotes(notes);
 
     TDorodRecordBuffer buffer(store.Layout());
-    if (const json::Value* records = doc.find("records"); records && !records->isNull()) {
-        if (!records->isArray()) throw EngineError{"\"records\" must be an array"};
-        for (size_t r = 0; r < records->items().size(); ++r) {
-            const json::Value& row = records->items()[r];
+    if (const json::Value* records = member(doc, "records"); records && !records->is_null()) {
+        if (!records->is_array()) throw EngineError{"\"records\" must be an array"};
+        for (size_t r = 0; r < records->size(); ++r) {
+            const json::Value& row = (*records)[r];
             const std::string where = "record " + std::to_string(r + 1);
-            if (!row.isArray() || row.items().size() != defs.size())
+            if (!row.is_array() || row.size() != defs.size())
                 throw EngineError{where + ": must be an array of " + std::to_string(defs.size()) +
                                   " values"};
             buffer.clear();
             for (int i = 0; i < store.FieldCount(); ++i) {
                 const TDorodField& f = *store.Field(i);
-                if (!jsonToValue(f, row.items()[size_t(i)], buffer.data(), error))
+                if (!jsonToValue(f, row[size_t(i)], buffer.data(), error))
                     throw EngineError{where + ", field '" + utf8(f.name) + "': " + error};
             }
             store.AppendStoredRecord(buffer.data());
