@@ -9,6 +9,7 @@
 #include "tools/dorod/TerminalPrompt.h"
 #include "storage/Win1251.h"
 
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <map>
@@ -25,6 +26,7 @@ constexpr const char* kUsage =
     "  dorod create FILE            (table as JSON on standard input)\n"
     "  dorod copy SRC DST [--backup] [--sort-on FIELDS] [--new-password P]\n"
     "  dorod check FILE\n"
+    "  dorod --help | --version\n"
     "view options of dump:\n"
     "  --order FIELDS               order by these fields (\"date;id\")\n"
     "  --descending                 in descending order\n"
@@ -40,7 +42,42 @@ constexpr const char* kUsage =
     "  --password P                 the password of an enciphered table (without it\n"
     "                               the tool asks on the terminal)\n"
     "  --new-password P             copy: the password of the copy; empty writes a\n"
-    "                               plain table\n";
+    "                               plain table\n"
+    "exit status: 0 success, 1 failure (the message on stderr), 2 usage error\n";
+
+constexpr const char* kUsageRussian =
+    "использование:\n"
+    "  dorod info ФАЙЛ\n"
+    "  dorod dump [--json|--csv|--tsv] [параметры вида] ФАЙЛ\n"
+    "  dorod create ФАЙЛ            (таблица в JSON на стандартном вводе)\n"
+    "  dorod copy ИСТОЧНИК КОПИЯ [--backup] [--sort-on ПОЛЯ] [--new-password П]\n"
+    "  dorod check ФАЙЛ\n"
+    "  dorod --help | --version\n"
+    "параметры вида для dump:\n"
+    "  --order ПОЛЯ                 порядок по этим полям (\"date;id\")\n"
+    "  --descending                 по убыванию\n"
+    "  --case-insensitive           тексты упорядочены без учёта регистра\n"
+    "  --range-fields ПОЛЯ --range НАЧАЛО КОНЕЦ\n"
+    "                               только записи от НАЧАЛО до КОНЕЦ (значения через\n"
+    "                               табуляцию, по одному на поле диапазона)\n"
+    "  --locate ПОЛЯ=ЗНАЧЕНИЯ       только найденная запись (значения через табуляцию)\n"
+    "  --filter 'ВЫРАЖЕНИЕ'         только записи, прошедшие фильтр\n"
+    "  --filter-case-insensitive    тексты в фильтре сравниваются без учёта регистра\n"
+    "для всех команд, открывающих таблицу:\n"
+    "  --partial                    открыть частично читаемую таблицу (PartialOpen)\n"
+    "  --password П                 пароль зашифрованной таблицы (без него программа\n"
+    "                               спросит его в терминале)\n"
+    "  --new-password П             copy: пароль копии; пустой пишет таблицу без шифра\n"
+    "код выхода: 0 — успех, 1 — ошибка (сообщение в stderr), 2 — ошибка в командной строке\n";
+
+// The usage text in the locale's language (LC_ALL, else LC_MESSAGES, else LANG).
+const char* usage() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return std::string_view(value).starts_with("ru") ? kUsageRussian : kUsage;
+    }
+    return kUsage;
+}
 
 struct UsageError {
     std::string text;
@@ -440,12 +477,12 @@ int runDorod(const std::vector<std::string>& args, std::istream& in, std::ostrea
         if (line.command == "copy") return commandCopy(line, err);
         if (line.command == "check") return commandCheck(line, out, err);
         if (line.command == "help" || line.command == "--help") {
-            out << kUsage;
+            out << usage();
             return 0;
         }
         throw UsageError{"unknown command " + line.command};
     } catch (const UsageError& e) {
-        err << "dorod: " << e.text << "\n" << kUsage;
+        err << "dorod: " << e.text << "\n" << usage();
         return 2;
     } catch (const EngineError& e) {
         err << e.text << "\n";
