@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to `dorod create` as its standard input. Every input must end in
 // success or in one failure with a message (status 1, no file left behind), never in a
-// crash, an escaped exception or a usage error; a table that was written must dump and be
-// created again byte for byte.
+// crash, an escaped exception or a usage error; a table that was written must dump, and
+// the dump must create a table that dumps the same (the file's record order may differ:
+// a dump lists records in the table's view order).
 #include "tools/dorod/DorodTool.h"
 
 #include <unistd.h>
@@ -10,8 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -37,11 +36,6 @@ int run(const std::vector<std::string>& args, const std::string& input, std::str
     out = o.str();
     err = e.str();
     return status;
-}
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
 [[noreturn]] void failure(const char* what, const std::string& detail) {
@@ -73,7 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         failure("the table written does not dump", err);
     if (run({"create", second.string()}, dumped, out, err) != 0)
         failure("the dump does not create a table", err + dumped);
-    if (readBytes(first) != readBytes(second))
-        failure("dump and create again changed the table", dumped);
+    std::string again;
+    if (run({"dump", second.string()}, "", again, err) != 0)
+        failure("the table created from the dump does not dump", err);
+    if (again != dumped) failure("dump and create again changed the table", dumped + "\n" + again);
     return 0;
 }
