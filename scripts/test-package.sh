@@ -37,7 +37,11 @@ env -u DISPLAY LC_ALL=ru_RU.UTF-8 "$root/usr/bin/vornelta" --help | grep -q -- '
 LC_ALL=C "$root/usr/bin/dorod" --version | grep -qx "dorod [0-9.]*" || fail "dorod --version"
 LC_ALL=C "$root/usr/bin/vornelta-demo" --version | grep -qx "vornelta-demo [0-9.]*" \
     || fail "vornelta-demo --version"
-if [ -e "$root/usr/bin/vornelta-report" ]; then
-    "$root/usr/bin/vornelta-report" --help > /dev/null || fail "vornelta-report --help"
-fi
+# The shipped report templates, checked by the installed template tool when it is built.
+for t in "$root"/usr/share/vornelta/Отчеты/*.frf; do
+    [ -e "$t" ] || continue
+    if [ -e "$root/usr/bin/vornelta-report" ]; then
+        "$root/usr/bin/vornelta-report" check "$t" > /dev/null || fail "template $t"
+    fi
+done
 echo "test-package: OK"
