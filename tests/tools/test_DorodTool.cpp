@@ -153,6 +153,12 @@ TEST(DorodTool, CreateRefusesInputThatWouldNotReadBackAndWritesNothing) {
          "not a valid SmallInt"},
         {R"({"fields":[{"name":"d","type":"Date"}],"records":[["2025-02-29"]]})",
          "not a valid Date"},
+        {R"({"fields":[{"name":"a","type":"Integer"}],"fields":[]})",
+         "invalid JSON: line 1, column 51: key \"fields\" given twice"},
+        {"{\"fields\":[{\"name\":\"x\",\"type\":\"Double\"}],\n\"records\":[[1e999]]}",
+         "invalid JSON: line 2, column 17: number overflow parsing '1e999'"},
+        {R"({"fields":[{"name":"n","type":"Int64"}],"records":[[9223372036854775808]]})",
+         "not a valid Int64"},
     };
     for (const auto& [input, expected] : cases) {
         const ToolRun r = dorod({"create", out}, input);
