@@ -10,8 +10,11 @@
 #include "platform/TextCodec.h"
 #include "app/uVornelta.h"
 #include "app/DeskCommands.h"
+#include "app/ProgramHelp.h"
+#include "platform/MessageLanguage.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTranslator>
 #include <QLibraryInfo>
 #include <QTextStream>
@@ -21,6 +24,12 @@
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    // --help and --version need no display.
+    if (const auto text = vornelta::informationRequested(arguments, QStringLiteral(VORNELTA_VERSION),
+                                                         vornelta::russianMessages())) {
+        std::fputs(text->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     // The commands without a window run with no display.
     const bool deskCommand = vornelta::hasDeskCommand(arguments);
     if (deskCommand) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -64,6 +73,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     vornelta::TfVornelta window(desk);
+    QApplication::setWindowIcon(QIcon(vornelta::shippedFolder(QApplication::applicationDirPath()) +
+                                      QStringLiteral("/icons/vornelta-64.png")));
     window.show();
     return QApplication::exec();
 }
