@@ -86,6 +86,7 @@ TEST(ReportTool, FailuresExitWithOneAndUsageWithTwo) {
         {{QStringLiteral("render"), good, QStringLiteral("--set"), QStringLiteral("noequals"), QStringLiteral("--pdf"), pdf},
          2, QStringLiteral("NAME=TEXT")},
         {{QStringLiteral("render"), good, QStringLiteral("--pdf")}, 2, QStringLiteral("needs a value")},
+        {{QStringLiteral("preview"), good, QStringLiteral("--pdf"), pdf}, 2, QStringLiteral("preview takes no --pdf")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
