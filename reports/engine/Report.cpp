@@ -153,7 +153,7 @@ void TReport::ShowPreparedReport(QWidget* parent) {
     dialog.setWindowTitle(kPreviewCaption);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [this](QPrinter* target) { paintReportPages(*target, m_prepared); });
-    // The preview's own tools zoom, page through and print; saving as PDF is ours.
+    // The preview's own tools zoom, page through and print; saving as PDF and closing are ours.
     if (QToolBar* tools = dialog.findChild<QToolBar*>()) {
         QAction* save = tools->addAction(QStringLiteral("Сохранить в PDF"));
         save->setObjectName(QStringLiteral("savePdf"));
@@ -164,6 +164,9 @@ void TReport::ShowPreparedReport(QWidget* parent) {
             QString message;
             if (!exportToPdf(path, &message)) Dialogs::instance().error(&dialog, message);
         });
+        QAction* close = tools->addAction(QStringLiteral("Закрыть"));
+        close->setObjectName(QStringLiteral("closePreview"));
+        QObject::connect(close, &QAction::triggered, &dialog, &QDialog::reject);
     }
     dialog.resize(900, 700);
     ModalRunner::instance().run(dialog);

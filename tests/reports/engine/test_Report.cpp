@@ -279,13 +279,16 @@ TEST_F(ReportTest, PreviewOpensThroughTheModalRunner) {
     ASSERT_TRUE(report.PrepareReport());
     int previewPages = -1;
     bool canSavePdf = false;
+    bool closed = false;
     ScriptedModalRunner runner([&](QDialog& dialog) {
         auto* preview = dialog.findChild<QPrintPreviewWidget*>();
         if (!preview) return int(QDialog::Rejected);
         preview->updatePreview();
         previewPages = preview->pageCount();
         canSavePdf = dialog.findChild<QAction*>(QStringLiteral("savePdf")) != nullptr;
-        return int(QDialog::Rejected);
+        QObject::connect(&dialog, &QDialog::rejected, [&] { closed = true; });
+        if (auto* close = dialog.findChild<QAction*>(QStringLiteral("closePreview"))) close->trigger();
+        return dialog.result();
     });
     guisupport::InstallModalRunner installed(runner);
     ScriptedDialogs dialogs;
@@ -296,6 +299,7 @@ TEST_F(ReportTest, PreviewOpensThroughTheModalRunner) {
     EXPECT_EQ(runner.opened()[0].title, kPreviewCaption);
     EXPECT_EQ(previewPages, report.pageCount());
     EXPECT_TRUE(canSavePdf);
+    EXPECT_TRUE(closed) << "its own close button ends the preview";
     EXPECT_TRUE(dialogs.boxes().empty());
 }
 
