@@ -35,8 +35,10 @@ bool TReport::fail(const QString& message, QString* error) {
 
 bool TReport::LoadFromFile(const QString& path, QString* error) {
     m_prepared.clear();
+    // The desk names its templates the Windows way ("Отчеты\sprav.frf").
+    const QString file = QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
     QString message;
-    if (!loadReportTemplate(path, m_template, &message)) return fail(message, error);
+    if (!loadReportTemplate(file, m_template, &message)) return fail(message, error);
     m_lastError.clear();
     return true;
 }
