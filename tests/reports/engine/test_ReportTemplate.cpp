@@ -143,6 +143,27 @@ TEST(ReportTemplate, DamagedTemplateNamesFileLineAndReason) {
     }
 }
 
+// A template cut off anywhere (a copy interrupted, a disk full) is refused with a message,
+// never half read.
+TEST(ReportTemplate, EveryCutOfTheReceiptIsRefusedWithAMessage) {
+    const QByteArray whole = [] {
+        QFile f(reporttest::shippedTemplate(QStringLiteral("sprav.frf")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    ASSERT_GT(whole.size(), 1000);
+    const QByteArray ending = "</report>";
+    const qsizetype complete = whole.lastIndexOf(ending) + ending.size();
+    for (qsizetype cut = 0; cut < complete; cut += 3) {
+        TReportTemplate t;
+        QString error;
+        ASSERT_FALSE(parseReportTemplate(whole.left(cut), QStringLiteral("sprav.frf"), t, &error)) << cut;
+        EXPECT_TRUE(t.pages.empty());
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Шаблон отчета «sprav.frf» поврежден: строка "))) << error.toStdString();
+    }
+    TReportTemplate t;
+    EXPECT_TRUE(parseReportTemplate(whole.left(complete), QStringLiteral("sprav.frf"), t));
+}
+
 TEST(ReportTemplate, MissingTemplateIsNamed) {
     TempFolder folder;
     const QString path = folder.file(QStringLiteral("Отчеты/sprav.frf"));
