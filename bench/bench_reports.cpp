@@ -1,135 +1,117 @@
-// The period totals and the revenue chart on the large demo folder (200 000 announcements
-// over three years):
-//
-//   Totals/month, Totals/year   computePeriodTotals for the last 30 / 365 intake days:
-//                               the period filter over data.d, the groups, the filter
-//                               off again. Target <= 20 ms each.
-//   Chart/year                  computeRevenueChart for the last 365 days and its drawing
-//                               into a 1600 x 900 image. Target <= 200 ms.
-//   PlainTotals/year            the same sums over plain vectors, for scale.
-//
-// Options besides the usual --benchmark_* ones:
-//   --workload_dir=DIR   use the demo folder in DIR, generating it there when it has no
-//                        data.d, and keep it
+// The report engine on the shipped templates. Target: preparing the receipt (with a
+// hundred run days) and the period report each within 100 ms, as the save sequence and
+// "Сформировать" do it: load the template, fill the named objects, lay the pages out.
+//   Receipt/prepare        sprav.frf: load, dates set, tData bound, prepare
+//   PeriodReport/prepare   reptotal.frf: load, 26 objects set, prepare
+//   Receipt/pdf            the same receipt written as PDF (for comparison)
 #include "desk/Desk.h"
-#include "platform/SystemLocale.h"
-#include "reports/PeriodTotals.h"
-#include "reports/RevenueChart.h"
-#include "tools/demodata/DemoData.h"
+#include "platform/TextCodec.h"
+#include "reports/engine/Report.h"
+#include "storage/DorodDate.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QImage>
-#include <QPainter>
-
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace vornelta;
 
-std::unique_ptr<vornelta::TDesk> desk;
-int32_t lastDay = 0;
+QString shipped(const QString& name) {
+    return QStringLiteral(VORNELTA_SOURCE_DIR "/resources/") + QStringLiteral("Отчеты/") + name;
+}
 
-struct PlainRow {
-    int32_t indate;
-    int32_t slov;
-    double summa;
+QString runDays(int count) {
+    QStringList days;
+    const QDate first(2026, 12, 10);
+    for (int i = 0; i < count; ++i) days << first.addDays(i).toString(QStringLiteral("dd.MM.yyyy"));
+    return days.join(QLatin1Char(','));
+}
+
+// A desk with the one announcement the receipt prints.
+struct ReceiptDesk {
+    QTemporaryDir dir;
+    std::unique_ptr<TDesk> desk;
+    QString days = runDays(100);
+
+    ReceiptDesk() {
+        desk = std::make_unique<TDesk>(ProgramFolder(dir.path()));
+        desk->open();
+        desk->tData.Insert();
+        desk->tData.FieldByName("id").SetAsInteger(4512);
+        desk->tData.FieldByName("indate").SetAsDayNumber(dorod::dayNumberFromCivil(2026, 12, 9));
+        desk->tData.FieldByName("Client").SetAsString(fromQt(QStringLiteral("ПЕТРОВА АННА СЕРГЕЕВНА")));
+        desk->tData.FieldByName("Text").SetAsString(
+            fromQt(QStringLiteral("ПРОДАМ 2-КОМНАТНУЮ КВАРТИРУ В ЦЕНТРЕ, 5/9, РЕМОНТ, ТЕЛ. 22-33-44")));
+        desk->tData.FieldByName("Summa").SetAsFloat(4500);
+        desk->tData.Post();
+    }
+
+    bool prepare(TReport& report) {
+        if (!report.LoadFromFile(shipped(QStringLiteral("sprav.frf")))) return false;
+        if (!report.setObjectText(QStringLiteral("dates"), days)) return false;
+        report.bindDataset(QStringLiteral("tData"), &desk->tData);
+        return report.PrepareReport();
+    }
 };
-std::vector<PlainRow> plainRows;
 
-void BM_Totals(benchmark::State& state) {
-    const int32_t days = int32_t(state.range(0));
-    int32_t rows = 0;
-    for (auto _ : state) rows = vornelta::computePeriodTotals(*desk, lastDay - days + 1, lastDay).rows;
-    state.counters["rows"] = rows;
-}
-
-void BM_PlainTotals(benchmark::State& state) {
-    const int32_t from = lastDay - int32_t(state.range(0)) + 1;
+void BM_ReceiptPrepare(benchmark::State& state) {
+    ReceiptDesk d;
     for (auto _ : state) {
-        double money = 0;
-        int32_t words = 0, rows = 0;
-        for (const PlainRow& r : plainRows)
-            if (r.indate >= from && r.indate <= lastDay) {
-                money += r.summa;
-                words += r.slov;
-                ++rows;
-            }
-        benchmark::DoNotOptimize(money);
-        benchmark::DoNotOptimize(words);
-        benchmark::DoNotOptimize(rows);
+        if (!d.prepare(d.desk->fRep)) {
+            state.SkipWithError(qPrintable(d.desk->fRep.lastError()));
+            return;
+        }
+        benchmark::DoNotOptimize(d.desk->fRep.pageCount());
     }
 }
 
-void BM_Chart(benchmark::State& state) {
-    QImage image(1600, 900, QImage::Format_RGB32);
+void BM_ReceiptPdf(benchmark::State& state) {
+    ReceiptDesk d;
+    const QString pdf = d.dir.filePath(QStringLiteral("receipt.pdf"));
     for (auto _ : state) {
-        const vornelta::RevenueChart chart = vornelta::computeRevenueChart(*desk, lastDay - 364, lastDay);
-        QPainter painter(&image);
-        vornelta::paintRevenueChart(painter, QRectF(image.rect()), chart);
+        if (!d.prepare(d.desk->fRep) || !d.desk->fRep.exportToPdf(pdf)) {
+            state.SkipWithError(qPrintable(d.desk->fRep.lastError()));
+            return;
+        }
     }
 }
 
-bool takeOption(const char* arg, const char* name, std::string& value) {
-    const size_t n = std::strlen(name);
-    if (std::strncmp(arg, name, n) != 0 || arg[n] != '=') return false;
-    value = arg + n + 1;
-    return true;
+void BM_PeriodReportPrepare(benchmark::State& state) {
+    static const char* const names[] = {
+        "vskol",    "vsslov",   "vssum",    "katfizkol", "katurkol", "katpredkol", "katfizsum", "katursum", "katpredsum",
+        "spnalkol", "spbezkol", "spvzkol",  "spbeskol",  "spnalsum", "spbezsum",   "spvzsum",   "spbessum", "koprkol",
+        "koprsum",  "konedkol", "konedsum", "koaukol",   "koausum",  "kouskol",    "koussum"};
+    TReport report;
+    for (auto _ : state) {
+        bool ok = report.LoadFromFile(shipped(QStringLiteral("reptotal.frf"))) &&
+                  report.setObjectText(QStringLiteral("interval"), QStringLiteral("с 01.12.2026 по 31.12.2026"));
+        for (const char* name : names) ok = ok && report.setObjectText(QLatin1String(name), QStringLiteral("12345,5"));
+        if (!ok || !report.PrepareReport()) {
+            state.SkipWithError(qPrintable(report.lastError()));
+            return;
+        }
+        benchmark::DoNotOptimize(report.pageCount());
+    }
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
-    std::string workloadDir;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i)
-        if (!takeOption(argv[i], "--workload_dir", workloadDir)) argv[kept++] = argv[i];
-    argc = kept;
-    argv[argc] = nullptr;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+BENCHMARK(BM_ReceiptPrepare)->Name("Receipt/prepare")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeriodReportPrepare)->Name("PeriodReport/prepare")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReceiptPdf)->Name("Receipt/pdf")->Unit(benchmark::kMillisecond);
 
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    vornelta::applySystemLocale();
-
-    const bool keep = !workloadDir.empty();
-    fs::path folder = keep ? fs::path(workloadDir) : fs::temp_directory_path() / "vornelta-reports-bench";
-    lastDay = vornelta::workload::AnnouncementGenerator::defaultLastDay();
-    if (!fs::exists(folder / "data.d")) {
-        vornelta::demo::DemoOptions o;
-        o.folder = QString::fromStdString(folder.string());
-        o.large = true;
-        o.force = true;
-        o.today = lastDay;
-        try {
-            vornelta::demo::makeDemoFolder(o);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "demo data: %s\n", e.what());
-            return 1;
-        }
-    }
-    desk = std::make_unique<vornelta::TDesk>(vornelta::ProgramFolder(QString::fromStdString(folder.string())));
-    desk->open();
-    for (desk->tData.First(); !desk->tData.Eof(); desk->tData.Next())
-        plainRows.push_back({desk->tData.FieldByName("indate").AsDayNumber(),
-                             desk->tData.FieldByName("slov").AsInteger(),
-                             desk->tData.FieldByName("Summa").AsFloat()});
-
-    benchmark::RegisterBenchmark("Totals/month", BM_Totals)->Arg(30)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("Totals/year", BM_Totals)->Arg(365)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("PlainTotals/year", BM_PlainTotals)->Arg(365)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("Chart/year", BM_Chart)->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    desk.reset();
-    if (!keep) fs::remove_all(folder);
     return 0;
 }
