@@ -1,6 +1,7 @@
 #include "output/DayOutput.h"
 
 #include "desk/Desk.h"
+#include "desk/ProgramSetup.h"
 #include "output/ScriptWriter.h"
 #include "output/TextLineListWriter.h"
 #include "platform/TextCodec.h"
@@ -40,7 +41,7 @@ TOutputResult writeDayOutput(const TDesk& desk, const TDayOutput& output) {
     };
     const TSettings& s = desk.settings;
 
-    const QString textPath = desk.folder().file(kTextsFolderName + QLatin1Char('/') + plainTextFileName(output.today));
+    const QString textPath = desk.folder().file(kTextsFolder + QLatin1Char('/') + plainTextFileName(output.today));
     QString error;
     if (!writeTextFile(textPath, plainTextLines(output.rows, s, output.progress), &error)) return fail(error);
     result.written << textPath;

@@ -19,7 +19,6 @@ struct TSettings;
 
 inline const QString kDriverAlpha = QStringLiteral("ALPHA");
 inline const QString kDriverTextLine = QStringLiteral("TextLine");
-inline const QString kTextsFolderName = QStringLiteral("Тексты");
 
 // The plain text output file's lines: StringFirst and XProb spaces; per row a line "`"
 // and the text with XProb spaces; StringLast without spaces.

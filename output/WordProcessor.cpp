@@ -167,7 +167,7 @@ OdtWordProcessor::OdtWordProcessor(QString program) : m_program(std::move(progra
 std::unique_ptr<WordProcessor> OdtWordProcessor::create(QString* error) {
     for (const QString& name : programNames()) {
         const QString program = QStandardPaths::findExecutable(name);
-        if (!program.isEmpty()) return std::unique_ptr<WordProcessor>(new OdtWordProcessor(program));
+        if (!program.isEmpty()) return std::make_unique<OdtWordProcessor>(program);
     }
     if (error)
         *error = QStringLiteral("Текстовый процессор не установлен: не найдена ни одна из программ %1 "

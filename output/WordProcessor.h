@@ -34,6 +34,8 @@ using WordProcessorFactory = std::function<std::unique_ptr<WordProcessor>(QStrin
 class OdtWordProcessor : public WordProcessor {
 public:
     static std::unique_ptr<WordProcessor> create(QString* error);
+    // Opens its documents with this program.
+    explicit OdtWordProcessor(QString program);
     // Programs tried in order, by name on the search path.
     static const QStringList& programNames();
 
@@ -48,7 +50,6 @@ public:
     std::function<bool(const QString& path, QString* error)> open;
 
 private:
-    explicit OdtWordProcessor(QString program);
     QString m_program;
     QStringList m_paragraphs; // finished ones
     QString m_current;        // the one being typed

@@ -74,7 +74,9 @@ T* named(T* widget, const char* name) {
 
 } // namespace
 
-TfOut::TfOut(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk) {
+TfOut::TfOut(TDesk& desk, QWidget* parent, std::function<QDate()> clock)
+    : QDialog(parent), m_desk(desk), m_clock(std::move(clock)) {
+    if (!m_clock) m_clock = [] { return QDate::currentDate(); };
     setObjectName(QStringLiteral("fOut"));
     setWindowTitle(QStringLiteral("Вывод объявлений"));
     resize(720, 520);

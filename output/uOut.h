@@ -31,7 +31,9 @@ class DayListModel;
 class TfOut : public QDialog {
     Q_OBJECT
 public:
-    TfOut(TDesk& desk, QWidget* parent);
+    // `clock` gives today (the date the window opens on and the output files are named
+    // after); the system's date when not given.
+    TfOut(TDesk& desk, QWidget* parent, std::function<QDate()> clock = {});
     ~TfOut() override;
 
     struct Ui {
@@ -66,8 +68,7 @@ public:
     std::function<void(bool attached)> attachMainList;
     // Starts the word processor of "Просмотр".
     WordProcessorFactory createWordProcessor = &OdtWordProcessor::create;
-    // The day of writing, which names the output files.
-    std::function<QDate()> today = [] { return QDate::currentDate(); };
+    QDate today() const { return m_clock(); }
 
 public slots:
     void FormCreate();
@@ -94,6 +95,7 @@ private:
     void showList(int selected);
 
     TDesk& m_desk;
+    std::function<QDate()> m_clock;
     TDayList m_list;
     DayListModel* m_model = nullptr;
     TDayOrder m_order = TDayOrder::None;
