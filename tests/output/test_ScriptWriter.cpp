@@ -82,6 +82,8 @@ struct AnnouncementCase {
     std::string lines; // everything between the opening page and the closing page
 };
 
+void PrintTo(const AnnouncementCase& c, std::ostream* os) { *os << c.name; }
+
 class ScriptAnnouncementTest : public ::testing::TestWithParam<AnnouncementCase> {};
 
 TEST_P(ScriptAnnouncementTest, LinesFollowTheFontRule) {
@@ -132,8 +134,12 @@ TEST(ScriptWriterTest, BlockTextsAndTelephoneWithLineBreaksKeepCrLfLines) {
                          closing("c\r\nd"));
     // No bare CR or LF anywhere.
     for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r') EXPECT_EQ(bytes[i + 1], '\n') << i;
-        if (bytes[i] == '\n') EXPECT_EQ(bytes[i - 1], '\r') << i;
+        if (bytes[i] == '\r') {
+            EXPECT_EQ(bytes[i + 1], '\n') << i;
+        }
+        if (bytes[i] == '\n') {
+            EXPECT_EQ(bytes[i - 1], '\r') << i;
+        }
     }
 }
 
