@@ -10,6 +10,9 @@
 //                      OutputWriteDay + the text-line list alone. Target <= 20 ms for the
 //                      three.
 //   OutputWriteThree   the three files of a day, as a test of that target in one figure.
+//   OutputLinesOnly    the same three files' lines built and encoded, nothing written:
+//                      what is left of OutputWriteThree is the file system (each file is
+//                      flushed to disk before it replaces the old one).
 //
 // Options besides the usual --benchmark_* ones:
 //   --workload_dir=DIR   use the demo folder in DIR, generating it there when it has no
@@ -19,7 +22,9 @@
 #include "desk/Desk.h"
 #include "output/DayList.h"
 #include "output/DayOutput.h"
+#include "output/ScriptWriter.h"
 #include "output/TextLineListWriter.h"
+#include "platform/TextCodec.h"
 #include "platform/SystemLocale.h"
 #include "platform/TextFileWriter.h"
 
@@ -103,6 +108,21 @@ void BM_OutputWriteThree(benchmark::State& state) {
     state.counters["rows"] = double(o.rows.size());
 }
 
+// The three files' bytes without the files: lines built and encoded.
+void BM_OutputLinesOnly(benchmark::State& state) {
+    const TDayOutput o = dayOutput(kDriverAlpha);
+    const TSettings& s = desk->settings;
+    size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        for (const QStringList& lines : {plainTextLines(o.rows, s), titlingScriptLines(o.rows, s.StringFirst, s.StringLast),
+                                         textLineListLines(o.rows, s.StringFirst, s.StringLast)})
+            for (const QString& line : lines) bytes += fromQt(line).size() + 2;
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["bytes"] = double(bytes);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -150,6 +170,7 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark("OutputWriteDay/TextLine", [](benchmark::State& s) { BM_OutputWrite(s, kDriverTextLine); })
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark("OutputWriteThree", BM_OutputWriteThree)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("OutputLinesOnly", BM_OutputLinesOnly)->Unit(benchmark::kMillisecond);
         benchmark::RunSpecifiedBenchmarks();
         benchmark::Shutdown();
         desk.reset();
