@@ -12,6 +12,7 @@
 #include "app/DeskCommands.h"
 #include "app/ProgramHelp.h"
 #include "platform/MessageLanguage.h"
+#include "output/WriteDayCommand.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -29,6 +30,13 @@ int main(int argc, char** argv) {
                                                          vornelta::russianMessages())) {
         std::fputs(text->toLocal8Bit().constData(), stdout);
         return 0;
+    }
+    // Commands without a window run before any display is needed.
+    if (vornelta::asksForWriteDay(arguments)) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Vornelta"));
+        return vornelta::writeDayMain(QCoreApplication::arguments().mid(1),
+                                      QCoreApplication::applicationDirPath());
     }
     // The commands without a window run with no display.
     const bool deskCommand = vornelta::hasDeskCommand(arguments);

@@ -5,6 +5,7 @@
 #include "platform/ModalRunner.h"
 #include "platform/TextCodec.h"
 #include "app/uSetup.h"
+#include "output/uOut.h"
 #include "realty/uRieltOut.h"
 #include "reports/uChart.h"
 #include "reports/uReport.h"
@@ -183,9 +184,15 @@ void TfVornelta::N4Click() {
 }
 
 void TfVornelta::N8Click() { runPeriodReport(m_desk, this); }
-void TfVornelta::N10Click() { notReadyYet(); }  // the output window
-void TfVornelta::N11Click() { runRealtyExport(m_desk, this); }
 void TfVornelta::N9Click() { runRevenueChart(m_desk, this); }
+void TfVornelta::N10Click() {
+    TfOut form(m_desk, this);
+    form.clearMainSearch = [this] { eTextForFind->clear(); };
+    // The list does not follow the moves of a fill; it catches up when bound again.
+    form.attachMainList = [this](bool attached) { RxDBGrid1->setUpdatesEnabled(attached); };
+    ModalRunner::instance().run(form);
+}
+void TfVornelta::N11Click() { runRealtyExport(m_desk, this); }
 
 void TfVornelta::N6Click() {
     TfSetup dialog(m_desk, this);
