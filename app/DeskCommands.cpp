@@ -2,6 +2,7 @@
 
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
+#include "output/WriteDayCommand.h"
 #include "platform/ErrorGuard.h"
 #include "platform/ProgramFolder.h"
 #include "realty/RealtyTransfer.h"
@@ -52,9 +53,8 @@ bool hasDeskCommand(const QStringList& arguments) {
     return rest.contains(kPeriodReport) || rest.contains(kExportRealty);
 }
 
-std::optional<int32_t> parseCommandDate(const QString& text) {
-    QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-    if (!date.isValid()) date = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+std::optional<int32_t> parseCommandDay(const QString& text) {
+    const QDate date = parseCommandDate(text);
     if (!date.isValid() || date.year() < 1) return std::nullopt;
     return dorod::dayNumberFromCivil(date.year(), date.month(), date.day());
 }
@@ -70,8 +70,8 @@ std::optional<int> runDeskCommand(const QStringList& arguments, const QString& e
         return usage(err, QStringLiteral("unexpected argument: %1").arg(rest.value(0)));
     const QString command = rest[0];
     if (rest.size() < 3) return usage(err, QStringLiteral("%1 needs FROM and TO").arg(command));
-    const std::optional<int32_t> from = parseCommandDate(rest[1]);
-    const std::optional<int32_t> to = parseCommandDate(rest[2]);
+    const std::optional<int32_t> from = parseCommandDay(rest[1]);
+    const std::optional<int32_t> to = parseCommandDay(rest[2]);
     if (!from) return usage(err, QStringLiteral("not a date: %1").arg(rest[1]));
     if (!to) return usage(err, QStringLiteral("not a date: %1").arg(rest[2]));
 

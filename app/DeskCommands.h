@@ -23,7 +23,8 @@ bool hasDeskCommand(const QStringList& arguments);
 std::optional<int> runDeskCommand(const QStringList& arguments, const QString& executableFolder,
                                   QTextStream& out, QTextStream& err);
 
-// A command-line date: YYYY-MM-DD or dd.MM.yyyy; the day number, nothing when invalid.
-std::optional<int32_t> parseCommandDate(const QString& text);
+// A command-line date (parseCommandDate: YYYY-MM-DD or dd.MM.yyyy) as a day number;
+// nothing when invalid.
+std::optional<int32_t> parseCommandDay(const QString& text);
 
 } // namespace vornelta

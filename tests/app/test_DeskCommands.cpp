@@ -24,11 +24,11 @@ struct CommandRun {
 };
 
 TEST(DeskCommandDates, BothFormsAndNothingElse) {
-    EXPECT_EQ(parseCommandDate("2026-12-31"), day(2026, 12, 31));
-    EXPECT_EQ(parseCommandDate("31.12.2026"), day(2026, 12, 31));
-    EXPECT_EQ(parseCommandDate("01.02.2024"), day(2024, 2, 1));
+    EXPECT_EQ(parseCommandDay("2026-12-31"), day(2026, 12, 31));
+    EXPECT_EQ(parseCommandDay("31.12.2026"), day(2026, 12, 31));
+    EXPECT_EQ(parseCommandDay("01.02.2024"), day(2024, 2, 1));
     for (const char* bad : {"", "2026-02-30", "31.12.26", "12/31/2026", "2026-12-31x", "today"})
-        EXPECT_FALSE(parseCommandDate(QString::fromLatin1(bad))) << bad;
+        EXPECT_FALSE(parseCommandDay(QString::fromLatin1(bad))) << bad;
 }
 
 class DeskCommandsTest : public DeskFixture {
