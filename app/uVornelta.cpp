@@ -5,6 +5,7 @@
 #include "platform/ModalRunner.h"
 #include "platform/TextCodec.h"
 #include "app/uSetup.h"
+#include "intake/uDetal.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -160,15 +161,9 @@ void TfVornelta::notReadyYet() {
     Dialogs::instance().information(this, QStringLiteral("Это окно ещё не готово."));
 }
 
-void TfVornelta::N2Click() {
-    m_desk.newAnnouncement = true;
-    notReadyYet(); // the entry form
-}
+void TfVornelta::N2Click() { runAnnouncementForm(m_desk, this, true); }
 
-void TfVornelta::N3Click() {
-    m_desk.newAnnouncement = false;
-    notReadyYet(); // the entry form on the current row
-}
+void TfVornelta::N3Click() { runAnnouncementForm(m_desk, this, false); }
 
 void TfVornelta::RxDBGrid1DblClick() { N3Click(); }
 
