@@ -9,6 +9,7 @@
 #include "platform/DriveMap.h"
 #include "platform/ProgramFolder.h"
 #include "desk/Settings.h"
+#include "reports/engine/Report.h"
 
 #include <QString>
 
@@ -44,6 +45,7 @@ public:
     dorod::TDorodTable tRieltOut; // rielt_out.d, the layout of the transfer file
     dorod::TDataSource sData{&tData};
     dorod::TDataSource sDates{&tDates};
+    TReport fRep; // the report component every window prints through
 
     TSettings settings;
     DriveMap drives;

@@ -1,0 +1,191 @@
+#include "reports/engine/Report.h"
+
+#include "platform/Dialogs.h"
+#include "platform/ModalRunner.h"
+#include "platform/TextCodec.h"
+#include "storage/DataSet.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodLocale.h"
+
+#include <QAction>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QToolBar>
+
+#include <cmath>
+
+namespace vornelta {
+
+TReport::TReport() = default;
+TReport::~TReport() = default;
+
+bool TReport::fail(const QString& message, QString* error) {
+    m_lastError = message;
+    if (error) *error = message;
+    return false;
+}
+
+bool TReport::LoadFromFile(const QString& path, QString* error) {
+    m_prepared.clear();
+    QString message;
+    if (!loadReportTemplate(path, m_template, &message)) return fail(message, error);
+    m_lastError.clear();
+    return true;
+}
+
+TReportTextObject* TReport::FindObject(const QString& name) {
+    if (m_template.pages.empty()) return nullptr;
+    for (const auto& o : m_template.pages.front().objects) {
+        if (o->kind() == TReportObjectKind::Text && o->name() == name) {
+            m_prepared.clear(); // the caller may change it
+            return static_cast<TReportTextObject*>(o.get());
+        }
+    }
+    return nullptr;
+}
+
+bool TReport::setObjectText(const QString& name, const QString& text, QString* error) {
+    if (!isLoaded()) return fail(QStringLiteral("Шаблон отчета не загружен"), error);
+    TReportTextObject* object = FindObject(name);
+    if (!object)
+        return fail(QStringLiteral("В шаблоне отчета «%1» нет объекта «%2»")
+                        .arg(QDir::toNativeSeparators(m_template.path), name),
+                    error);
+    object->setText(text);
+    return true;
+}
+
+void TReport::bindDataset(const QString& name, dorod::TDataSet* dataSet) {
+    m_prepared.clear();
+    if (dataSet)
+        m_datasets[name] = dataSet;
+    else
+        m_datasets.erase(name);
+}
+
+namespace {
+
+bool isNumeric(dorod::TFieldType t) {
+    using dorod::TFieldType;
+    return t == TFieldType::ftSmallint || t == TFieldType::ftInteger || t == TFieldType::ftWord ||
+           t == TFieldType::ftFloat || t == TFieldType::ftCurrency || t == TFieldType::ftAutoInc ||
+           t == TFieldType::ftLargeint;
+}
+
+bool isDate(dorod::TFieldType t) { return t == dorod::TFieldType::ftDate || t == dorod::TFieldType::ftDateTime; }
+
+// A number in a format of zeros: "0" whole, "0.00" with two decimals; the desk's decimal
+// separator, no grouping.
+std::optional<QString> formatNumber(double value, const QString& format) {
+    static const QRegularExpression zeros(QStringLiteral("^0(?:\\.(0+))?$"));
+    const QRegularExpressionMatch m = zeros.match(format);
+    if (!m.hasMatch()) return std::nullopt;
+    const int decimals = int(m.capturedLength(1));
+    if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0; // no "-0,00"
+    QString text = QString::number(value, 'f', decimals);
+    text.replace(QLatin1Char('.'), QChar::fromLatin1(dorod::formatSettings().decimalSeparator));
+    return text;
+}
+
+} // namespace
+
+bool TReport::PrepareReport(QString* error) {
+    m_prepared.clear();
+    if (!isLoaded()) return fail(QStringLiteral("Шаблон отчета не загружен"), error);
+    const TPlaceholderValue value = [this](const QString& setName, const QString& fieldName,
+                                           const QString& format, QString* reason) -> std::optional<QString> {
+        const auto it = m_datasets.find(setName);
+        if (it == m_datasets.end()) {
+            if (m_keepUnbound)
+                return QStringLiteral("[%1.%2%3]").arg(setName, fieldName, format.isEmpty() ? QString() : QLatin1Char(':') + format);
+            *reason = QStringLiteral("набор данных «%1» не подключен").arg(setName);
+            return std::nullopt;
+        }
+        dorod::TDataSet& set = *it->second;
+        if (!set.Active()) {
+            *reason = QStringLiteral("набор данных «%1» закрыт").arg(setName);
+            return std::nullopt;
+        }
+        dorod::TField* field = set.FindField(fieldName.toStdString());
+        if (!field) {
+            *reason = QStringLiteral("в наборе данных «%1» нет поля «%2»").arg(setName, fieldName);
+            return std::nullopt;
+        }
+        if (set.IsEmpty() || field->IsNull()) return QString();
+        if (format.isEmpty()) return toQt(field->DisplayText());
+        if (isNumeric(field->DataType())) {
+            if (auto text = formatNumber(field->AsFloat(), format)) return text;
+        } else if (isDate(field->DataType())) {
+            const dorod::CivilDate d = dorod::civilFromDayNumber(field->AsDayNumber());
+            return QLocale(QLocale::Russian).toString(QDate(d.year, d.month, d.day), format);
+        }
+        *reason = QStringLiteral("формат «%1» не подходит к полю «%2.%3»").arg(format, setName, fieldName);
+        return std::nullopt;
+    };
+    QString message;
+    if (!prepareReportPages(m_template, value, m_prepared, &message)) {
+        m_prepared.clear();
+        return fail(message, error);
+    }
+    m_lastError.clear();
+    return true;
+}
+
+void TReport::ShowPreparedReport(QWidget* parent) {
+    if (m_prepared.empty() && !PrepareReport()) {
+        Dialogs::instance().error(parent, m_lastError);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    printer.setPageLayout(m_prepared.front().layout);
+    printer.setDocName(m_template.title.isEmpty() ? QFileInfo(m_template.path).completeBaseName() : m_template.title);
+
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(kPreviewCaption);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [this](QPrinter* target) { paintReportPages(*target, m_prepared); });
+    // The preview's own tools zoom, page through and print; saving as PDF is ours.
+    if (QToolBar* tools = dialog.findChild<QToolBar*>()) {
+        QAction* save = tools->addAction(QStringLiteral("Сохранить в PDF"));
+        save->setObjectName(QStringLiteral("savePdf"));
+        QObject::connect(save, &QAction::triggered, &dialog, [this, &dialog] {
+            const QString path = QFileDialog::getSaveFileName(&dialog, QStringLiteral("Сохранить в PDF"), QString(),
+                                                              QStringLiteral("PDF (*.pdf)"));
+            if (path.isEmpty()) return;
+            QString message;
+            if (!exportToPdf(path, &message)) Dialogs::instance().error(&dialog, message);
+        });
+    }
+    dialog.resize(900, 700);
+    ModalRunner::instance().run(dialog);
+}
+
+bool TReport::exportToPdf(const QString& path, QString* error) {
+    if (m_prepared.empty() && !PrepareReport(error)) return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("Не удалось записать «%1»: %2").arg(QDir::toNativeSeparators(path), file.errorString()),
+                    error);
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(600);
+        writer.setCreator(QStringLiteral("Vornelta"));
+        writer.setTitle(m_template.title);
+        paintReportPages(writer, m_prepared);
+    }
+    if (!file.commit())
+        return fail(QStringLiteral("Не удалось записать «%1»: %2").arg(QDir::toNativeSeparators(path), file.errorString()),
+                    error);
+    return true;
+}
+
+} // namespace vornelta

@@ -1,0 +1,63 @@
+// Laying out a template's pages and painting them. Text is broken into lines once, when
+// the pages are prepared, and painted line by line, so the preview, the printer and the
+// PDF show the same pages whatever their resolution.
+#pragma once
+
+#include "reports/engine/ReportTemplate.h"
+
+#include <QLineF>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace vornelta {
+
+// One object placed on a prepared page (mm from the paper's top-left corner).
+struct TPreparedItem {
+    const TReportObject* source = nullptr;
+    QRectF rect;
+    QLineF line;          // a line object
+    QStringList lines;    // a text object's lines as they are painted
+    double lineHeight = 0; // mm
+    unsigned frame = 0;    // sides drawn: a text split over pages is open where it continues
+};
+
+struct TPreparedPage {
+    QPageLayout layout;
+    QSizeF size; // mm, as the paper lies
+    std::vector<TPreparedItem> items;
+};
+
+// The text of one placeholder ([dataset.field] or [dataset.field:format]); nothing with
+// the reason in *error when it cannot be filled.
+using TPlaceholderValue = std::function<std::optional<QString>(
+    const QString& dataset, const QString& field, const QString& format, QString* error)>;
+
+// Replaces the placeholders of a text; false with the reason when one cannot be filled.
+// A '[' that does not start a placeholder stays as it is.
+bool fillPlaceholders(const QString& text, const TPlaceholderValue& value, QString& out,
+                      QString* error);
+
+// Lays the template out. Placeholders are filled through value. False with a message
+// naming the object when a placeholder cannot be filled.
+bool prepareReportPages(const TReportTemplate& report, const TPlaceholderValue& value,
+                        std::vector<TPreparedPage>& out, QString* error);
+
+// Breaks a text into the lines that fit a width (mm) in the object's font.
+QStringList breakTextLines(const TReportTextObject& object, const QString& text, double widthMm);
+// Line height of the object's font, mm.
+double textLineHeight(const TReportTextObject& object);
+
+// Paints the pages on a paged device (a printer or a PDF writer), one after another.
+void paintReportPages(QPagedPaintDevice& device, const std::vector<TPreparedPage>& pages);
+
+// Inner space of a text object between its rectangle and its lines, mm.
+inline constexpr double kTextPaddingX = 1.0;
+inline constexpr double kTextPaddingY = 0.5;
+
+} // namespace vornelta
