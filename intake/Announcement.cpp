@@ -140,6 +140,9 @@ TSaveResult saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<in
     }
     t.ApplyChanges();
     desk.tDates.ApplyChanges();
+    // The receipt reads the saved announcement as tData's current row.
+    if (!t.CurrentEntry() || t.FieldByName("id").AsInteger() != a.id)
+        t.Locate("id", {std::to_string(a.id)});
     return {true, QString()};
 }
 

@@ -652,7 +652,7 @@ void TfDetal::BitBtn1Click() {
     }
     m_saved = true;
     QString error;
-    if (!runReceipt(m_desk, this, receiptDatesText(entries), &error))
+    if (!runReceipt(m_desk, this, entries, &error))
         Dialogs::instance().error(this, error);
     accept();
 }

@@ -4,6 +4,7 @@
 // price panels.
 #include "IntakeFixture.h"
 
+#include "intake/Receipt.h"
 #include "intake/TemplateCalls.h"
 #include "intake/uDetal.h"
 #include "tables/AnnouncementTables.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -55,6 +57,21 @@ protected:
     static void choose(QComboBox* box, const char* value) {
         box->setCurrentIndex(box->findText(q(value)));
         ASSERT_GE(box->currentIndex(), 0) << value;
+    }
+    void installReceiptTemplate() {
+        const QString target = folder.file(q("Отчеты/sprav.frf"));
+        QFile::remove(target);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VORNELTA_RESOURCES_DIR) + q("/Отчеты/sprav.frf"), target));
+    }
+    // The text of the receipt now prepared in the desk's report, through a PDF.
+    QString receiptText() {
+        const QString pdf = folder.file(QStringLiteral("receipt.pdf"));
+        QString error;
+        EXPECT_TRUE(desk->fRep.exportToPdf(pdf, &error)) << error.toStdString();
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        EXPECT_TRUE(pdftotext.waitForFinished(20000));
+        return QString::fromUtf8(pdftotext.readAllStandardOutput());
     }
     static void fillRequired(TfDetal& f) {
         f.ui.eClient->setText(q("КЛИЕНТ"));
@@ -106,8 +123,21 @@ TEST_F(DetalTest, NewAnnouncementForAKnownClientIsSavedWithColoursAndDays) {
     EXPECT_EQ(panel(*f, 4), q("Расчетная сумма: 32,5")); // 3 × 3 × 2.5 + 10
     EXPECT_DOUBLE_EQ(f->ui.eSumm->value(), 32.5);
 
+    // The receipt's preview: its pages written as PDF and read back.
+    installReceiptTemplate();
+    QString receipt;
+    runner.next([&](QDialog& preview) {
+        receipt = receiptText();
+        preview.reject();
+        return int(QDialog::Rejected);
+    });
     f->ui.BitBtn1->click();
     EXPECT_TRUE(f->saved());
+    EXPECT_EQ(f->result(), int(QDialog::Accepted)); // the form closed
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_EQ(runner.openedTitles(), QStringList{q("Предварительный просмотр")});
+    EXPECT_TRUE(receipt.contains(q("09.12.2026,10.12.2026,20.12.2026"))) << receipt.toStdString();
+    EXPECT_TRUE(receipt.contains(q("ИВАНОВ ИВАН"))) << receipt.toStdString();
     const auto rows = rowsOf("data.d");
     ASSERT_EQ(rows.size(), 6u);
     const auto& row = rows.back();
@@ -388,6 +418,39 @@ TEST_F(DetalTest, RunAnnouncementFormSetsTheFlagAndOpensModally) {
     EXPECT_FALSE(runAnnouncementForm(*desk, nullptr, true));
     EXPECT_TRUE(desk->newAnnouncement);
     EXPECT_EQ(runner.openedTitles(), QStringList{q("Объявление")});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DetalTest, MissingReceiptTemplateLeavesTheAnnouncementSavedAndClosesWithOneMessage) {
+    start(knownClients());
+    QFile::remove(folder.file(q("Отчеты/sprav.frf")));
+    auto f = open(true);
+    fillRequired(*f);
+    f->ui.BitBtn1->click();
+    EXPECT_TRUE(f->saved());
+    EXPECT_EQ(f->result(), int(QDialog::Accepted));
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors().front().contains(q("sprav.frf"))) << dialogs.errors().front().toStdString();
+    EXPECT_EQ(rowsOf("data.d").size(), 6u);
+    EXPECT_EQ(runDaysInFile(6), std::vector<int>{day(2026, 12, 10)});
+}
+
+TEST_F(DetalTest, ReceiptComesFromTheProgramFolderNotTheCurrentOne) {
+    start(knownClients());
+    installReceiptTemplate();
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QDir::tempPath());
+    goTo(2);
+    QString error;
+    const bool prepared = prepareReceipt(*desk, {q("10.12.2026"), q("11.12.2026")}, &error);
+    QDir::setCurrent(previous);
+    ASSERT_TRUE(prepared) << error.toStdString();
+    const QString text = receiptText();
+    EXPECT_TRUE(text.contains(q("10.12.2026,11.12.2026"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(q("ООО РОМАШКА"))) << text.toStdString();
 }
 
 } // namespace
