@@ -3,6 +3,8 @@
 #include "desk/Desk.h"
 #include "intake/RunDates.h"
 #include "platform/TextCodec.h"
+#include "storage/DorodRecord.h"
+#include "storage/DorodTable.h"
 #include "tables/AnnouncementTables.h"
 
 #include <string>
@@ -76,7 +78,20 @@ std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix) {
     bool ok = false;
     const std::string bytes = fromQt(prefix, &ok);
     if (!ok) return std::nullopt; // no stored name holds such a character
-    if (!t.Locate("Client", {bytes}, dorod::loPartialKey)) return std::nullopt;
+    // A keystroke scans up to every row: the names are compared where they lie, without
+    // a copy per row.
+    const auto* client = static_cast<const dorod::TDorodField*>(t.Store()->FindField("Client"));
+    if (!client) return std::nullopt;
+    int found = -1;
+    for (int i = 0, n = t.RecordCount(); i < n; ++i) {
+        const dorod::TDorodRecordEntry* entry = t.ViewEntry(i);
+        if (entry && dorod::record::getText(entry->data(), *client).starts_with(bytes)) {
+            found = i;
+            break;
+        }
+    }
+    if (found < 0) return std::nullopt;
+    t.SetRecNo(found + 1);
     return TClientFound{text(t, "Client"), text(t, "Pasport"), text(t, "Tel"), text(t, "ClientCat")};
 }
 
