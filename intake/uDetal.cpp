@@ -10,6 +10,7 @@
 #include "intake/WordCount.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalRunner.h"
+#include "realty/uHouses.h"
 #include "tables/AnnouncementTables.h"
 
 #include <QCalendarWidget>
@@ -44,14 +45,6 @@ namespace {
 constexpr double kMaxSum = 1e9;
 constexpr int kMaxDays = 3660;
 const QColor kSilver(0xC0, 0xC0, 0xC0);
-
-// ---- switched over when the realty classification window lands -------------------
-// "Квартиры" for a new flat announcement; until that window exists nothing is
-// classified and the save goes on, as it does however the window is closed.
-void classifyFlat(TDesk& desk, QWidget* parent, const QDate& indate, const QString& text) {
-    (void)desk, (void)parent, (void)indate, (void)text;
-}
-// ------------------------------------------------------------------------------------
 
 // Forces upper case as the operator types (the client box).
 class UpperCaseValidator : public QValidator {
@@ -618,7 +611,7 @@ void TfDetal::BitBtn1Click() {
     const QString text = ui.eText->toPlainText();
     if (m_new && !m_realtyDone && mentionsFlats(text)) {
         m_realtyDone = true;
-        classifyFlat(m_desk, this, ui.eDate->date(), text);
+        runRealtyClassification(m_desk, this, ui.eDate->date(), text);
     }
     TAnnouncement a;
     a.id = m_number;

@@ -7,6 +7,7 @@
 #include "intake/Receipt.h"
 #include "intake/TemplateCalls.h"
 #include "intake/uDetal.h"
+#include "realty/uHouses.h"
 #include "tables/AnnouncementTables.h"
 
 #include <QCalendarWidget>
@@ -451,6 +452,68 @@ TEST_F(DetalTest, ReceiptComesFromTheProgramFolderNotTheCurrentOne) {
     const QString text = receiptText();
     EXPECT_TRUE(text.contains(q("10.12.2026,11.12.2026"))) << text.toStdString();
     EXPECT_TRUE(text.contains(q("ООО РОМАШКА"))) << text.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DetalTest, NewFlatAnnouncementIsClassifiedOnceAndAChangeIsNot) {
+    start(knownClients());
+    installReceiptTemplate();
+    auto f = open(true);
+    fillRequired(*f);
+    type(*f, q("Сдам 2-х комн. кВаРтИрУ"));
+    // "Квартиры" opens before anything is written; its save appends the realty row.
+    std::vector<std::map<std::string, std::string>> dataWhileClassifying;
+    runner.next([&](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), q("Квартиры"));
+        dataWhileClassifying = rowsOf("data.d");
+        auto& houses = static_cast<TfHhouses&>(d);
+        EXPECT_TRUE(houses.ui.cSdam->isChecked());
+        houses.ui.BitBtn1->click();
+        return int(QDialog::Accepted);
+    });
+    runner.next([](QDialog& preview) {
+        preview.reject();
+        return int(QDialog::Rejected);
+    });
+    f->ui.BitBtn1->click();
+    ASSERT_TRUE(f->saved());
+    EXPECT_EQ(dataWhileClassifying.size(), 5u);
+    EXPECT_EQ(runner.openedTitles(), (QStringList{q("Квартиры"), q("Предварительный просмотр")}));
+    const auto realty = rowsOf("rielt.d");
+    ASSERT_EQ(realty.size(), 1u);
+    EXPECT_EQ(realty[0].at("text"), guisupport::cp1251(q("Сдам 2-х комн. кВаРтИрУ")));
+    EXPECT_EQ(rowsOf("data.d").back().at("ObjCat"), guisupport::cp1251(q("НЕДВИЖИМОСТЬ")));
+
+    // Closed without writing: the save goes on all the same.
+    desk->tData.Last();
+    auto again = open(true);
+    fillRequired(*again);
+    type(*again, q("квартиры"));
+    runner.next([](QDialog& d) {
+        d.reject();
+        return int(QDialog::Rejected);
+    });
+    runner.next([](QDialog& preview) {
+        preview.reject();
+        return int(QDialog::Rejected);
+    });
+    again->ui.BitBtn1->click();
+    EXPECT_TRUE(again->saved());
+    EXPECT_EQ(rowsOf("rielt.d").size(), 1u);
+
+    // Changing a flat announcement opens no realty window.
+    goTo(2); // "Ремонт квартир"
+    auto change = open(false);
+    runner.next([](QDialog& preview) {
+        preview.reject();
+        return int(QDialog::Rejected);
+    });
+    change->ui.BitBtn1->click();
+    EXPECT_TRUE(change->saved());
+    EXPECT_EQ(runner.openedTitles().count(q("Квартиры")), 2);
 }
 
 } // namespace
