@@ -517,3 +517,31 @@ TEST_F(DetalTest, NewFlatAnnouncementIsClassifiedOnceAndAChangeIsNot) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DetalTest, DamagedColoursStillOpenAndSignsInTheTextComeBack) {
+    std::vector<Row> rows = knownClients();
+    rows[0].text = q("Цена <100> руб");
+    rows[0].xml = q("<<garbage\r\nЦена");
+    start(rows);
+    goTo(1);
+    auto f = open(false);
+    EXPECT_EQ(f->ui.eText->toPlainText(), q("Цена <100> руб"));
+    EXPECT_EQ(f->textColours().size(), 14);
+
+    // Saved again, the signs are kept apart from the colour markers and read back.
+    runner.next([](QDialog& preview) {
+        preview.reject();
+        return int(QDialog::Rejected);
+    });
+    installReceiptTemplate();
+    f->ui.BitBtn1->click();
+    ASSERT_TRUE(f->saved());
+    goTo(1);
+    auto again = open(false);
+    EXPECT_EQ(again->ui.eText->toPlainText(), q("Цена <100> руб"));
+    EXPECT_EQ(again->textColours(), f->textColours());
+}
+
+} // namespace
