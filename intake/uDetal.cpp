@@ -183,6 +183,7 @@ void TfDetal::buildHeader(QGridLayout* grid) {
     grid->setColumnStretch(5, 1);
 
     connect(ui.eClient, &QLineEdit::textEdited, this, &TfDetal::eClientChange);
+    ui.eClient->installEventFilter(this);
 }
 
 void TfDetal::buildText(QVBoxLayout* column) {
@@ -506,8 +507,7 @@ void TfDetal::eClientChange(const QString& typed) {
     if (!m_new) return;
     // After a deletion the name is not completed again, or a name that begins another
     // one could never be entered.
-    const bool deleting = typed.size() < m_lastClient.size() && m_lastClient.startsWith(typed);
-    m_lastClient = typed;
+    const bool deleting = m_clientKeyDeletes;
     const std::optional<TClientFound> found = findClient(m_desk, typed);
     if (!found) {
         ui.ePasp->clear();
@@ -517,11 +517,19 @@ void TfDetal::eClientChange(const QString& typed) {
     if (!deleting && found->client != typed) {
         ui.eClient->setText(found->client);
         ui.eClient->setSelection(int(found->client.size()), -int(found->client.size() - typed.size()));
-        m_lastClient = typed;
     }
     ui.ePasp->setText(found->pasport);
     ui.eTel->setText(found->tel);
     chooseEntry(ui.eClientCat, found->clientCat);
+}
+
+bool TfDetal::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui.eClient && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        m_clientKeyDeletes = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+                             key->matches(QKeySequence::Cut);
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 // ------------------------------------------------------------------- dates and price

@@ -121,6 +121,9 @@ public slots:
     void BitBtn2Click();
     void Rasch();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildHeader(QGridLayout* grid);
     void buildText(QVBoxLayout* column);
@@ -141,7 +144,7 @@ private:
     bool m_saved = false;
     bool m_realtyDone = false; // classified once per opening, however many save attempts
     QString m_lastText;        // eTextChange acts on changes of the text, not of its colours
-    QString m_lastClient;      // the client box before the last edit
+    bool m_clientKeyDeletes = false; // the last key in the client box deleted text
 };
 
 } // namespace vornelta

@@ -267,15 +267,25 @@ TEST_F(DetalTest, ClientLookUpFillsClearsAndLetsAShorterNameBeTyped) {
     guisupport::typeText(f->ui.eClient, q("ТРОВА"));
     EXPECT_EQ(f->ui.eClient->text(), q("ПЕТРОВА"));
     EXPECT_EQ(f->ui.ePasp->text(), q("5555"));
-    // A deletion is not completed again.
+    // Deleting the completed rest is not completed again: a name that begins a known
+    // one can be entered.
+    f->ui.eClient->clear();
+    guisupport::typeText(f->ui.eClient, q("пет"));
+    EXPECT_EQ(f->ui.eClient->selectedText(), q("РОВ"));
     QTest::keyClick(f->ui.eClient, Qt::Key_Backspace);
-    EXPECT_EQ(f->ui.eClient->text(), q("ПЕТРОВ"));
+    EXPECT_EQ(f->ui.eClient->text(), q("ПЕТ"));
+    EXPECT_EQ(f->ui.ePasp->text(), q("4444")); // still the first client it begins
+    // Typed over a selection of the whole name, the first letter completes again.
+    f->ui.eClient->selectAll();
+    guisupport::typeText(f->ui.eClient, q("о"));
+    EXPECT_EQ(f->ui.eClient->text(), q("ООО РОМАШКА"));
+    f->ui.eClient->setText(q("ПЕТ"));
     // A client not yet known clears passport and telephone, keeps the category.
     guisupport::typeText(f->ui.eClient, q("Х"));
-    EXPECT_EQ(f->ui.eClient->text(), q("ПЕТРОВХ"));
+    EXPECT_EQ(f->ui.eClient->text(), q("ПЕТХ"));
     EXPECT_TRUE(f->ui.ePasp->text().isEmpty());
     EXPECT_TRUE(f->ui.eTel->text().isEmpty());
-    EXPECT_EQ(f->ui.eClientCat->currentText(), q("ФИЗЛИЦА"));
+    EXPECT_EQ(f->ui.eClientCat->currentText(), q("ЮРЛИЦА"));
 }
 
 TEST_F(DetalTest, TextStaysOneLineAndCallsTemplatesThroughTheInterface) {
