@@ -9,12 +9,26 @@
 #include "platform/SystemLocale.h"
 #include "platform/TextCodec.h"
 #include "app/uVornelta.h"
+#include "app/ProgramHelp.h"
+#include "platform/MessageLanguage.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTranslator>
 #include <QLibraryInfo>
 
+#include <cstdio>
+
 int main(int argc, char** argv) {
+    {   // --help and --version need no display.
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+        if (const auto text = vornelta::informationRequested(
+                arguments, QStringLiteral(VORNELTA_VERSION), vornelta::russianMessages())) {
+            std::fputs(text->toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+    }
     vornelta::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vornelta"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vornelta"));
@@ -47,6 +61,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     vornelta::TfVornelta window(desk);
+    QApplication::setWindowIcon(QIcon(vornelta::shippedFolder(QApplication::applicationDirPath()) +
+                                      QStringLiteral("/icons/vornelta-64.png")));
     window.show();
     return QApplication::exec();
 }

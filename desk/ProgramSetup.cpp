@@ -16,7 +16,7 @@ bool prepareProgramFolder(const ProgramFolder& folder, QString* error) {
             return false;
         }
     }
-    const QDir shipped(QCoreApplication::applicationDirPath() + QStringLiteral("/resources/") +
+    const QDir shipped(shippedFolder(QCoreApplication::applicationDirPath()) + QLatin1Char('/') +
                        kReportsFolder);
     for (const QFileInfo& file : shipped.entryInfoList(QDir::Files)) {
         const QString target = folder.file(kReportsFolder + QLatin1Char('/') + file.fileName());

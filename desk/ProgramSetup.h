@@ -12,8 +12,9 @@ inline const QString kTemplatesFolder = QStringLiteral("Шаблоны");
 inline const QString kTextsFolder = QStringLiteral("Тексты");
 inline const QString kReportsFolder = QStringLiteral("Отчеты");
 
-// Creates the folder itself and the missing subfolders; report templates shipped beside
-// the executable (resources/Отчеты) are copied in when missing. False with a reason.
+// Creates the folder itself and the missing subfolders; report templates shipped with the
+// program (resources/Отчеты in the build tree, share/vornelta/Отчеты installed) are copied
+// in when missing. False with a reason.
 bool prepareProgramFolder(const ProgramFolder& folder, QString* error = nullptr);
 
 } // namespace vornelta

@@ -1,6 +1,8 @@
 #include "platform/ProgramFolder.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace vornelta {
 
@@ -10,7 +12,26 @@ ProgramFolder::ProgramFolder(const QString& path) {
     if (!m_path.endsWith(QLatin1Char('/'))) m_path += QLatin1Char('/');
 }
 
-ProgramFolder ProgramFolder::fromArguments(const QStringList& arguments, const QString& executableFolder) {
+namespace {
+QString installedShareFolder(const QString& executableFolder) {
+    return QDir::cleanPath(executableFolder + QStringLiteral("/../share/vornelta"));
+}
+} // namespace
+
+bool ProgramFolder::isInstalled(const QString& executableFolder) {
+    const QFileInfo folder(executableFolder);
+    if (!folder.isDir()) return false;
+    if (!folder.isWritable()) return true;
+    return QDir(executableFolder).dirName() == QLatin1String("bin") &&
+           QFileInfo(installedShareFolder(executableFolder)).isDir();
+}
+
+QString ProgramFolder::systemUserDataFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+ProgramFolder ProgramFolder::fromArguments(const QStringList& arguments, const QString& executableFolder,
+                                           const QString& userDataFolder) {
     const QString option = QStringLiteral("--folder");
     const QString withValue = option + QLatin1Char('=');
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -20,7 +41,17 @@ ProgramFolder ProgramFolder::fromArguments(const QStringList& arguments, const Q
         if (arg.startsWith(withValue) && arg.size() > withValue.size())
             return ProgramFolder(arg.mid(withValue.size()));
     }
+    if (isInstalled(executableFolder))
+        return ProgramFolder(userDataFolder.isEmpty() ? systemUserDataFolder() : userDataFolder);
     return ProgramFolder(executableFolder);
+}
+
+QString shippedFolder(const QString& executableFolder) {
+    const QString beside = QDir::cleanPath(executableFolder + QStringLiteral("/resources"));
+    if (QFileInfo(beside).isDir()) return beside;
+    const QString installed = installedShareFolder(executableFolder);
+    if (QFileInfo(installed).isDir()) return installed;
+    return QString();
 }
 
 } // namespace vornelta

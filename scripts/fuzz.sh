@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a while.
-#   scripts/fuzz.sh [SECONDS]    default 60 seconds per target
+#   scripts/fuzz.sh [SECONDS]    default 40 seconds per target
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds="${1:-60}"
+seconds="${1:-40}"
 build=build-fuzz
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVORNELTA_BUILD_FUZZ=ON -DVORNELTA_BUILD_TESTS=OFF -DVORNELTA_BUILD_BENCH=OFF \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
     > "$build.log" 2>&1 || { cat "$build.log"; exit 1; }
-cmake --build "$build" --target fuzz_image fuzz_filter dorod -j2 >> "$build.log" 2>&1 || { tail -50 "$build.log"; exit 1; }
+cmake --build "$build" --target fuzz_image fuzz_filter fuzz_create dorod -j2 >> "$build.log" 2>&1 || { tail -50 "$build.log"; exit 1; }
 
 # Seeds: small valid images of every field type, made with the tool itself.
 corpus=fuzz-corpus/image
@@ -24,6 +24,13 @@ printf "Summa >= 100 AND Client LIKE 'ab%%'" > "$filters/seed1"
 printf "Client LIKE Pattern AND Flag = TRUE GROUP BY a" > "$filters/seed2"
 printf "%%a_b*c?" > "$filters/seed3"
 
+# dorod create's input: the seed tables as JSON, and a few near misses.
+creates=fuzz-corpus/create
+mkdir -p "$creates"
+cp fuzz/seeds/*.json "$creates/"
+printf '{"fields":[{"name":"a","type":"SmallStr","size":3}],"records":[["abcd"]]}' > "$creates/too-long"
+printf '{"fields":[{"name":"n","type":"Int64"}],"records":[[-0],[18446744073709551615]],"notes":null}' > "$creates/numbers"
+
 export ASAN_OPTIONS=detect_leaks=1
 run() { # target corpus
     echo "== $1"
@@ -33,3 +40,4 @@ run() { # target corpus
 }
 run fuzz_image "$corpus"
 run fuzz_filter "$filters"
+run fuzz_create "$creates"

@@ -2,9 +2,9 @@
 # Installs the Debian packages the build and the tests need; skips what is already there.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
           qt6-base-dev qt6-translations-l10n fonts-dejavu-core poppler-utils
-          clang-14 libclang-rt-14-dev)
+          clang-14 libclang-rt-14-dev clang-format desktop-file-utils dpkg-dev file)
 [ "${WITH_XVFB:-0}" = 1 ] && packages+=(xvfb xauth imagemagick)
 
 missing=()

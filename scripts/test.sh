@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, runs the fuzz targets for a minute each, then every
-# unit test. The run ends with ctest's summary.
+# Installs what is needed, builds, runs the fuzz targets for 40 seconds each, then every
+# unit test, then builds the Debian package and starts the programs from it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 scripts/build.sh
-scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+scripts/fuzz.sh "${FUZZ_SECONDS:-40}"
 cd build
 ctest --output-on-failure -j"$(nproc)"
+cd ..
+scripts/test-package.sh build

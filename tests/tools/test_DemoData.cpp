@@ -43,11 +43,12 @@ std::string readBytes(const std::string& path) {
 }
 
 // Runs vornelta-demo with these arguments (paths without blanks or quotes).
-DemoRun demo(const std::string& args) {
+// Runs the demo maker; messages in English unless the locale is given.
+DemoRun demo(const std::string& args, const std::string& locale = "C") {
     static TempDir logs;
     const std::string out = logs.file("out.txt"), err = logs.file("err.txt");
-    const std::string command =
-        std::string(VORNELTA_DEMO_EXECUTABLE) + " " + args + " >" + out + " 2>" + err;
+    const std::string command = "LC_ALL=" + locale + " " + std::string(VORNELTA_DEMO_EXECUTABLE) +
+                                " " + args + " >" + out + " 2>" + err;
     const int raw = std::system(command.c_str());
     DemoRun r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -358,6 +359,21 @@ TEST(DemoData, WrongArgumentsAreUsageErrors) {
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << args;
     }
     EXPECT_FALSE(fs::exists(dir.file("data.d")));
+}
+
+TEST(DemoData, HelpAndVersionInTheLocalesLanguage) {
+    const DemoRun en = demo("--help");
+    EXPECT_EQ(en.status, 0);
+    EXPECT_EQ(en.out.rfind("usage: vornelta-demo FOLDER", 0), 0u) << en.out;
+    const DemoRun ru = demo("--help", "ru_RU.UTF-8");
+    EXPECT_EQ(ru.status, 0);
+    EXPECT_EQ(ru.out.rfind("использование: vornelta-demo ПАПКА", 0), 0u) << ru.out;
+    const DemoRun ruError = demo("--bogus", "ru_RU.UTF-8");
+    EXPECT_EQ(ruError.status, 2);
+    EXPECT_NE(ruError.err.find("использование:"), std::string::npos);
+    const DemoRun version = demo("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("vornelta-demo ", 0), 0u) << version.out;
 }
 
 #endif

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -152,6 +153,12 @@ TEST(DorodTool, CreateRefusesInputThatWouldNotReadBackAndWritesNothing) {
          "not a valid SmallInt"},
         {R"({"fields":[{"name":"d","type":"Date"}],"records":[["2025-02-29"]]})",
          "not a valid Date"},
+        {R"({"fields":[{"name":"a","type":"Integer"}],"fields":[]})",
+         "invalid JSON: line 1, column 51: key \"fields\" given twice"},
+        {"{\"fields\":[{\"name\":\"x\",\"type\":\"Double\"}],\n\"records\":[[1e999]]}",
+         "invalid JSON: line 2, column 17: number overflow parsing '1e999'"},
+        {R"({"fields":[{"name":"n","type":"Int64"}],"records":[[9223372036854775808]]})",
+         "not a valid Int64"},
     };
     for (const auto& [input, expected] : cases) {
         const ToolRun r = dorod({"create", out}, input);
@@ -198,6 +205,38 @@ TEST(DorodTool, PartialOpenKeepsTheReadableRecords) {
     EXPECT_EQ(partial.out.find("\n1,"), std::string::npos);
 }
 
+// Sets one environment variable for a scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (m_old) ::setenv(m_name, m_old->c_str(), 1);
+        else ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(DorodTool, HelpAndUsageFollowTheLocale) {
+    {
+        ScopedEnv lang("LC_ALL", "ru_RU.UTF-8");
+        EXPECT_EQ(dorod({"--help"}).out.rfind("использование:\n  dorod info ФАЙЛ", 0), 0u);
+        const ToolRun bad = dorod({"dump"});
+        EXPECT_EQ(bad.status, 2);
+        EXPECT_NE(bad.err.find("использование:"), std::string::npos);
+    }
+    ScopedEnv lang("LC_ALL", "C");
+    const ToolRun help = dorod({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage:\n  dorod info FILE", 0), 0u);
+    EXPECT_NE(help.out.find("dorod --help | --version"), std::string::npos);
+}
+
 TEST(DorodTool, TheExecutableReportsItsStatus) {
     TempDir dir;
     const std::string command = std::string(DOROD_EXECUTABLE) + " check " + dir.file("none.d") +
@@ -208,6 +247,10 @@ TEST(DorodTool, TheExecutableReportsItsStatus) {
     EXPECT_EQ(readBytes(dir.file("err.txt")), "Error opening file " + dir.file("none.d") + "\n");
     const int usage = std::system((std::string(DOROD_EXECUTABLE) + " 2>/dev/null").c_str());
     EXPECT_EQ(WEXITSTATUS(usage), 2);
+    const int version = std::system((std::string(DOROD_EXECUTABLE) + " --version >" +
+                                     dir.file("version.txt")).c_str());
+    EXPECT_EQ(WEXITSTATUS(version), 0);
+    EXPECT_EQ(readBytes(dir.file("version.txt")).rfind("dorod ", 0), 0u);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tools/demodata/DemoData.h"
 
 #include "storage/DorodDate.h"
+#include "platform/MessageLanguage.h"
 #include "platform/SystemLocale.h"
 
 #include <QCoreApplication>
@@ -23,11 +24,29 @@ constexpr const char* kUsage =
     "            (default: 300 announcements over the last four months)\n"
     "  --seed N  another set of announcements (default 20240601)\n"
     "  --today   the day taken as today (default: the system's date)\n"
-    "  --force   replace the files if the folder already has them\n";
+    "  --force   replace the files if the folder already has them\n"
+    "  --help    this help; --version: the version\n";
+
+constexpr const char* kUsageRussian =
+    "использование: vornelta-demo ПАПКА [--large] [--seed N] [--today ГГГГ-ММ-ДД] [--force]\n"
+    "  Заполняет ПАПКУ (создаёт её, если нет) демонстрационными таблицами data.d, dates.d,\n"
+    "  rielt.d, rielt_out.d и файлом config.INI.\n"
+    "  --large   200 000 объявлений за три года и 2 000 000 дат выхода\n"
+    "            (по умолчанию: 300 объявлений за последние четыре месяца)\n"
+    "  --seed N  другой набор объявлений (по умолчанию 20240601)\n"
+    "  --today   день, принимаемый за сегодня (по умолчанию: системная дата)\n"
+    "  --force   заменить файлы, если они в папке уже есть\n"
+    "  --help    эта справка; --version: версия\n";
+
+const char* usage() {
+    return vornelta::russianMessages() ? kUsageRussian : kUsage;
+}
 
 struct UsageError {
     std::string message;
 };
+
+struct VersionRequested {};
 
 std::optional<uint64_t> parseNumber(const QString& text) {
     bool ok = false;
@@ -67,6 +86,8 @@ vornelta::demo::DemoOptions parseArguments(const QStringList& args) {
             o.today = dorod::dayNumberFromCivil(d.year(), d.month(), d.day());
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             throw UsageError{};
+        } else if (a == QLatin1String("--version")) {
+            throw VersionRequested{};
         } else if (a.startsWith(QLatin1Char('-'))) {
             throw UsageError{"unknown option " + a.toStdString()};
         } else if (o.folder.isEmpty()) {
@@ -94,8 +115,11 @@ int main(int argc, char** argv) {
         options = parseArguments(QCoreApplication::arguments().mid(1));
     } catch (const UsageError& e) {
         if (!e.message.empty()) std::fprintf(stderr, "vornelta-demo: %s\n", e.message.c_str());
-        std::fputs(kUsage, e.message.empty() ? stdout : stderr);
+        std::fputs(usage(), e.message.empty() ? stdout : stderr);
         return e.message.empty() ? 0 : 2;
+    } catch (const VersionRequested&) {
+        std::puts("vornelta-demo " VORNELTA_VERSION);
+        return 0;
     }
     try {
         const vornelta::demo::DemoSummary s = vornelta::demo::makeDemoFolder(options);

@@ -9,6 +9,7 @@
 #include "tools/dorod/TerminalPrompt.h"
 #include "storage/Win1251.h"
 
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <map>
@@ -25,6 +26,7 @@ constexpr const char* kUsage =
     "  dorod create FILE            (table as JSON on standard input)\n"
     "  dorod copy SRC DST [--backup] [--sort-on FIELDS] [--new-password P]\n"
     "  dorod check FILE\n"
+    "  dorod --help | --version\n"
     "view options of dump:\n"
     "  --order FIELDS               order by these fields (\"date;id\")\n"
     "  --descending                 in descending order\n"
@@ -40,7 +42,42 @@ constexpr const char* kUsage =
     "  --password P                 the password of an enciphered table (without it\n"
     "                               the tool asks on the terminal)\n"
     "  --new-password P             copy: the password of the copy; empty writes a\n"
-    "                               plain table\n";
+    "                               plain table\n"
+    "exit status: 0 success, 1 failure (the message on stderr), 2 usage error\n";
+
+constexpr const char* kUsageRussian =
+    "использование:\n"
+    "  dorod info ФАЙЛ\n"
+    "  dorod dump [--json|--csv|--tsv] [параметры вида] ФАЙЛ\n"
+    "  dorod create ФАЙЛ            (таблица в JSON на стандартном вводе)\n"
+    "  dorod copy ИСТОЧНИК КОПИЯ [--backup] [--sort-on ПОЛЯ] [--new-password П]\n"
+    "  dorod check ФАЙЛ\n"
+    "  dorod --help | --version\n"
+    "параметры вида для dump:\n"
+    "  --order ПОЛЯ                 порядок по этим полям (\"date;id\")\n"
+    "  --descending                 по убыванию\n"
+    "  --case-insensitive           тексты упорядочены без учёта регистра\n"
+    "  --range-fields ПОЛЯ --range НАЧАЛО КОНЕЦ\n"
+    "                               только записи от НАЧАЛО до КОНЕЦ (значения через\n"
+    "                               табуляцию, по одному на поле диапазона)\n"
+    "  --locate ПОЛЯ=ЗНАЧЕНИЯ       только найденная запись (значения через табуляцию)\n"
+    "  --filter 'ВЫРАЖЕНИЕ'         только записи, прошедшие фильтр\n"
+    "  --filter-case-insensitive    тексты в фильтре сравниваются без учёта регистра\n"
+    "для всех команд, открывающих таблицу:\n"
+    "  --partial                    открыть частично читаемую таблицу (PartialOpen)\n"
+    "  --password П                 пароль зашифрованной таблицы (без него программа\n"
+    "                               спросит его в терминале)\n"
+    "  --new-password П             copy: пароль копии; пустой пишет таблицу без шифра\n"
+    "код выхода: 0 — успех, 1 — ошибка (сообщение в stderr), 2 — ошибка в командной строке\n";
+
+// The usage text in the locale's language (LC_ALL, else LC_MESSAGES, else LANG).
+const char* usage() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return std::string_view(value).starts_with("ru") ? kUsageRussian : kUsage;
+    }
+    return kUsage;
+}
 
 struct UsageError {
     std::string text;
@@ -305,28 +342,36 @@ int commandDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
 
 // --------------------------------------------------------------------- create
 
+// The member of an object, or nullptr (also for a non-object).
+const json::Value* member(const json::Value& object, const char* key) {
+    if (!object.is_object()) return nullptr;
+    const auto it = object.find(key);
+    return it == object.end() ? nullptr : &*it;
+}
+
 std::string textField(const json::Value& object, const char* key, std::string_view fallback,
                       const std::string& where) {
-    const json::Value* v = object.find(key);
-    if (!v || v->isNull()) return std::string(fallback);
-    if (!v->isString()) throw EngineError{where + ": \"" + key + "\" must be a string"};
+    const json::Value* v = member(object, key);
+    if (!v || v->is_null()) return std::string(fallback);
+    if (!v->is_string()) throw EngineError{where + ": \"" + key + "\" must be a string"};
     std::string bytes;
-    if (!win1251::fromUtf8(v->stringValue(), bytes))
+    if (!win1251::fromUtf8(v->get_ref<const std::string&>(), bytes))
         throw EngineError{where + ": \"" + key + "\" has a character with no Windows-1251 code"};
     return bytes;
 }
 
 TDorodField fieldFromJson(const json::Value& v, size_t index) {
     const std::string where = "field " + std::to_string(index + 1);
-    if (!v.isObject()) throw EngineError{where + ": must be an object"};
+    if (!v.is_object()) throw EngineError{where + ": must be an object"};
     TDorodField f;
     f.name = textField(v, "name", "", where);
     if (f.name.empty()) throw EngineError{where + ": \"name\" is missing"};
-    const json::Value* type = v.find("type");
-    if (!type || !type->isString() || !fieldTypeFromName(type->stringValue(), f.type))
+    const json::Value* type = member(v, "type");
+    if (!type || !type->is_string() ||
+        !fieldTypeFromName(type->get_ref<const std::string&>(), f.type))
         throw EngineError{where + ": \"type\" must be one of the type names"};
     int64_t size = 0;
-    if (const json::Value* s = v.find("size"); s && !s->isNull() && !s->toInt64(size))
+    if (const json::Value* s = member(v, "size"); s && !s->is_null() && !json::toInt64(*s, size))
         throw EngineError{where + ": \"size\" must be a whole number"};
     if (f.type == FieldType::SmallStr && (size < 0 || size > 200))
         throw EngineError{where + ": a SmallStr size must be 0 to 200"};
@@ -351,14 +396,14 @@ int commandCreate(const CommandLine& line, std::istream& in) {
     json::Value doc;
     std::string error;
     if (!json::parse(input, doc, error)) throw EngineError{"invalid JSON: " + error};
-    if (!doc.isObject()) throw EngineError{"the table must be a JSON object"};
-    const json::Value* fields = doc.find("fields");
-    if (!fields || !fields->isArray() || fields->items().empty())
+    if (!doc.is_object()) throw EngineError{"the table must be a JSON object"};
+    const json::Value* fields = member(doc, "fields");
+    if (!fields || !fields->is_array() || fields->empty())
         throw EngineError{msg::NoFieldDescriptions};
 
     std::vector<TDorodField> defs;
-    for (size_t i = 0; i < fields->items().size(); ++i)
-        defs.push_back(fieldFromJson(fields->items()[i], i));
+    for (size_t i = 0; i < fields->size(); ++i)
+        defs.push_back(fieldFromJson((*fields)[i], i));
     TDorodCursor store;
     store.DefineFields(defs);
     const std::string notes = textField(doc, "notes", "", "table");
@@ -367,18 +412,18 @@ int commandCreate(const CommandLine& line, std::istream& in) {
     store.SetNotes(notes);
 
     TDorodRecordBuffer buffer(store.Layout());
-    if (const json::Value* records = doc.find("records"); records && !records->isNull()) {
-        if (!records->isArray()) throw EngineError{"\"records\" must be an array"};
-        for (size_t r = 0; r < records->items().size(); ++r) {
-            const json::Value& row = records->items()[r];
+    if (const json::Value* records = member(doc, "records"); records && !records->is_null()) {
+        if (!records->is_array()) throw EngineError{"\"records\" must be an array"};
+        for (size_t r = 0; r < records->size(); ++r) {
+            const json::Value& row = (*records)[r];
             const std::string where = "record " + std::to_string(r + 1);
-            if (!row.isArray() || row.items().size() != defs.size())
+            if (!row.is_array() || row.size() != defs.size())
                 throw EngineError{where + ": must be an array of " + std::to_string(defs.size()) +
                                   " values"};
             buffer.clear();
             for (int i = 0; i < store.FieldCount(); ++i) {
                 const TDorodField& f = *store.Field(i);
-                if (!jsonToValue(f, row.items()[size_t(i)], buffer.data(), error))
+                if (!jsonToValue(f, row[size_t(i)], buffer.data(), error))
                     throw EngineError{where + ", field '" + utf8(f.name) + "': " + error};
             }
             store.AppendStoredRecord(buffer.data());
@@ -432,12 +477,12 @@ int runDorod(const std::vector<std::string>& args, std::istream& in, std::ostrea
         if (line.command == "copy") return commandCopy(line, err);
         if (line.command == "check") return commandCheck(line, out, err);
         if (line.command == "help" || line.command == "--help") {
-            out << kUsage;
+            out << usage();
             return 0;
         }
         throw UsageError{"unknown command " + line.command};
     } catch (const UsageError& e) {
-        err << "dorod: " << e.text << "\n" << kUsage;
+        err << "dorod: " << e.text << "\n" << usage();
         return 2;
     } catch (const EngineError& e) {
         err << e.text << "\n";

@@ -49,20 +49,18 @@ bool dayInRange(int64_t day) { return day >= 1 && day <= dayNumberFromCivil(9999
 std::string doubleText(double v) {
     if (std::isnan(v)) return "NaN";
     if (std::isinf(v)) return v > 0 ? "Infinity" : "-Infinity";
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
+    return json::doubleText(v);
 }
 
 json::Value doubleJson(double v) {
-    if (!std::isfinite(v)) return json::Value::string(doubleText(v));
-    return json::Value::numberFromDouble(v);
+    if (!std::isfinite(v)) return json::Value(doubleText(v));
+    return json::Value(v);
 }
 
 bool jsonToDouble(const json::Value& v, double& out) {
-    if (v.isNumber()) return v.toDouble(out);
-    if (!v.isString()) return false;
-    const std::string& s = v.stringValue();
+    if (v.is_number()) return json::toDouble(v, out);
+    if (!v.is_string()) return false;
+    const std::string& s = v.get_ref<const std::string&>();
     if (s == "NaN") out = std::numeric_limits<double>::quiet_NaN();
     else if (s == "Infinity") out = std::numeric_limits<double>::infinity();
     else if (s == "-Infinity") out = -std::numeric_limits<double>::infinity();
@@ -71,7 +69,7 @@ bool jsonToDouble(const json::Value& v, double& out) {
 }
 
 bool jsonToInt(const json::Value& v, int64_t min, int64_t max, int64_t& out) {
-    return v.isNumber() && v.toInt64(out) && out >= min && out <= max;
+    return json::toInt64(v, out) && out >= min && out <= max;
 }
 
 bool digits(std::string_view s, size_t pos, size_t n, int32_t& out) {
@@ -120,61 +118,62 @@ bool parseIsoTime(std::string_view text, int32_t& ms) {
 }
 
 json::Value valueToJson(const TDorodField& f, const uint8_t* rec) {
-    if (isNullValue(f, rec)) return json::Value::null();
+    if (isNullValue(f, rec)) return json::Value();
     switch (f.type) {
     case FieldType::SmallInt:
-        return json::Value::numberFromInt(record::getInt16(rec, f));
+        return json::Value(record::getInt16(rec, f));
     case FieldType::Integer:
     case FieldType::AutoInc:
-        return json::Value::numberFromInt(record::getInt32(rec, f));
+        return json::Value(record::getInt32(rec, f));
     case FieldType::Int64:
-        return json::Value::numberFromInt(record::getInt64(rec, f));
+        return json::Value(record::getInt64(rec, f));
     case FieldType::Boolean:
-        return json::Value::boolean(record::getBoolean(rec, f));
+        return json::Value(record::getBoolean(rec, f));
     case FieldType::Double:
     case FieldType::Currency:
         return doubleJson(record::getDouble(rec, f));
     case FieldType::Date: {
         const int32_t day = record::getInt32(rec, f);
-        return dayInRange(day) ? json::Value::string(isoDate(day))
-                               : json::Value::numberFromInt(day);
+        return dayInRange(day) ? json::Value(isoDate(day))
+                               : json::Value(day);
     }
     case FieldType::Time: {
         const int32_t ms = record::getInt32(rec, f);
-        return ms >= 0 && ms < kMsPerDay ? json::Value::string(isoTime(ms))
-                                         : json::Value::numberFromInt(ms);
+        return ms >= 0 && ms < kMsPerDay ? json::Value(isoTime(ms))
+                                         : json::Value(ms);
     }
     case FieldType::DateTime: {
         const double v = record::getDouble(rec, f);
         int64_t day = 0, ms = 0;
         if (dateTimeParts(v, day, ms))
-            return json::Value::string(isoDate(day) + "T" + isoTime(ms));
+            return json::Value(isoDate(day) + "T" + isoTime(ms));
         return doubleJson(v);
     }
     case FieldType::SmallStr:
     case FieldType::String:
     case FieldType::Memo:
     case FieldType::FmtMemo:
-        return json::Value::string(win1251::toUtf8(record::getText(rec, f)));
+        return json::Value(win1251::toUtf8(record::getText(rec, f)));
     case FieldType::Blob:
     case FieldType::Graphic:
-        return json::Value::string(base64::encode(record::getText(rec, f)));
+        return json::Value(base64::encode(record::getText(rec, f)));
     case FieldType::Unknown:
         break;
     }
-    return json::Value::null();
+    return json::Value();
 }
 
 std::string valueToCell(const TDorodField& f, const uint8_t* rec) {
     const json::Value v = valueToJson(f, rec);
-    if (v.isNull()) return {};
-    if (v.isBool()) return v.boolValue() ? "true" : "false";
-    if (v.isNumber()) return v.numberText();
-    return v.stringValue();
+    if (v.is_null()) return {};
+    if (v.is_boolean()) return v.get<bool>() ? "true" : "false";
+    if (v.is_number_float()) return json::doubleText(v.get<double>());
+    if (v.is_number()) return v.dump();
+    return v.get<std::string>();
 }
 
 bool jsonToValue(const TDorodField& f, const json::Value& v, uint8_t* rec, std::string& error) {
-    if (v.isNull()) return true; // the record starts all zero
+    if (v.is_null()) return true; // the record starts all zero
     int64_t n = 0;
     double d = 0;
     switch (f.type) {
@@ -192,8 +191,8 @@ bool jsonToValue(const TDorodField& f, const json::Value& v, uint8_t* rec, std::
         record::setInt64(rec, f, n);
         return true;
     case FieldType::Boolean:
-        if (!v.isBool()) break;
-        record::setBoolean(rec, f, v.boolValue());
+        if (!v.is_boolean()) break;
+        record::setBoolean(rec, f, v.get<bool>());
         return true;
     case FieldType::Double:
     case FieldType::Currency:
@@ -202,24 +201,24 @@ bool jsonToValue(const TDorodField& f, const json::Value& v, uint8_t* rec, std::
         return true;
     case FieldType::Date: {
         int32_t day = 0;
-        if (v.isString() ? !parseIsoDate(v.stringValue(), day)
+        if (v.is_string() ? !parseIsoDate(v.get_ref<const std::string&>(), day)
                          : !jsonToInt(v, INT32_MIN, INT32_MAX, n))
             break;
-        record::setInt32(rec, f, v.isString() ? day : int32_t(n));
+        record::setInt32(rec, f, v.is_string() ? day : int32_t(n));
         return true;
     }
     case FieldType::Time: {
         int32_t ms = 0;
-        if (v.isString() ? !parseIsoTime(v.stringValue(), ms)
+        if (v.is_string() ? !parseIsoTime(v.get_ref<const std::string&>(), ms)
                          : !jsonToInt(v, INT32_MIN, INT32_MAX, n))
             break;
-        record::setInt32(rec, f, v.isString() ? ms : int32_t(n));
+        record::setInt32(rec, f, v.is_string() ? ms : int32_t(n));
         return true;
     }
     case FieldType::DateTime: {
-        if (v.isString() && v.stringValue().size() == 23 && v.stringValue()[10] == 'T') {
+        if (v.is_string() && v.get_ref<const std::string&>().size() == 23 && v.get_ref<const std::string&>()[10] == 'T') {
             int32_t day = 0, ms = 0;
-            const std::string& s = v.stringValue();
+            const std::string& s = v.get_ref<const std::string&>();
             if (!parseIsoDate(std::string_view(s).substr(0, 10), day) ||
                 !parseIsoTime(std::string_view(s).substr(11), ms))
                 break;
@@ -234,10 +233,10 @@ bool jsonToValue(const TDorodField& f, const json::Value& v, uint8_t* rec, std::
     case FieldType::String:
     case FieldType::Memo:
     case FieldType::FmtMemo: {
-        if (!v.isString()) break;
+        if (!v.is_string()) break;
         std::string bytes;
         size_t bad = 0;
-        if (!win1251::fromUtf8(v.stringValue(), bytes, &bad)) {
+        if (!win1251::fromUtf8(v.get_ref<const std::string&>(), bytes, &bad)) {
             error = "character " + std::to_string(bad + 1) + " has no Windows-1251 code";
             return false;
         }
@@ -255,7 +254,7 @@ bool jsonToValue(const TDorodField& f, const json::Value& v, uint8_t* rec, std::
     case FieldType::Blob:
     case FieldType::Graphic: {
         std::string bytes;
-        if (!v.isString() || !base64::decode(v.stringValue(), bytes)) break;
+        if (!v.is_string() || !base64::decode(v.get_ref<const std::string&>(), bytes)) break;
         if (bytes.size() > size_t(kMaxBlobBytes)) {
             error = "value is longer than " + std::to_string(kMaxBlobBytes) + " bytes";
             return false;
