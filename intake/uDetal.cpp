@@ -121,6 +121,7 @@ void TOneLineTextEdit::insertFromMimeData(const QMimeData* source) {
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     text.replace(QChar::ParagraphSeparator, QLatin1Char(' '));
+    text.replace(QChar::LineSeparator, QLatin1Char(' '));
     textCursor().insertText(text);
 }
 

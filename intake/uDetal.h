@@ -44,9 +44,10 @@ public:
     // Called for Enter instead of a line break.
     std::function<void()> onEnter;
 
+    void insertFromMimeData(const QMimeData* source) override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void insertFromMimeData(const QMimeData* source) override;
 };
 
 class TfDetal : public QDialog {

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -315,6 +316,12 @@ TEST_F(DetalTest, TextStaysOneLineAndCallsTemplatesThroughTheInterface) {
 
     f->ui.SpeedButton1->click();
     EXPECT_EQ(f->ui.eText->toPlainText(), q("Из списка"));
+    // Neither Shift+Enter nor a pasted line break starts a second line.
+    QTest::keyClick(f->ui.eText, Qt::Key_Return, Qt::ShiftModifier);
+    QMimeData pasted;
+    pasted.setText(q(" раз\r\nдва\nтри"));
+    f->ui.eText->insertFromMimeData(&pasted);
+    EXPECT_EQ(f->ui.eText->toPlainText(), q("Из списка раз два три"));
     EXPECT_EQ(f->ui.eText->document()->blockCount(), 1);
 }
 
