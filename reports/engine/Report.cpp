@@ -35,8 +35,10 @@ bool TReport::fail(const QString& message, QString* error) {
 
 bool TReport::LoadFromFile(const QString& path, QString* error) {
     m_prepared.clear();
+    // The desk names its templates the Windows way ("Отчеты\sprav.frf").
+    const QString file = QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
     QString message;
-    if (!loadReportTemplate(path, m_template, &message)) return fail(message, error);
+    if (!loadReportTemplate(file, m_template, &message)) return fail(message, error);
     m_lastError.clear();
     return true;
 }
@@ -153,7 +155,7 @@ void TReport::ShowPreparedReport(QWidget* parent) {
     dialog.setWindowTitle(kPreviewCaption);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [this](QPrinter* target) { paintReportPages(*target, m_prepared); });
-    // The preview's own tools zoom, page through and print; saving as PDF is ours.
+    // The preview's own tools zoom, page through and print; saving as PDF and closing are ours.
     if (QToolBar* tools = dialog.findChild<QToolBar*>()) {
         QAction* save = tools->addAction(QStringLiteral("Сохранить в PDF"));
         save->setObjectName(QStringLiteral("savePdf"));
@@ -164,6 +166,9 @@ void TReport::ShowPreparedReport(QWidget* parent) {
             QString message;
             if (!exportToPdf(path, &message)) Dialogs::instance().error(&dialog, message);
         });
+        QAction* close = tools->addAction(QStringLiteral("Закрыть"));
+        close->setObjectName(QStringLiteral("closePreview"));
+        QObject::connect(close, &QAction::triggered, &dialog, &QDialog::reject);
     }
     dialog.resize(900, 700);
     ModalRunner::instance().run(dialog);

@@ -29,6 +29,7 @@ public:
 
     // Loads a template by path. False, with one message naming the file (and, for a
     // damaged one, where), when it is missing or damaged; the report is then empty.
+    // Backslashes separate folders as well as slashes.
     bool LoadFromFile(const QString& path, QString* error = nullptr);
     // The text object of that name on the first page; nullptr when there is none.
     TReportTextObject* FindObject(const QString& name);

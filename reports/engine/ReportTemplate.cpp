@@ -81,6 +81,7 @@ private:
             if (m_xml.isStartElement()) {
                 if (m_xml.name() != QLatin1String("report"))
                     return fail(QStringLiteral("ожидался элемент <report>, а не <%1>").arg(m_xml.name()));
+                if (!checkAttributes({"title"})) return false;
                 out.title = m_xml.attributes().value(QLatin1String("title")).toString();
                 if (!readReport(out)) return false;
             }

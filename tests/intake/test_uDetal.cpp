@@ -63,7 +63,7 @@ protected:
     void installReceiptTemplate() {
         const QString target = folder.file(q("Отчеты/sprav.frf"));
         QFile::remove(target);
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VORNELTA_RESOURCES_DIR) + q("/Отчеты/sprav.frf"), target));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VORNELTA_SOURCE_DIR) + q("/resources/Отчеты/sprav.frf"), target));
     }
     // The text of the receipt now prepared in the desk's report, through a PDF.
     QString receiptText() {

@@ -1,15 +1,20 @@
 // vornelta-report: a tool for whoever designs report templates.
 //   vornelta-report check TEMPLATE
 //   vornelta-report render TEMPLATE [--set NAME=TEXT]... --pdf OUT.pdf
+//   vornelta-report preview TEMPLATE [--set NAME=TEXT]...
 // Exit 0 on success, 1 with the message on stderr for a bad template (or a failed
-// write), 2 for wrong usage. No display is needed.
+// write), 2 for wrong usage. Only preview needs a display.
 #include "reports/engine/Report.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QTranslator>
 #include <QTextStream>
 
 #include <cstdio>
+#include <optional>
 #include <cstdlib>
 
 namespace {
@@ -18,7 +23,8 @@ using namespace vornelta;
 
 const char* kUsage =
     "usage: vornelta-report check TEMPLATE\n"
-    "       vornelta-report render TEMPLATE [--set NAME=TEXT]... --pdf OUT.pdf\n";
+    "       vornelta-report render TEMPLATE [--set NAME=TEXT]... --pdf OUT.pdf\n"
+    "       vornelta-report preview TEMPLATE [--set NAME=TEXT]...\n";
 
 int usage(const QString& problem = {}) {
     if (!problem.isEmpty()) std::fprintf(stderr, "vornelta-report: %s\n", qPrintable(problem));
@@ -70,46 +76,80 @@ int check(const QString& path) {
     return 0;
 }
 
-int render(const QString& path, const QStringList& args) {
+// What the command line asks for; usage is checked before any window system is needed.
+struct Command {
+    QString name; // check, render, preview
+    QString path;
     QString pdf;
     QList<QPair<QString, QString>> sets;
-    for (qsizetype i = 0; i < args.size(); ++i) {
+};
+
+// Nothing, after the usage message, when the arguments are wrong.
+std::optional<Command> parseCommand(const QStringList& args) {
+    auto wrong = [](const QString& problem = {}) -> std::optional<Command> {
+        usage(problem);
+        return std::nullopt;
+    };
+    if (args.size() < 2) return wrong();
+    Command c{args[0], args[1], {}, {}};
+    if (c.name == QLatin1String("check")) return args.size() == 2 ? std::optional(c) : wrong();
+    if (c.name != QLatin1String("render") && c.name != QLatin1String("preview"))
+        return wrong(QStringLiteral("unknown command ") + c.name);
+    for (qsizetype i = 2; i < args.size(); ++i) {
         const QString& a = args[i];
         if ((a == QLatin1String("--set") || a == QLatin1String("--pdf")) && i + 1 >= args.size())
-            return usage(a + QStringLiteral(" needs a value"));
+            return wrong(a + QStringLiteral(" needs a value"));
         if (a == QLatin1String("--set")) {
             const QString s = args[++i];
             const qsizetype eq = s.indexOf(QLatin1Char('='));
-            if (eq <= 0) return usage(QStringLiteral("--set takes NAME=TEXT"));
-            sets.append({s.left(eq), s.mid(eq + 1)});
+            if (eq <= 0) return wrong(QStringLiteral("--set takes NAME=TEXT"));
+            c.sets.append({s.left(eq), s.mid(eq + 1)});
         } else if (a == QLatin1String("--pdf")) {
-            pdf = args[++i];
+            c.pdf = args[++i];
         } else {
-            return usage(QStringLiteral("unknown argument ") + a);
+            return wrong(QStringLiteral("unknown argument ") + a);
         }
     }
-    if (pdf.isEmpty()) return usage(QStringLiteral("render needs --pdf OUT.pdf"));
+    const bool preview = c.name == QLatin1String("preview");
+    if (preview && !c.pdf.isEmpty()) return wrong(QStringLiteral("preview takes no --pdf"));
+    if (!preview && c.pdf.isEmpty()) return wrong(QStringLiteral("render needs --pdf OUT.pdf"));
+    return c;
+}
 
+// render and preview: the named objects filled, then a PDF or the print preview.
+int render(const Command& c) {
     TReport report;
     report.setUnboundPlaceholdersKept(true);
     QString error;
-    if (!report.LoadFromFile(path, &error)) return failure(error);
-    for (const auto& [name, text] : sets)
+    if (!report.LoadFromFile(c.path, &error)) return failure(error);
+    for (const auto& [name, text] : c.sets)
         if (!report.setObjectText(name, text, &error)) return failure(error);
-    if (!report.PrepareReport(&error) || !report.exportToPdf(pdf, &error)) return failure(error);
-    QTextStream(stdout) << pdf << ": " << report.pageCount() << (report.pageCount() == 1 ? " page" : " pages") << "\n";
+    if (!report.PrepareReport(&error)) return failure(error);
+    if (c.name == QLatin1String("preview")) {
+        report.ShowPreparedReport(nullptr);
+        return 0;
+    }
+    if (!report.exportToPdf(c.pdf, &error)) return failure(error);
+    QTextStream(stdout) << c.pdf << ": " << report.pageCount() << (report.pageCount() == 1 ? " page" : " pages")
+                        << "\n";
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // Fonts need a platform; no window is ever shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.size() < 2) return usage();
-    if (args[0] == QLatin1String("check")) return args.size() == 2 ? check(args[1]) : usage();
-    if (args[0] == QLatin1String("render")) return render(args[1], args.mid(2));
-    return usage(QStringLiteral("unknown command ") + args[0]);
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const std::optional<Command> command = parseCommand(args);
+    if (!command) return 2;
+    // Fonts need a platform; only the preview shows a window.
+    if (command->name != QLatin1String("preview") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // Russian texts on the preview's standard buttons, as in the program.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
+    return command->name == QLatin1String("check") ? check(command->path) : render(*command);
 }
