@@ -11,6 +11,7 @@
 #include "app/uVornelta.h"
 #include "app/ProgramHelp.h"
 #include "platform/MessageLanguage.h"
+#include "output/WriteDayCommand.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -27,6 +28,13 @@ int main(int argc, char** argv) {
                 arguments, QStringLiteral(VORNELTA_VERSION), vornelta::russianMessages())) {
             std::fputs(text->toLocal8Bit().constData(), stdout);
             return 0;
+        }
+        // Commands without a window run before any display is needed.
+        if (vornelta::asksForWriteDay(arguments)) {
+            QCoreApplication core(argc, argv);
+            QCoreApplication::setApplicationName(QStringLiteral("Vornelta"));
+            return vornelta::writeDayMain(QCoreApplication::arguments().mid(1),
+                                          QCoreApplication::applicationDirPath());
         }
     }
     vornelta::GuardedApplication app(argc, argv);

@@ -6,6 +6,7 @@
 #include "platform/TextCodec.h"
 #include "app/uSetup.h"
 #include "intake/uDetal.h"
+#include "output/uOut.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -174,7 +175,16 @@ void TfVornelta::N4Click() {
 }
 
 void TfVornelta::N8Click() { notReadyYet(); }   // the period report
-void TfVornelta::N10Click() { notReadyYet(); }  // the output window
+void TfVornelta::N10Click() {
+    TfOut form(m_desk, this);
+    form.clearMainSearch = [this] { eTextForFind->clear(); };
+    // The list does not follow the moves of a fill; it catches up when bound again.
+    form.attachMainList = [this](bool attached) { RxDBGrid1->setUpdatesEnabled(attached); };
+    form.editCurrentAnnouncement = [](TDesk& desk, QWidget* parent) {
+        return runAnnouncementForm(desk, parent, false);
+    };
+    ModalRunner::instance().run(form);
+}
 void TfVornelta::N11Click() { notReadyYet(); }  // the realty export
 
 void TfVornelta::N6Click() {

@@ -1,0 +1,90 @@
+#include "output/DayOutput.h"
+
+#include "desk/Desk.h"
+#include "desk/ProgramSetup.h"
+#include "output/ScriptWriter.h"
+#include "output/TextLineListWriter.h"
+#include "platform/TextCodec.h"
+#include "platform/TextFileWriter.h"
+#include "storage/DorodLocale.h"
+
+#include <QDir>
+
+namespace vornelta {
+
+QStringList plainTextLines(const QList<TDayRow>& rows, const TSettings& settings,
+                           const std::function<void(int rowNumber)>& progress) {
+    const QString spaces(qMax(0, settings.XProb), QLatin1Char(' '));
+    QStringList out;
+    out << withCrLfBreaks(settings.StringFirst) + spaces;
+    for (int i = 0; i < rows.size(); ++i) {
+        out << QStringLiteral("`") << withCrLfBreaks(rows[i].text) + spaces;
+        if (progress) progress(i + 1);
+    }
+    out << withCrLfBreaks(settings.StringLast);
+    return out;
+}
+
+QString plainTextFileName(const QDate& today) {
+    QString date = toQt(dorod::formatDate(dayNumberFromDate(today)));
+    for (QChar& c : date)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':')) c = QLatin1Char('.');
+    return QStringLiteral("Вывод текста ") + date + QStringLiteral(".txt");
+}
+
+TOutputResult writeDayOutput(const TDesk& desk, const TDayOutput& output) {
+    TOutputResult result;
+    const auto fail = [&](const QString& error) {
+        result.ok = false;
+        result.error = error;
+        return result;
+    };
+    const TSettings& s = desk.settings;
+
+    const QString textPath = desk.folder().file(kTextsFolder + QLatin1Char('/') + plainTextFileName(output.today));
+    QString error;
+    if (!writeTextFile(textPath, plainTextLines(output.rows, s, output.progress), &error)) return fail(error);
+    result.written << textPath;
+
+    if (output.beforeTitling) output.beforeTitling();
+
+    QStringList lines;
+    QString name;
+    if (output.driver == kDriverAlpha) {
+        lines = titlingScriptLines(output.rows, s.StringFirst, s.StringLast);
+        name = titlingScriptFileName(output.today);
+    } else if (output.driver == kDriverTextLine) {
+        lines = textLineListLines(output.rows, s.StringFirst, s.StringLast);
+        name = textLineListFileName(output.today);
+    } else {
+        return result;
+    }
+    const QString folder = desk.drives.folderFor(s.OutDev);
+    if (folder.isEmpty())
+        return fail(QStringLiteral("Дисковод вывода не задан: выберите его в настройках "
+                                   "(«Выводить строку на дисковод»)."));
+    if (!desk.drives.isReady(s.OutDev))
+        return fail(QStringLiteral("Дисковод %1 не готов: нет папки «%2». Файл «%3» не записан.")
+                        .arg(s.OutDev, folder, name));
+    const QString path = QDir(folder).filePath(name);
+    if (!writeTextFile(path, lines, &error)) return fail(error);
+    result.written << path;
+    return result;
+}
+
+} // namespace vornelta
+
+#include "output/WordProcessor.h"
+
+namespace vornelta {
+
+bool typeDayTexts(WordProcessor& wordProcessor, const QList<TDayRow>& rows, QString* error) {
+    wordProcessor.documentsAdd();
+    for (const TDayRow& row : rows) {
+        wordProcessor.typeText(row.text);
+        wordProcessor.typeParagraph();
+    }
+    return wordProcessor.checkGrammar(error);
+}
+
+} // namespace vornelta

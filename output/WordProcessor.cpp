@@ -1,0 +1,229 @@
+#include "output/WordProcessor.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <array>
+
+namespace vornelta {
+
+WordProcessor::~WordProcessor() = default;
+
+// ------------------------------------------------------------------- zip
+
+namespace {
+
+uint32_t crc32(const QByteArray& data) {
+    static const std::array<uint32_t, 256> table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    uint32_t c = 0xFFFFFFFFu;
+    for (const char ch : data) c = table[(c ^ uint8_t(ch)) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+void put16(QByteArray& out, uint32_t v) {
+    out.append(char(v & 0xFF));
+    out.append(char((v >> 8) & 0xFF));
+}
+void put32(QByteArray& out, uint32_t v) {
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+// A fixed time stamp (1 January 2000, DOS form): the archive depends only on its content.
+constexpr uint32_t kDosTime = 0;
+constexpr uint32_t kDosDate = ((2000 - 1980) << 9) | (1 << 5) | 1;
+constexpr uint32_t kUtf8Names = 1u << 11;
+
+} // namespace
+
+QByteArray storedZip(const QList<QPair<QString, QByteArray>>& entries) {
+    QByteArray out, central;
+    for (const auto& [name, data] : entries) {
+        const QByteArray utf8Name = name.toUtf8();
+        const uint32_t crc = crc32(data);
+        const uint32_t offset = uint32_t(out.size());
+        put32(out, 0x04034b50);
+        put16(out, 20);
+        put16(out, kUtf8Names);
+        put16(out, 0); // stored
+        put16(out, kDosTime);
+        put16(out, kDosDate);
+        put32(out, crc);
+        put32(out, uint32_t(data.size()));
+        put32(out, uint32_t(data.size()));
+        put16(out, uint32_t(utf8Name.size()));
+        put16(out, 0);
+        out += utf8Name;
+        out += data;
+
+        put32(central, 0x02014b50);
+        put16(central, 20);
+        put16(central, 20);
+        put16(central, kUtf8Names);
+        put16(central, 0);
+        put16(central, kDosTime);
+        put16(central, kDosDate);
+        put32(central, crc);
+        put32(central, uint32_t(data.size()));
+        put32(central, uint32_t(data.size()));
+        put16(central, uint32_t(utf8Name.size()));
+        put16(central, 0); // extra
+        put16(central, 0); // comment
+        put16(central, 0); // disk
+        put16(central, 0); // internal attributes
+        put32(central, 0); // external attributes
+        put32(central, offset);
+        central += utf8Name;
+    }
+    const uint32_t centralOffset = uint32_t(out.size());
+    out += central;
+    put32(out, 0x06054b50);
+    put16(out, 0);
+    put16(out, 0);
+    put16(out, uint32_t(entries.size()));
+    put16(out, uint32_t(entries.size()));
+    put32(out, uint32_t(central.size()));
+    put32(out, centralOffset);
+    put16(out, 0);
+    return out;
+}
+
+// ------------------------------------------------------------------- OpenDocument
+
+namespace {
+
+// One paragraph's text as ODF content: runs of spaces, tabs and line breaks as elements.
+QString odfText(const QString& text) {
+    QString out;
+    int spaces = 0;
+    const auto flushSpaces = [&] {
+        if (spaces == 0) return;
+        out += QLatin1Char(' ');
+        if (spaces > 1) out += QStringLiteral("<text:s text:c=\"%1\"/>").arg(spaces - 1);
+        spaces = 0;
+    };
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char(' ')) {
+            ++spaces;
+            continue;
+        }
+        flushSpaces();
+        switch (c.unicode()) {
+        case '<': out += QStringLiteral("&lt;"); break;
+        case '>': out += QStringLiteral("&gt;"); break;
+        case '&': out += QStringLiteral("&amp;"); break;
+        case '"': out += QStringLiteral("&quot;"); break;
+        case '\t': out += QStringLiteral("<text:tab/>"); break;
+        case '\r':
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
+            out += QStringLiteral("<text:line-break/>");
+            break;
+        case '\n': out += QStringLiteral("<text:line-break/>"); break;
+        default:
+            if (c.unicode() >= 0x20) out += c; // other control characters are not XML
+        }
+    }
+    flushSpaces();
+    return out;
+}
+
+const char kManifest[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
+    "manifest:version=\"1.2\">\n"
+    " <manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.2\" "
+    "manifest:media-type=\"application/vnd.oasis.opendocument.text\"/>\n"
+    " <manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>\n"
+    "</manifest:manifest>\n";
+
+} // namespace
+
+const QStringList& OdtWordProcessor::programNames() {
+    static const QStringList names{QStringLiteral("lowriter"), QStringLiteral("libreoffice"),
+                                   QStringLiteral("soffice")};
+    return names;
+}
+
+OdtWordProcessor::OdtWordProcessor(QString program) : m_program(std::move(program)) {
+    open = [this](const QString& path, QString* error) {
+        if (QProcess::startDetached(m_program, {path})) return true;
+        if (error) *error = QStringLiteral("Не удалось запустить текстовый процессор «%1».").arg(m_program);
+        return false;
+    };
+}
+
+std::unique_ptr<WordProcessor> OdtWordProcessor::create(QString* error) {
+    for (const QString& name : programNames()) {
+        const QString program = QStandardPaths::findExecutable(name);
+        if (!program.isEmpty()) return std::make_unique<OdtWordProcessor>(program);
+    }
+    if (error)
+        *error = QStringLiteral("Текстовый процессор не установлен: не найдена ни одна из программ %1 "
+                                "(LibreOffice Writer).")
+                     .arg(programNames().join(QStringLiteral(", ")));
+    return nullptr;
+}
+
+void OdtWordProcessor::documentsAdd() {
+    m_paragraphs.clear();
+    m_current.clear();
+    m_hasDocument = true;
+}
+
+void OdtWordProcessor::typeText(const QString& text) { m_current += text; }
+
+void OdtWordProcessor::typeParagraph() {
+    m_paragraphs << m_current;
+    m_current.clear();
+}
+
+QByteArray OdtWordProcessor::document() const {
+    QStringList paragraphs = m_paragraphs;
+    // The insertion point's paragraph counts once it holds text; a document has at least one.
+    if (!m_current.isEmpty() || paragraphs.isEmpty()) paragraphs << m_current;
+    QString body;
+    for (const QString& p : paragraphs)
+        body += p.isEmpty() ? QStringLiteral("   <text:p/>\n")
+                            : QStringLiteral("   <text:p>") + odfText(p) + QStringLiteral("</text:p>\n");
+    const QString content =
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<office:document-content "
+                       "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                       "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                       "office:version=\"1.2\">\n"
+                       " <office:body>\n  <office:text>\n") +
+        body + QStringLiteral("  </office:text>\n </office:body>\n</office:document-content>\n");
+    return storedZip({{QStringLiteral("mimetype"), QByteArray("application/vnd.oasis.opendocument.text")},
+                      {QStringLiteral("META-INF/manifest.xml"), QByteArray(kManifest)},
+                      {QStringLiteral("content.xml"), content.toUtf8()}});
+}
+
+bool OdtWordProcessor::checkGrammar(QString* error) {
+    if (!m_hasDocument) {
+        if (error) *error = QStringLiteral("Нет документа.");
+        return false;
+    }
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    const QString path = QDir(folder).filePath(
+        QStringLiteral("Просмотр %1.odt").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"))));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(document()) < 0 || !file.commit()) {
+        if (error) *error = QStringLiteral("Документ «%1» не записан: %2").arg(path, file.errorString());
+        return false;
+    }
+    return open ? open(path, error) : true;
+}
+
+} // namespace vornelta
