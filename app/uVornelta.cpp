@@ -5,6 +5,7 @@
 #include "platform/ModalRunner.h"
 #include "platform/TextCodec.h"
 #include "app/uSetup.h"
+#include "intake/uDetal.h"
 #include "output/uOut.h"
 #include "realty/uRieltOut.h"
 #include "reports/uChart.h"
@@ -165,15 +166,9 @@ void TfVornelta::notReadyYet() {
     Dialogs::instance().information(this, QStringLiteral("Это окно ещё не готово."));
 }
 
-void TfVornelta::N2Click() {
-    m_desk.newAnnouncement = true;
-    notReadyYet(); // the entry form
-}
+void TfVornelta::N2Click() { runAnnouncementForm(m_desk, this, true); }
 
-void TfVornelta::N3Click() {
-    m_desk.newAnnouncement = false;
-    notReadyYet(); // the entry form on the current row
-}
+void TfVornelta::N3Click() { runAnnouncementForm(m_desk, this, false); }
 
 void TfVornelta::RxDBGrid1DblClick() { N3Click(); }
 
@@ -190,6 +185,9 @@ void TfVornelta::N10Click() {
     form.clearMainSearch = [this] { eTextForFind->clear(); };
     // The list does not follow the moves of a fill; it catches up when bound again.
     form.attachMainList = [this](bool attached) { RxDBGrid1->setUpdatesEnabled(attached); };
+    form.editCurrentAnnouncement = [](TDesk& desk, QWidget* parent) {
+        return runAnnouncementForm(desk, parent, false);
+    };
     ModalRunner::instance().run(form);
 }
 void TfVornelta::N11Click() { runRealtyExport(m_desk, this); }

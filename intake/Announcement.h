@@ -1,0 +1,64 @@
+// An announcement as the entry form reads and writes it: one row of data.d and its run
+// days in dates.d. The commands here take the desk, so the form and the commands without
+// a window share them.
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace vornelta {
+
+class TDesk;
+
+struct TAnnouncement {
+    int id = 0;
+    QDate indate;
+    QString client;
+    QString pasport;
+    QString tel;
+    QString text;      // plain, without colours
+    QString clientCat; // ClientCat
+    QString oplata;    // Oplata
+    QString objCat;    // ObjCat
+    int slov = 0;      // counted words
+    bool povt = false; // repeat the telephone at the end
+    QString xml;       // colour runs
+    double summa = 0;
+};
+
+// tData's current row; nothing when there is none (an empty list).
+std::optional<TAnnouncement> readCurrentAnnouncement(TDesk& desk);
+
+// What the client look-up fills in from an earlier announcement of the client.
+struct TClientFound {
+    QString client; // the full name
+    QString pasport;
+    QString tel;
+    QString clientCat;
+};
+
+// The first row of tData (in its view order) whose Client begins with `prefix`
+// (letter case counts); it becomes tData's current row. An empty prefix finds the first
+// row, as any text begins with nothing. Nothing when no row matches.
+std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix);
+
+// How a save ended. When it did not, the tables hold what they held before and message
+// says which file could not be written and what is on disk now.
+struct TSaveResult {
+    bool saved = false;
+    QString message;
+};
+
+// Writes the announcement: a new row of data.d (newAnnouncement) or tData's current row
+// changed, fields in the desk's order; its run days replace those in dates.d; data.d is
+// saved, then dates.d. A text that Windows-1251 cannot hold, or a file that cannot be
+// written, leaves the tables as they were (a data.d already written is written back as
+// it was) and says so. Other engine errors propagate, the tables left as they were.
+TSaveResult saveAnnouncement(TDesk& desk, const TAnnouncement& announcement,
+                             const QList<int32_t>& runDays, bool newAnnouncement);
+
+} // namespace vornelta
