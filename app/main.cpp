@@ -8,6 +8,7 @@
 #include "desk/ProgramSetup.h"
 #include "platform/SystemLocale.h"
 #include "platform/TextCodec.h"
+#include "app/ProgramStart.h"
 #include "app/uVornelta.h"
 #include "app/DeskCommands.h"
 #include "app/ProgramHelp.h"
@@ -42,8 +43,7 @@ int main(int argc, char** argv) {
     const bool deskCommand = vornelta::hasDeskCommand(arguments);
     if (deskCommand) qputenv("QT_QPA_PLATFORM", "offscreen");
     vornelta::GuardedApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vornelta"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vornelta"));
+    vornelta::nameApplication();
 
     // Russian texts on the standard buttons.
     QTranslator qtTranslations;

@@ -2,13 +2,14 @@
 
 #include "desk/Desk.h"
 #include "platform/Dialogs.h"
+#include "platform/FileDialogs.h"
+#include "platform/ModalRunner.h"
 #include "platform/DriveMap.h"
 #include "platform/TextCodec.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -80,98 +81,95 @@ TfSetup::TfSetup(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk) {
     setLocale(setupNumberLocale()); // the spin boxes take it from the dialog
 
     auto* layout = new QVBoxLayout(this);
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    layout->addWidget(PageControl1);
+    ui.PageControl1 = new QTabWidget(this);
+    ui.PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    layout->addWidget(ui.PageControl1);
     buildGeneralPage();
     buildDrivesPage();
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить"), this);
+    ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     // Enter saves, as the OK of a form does; Esc closes without saving (QDialog::reject).
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Закрыть"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    ui.BitBtn1->setDefault(true);
+    ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Закрыть"), this);
+    ui.BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    buttons->addWidget(ui.BitBtn1);
+    buttons->addWidget(ui.BitBtn2);
     layout->addLayout(buttons);
-    connect(BitBtn1, &QPushButton::clicked, this, &TfSetup::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TfSetup::BitBtn2Click);
+    connect(ui.BitBtn1, &QPushButton::clicked, this, &TfSetup::BitBtn1Click);
+    connect(ui.BitBtn2, &QPushButton::clicked, this, &TfSetup::BitBtn2Click);
 
-    chooseFolder = [this](const QString& drive, const QString& start) {
-        return QFileDialog::getExistingDirectory(this, QStringLiteral("Папка диска %1").arg(drive), start);
-    };
     FormCreate();
 }
 
 TfSetup::~TfSetup() = default;
 
 void TfSetup::buildGeneralPage() {
-    TabSheet1 = new QWidget(PageControl1);
-    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    PageControl1->addTab(TabSheet1, QStringLiteral("Общие"));
-    auto* page = new QVBoxLayout(TabSheet1);
+    ui.TabSheet1 = new QWidget(ui.PageControl1);
+    ui.TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    ui.PageControl1->addTab(ui.TabSheet1, QStringLiteral("Общие"));
+    auto* page = new QVBoxLayout(ui.TabSheet1);
 
-    GroupBox1 = new QGroupBox(QStringLiteral("Цена за слово"), TabSheet1);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    auto* prices = new QFormLayout(GroupBox1);
-    ePrice = numberBox(GroupBox1, "ePrice");
-    ePriceP = numberBox(GroupBox1, "ePriceP");
-    ePriceUr = numberBox(GroupBox1, "ePriceUr");
-    prices->addRow(QStringLiteral("Физлица "), ePrice);
-    prices->addRow(QStringLiteral("Предприниматели"), ePriceP);
-    prices->addRow(QStringLiteral("Юрлица "), ePriceUr);
-    page->addWidget(GroupBox1);
+    ui.GroupBox1 = new QGroupBox(QStringLiteral("Цена за слово"), ui.TabSheet1);
+    ui.GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto* prices = new QFormLayout(ui.GroupBox1);
+    ui.ePrice = numberBox(ui.GroupBox1, "ePrice");
+    ui.ePriceP = numberBox(ui.GroupBox1, "ePriceP");
+    ui.ePriceUr = numberBox(ui.GroupBox1, "ePriceUr");
+    prices->addRow(QStringLiteral("Физлица "), ui.ePrice);
+    prices->addRow(QStringLiteral("Предприниматели"), ui.ePriceP);
+    prices->addRow(QStringLiteral("Юрлица "), ui.ePriceUr);
+    page->addWidget(ui.GroupBox1);
 
     auto* form = new QFormLayout;
-    ePricepovtor = numberBox(TabSheet1, "ePricepovtor");
-    eFirst = lineEdit(TabSheet1, QStringLiteral("eFirst"));
-    eLast = lineEdit(TabSheet1, QStringLiteral("eLast"));
-    edelay = wholeBox(TabSheet1, "edelay");
-    eSymKol = wholeBox(TabSheet1, "eSymKol");
-    eProb = wholeBox(TabSheet1, "eProb");
-    eOutDev = new QComboBox(TabSheet1); // not editable: a drive is chosen, never typed
-    eOutDev->setObjectName(QStringLiteral("eOutDev"));
-    eOutDev->addItems(DriveMap::letters());
-    form->addRow(QStringLiteral("Цена за повтор телефона"), ePricepovtor);
-    form->addRow(QStringLiteral("Текст в начале блока: "), eFirst);
-    form->addRow(QStringLiteral("Текст в конце блока: "), eLast);
-    form->addRow(QStringLiteral("Задержка перед повтором блока: "), edelay);
-    form->addRow(QStringLiteral("Ограничение символов:"), eSymKol);
-    form->addRow(QStringLiteral("Хвостовые пробелы:"), eProb);
-    form->addRow(QStringLiteral("Выводить строку на дисковод: "), eOutDev);
+    ui.ePricepovtor = numberBox(ui.TabSheet1, "ePricepovtor");
+    ui.eFirst = lineEdit(ui.TabSheet1, QStringLiteral("eFirst"));
+    ui.eLast = lineEdit(ui.TabSheet1, QStringLiteral("eLast"));
+    ui.edelay = wholeBox(ui.TabSheet1, "edelay");
+    ui.eSymKol = wholeBox(ui.TabSheet1, "eSymKol");
+    ui.eProb = wholeBox(ui.TabSheet1, "eProb");
+    ui.eOutDev = new QComboBox(ui.TabSheet1); // not editable: a drive is chosen, never typed
+    ui.eOutDev->setObjectName(QStringLiteral("eOutDev"));
+    ui.eOutDev->addItems(DriveMap::letters());
+    form->addRow(QStringLiteral("Цена за повтор телефона"), ui.ePricepovtor);
+    form->addRow(QStringLiteral("Текст в начале блока: "), ui.eFirst);
+    form->addRow(QStringLiteral("Текст в конце блока: "), ui.eLast);
+    form->addRow(QStringLiteral("Задержка перед повтором блока: "), ui.edelay);
+    form->addRow(QStringLiteral("Ограничение символов:"), ui.eSymKol);
+    form->addRow(QStringLiteral("Хвостовые пробелы:"), ui.eProb);
+    form->addRow(QStringLiteral("Выводить строку на дисковод: "), ui.eOutDev);
     page->addLayout(form);
     page->addStretch();
 }
 
 void TfSetup::buildDrivesPage() {
-    TabSheet2 = new QWidget(PageControl1);
-    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("Диски"));
-    auto* page = new QVBoxLayout(TabSheet2);
+    ui.TabSheet2 = new QWidget(ui.PageControl1);
+    ui.TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    ui.PageControl1->addTab(ui.TabSheet2, QStringLiteral("Диски"));
+    auto* page = new QVBoxLayout(ui.TabSheet2);
     auto* note = new QLabel(QStringLiteral("Папка, в которую пишется вывод на диск. "
                                            "Пустое поле — папка с именем буквы в папке программы."),
-                            TabSheet2);
+                            ui.TabSheet2);
     note->setWordWrap(true);
     page->addWidget(note);
 
     auto* form = new QFormLayout;
     const QStringList& letters = DriveMap::letters();
-    for (int i = 0; i < int(eDrive.size()); ++i) {
+    for (int i = 0; i < int(ui.eDrive.size()); ++i) {
         const QString letter = letters[i].left(1);
-        eDrive[i] = lineEdit(TabSheet2, QStringLiteral("eDrive") + letter);
-        bDrive[i] = new QToolButton(TabSheet2);
-        bDrive[i]->setObjectName(QStringLiteral("bDrive") + letter);
-        bDrive[i]->setText(QStringLiteral("…"));
-        bDrive[i]->setToolTip(QStringLiteral("Выбрать папку"));
-        connect(bDrive[i], &QToolButton::clicked, this, [this, i] { bDriveClick(i); });
+        ui.eDrive[i] = lineEdit(ui.TabSheet2, QStringLiteral("eDrive") + letter);
+        ui.bDrive[i] = new QToolButton(ui.TabSheet2);
+        ui.bDrive[i]->setObjectName(QStringLiteral("bDrive") + letter);
+        ui.bDrive[i]->setText(QStringLiteral("…"));
+        ui.bDrive[i]->setToolTip(QStringLiteral("Выбрать папку"));
+        connect(ui.bDrive[i], &QToolButton::clicked, this, [this, i] { bDriveClick(i); });
         auto* row = new QHBoxLayout;
-        row->addWidget(eDrive[i]);
-        row->addWidget(bDrive[i]);
-        auto* label = new QLabel(letters[i], TabSheet2);
-        label->setBuddy(eDrive[i]);
+        row->addWidget(ui.eDrive[i]);
+        row->addWidget(ui.bDrive[i]);
+        auto* label = new QLabel(letters[i], ui.TabSheet2);
+        label->setBuddy(ui.eDrive[i]);
         form->addRow(label, row);
     }
     page->addLayout(form);
@@ -191,22 +189,22 @@ void TfSetup::FormCreate() {
         box->setValue(value);
         m_shown.insert(box, box->value());
     };
-    number(ePrice, s.WordPrice);
-    number(ePriceP, s.WordPriceP);
-    number(ePriceUr, s.WordPriceUr);
-    number(ePricepovtor, s.PricePovtor);
-    eFirst->setText(s.StringFirst);
-    eLast->setText(s.StringLast);
-    whole(edelay, s.BlockDelay);
-    whole(eSymKol, s.SymKol);
-    whole(eProb, s.XProb);
+    number(ui.ePrice, s.WordPrice);
+    number(ui.ePriceP, s.WordPriceP);
+    number(ui.ePriceUr, s.WordPriceUr);
+    number(ui.ePricepovtor, s.PricePovtor);
+    ui.eFirst->setText(s.StringFirst);
+    ui.eLast->setText(s.StringLast);
+    whole(ui.edelay, s.BlockDelay);
+    whole(ui.eSymKol, s.SymKol);
+    whole(ui.eProb, s.XProb);
     // Drive letters are the same drive in either case; anything else chooses nothing.
-    eOutDev->setCurrentIndex(eOutDev->findText(s.OutDev, Qt::MatchFixedString));
+    ui.eOutDev->setCurrentIndex(ui.eOutDev->findText(s.OutDev, Qt::MatchFixedString));
 
     const QStringList& letters = DriveMap::letters();
-    for (int i = 0; i < int(eDrive.size()); ++i) {
-        eDrive[i]->setText(m_desk.drives.configured(letters[i]));
-        eDrive[i]->setPlaceholderText(m_desk.drives.folderFor(letters[i]));
+    for (int i = 0; i < int(ui.eDrive.size()); ++i) {
+        ui.eDrive[i]->setText(m_desk.drives.configured(letters[i]));
+        ui.eDrive[i]->setPlaceholderText(m_desk.drives.folderFor(letters[i]));
     }
 }
 
@@ -216,15 +214,15 @@ bool TfSetup::textsAreStorable() {
         QWidget* page;
         QString name;
     };
-    std::vector<Field> fields = {{eFirst, TabSheet1, QStringLiteral("Текст в начале блока")},
-                                 {eLast, TabSheet1, QStringLiteral("Текст в конце блока")}};
-    for (int i = 0; i < int(eDrive.size()); ++i)
-        fields.push_back({eDrive[i], TabSheet2, QStringLiteral("Диск ") + DriveMap::letters()[i]});
+    std::vector<Field> fields = {{ui.eFirst, ui.TabSheet1, QStringLiteral("Текст в начале блока")},
+                                 {ui.eLast, ui.TabSheet1, QStringLiteral("Текст в конце блока")}};
+    for (int i = 0; i < int(ui.eDrive.size()); ++i)
+        fields.push_back({ui.eDrive[i], ui.TabSheet2, QStringLiteral("Диск ") + DriveMap::letters()[i]});
     for (const Field& field : fields) {
         std::string bytes;
         QString reason;
         if (fromQt(field.edit->text(), bytes, &reason)) continue;
-        PageControl1->setCurrentWidget(field.page);
+        ui.PageControl1->setCurrentWidget(field.page);
         field.edit->setFocus();
         Dialogs::instance().error(this, QStringLiteral("Поле «%1»:\n%2").arg(field.name, reason));
         return false;
@@ -232,13 +230,9 @@ bool TfSetup::textsAreStorable() {
     return true;
 }
 
-void TfSetup::BitBtn1Click() {
-    // A number typed but not yet taken by its box counts as typed.
-    for (QAbstractSpinBox* box : std::initializer_list<QAbstractSpinBox*>{
-             ePrice, ePriceP, ePriceUr, ePricepovtor, edelay, eSymKol, eProb})
-        box->interpretText();
-    if (!textsAreStorable()) return;
-
+TSettings TfSetup::settingsFromControls() const {
+    // A box left as it was shown keeps the stored value, even where the box had to round
+    // or clamp it.
     const auto number = [&](const QDoubleSpinBox* box, double loaded) {
         return box->value() == m_shown.value(box) ? loaded : box->value();
     };
@@ -246,46 +240,67 @@ void TfSetup::BitBtn1Click() {
         return box->value() == m_shown.value(box) ? loaded : box->value();
     };
     TSettings settings = m_desk.settings; // NAME is not the dialog's
-    settings.WordPrice = number(ePrice, m_loaded.WordPrice);
-    settings.WordPriceP = number(ePriceP, m_loaded.WordPriceP);
-    settings.WordPriceUr = number(ePriceUr, m_loaded.WordPriceUr);
-    settings.BlockDelay = whole(edelay, m_loaded.BlockDelay);
-    settings.StringFirst = eFirst->text();
-    settings.StringLast = eLast->text();
-    settings.PricePovtor = number(ePricepovtor, m_loaded.PricePovtor);
-    settings.SymKol = whole(eSymKol, m_loaded.SymKol);
-    settings.OutDev = eOutDev->currentIndex() >= 0 ? eOutDev->currentText() : QString();
-    settings.XProb = whole(eProb, m_loaded.XProb);
+    settings.WordPrice = number(ui.ePrice, m_loaded.WordPrice);
+    settings.WordPriceP = number(ui.ePriceP, m_loaded.WordPriceP);
+    settings.WordPriceUr = number(ui.ePriceUr, m_loaded.WordPriceUr);
+    settings.BlockDelay = whole(ui.edelay, m_loaded.BlockDelay);
+    settings.StringFirst = ui.eFirst->text();
+    settings.StringLast = ui.eLast->text();
+    settings.PricePovtor = number(ui.ePricepovtor, m_loaded.PricePovtor);
+    settings.SymKol = whole(ui.eSymKol, m_loaded.SymKol);
+    settings.OutDev = ui.eOutDev->currentIndex() >= 0 ? ui.eOutDev->currentText() : QString();
+    settings.XProb = whole(ui.eProb, m_loaded.XProb);
+    return settings;
+}
 
+DriveMap TfSetup::drivesFromControls() const {
     DriveMap drives = m_desk.drives;
-    for (int i = 0; i < int(eDrive.size()); ++i) drives.setConfigured(DriveMap::letters()[i], eDrive[i]->text());
+    for (int i = 0; i < int(ui.eDrive.size()); ++i) drives.setConfigured(DriveMap::letters()[i], ui.eDrive[i]->text());
+    return drives;
+}
 
+void TfSetup::BitBtn1Click() {
+    if (saveControls()) accept();
+}
+
+bool TfSetup::saveControls() {
+    // A number typed but not yet taken by its box counts as typed.
+    for (QAbstractSpinBox* box : std::initializer_list<QAbstractSpinBox*>{
+             ui.ePrice, ui.ePriceP, ui.ePriceUr, ui.ePricepovtor, ui.edelay, ui.eSymKol, ui.eProb})
+        box->interpretText();
+    if (!textsAreStorable()) return false;
     // The record changes only together with the file: a failed write leaves both as they
     // were and the dialog open with what the operator typed.
-    const TSettings oldSettings = m_desk.settings;
-    const DriveMap oldDrives = m_desk.drives;
-    m_desk.settings = settings;
-    m_desk.drives = drives;
     QString error;
-    if (!m_desk.saveSettings(&error)) {
-        m_desk.settings = oldSettings;
-        m_desk.drives = oldDrives;
-        Dialogs::instance().error(this, QStringLiteral("Не удалось записать настройки: %1").arg(error));
-        return;
-    }
-    accept();
+    if (m_desk.replaceSettings(settingsFromControls(), drivesFromControls(), &error)) return true;
+    Dialogs::instance().error(this, QStringLiteral("Не удалось записать настройки: %1").arg(error));
+    return false;
 }
 
 void TfSetup::BitBtn2Click() { reject(); }
 
-void TfSetup::bDriveClick(int index) {
-    if (index < 0 || index >= int(eDrive.size()) || !chooseFolder) return;
+void TfSetup::bDriveClick(int index) { chooseDriveFolder(index); }
+
+void TfSetup::chooseDriveFolder(int index) {
+    if (index < 0 || index >= int(ui.eDrive.size())) return;
     const QString letter = DriveMap::letters()[index];
-    const QString typed = eDrive[index]->text().trimmed();
+    const QString typed = ui.eDrive[index]->text().trimmed();
     const QString start =
         typed.isEmpty() ? m_desk.drives.folderFor(letter) : QDir(m_desk.folder().path()).absoluteFilePath(typed);
-    const QString chosen = chooseFolder(letter, start);
-    if (!chosen.isEmpty()) eDrive[index]->setText(chosen);
+    const QString chosen =
+        FileDialogs::instance().existingDirectory(this, QStringLiteral("Папка диска %1").arg(letter), start);
+    if (!chosen.isEmpty()) ui.eDrive[index]->setText(chosen);
+}
+
+bool runSettingsDialog(TDesk& desk, QWidget* parent) {
+    TfSetup dialog(desk, parent);
+    return ModalRunner::instance().run(dialog) == QDialog::Accepted;
+}
+
+void saveSettingsOnClose(TDesk& desk, QWidget* parent) {
+    QString error;
+    if (!desk.saveSettings(&error))
+        Dialogs::instance().error(parent, QStringLiteral("Не удалось записать настройки: %1").arg(error));
 }
 
 } // namespace vornelta

@@ -4,12 +4,12 @@
 #pragma once
 
 #include "desk/Settings.h"
+#include "platform/DriveMap.h"
 
 #include <QDialog>
 #include <QHash>
 
 #include <array>
-#include <functional>
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -31,31 +31,6 @@ public:
     TfSetup(TDesk& desk, QWidget* parent);
     ~TfSetup() override;
 
-    // Controls, by their names.
-    QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr; // "Общие"
-    QWidget* TabSheet2 = nullptr; // "Диски"
-    QGroupBox* GroupBox1 = nullptr; // "Цена за слово"
-    QDoubleSpinBox* ePrice = nullptr;
-    QDoubleSpinBox* ePriceP = nullptr;
-    QDoubleSpinBox* ePriceUr = nullptr;
-    QDoubleSpinBox* ePricepovtor = nullptr;
-    QLineEdit* eFirst = nullptr;
-    QLineEdit* eLast = nullptr;
-    QSpinBox* edelay = nullptr;
-    QSpinBox* eSymKol = nullptr;
-    QSpinBox* eProb = nullptr;
-    QComboBox* eOutDev = nullptr;
-    // One folder and one "…" button per drive, in the order of DriveMap::letters().
-    std::array<QLineEdit*, 6> eDrive{};
-    std::array<QToolButton*, 6> bDrive{};
-    QPushButton* BitBtn1 = nullptr; // "Сохранить"
-    QPushButton* BitBtn2 = nullptr; // "Закрыть"
-
-    // Asks for a drive's folder, starting at `start`; empty when the operator cancels.
-    // A folder dialog by default; tests put in their own answer.
-    std::function<QString(const QString& drive, const QString& start)> chooseFolder;
-
 public slots:
     void FormCreate();
     void BitBtn1Click();
@@ -63,18 +38,51 @@ public slots:
     void bDriveClick(int index);
 
 private:
+    struct Ui {
+        QTabWidget* PageControl1;
+        QWidget* TabSheet1;              // "Общие"
+        QWidget* TabSheet2;              // "Диски"
+        QGroupBox* GroupBox1;            // "Цена за слово"
+        QDoubleSpinBox* ePrice;          // "Физлица "
+        QDoubleSpinBox* ePriceP;         // "Предприниматели"
+        QDoubleSpinBox* ePriceUr;        // "Юрлица "
+        QDoubleSpinBox* ePricepovtor;    // "Цена за повтор телефона"
+        QLineEdit* eFirst;               // "Текст в начале блока: "
+        QLineEdit* eLast;                // "Текст в конце блока: "
+        QSpinBox* edelay;                // "Задержка перед повтором блока: "
+        QSpinBox* eSymKol;               // "Ограничение символов:"
+        QSpinBox* eProb;                 // "Хвостовые пробелы:"
+        QComboBox* eOutDev;              // "Выводить строку на дисковод: "
+        std::array<QLineEdit*, 6> eDrive;    // eDriveA … eDriveF: "A:" … "F:", a folder each
+        std::array<QToolButton*, 6> bDrive;  // bDriveA … bDriveF: "…", choose that folder
+        QPushButton* BitBtn1;            // "Сохранить"
+        QPushButton* BitBtn2;            // "Закрыть"
+    };
     void buildGeneralPage();
     void buildDrivesPage();
+    // The settings as the controls give them; the desk's own for what the dialog does not show.
+    TSettings settingsFromControls() const;
+    DriveMap drivesFromControls() const;
+    // Puts the controls into the desk's settings and writes config.INI; false (with the
+    // reason said) when a text cannot be stored or the file cannot be written.
+    bool saveControls();
+    void chooseDriveFolder(int index);
     // Whether every text can be stored in Windows-1251; otherwise says which and where.
     bool textsAreStorable();
 
     TDesk& m_desk;
+    Ui ui{};
     // The record as the controls were filled from it, and what the number boxes showed
     // then: a box left as shown keeps the stored value even where the box had to round
     // or clamp it.
     TSettings m_loaded;
     QHash<const QObject*, double> m_shown;
 };
+
+// "Настройки" from the main menu: the dialog, modally; true when it saved.
+bool runSettingsDialog(TDesk& desk, QWidget* parent);
+// Closing the main window writes the settings; a failed write is said in an error box.
+void saveSettingsOnClose(TDesk& desk, QWidget* parent);
 
 // The locale of the number boxes: the system's, Russian where the system has none.
 QLocale setupNumberLocale();

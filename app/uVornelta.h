@@ -3,18 +3,20 @@
 // shows it and turns commands into calls on it.
 #pragma once
 
-#include "platform/DatasetModel.h"
-
 #include <QMainWindow>
+
+#include <functional>
 
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMenuBar;
 class QTableView;
 class QToolButton;
 
 namespace vornelta {
 
+class DatasetModel;
 class TDesk;
 
 class TfVornelta : public QMainWindow {
@@ -25,22 +27,11 @@ public:
 
     TDesk& desk() const { return m_desk; }
 
-    // Controls, by their names.
-    QToolButton* SpeedButton1 = nullptr; // add
-    QToolButton* SpeedButton2 = nullptr; // change
-    QToolButton* SpeedButton3 = nullptr; // delete
-    QLabel* Label1 = nullptr;            // "Поиск:"
-    QLineEdit* eTextForFind = nullptr;
-    QTableView* RxDBGrid1 = nullptr;
-    DatasetModel* sDataModel = nullptr;
-    QAction* N2 = nullptr;  // "Добавить"
-    QAction* N3 = nullptr;  // "Изменить"
-    QAction* N4 = nullptr;  // "Удалить"
-    QAction* N8 = nullptr;  // "Отчет за период"
-    QAction* N9 = nullptr;  // "Диаграмма"
-    QAction* N6 = nullptr;  // "Настройки"
-    QAction* N10 = nullptr; // "Вывод строки"
-    QAction* N11 = nullptr; // "В квартеон"
+    // Opens the entry form ("Объявление") modally; true when it saved. "Добавить",
+    // "Изменить", the toolbar and the list all go through it; runAnnouncementForm unless
+    // another is given (tests count the openings).
+    using AnnouncementForm = std::function<bool(TDesk&, QWidget* parent, bool newAnnouncement)>;
+    void setAnnouncementForm(AnnouncementForm form) { m_announcementForm = std::move(form); }
 
 public slots:
     void N2Click();
@@ -56,15 +47,36 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct Ui {
+        QWidget* Panel1;            // the toolbar panel
+        QToolButton* SpeedButton1;  // "Добавить"
+        QToolButton* SpeedButton2;  // "Изменить"
+        QToolButton* SpeedButton3;  // "Удалить"
+        QLabel* Label1;             // "Поиск:"
+        QLineEdit* eTextForFind;    // the search box
+        QTableView* RxDBGrid1;      // the announcements
+        DatasetModel* sData;        // the list's model over tData
+        QMenuBar* MainMenu1;
+        QAction* N2;                // "Объявления" / "Добавить"
+        QAction* N3;                // "Объявления" / "Изменить"
+        QAction* N4;                // "Объявления" / "Удалить"
+        QAction* N8;                // "Отчеты" / "Отчет за период"
+        QAction* N9;                // "Отчеты" / "Диаграмма"
+        QAction* N6;                // "Настройки"
+        QAction* N10;               // "Вывод" / "Вывод строки"
+        QAction* N11;               // "Вывод" / "В квартеон"
+    };
     void FormCreate();
-    void buildMenu();
-    void buildToolbar(QWidget* panel);
-    void buildGrid();
-    void notReadyYet();
+    void FormClose();
+    void openAnnouncementForm(bool newAnnouncement);
+    void runOutputWindow();
 
     TDesk& m_desk;
+    Ui ui{};
+    AnnouncementForm m_announcementForm;
 };
 
 } // namespace vornelta

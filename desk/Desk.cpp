@@ -1,8 +1,6 @@
 #include "desk/Desk.h"
 
 #include "tables/AnnouncementTables.h"
-#include "storage/DorodDate.h"
-#include "storage/DorodRecord.h"
 #include "tables/RealtyTables.h"
 #include "platform/TextCodec.h"
 #include "storage/Win1251.h"
@@ -43,35 +41,44 @@ void TDesk::open() {
     openTable(tRielt, QStringLiteral("rielt.d"), realtyFieldDefs());
     openTable(tRieltOut, QStringLiteral("rielt_out.d"), realtyOutFieldDefs());
 
-    const auto find = [](dorod::TDorodTable& table, const char* name) {
-        return static_cast<const dorod::TDorodField*>(table.Store()->FindField(name));
+    const auto reader = [](dorod::TDorodTable& table, const char* name) {
+        const dorod::TField* field = table.FindField(name);
+        return field ? dorod::TFieldReader(*field) : dorod::TFieldReader();
     };
-    m_textField = find(tData, "text");
-    m_indateField = find(tData, "indate");
-    m_dateIdField = find(tDates, "id");
-    m_dateDateField = find(tDates, "date");
-    m_rieltDateField = find(tRielt, "date");
+    m_dataId = reader(tData, "id");
+    m_dataText = reader(tData, "text");
+    m_dataIndate = reader(tData, "indate");
+    m_datesId = reader(tDates, "id");
+    m_datesDate = reader(tDates, "date");
+    m_rieltDate = reader(tRielt, "date");
     tDates.SetFiltered(true);
 }
 
 void TDesk::close() {
     for (dorod::TDorodTable* table : {&tRieltOut, &tRielt, &tDates, &tData}) table->Close();
-    m_textField = m_indateField = m_dateIdField = m_dateDateField = m_rieltDateField = nullptr;
+    m_dataId = m_dataText = m_dataIndate = m_datesId = m_datesDate = m_rieltDate = {};
 }
 
 bool TDesk::saveSettings(QString* error) { return SaveConfig(configPath(), settings, &drives, error); }
 
+bool TDesk::replaceSettings(const TSettings& newSettings, const DriveMap& newDrives, QString* error) {
+    if (!SaveConfig(configPath(), newSettings, &newDrives, error)) return false;
+    settings = newSettings;
+    drives = newDrives;
+    return true;
+}
+
 // ------------------------------------------------------------------- filters
 
-void TDesk::tDataFilterRecord(dorod::TDataSet& dataSet, bool& accept) {
-    const uint8_t* rec = dataSet.ActiveRecord();
+// The handlers read the record under test through the field readers of their own table.
+
+void TDesk::tDataFilterRecord(dorod::TDataSet&, bool& accept) {
     switch (announcementFilterMode) {
     case afmSearch:
-        accept = rec && m_textField &&
-                 dorod::win1251::containsUpperCased(dorod::record::getText(rec, *m_textField), searchTextUpper);
+        accept = m_dataText.Bound() && dorod::win1251::containsUpperCased(m_dataText.Text(), searchTextUpper);
         break;
     case afmPeriod: {
-        const int32_t day = rec && m_indateField ? dorod::record::getInt32(rec, *m_indateField) : 0;
+        const int32_t day = m_dataIndate.DayNumber();
         accept = day >= periodFrom && day <= periodTo;
         break;
     }
@@ -81,15 +88,18 @@ void TDesk::tDataFilterRecord(dorod::TDataSet& dataSet, bool& accept) {
     }
 }
 
-void TDesk::tDatesFilterRecord(dorod::TDataSet& dataSet, bool& accept) {
-    const uint8_t* rec = dataSet.ActiveRecord();
+void TDesk::tDatesFilterRecord(dorod::TDataSet&, bool& accept) {
     switch (runDateFilterMode) {
     case rdmOutputDay:
-        accept = rec && m_dateDateField && dorod::record::getInt32(rec, *m_dateDateField) == outputDay;
+        accept = m_datesDate.Bound() && m_datesDate.DayNumber() == outputDay;
         break;
     case rdmByAnnouncement:
-        accept = rec && m_dateIdField && m_followedId != 0 &&
-                 dorod::record::getInt32(rec, *m_dateIdField) == m_followedId;
+        // Each build of the view compares with the announcement current when it began.
+        if (m_followedForViewGeneration != tDates.ViewGeneration()) {
+            m_followedId = currentAnnouncementId();
+            m_followedForViewGeneration = tDates.ViewGeneration();
+        }
+        accept = m_followedId && m_datesId.Bound() && m_datesId.Integer() == *m_followedId;
         break;
     default:
         accept = true;
@@ -97,18 +107,15 @@ void TDesk::tDatesFilterRecord(dorod::TDataSet& dataSet, bool& accept) {
     }
 }
 
-void TDesk::tRieltFilterRecord(dorod::TDataSet& dataSet, bool& accept) {
-    const uint8_t* rec = dataSet.ActiveRecord();
-    if (!rec || !m_rieltDateField) {
-        accept = false;
-        return;
-    }
+void TDesk::tRieltFilterRecord(dorod::TDataSet&, bool& accept) {
     // Whole days are compared, whether the date is kept as a date or a date and time.
-    const dorod::TDorodField& f = *m_rieltDateField;
-    const int64_t day = f.type == dorod::FieldType::DateTime
-                            ? int64_t(dorod::record::getDouble(rec, f) / double(dorod::kMsPerDay))
-                            : dorod::record::getInt32(rec, f);
-    accept = day >= realtyFrom && day <= realtyTo;
+    const int32_t day = m_rieltDate.DayNumber();
+    accept = m_rieltDate.Bound() && day >= realtyFrom && day <= realtyTo;
+}
+
+std::optional<int64_t> TDesk::currentAnnouncementId() const {
+    if (!tData.Active() || !m_dataId.Bound() || !tData.CurrentEntry()) return std::nullopt;
+    return m_dataId.Integer();
 }
 
 // ------------------------------------------------------------------- commands
@@ -121,8 +128,12 @@ void TDesk::search(const QString& text) {
     searchTextUpper = dorod::win1251::toUpper(fromQt(text, &ok));
     // A character the tables cannot hold matches no text.
     if (!ok) searchTextUpper = std::string("\0\0", 2);
-    // A text that only grew can match only rows shown now: just those are searched.
-    const bool extended = wasSearching && ok && !text.isEmpty() && !previous.empty() &&
+    // A text that only grew can match only rows shown now, unless a record changed (an
+    // edit elsewhere may have put the text into a hidden row) or someone rebuilt the view.
+    const dorod::TDorodCursor* store = tData.Store();
+    const bool unchanged = store && store->Generation() == m_searchStoreGeneration &&
+                           tData.ViewGeneration() == m_searchViewGeneration;
+    const bool extended = wasSearching && unchanged && ok && !text.isEmpty() && !previous.empty() &&
                           previous.find('\0') == std::string::npos &&
                           searchTextUpper.size() > previous.size() &&
                           searchTextUpper.compare(0, previous.size(), previous) == 0;
@@ -130,12 +141,12 @@ void TDesk::search(const QString& text) {
         tData.RefilterView();
     else
         tData.SetFiltered(!text.isEmpty());
+    m_searchStoreGeneration = store ? store->Generation() : 0;
+    m_searchViewGeneration = tData.ViewGeneration();
     followCurrentAnnouncement();
 }
 
 void TDesk::followCurrentAnnouncement() {
-    dorod::TField* id = tData.Active() ? tData.FindField("id") : nullptr;
-    m_followedId = id && tData.CurrentEntry() ? id->AsInteger() : 0;
     // Rebuilding walks every run date; most keystrokes leave the same announcement
     // current, and then the view already shows its run days.
     const RunDateViewKey key = currentRunDateViewKey();
@@ -147,38 +158,13 @@ void TDesk::followCurrentAnnouncement() {
 TDesk::RunDateViewKey TDesk::currentRunDateViewKey() const {
     const dorod::TDorodCursor* store = tDates.Store();
     return {store ? store->Generation() : 0, tDates.ViewGeneration(), runDateFilterMode,
-            m_followedId, outputDay};
+            runDateFilterMode == rdmByAnnouncement ? currentAnnouncementId() : std::nullopt, outputDay};
 }
 
 void TDesk::saveTable(dorod::TDorodTable& table) {
     table.SaveToFile(table.TablePath());
     // The file now holds what the table holds.
     table.ApplyChanges();
-}
-
-bool TDesk::deleteCurrentAnnouncement() {
-    if (!tData.Active() || !tData.CurrentEntry()) return false;
-    const int savedMode = runDateFilterMode;
-    runDateFilterMode = rdmByAnnouncement;
-    followCurrentAnnouncement();
-    tDates.DisableControls();
-    try {
-        while (tDates.RecordCount() > 0) {
-            tDates.First();
-            tDates.Delete();
-        }
-    } catch (...) {
-        tDates.EnableControls();
-        runDateFilterMode = savedMode;
-        throw;
-    }
-    tDates.EnableControls();
-    tData.Delete();
-    saveTable(tDates);
-    saveTable(tData);
-    runDateFilterMode = savedMode;
-    followCurrentAnnouncement();
-    return true;
 }
 
 } // namespace vornelta

@@ -6,6 +6,7 @@
 
 #include "storage/DataSet.h"
 #include "storage/DorodTable.h"
+#include "storage/FieldReader.h"
 #include "platform/DriveMap.h"
 #include "platform/ProgramFolder.h"
 #include "desk/Settings.h"
@@ -14,6 +15,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vornelta {
@@ -38,6 +40,10 @@ public:
     const ProgramFolder& folder() const { return m_folder; }
     QString configPath() const { return m_folder.file(kConfigFileName); }
     bool saveSettings(QString* error = nullptr);
+    // Writes these settings and drives to config.INI and, only when that succeeded, makes
+    // them the desk's: either both the file and the record change, or neither does.
+    bool replaceSettings(const TSettings& newSettings, const DriveMap& newDrives,
+                         QString* error = nullptr);
 
     dorod::TDorodTable tData;     // data.d, the announcements
     dorod::TDorodTable tDates;    // dates.d, their run days; filtered for the whole run
@@ -64,11 +70,11 @@ public:
 
     // Sets the search text (as typed) and refilters the announcements and their run days.
     void search(const QString& text);
-    // Rebuilds the run-date view for the current announcement.
+    // Rebuilds the run-date view for the announcement current now, unless it already
+    // shows exactly that.
     void followCurrentAnnouncement();
-    // Deletes the current announcement with all its run days and saves dates.d, then
-    // data.d. False when there is no current announcement.
-    bool deleteCurrentAnnouncement();
+    // Writes a table to its own file; the file then holds what the table holds.
+    void saveTable(dorod::TDorodTable& table);
 
 private:
     void tDataFilterRecord(dorod::TDataSet& dataSet, bool& accept);
@@ -76,16 +82,22 @@ private:
     void tRieltFilterRecord(dorod::TDataSet& dataSet, bool& accept);
     void openTable(dorod::TDorodTable& table, const QString& fileName,
                    const std::vector<dorod::TFieldDef>& defs);
-    void saveTable(dorod::TDorodTable& table);
+    // The id of tData's current announcement; none without one.
+    std::optional<int64_t> currentAnnouncementId() const;
 
     ProgramFolder m_folder;
     // Fields the filters read, resolved once per open.
-    const dorod::TDorodField* m_textField = nullptr;
-    const dorod::TDorodField* m_indateField = nullptr;
-    const dorod::TDorodField* m_dateIdField = nullptr;
-    const dorod::TDorodField* m_dateDateField = nullptr;
-    const dorod::TDorodField* m_rieltDateField = nullptr;
-    int32_t m_followedId = 0;
+    dorod::TFieldReader m_dataId, m_dataText, m_dataIndate;
+    dorod::TFieldReader m_datesId, m_datesDate;
+    dorod::TFieldReader m_rieltDate;
+    // The announcement the run-date view was (or is being) built for, read from tData
+    // once at the start of each build of that view.
+    std::optional<int64_t> m_followedId;
+    uint64_t m_followedForViewGeneration = ~uint64_t(0);
+    // What the announcement view held after the last search: a longer search text may
+    // filter only the rows shown when neither the records nor the view changed since.
+    uint64_t m_searchStoreGeneration = 0;
+    uint64_t m_searchViewGeneration = 0;
 
     // What the run-date view was last built from: the records, the view itself (anyone
     // may rebuild it) and every value tDatesFilterRecord compares with.
@@ -93,7 +105,7 @@ private:
         uint64_t storeGeneration = 0;
         uint64_t viewGeneration = 0;
         int mode = -1;
-        int32_t followedId = 0;
+        std::optional<int64_t> followedId;
         int32_t outputDay = 0;
         bool operator==(const RunDateViewKey&) const = default;
     };

@@ -39,13 +39,10 @@ DatasetModel::DatasetModel(dorod::TDataSource& source, QVector<TGridColumn> colu
 
 DatasetModel::~DatasetModel() = default;
 
-dorod::TDorodDataset* DatasetModel::dataset() const {
-    return dynamic_cast<dorod::TDorodDataset*>(m_link->DataSet());
-}
-
 void DatasetModel::resolveFields() {
     m_fields.assign(size_t(m_columns.size()), nullptr);
-    dorod::TDorodDataset* d = dataset();
+    m_dataset = dynamic_cast<dorod::TDorodDataset*>(m_link->DataSet());
+    dorod::TDorodDataset* d = m_dataset;
     if (!d || !d->Active()) return;
     for (int column = 0; column < m_columns.size(); ++column)
         m_fields[size_t(column)] = d->FindField(fromQt(m_columns[column].fieldName));

@@ -45,16 +45,17 @@ signals:
 
 private:
     class Link;
-    dorod::TDorodDataset* dataset() const;
+    dorod::TDorodDataset* dataset() const { return m_dataset; }
     dorod::TField* field(int column) const;
 
-    // Looks the columns' fields up again; the dataset's fields change only when it opens
-    // or closes, which resets the model.
+    // Looks the dataset and the columns' fields up again; they change only when the
+    // dataset opens or closes or the source gets another one, which resets the model.
     void resolveFields();
 
     QVector<TGridColumn> m_columns;
     std::unique_ptr<Link> m_link;
     int m_rows = 0;
+    dorod::TDorodDataset* m_dataset = nullptr;
     std::vector<dorod::TField*> m_fields; // per column; null for an unknown name
 };
 

@@ -1,6 +1,5 @@
 #include "platform/Dialogs.h"
 
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -9,11 +8,9 @@ namespace vornelta {
 namespace {
 Dialogs* g_current = nullptr;
 
-QString caption() { return QGuiApplication::applicationDisplayName(); }
-
 // The button texts are set by hand so that they do not depend on installed translations.
 int showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, bool yesNo) {
-    QMessageBox box(icon, caption(), text, QMessageBox::NoButton, parent);
+    QMessageBox box(icon, Dialogs::caption(), text, QMessageBox::NoButton, parent);
     if (yesNo) {
         QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
@@ -28,6 +25,8 @@ int showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, bool y
 } // namespace
 
 Dialogs::~Dialogs() = default;
+
+QString Dialogs::caption() { return QStringLiteral("Vornelta"); }
 
 Dialogs& Dialogs::instance() {
     static MessageBoxDialogs boxes;

@@ -18,6 +18,9 @@ public:
     virtual bool question(QWidget* parent, const QString& text) = 0;
     virtual void error(QWidget* parent, const QString& text) = 0;
 
+    // The fixed caption of every box, whatever the window above it is called.
+    static QString caption();
+
     static Dialogs& instance();
     // Replaces the process-wide object (not owned); nullptr restores the message boxes.
     static void setInstance(Dialogs* dialogs);

@@ -5,6 +5,7 @@
 #include "storage/DorodLocale.h"
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
+#include "guisupport/ScriptedFileDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
 #include "platform/SystemLocale.h"
 #include "app/uSetup.h"
@@ -26,11 +27,46 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace vornelta;
+using guisupport::control;
 using guisupport::cp1251;
 using guisupport::readBytes;
 
 namespace {
+
+// The dialog's controls, found by their system names.
+struct SetupControls {
+    explicit SetupControls(const QWidget& d)
+        : PageControl1(control<QTabWidget>(d, "PageControl1")), TabSheet1(control<QWidget>(d, "TabSheet1")),
+          TabSheet2(control<QWidget>(d, "TabSheet2")), GroupBox1(control<QGroupBox>(d, "GroupBox1")),
+          ePrice(control<QDoubleSpinBox>(d, "ePrice")), ePriceP(control<QDoubleSpinBox>(d, "ePriceP")),
+          ePriceUr(control<QDoubleSpinBox>(d, "ePriceUr")),
+          ePricepovtor(control<QDoubleSpinBox>(d, "ePricepovtor")), eFirst(control<QLineEdit>(d, "eFirst")),
+          eLast(control<QLineEdit>(d, "eLast")), edelay(control<QSpinBox>(d, "edelay")),
+          eSymKol(control<QSpinBox>(d, "eSymKol")), eProb(control<QSpinBox>(d, "eProb")),
+          eOutDev(control<QComboBox>(d, "eOutDev")), BitBtn1(control<QPushButton>(d, "BitBtn1")),
+          BitBtn2(control<QPushButton>(d, "BitBtn2")) {
+        const char* letters = "ABCDEF";
+        for (int i = 0; i < 6; ++i) {
+            eDrive[size_t(i)] = control<QLineEdit>(d, (std::string("eDrive") + letters[i]).c_str());
+            bDrive[size_t(i)] = control<QToolButton>(d, (std::string("bDrive") + letters[i]).c_str());
+        }
+    }
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;
+    QWidget* TabSheet2;
+    QGroupBox* GroupBox1;
+    QDoubleSpinBox *ePrice, *ePriceP, *ePriceUr, *ePricepovtor;
+    QLineEdit *eFirst, *eLast;
+    QSpinBox *edelay, *eSymKol, *eProb;
+    QComboBox* eOutDev;
+    QPushButton *BitBtn1, *BitBtn2;
+    std::array<QLineEdit*, 6> eDrive{};
+    std::array<QToolButton*, 6> bDrive{};
+};
+SetupControls ctl(const QWidget& dialog) { return SetupControls(dialog); }
 
 // A config.INI with every key, a comment, the owner's NAME, a key and a section of
 // someone else.
@@ -91,65 +127,65 @@ TEST_F(SetupDialogTest, OpensOnTheStoredValuesUnderTheirLabels) {
     TfSetup dialog(desk, nullptr);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Настройки"));
-    ASSERT_EQ(dialog.PageControl1->count(), 2);
-    EXPECT_EQ(dialog.PageControl1->tabText(0), QStringLiteral("Общие"));
-    EXPECT_EQ(dialog.PageControl1->tabText(1), QStringLiteral("Диски"));
-    EXPECT_EQ(dialog.PageControl1->currentWidget(), dialog.TabSheet1);
-    EXPECT_EQ(dialog.GroupBox1->title(), QStringLiteral("Цена за слово"));
-    for (QWidget* price : {static_cast<QWidget*>(dialog.ePrice), static_cast<QWidget*>(dialog.ePriceP),
-                           static_cast<QWidget*>(dialog.ePriceUr)})
-        EXPECT_TRUE(dialog.GroupBox1->isAncestorOf(price)) << price->objectName().toStdString();
-    EXPECT_FALSE(dialog.GroupBox1->isAncestorOf(dialog.ePricepovtor));
-    EXPECT_EQ(dialog.BitBtn1->text(), QStringLiteral("Сохранить"));
-    EXPECT_EQ(dialog.BitBtn2->text(), QStringLiteral("Закрыть"));
+    ASSERT_EQ(ctl(dialog).PageControl1->count(), 2);
+    EXPECT_EQ(ctl(dialog).PageControl1->tabText(0), QStringLiteral("Общие"));
+    EXPECT_EQ(ctl(dialog).PageControl1->tabText(1), QStringLiteral("Диски"));
+    EXPECT_EQ(ctl(dialog).PageControl1->currentWidget(), ctl(dialog).TabSheet1);
+    EXPECT_EQ(ctl(dialog).GroupBox1->title(), QStringLiteral("Цена за слово"));
+    for (QWidget* price : {static_cast<QWidget*>(ctl(dialog).ePrice), static_cast<QWidget*>(ctl(dialog).ePriceP),
+                           static_cast<QWidget*>(ctl(dialog).ePriceUr)})
+        EXPECT_TRUE(ctl(dialog).GroupBox1->isAncestorOf(price)) << price->objectName().toStdString();
+    EXPECT_FALSE(ctl(dialog).GroupBox1->isAncestorOf(ctl(dialog).ePricepovtor));
+    EXPECT_EQ(ctl(dialog).BitBtn1->text(), QStringLiteral("Сохранить"));
+    EXPECT_EQ(ctl(dialog).BitBtn2->text(), QStringLiteral("Закрыть"));
 
     const std::pair<QWidget*, const char*> labels[] = {
-        {dialog.ePrice, "Физлица "},
-        {dialog.ePriceP, "Предприниматели"},
-        {dialog.ePriceUr, "Юрлица "},
-        {dialog.ePricepovtor, "Цена за повтор телефона"},
-        {dialog.eFirst, "Текст в начале блока: "},
-        {dialog.eLast, "Текст в конце блока: "},
-        {dialog.edelay, "Задержка перед повтором блока: "},
-        {dialog.eSymKol, "Ограничение символов:"},
-        {dialog.eProb, "Хвостовые пробелы:"},
-        {dialog.eOutDev, "Выводить строку на дисковод: "},
+        {ctl(dialog).ePrice, "Физлица "},
+        {ctl(dialog).ePriceP, "Предприниматели"},
+        {ctl(dialog).ePriceUr, "Юрлица "},
+        {ctl(dialog).ePricepovtor, "Цена за повтор телефона"},
+        {ctl(dialog).eFirst, "Текст в начале блока: "},
+        {ctl(dialog).eLast, "Текст в конце блока: "},
+        {ctl(dialog).edelay, "Задержка перед повтором блока: "},
+        {ctl(dialog).eSymKol, "Ограничение символов:"},
+        {ctl(dialog).eProb, "Хвостовые пробелы:"},
+        {ctl(dialog).eOutDev, "Выводить строку на дисковод: "},
     };
     for (const auto& [control, text] : labels) {
         EXPECT_EQ(labelOf(control), QString::fromUtf8(text)) << control->objectName().toStdString();
-        EXPECT_TRUE(dialog.TabSheet1->isAncestorOf(control));
+        EXPECT_TRUE(ctl(dialog).TabSheet1->isAncestorOf(control));
     }
 
-    EXPECT_EQ(dialog.ePrice->value(), 12.5);
-    EXPECT_EQ(dialog.ePrice->text(), QStringLiteral("12") + point() + QStringLiteral("50"));
-    EXPECT_EQ(dialog.ePriceP->value(), 7.25);
-    EXPECT_EQ(dialog.ePriceUr->value(), 30);
-    EXPECT_EQ(dialog.ePricepovtor->value(), 15);
-    EXPECT_EQ(dialog.eFirst->text(), QStringLiteral("Бегущая строка"));
-    EXPECT_EQ(dialog.eLast->text(), QStringLiteral("Конец"));
-    EXPECT_EQ(dialog.edelay->value(), 40);
-    EXPECT_EQ(dialog.eSymKol->value(), 250);
-    EXPECT_EQ(dialog.eProb->value(), 3);
-    EXPECT_EQ(dialog.eOutDev->currentText(), QStringLiteral("C:"));
+    EXPECT_EQ(ctl(dialog).ePrice->value(), 12.5);
+    EXPECT_EQ(ctl(dialog).ePrice->text(), QStringLiteral("12") + point() + QStringLiteral("50"));
+    EXPECT_EQ(ctl(dialog).ePriceP->value(), 7.25);
+    EXPECT_EQ(ctl(dialog).ePriceUr->value(), 30);
+    EXPECT_EQ(ctl(dialog).ePricepovtor->value(), 15);
+    EXPECT_EQ(ctl(dialog).eFirst->text(), QStringLiteral("Бегущая строка"));
+    EXPECT_EQ(ctl(dialog).eLast->text(), QStringLiteral("Конец"));
+    EXPECT_EQ(ctl(dialog).edelay->value(), 40);
+    EXPECT_EQ(ctl(dialog).eSymKol->value(), 250);
+    EXPECT_EQ(ctl(dialog).eProb->value(), 3);
+    EXPECT_EQ(ctl(dialog).eOutDev->currentText(), QStringLiteral("C:"));
 
     // The drive is chosen from the six letters, never typed.
-    EXPECT_FALSE(dialog.eOutDev->isEditable());
+    EXPECT_FALSE(ctl(dialog).eOutDev->isEditable());
     QStringList drives;
-    for (int i = 0; i < dialog.eOutDev->count(); ++i) drives << dialog.eOutDev->itemText(i);
+    for (int i = 0; i < ctl(dialog).eOutDev->count(); ++i) drives << ctl(dialog).eOutDev->itemText(i);
     EXPECT_EQ(drives.join(QLatin1Char(' ')), QStringLiteral("A: B: C: D: E: F:"));
 }
 
 TEST_F(SetupDialogTest, EmptyConfigShowsZerosAndSavesAnEmptyDrive) {
     startWith(QString());
     TfSetup dialog(desk, nullptr);
-    for (const QDoubleSpinBox* box : {dialog.ePrice, dialog.ePriceP, dialog.ePriceUr, dialog.ePricepovtor})
+    for (const QDoubleSpinBox* box : {ctl(dialog).ePrice, ctl(dialog).ePriceP, ctl(dialog).ePriceUr, ctl(dialog).ePricepovtor})
         EXPECT_EQ(box->value(), 0) << box->objectName().toStdString();
-    for (const QSpinBox* box : {dialog.edelay, dialog.eSymKol, dialog.eProb})
+    for (const QSpinBox* box : {ctl(dialog).edelay, ctl(dialog).eSymKol, ctl(dialog).eProb})
         EXPECT_EQ(box->value(), 0) << box->objectName().toStdString();
-    EXPECT_EQ(dialog.eFirst->text(), QString());
-    EXPECT_EQ(dialog.eLast->text(), QString());
-    EXPECT_EQ(dialog.eOutDev->currentIndex(), -1);
-    EXPECT_EQ(dialog.eOutDev->currentText(), QString());
+    EXPECT_EQ(ctl(dialog).eFirst->text(), QString());
+    EXPECT_EQ(ctl(dialog).eLast->text(), QString());
+    EXPECT_EQ(ctl(dialog).eOutDev->currentIndex(), -1);
+    EXPECT_EQ(ctl(dialog).eOutDev->currentText(), QString());
 
     dialog.BitBtn1Click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -164,7 +200,7 @@ TEST_F(SetupDialogTest, ADriveOutsideTheListChoosesNothingAndIsSavedEmpty) {
         SCOPED_TRACE(stored);
         startWith(QStringLiteral("[General]\r\nOutDev=%1\r\n").arg(QString::fromLatin1(stored)));
         TfSetup dialog(desk, nullptr);
-        EXPECT_EQ(dialog.eOutDev->currentText(), QString::fromLatin1(saved));
+        EXPECT_EQ(ctl(dialog).eOutDev->currentText(), QString::fromLatin1(saved));
         dialog.BitBtn1Click();
         EXPECT_EQ(desk.settings.OutDev, QString::fromLatin1(saved));
         EXPECT_NE(config().find("\r\nOutDev=" + std::string(saved) + "\r\n"), std::string::npos) << config();
@@ -174,17 +210,17 @@ TEST_F(SetupDialogTest, ADriveOutsideTheListChoosesNothingAndIsSavedEmpty) {
 TEST_F(SetupDialogTest, SaveWritesTheControlsAtOnceAndKeepsEveryOtherLine) {
     startWith(kFullConfig);
     TfSetup dialog(desk, nullptr);
-    dialog.ePrice->setValue(13.75);
-    dialog.ePriceP->setValue(8);
-    dialog.ePriceUr->setValue(31.5);
-    dialog.ePricepovtor->setValue(20.1);
-    dialog.eFirst->clear();
-    guisupport::typeText(dialog.eFirst, QStringLiteral("Реклама на канале «Север»"));
-    dialog.eLast->clear();
-    dialog.edelay->setValue(60);
-    dialog.eSymKol->setValue(300);
-    dialog.eProb->setValue(5);
-    dialog.eOutDev->setCurrentIndex(dialog.eOutDev->findText(QStringLiteral("D:")));
+    ctl(dialog).ePrice->setValue(13.75);
+    ctl(dialog).ePriceP->setValue(8);
+    ctl(dialog).ePriceUr->setValue(31.5);
+    ctl(dialog).ePricepovtor->setValue(20.1);
+    ctl(dialog).eFirst->clear();
+    guisupport::typeText(ctl(dialog).eFirst, QStringLiteral("Реклама на канале «Север»"));
+    ctl(dialog).eLast->clear();
+    ctl(dialog).edelay->setValue(60);
+    ctl(dialog).eSymKol->setValue(300);
+    ctl(dialog).eProb->setValue(5);
+    ctl(dialog).eOutDev->setCurrentIndex(ctl(dialog).eOutDev->findText(QStringLiteral("D:")));
 
     dialog.BitBtn1Click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -225,8 +261,8 @@ TEST_F(SetupDialogTest, UntouchedValuesAreWrittenBackAsStored) {
     startWith(stored);
     {
         TfSetup dialog(desk, nullptr);
-        EXPECT_EQ(dialog.ePricepovtor->value(), 7.125);
-        EXPECT_EQ(dialog.ePricepovtor->text(), QStringLiteral("7") + point() + QStringLiteral("125"));
+        EXPECT_EQ(ctl(dialog).ePricepovtor->value(), 7.125);
+        EXPECT_EQ(ctl(dialog).ePricepovtor->text(), QStringLiteral("7") + point() + QStringLiteral("125"));
         dialog.BitBtn1Click();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
@@ -236,8 +272,8 @@ TEST_F(SetupDialogTest, UntouchedValuesAreWrittenBackAsStored) {
 
     // What the operator does change is taken as shown.
     TfSetup dialog(desk, nullptr);
-    dialog.eSymKol->setValue(300);
-    dialog.ePriceP->setValue(5);
+    ctl(dialog).eSymKol->setValue(300);
+    ctl(dialog).ePriceP->setValue(5);
     dialog.BitBtn1Click();
     EXPECT_EQ(desk.settings.SymKol, 300);
     EXPECT_EQ(desk.settings.WordPriceP, 5);
@@ -249,18 +285,18 @@ TEST_F(SetupDialogTest, CloseAndEscapeChangeNothing) {
     startWith(kFullConfig);
     const TSettings before = desk.settings;
     const auto changeEverything = [](TfSetup& dialog) {
-        dialog.ePrice->setValue(1);
-        dialog.ePricepovtor->setValue(2);
-        dialog.eFirst->setText(QStringLiteral("другое"));
-        dialog.eSymKol->setValue(7);
-        dialog.eOutDev->setCurrentIndex(0);
-        dialog.eDrive[0]->setText(QStringLiteral("/media/usb9"));
+        ctl(dialog).ePrice->setValue(1);
+        ctl(dialog).ePricepovtor->setValue(2);
+        ctl(dialog).eFirst->setText(QStringLiteral("другое"));
+        ctl(dialog).eSymKol->setValue(7);
+        ctl(dialog).eOutDev->setCurrentIndex(0);
+        ctl(dialog).eDrive[0]->setText(QStringLiteral("/media/usb9"));
     };
     {
         TfSetup dialog(desk, nullptr);
         dialog.show();
         changeEverything(dialog);
-        QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(ctl(dialog).BitBtn2, Qt::LeftButton);
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         EXPECT_FALSE(dialog.isVisible());
     }
@@ -268,7 +304,7 @@ TEST_F(SetupDialogTest, CloseAndEscapeChangeNothing) {
         TfSetup dialog(desk, nullptr);
         dialog.show();
         changeEverything(dialog);
-        QTest::keyClick(dialog.eFirst, Qt::Key_Escape);
+        QTest::keyClick(ctl(dialog).eFirst, Qt::Key_Escape);
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         EXPECT_FALSE(dialog.isVisible());
     }
@@ -286,8 +322,8 @@ TEST_F(SetupDialogTest, EnterInAFieldSaves) {
     startWith(kFullConfig);
     TfSetup dialog(desk, nullptr);
     dialog.show();
-    dialog.eLast->setText(QStringLiteral("До встречи"));
-    QTest::keyClick(dialog.eLast, Qt::Key_Return);
+    ctl(dialog).eLast->setText(QStringLiteral("До встречи"));
+    QTest::keyClick(ctl(dialog).eLast, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_NE(config().find(cp1251(QStringLiteral("\r\nStringLast=До встречи\r\n"))), std::string::npos);
@@ -297,8 +333,8 @@ TEST_F(SetupDialogTest, AFailedWriteKeepsTheDialogOpenAndLosesNothing) {
     startWith(kFullConfig);
     TfSetup dialog(desk, nullptr);
     dialog.show();
-    dialog.ePrice->setValue(9);
-    dialog.eDrive[1]->setText(QStringLiteral("/media/usb1"));
+    ctl(dialog).ePrice->setValue(9);
+    ctl(dialog).eDrive[1]->setText(QStringLiteral("/media/usb1"));
     // A folder where the file should be: it can be neither read nor replaced.
     ASSERT_TRUE(QFile::remove(desk.configPath()));
     ASSERT_TRUE(QDir().mkpath(desk.configPath()));
@@ -308,7 +344,7 @@ TEST_F(SetupDialogTest, AFailedWriteKeepsTheDialogOpenAndLosesNothing) {
     EXPECT_TRUE(dialogs.errors()[0].startsWith(QStringLiteral("Не удалось записать настройки: ")))
         << dialogs.errors()[0].toStdString();
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.ePrice->value(), 9);
+    EXPECT_EQ(ctl(dialog).ePrice->value(), 9);
     EXPECT_EQ(desk.settings.WordPrice, 12.5); // the record changes only with the file
     EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QString());
 
@@ -326,20 +362,19 @@ TEST_F(SetupDialogTest, AFailedWriteKeepsTheDialogOpenAndLosesNothing) {
 TEST_F(SetupDialogTest, RefusesTextsWindows1251CannotHold) {
     startWith(kFullConfig);
     struct Case {
-        QLineEdit* TfSetup::*single;
-        int drive; // index into eDrive when `single` is null
+        const char* edit;
         const char* field;
     };
-    const Case cases[] = {{&TfSetup::eFirst, -1, "Текст в начале блока"},
-                          {&TfSetup::eLast, -1, "Текст в конце блока"},
-                          {nullptr, 2, "Диск C:"}};
+    const Case cases[] = {{"eFirst", "Текст в начале блока"},
+                          {"eLast", "Текст в конце блока"},
+                          {"eDriveC", "Диск C:"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
         dialogs.clear();
         TfSetup dialog(desk, nullptr);
         dialog.show();
-        QLineEdit* edit = c.single ? dialog.*c.single : dialog.eDrive[c.drive];
-        dialog.ePrice->setValue(1);
+        QLineEdit* edit = control<QLineEdit>(dialog, c.edit);
+        ctl(dialog).ePrice->setValue(1);
         edit->clear();
         guisupport::typeText(edit, QStringLiteral("Цена Ω"));
         ASSERT_EQ(edit->text(), QStringLiteral("Цена Ω"));
@@ -349,7 +384,7 @@ TEST_F(SetupDialogTest, RefusesTextsWindows1251CannotHold) {
         EXPECT_TRUE(dialogs.errors()[0].contains(QString::fromUtf8(c.field))) << dialogs.errors()[0].toStdString();
         EXPECT_TRUE(dialogs.errors()[0].contains(QStringLiteral("Ω")));
         EXPECT_TRUE(dialog.isVisible());
-        EXPECT_TRUE(dialog.PageControl1->currentWidget()->isAncestorOf(edit)); // the operator sees the field
+        EXPECT_TRUE(ctl(dialog).PageControl1->currentWidget()->isAncestorOf(edit)); // the operator sees the field
         EXPECT_EQ(config(), cp1251(kFullConfig));
         EXPECT_EQ(desk.settings.WordPrice, 12.5);
 
@@ -369,30 +404,33 @@ TEST_F(SetupDialogTest, DrivesPageMapsLettersToFoldersAndBack) {
     const QStringList letters = {QStringLiteral("A:"), QStringLiteral("B:"), QStringLiteral("C:"),
                                  QStringLiteral("D:"), QStringLiteral("E:"), QStringLiteral("F:")};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(labelOf(dialog.eDrive[i]), letters[i]);
-        EXPECT_TRUE(dialog.TabSheet2->isAncestorOf(dialog.eDrive[i]));
-        EXPECT_TRUE(dialog.TabSheet2->isAncestorOf(dialog.bDrive[i]));
-        EXPECT_EQ(dialog.bDrive[i]->text(), QStringLiteral("…"));
+        EXPECT_EQ(labelOf(ctl(dialog).eDrive[i]), letters[i]);
+        EXPECT_TRUE(ctl(dialog).TabSheet2->isAncestorOf(ctl(dialog).eDrive[i]));
+        EXPECT_TRUE(ctl(dialog).TabSheet2->isAncestorOf(ctl(dialog).bDrive[i]));
+        EXPECT_EQ(ctl(dialog).bDrive[i]->text(), QStringLiteral("…"));
     }
-    EXPECT_EQ(dialog.eDrive[0]->text(), QStringLiteral("/media/usb0"));
-    EXPECT_EQ(dialog.eDrive[1]->text(), QString());
-    EXPECT_EQ(dialog.eDrive[2]->text(), QStringLiteral("flash"));
+    EXPECT_EQ(ctl(dialog).eDrive[0]->text(), QStringLiteral("/media/usb0"));
+    EXPECT_EQ(ctl(dialog).eDrive[1]->text(), QString());
+    EXPECT_EQ(ctl(dialog).eDrive[2]->text(), QStringLiteral("flash"));
     // An empty letter says where it goes by default.
-    EXPECT_EQ(dialog.eDrive[1]->placeholderText(), folder.file(QStringLiteral("B")));
+    EXPECT_EQ(ctl(dialog).eDrive[1]->placeholderText(), folder.file(QStringLiteral("B")));
 
+    guisupport::ScriptedFileDialogs files;
+    guisupport::ScopedInstance<FileDialogs> installedFiles(files);
+    files.answer(QStringLiteral("/media/Флешка"));
+    files.answer(QString());
+    ctl(dialog).bDrive[1]->click();
+    ctl(dialog).bDrive[2]->click(); // cancelled: the folder stays
     QStringList asked;
-    QStringList answers = {QStringLiteral("/media/Флешка"), QString()};
-    dialog.chooseFolder = [&](const QString& drive, const QString& start) {
-        asked << drive + QLatin1Char('|') + start;
-        return answers.takeFirst();
-    };
-    dialog.bDrive[1]->click();
-    dialog.bDrive[2]->click(); // cancelled: the folder stays
-    EXPECT_EQ(asked, QStringList({QStringLiteral("B:|") + folder.file(QStringLiteral("B")),
-                                  QStringLiteral("C:|") + folder.file(QStringLiteral("flash"))}));
-    EXPECT_EQ(dialog.eDrive[1]->text(), QStringLiteral("/media/Флешка"));
-    EXPECT_EQ(dialog.eDrive[2]->text(), QStringLiteral("flash"));
-    dialog.eDrive[0]->clear(); // back to the default folder
+    for (const auto& r : files.requests()) {
+        EXPECT_EQ(r.kind, guisupport::ScriptedFileDialogs::Kind::Directory);
+        asked << r.caption + QLatin1Char('|') + r.start;
+    }
+    EXPECT_EQ(asked, QStringList({QStringLiteral("Папка диска B:|") + folder.file(QStringLiteral("B")),
+                                  QStringLiteral("Папка диска C:|") + folder.file(QStringLiteral("flash"))}));
+    EXPECT_EQ(ctl(dialog).eDrive[1]->text(), QStringLiteral("/media/Флешка"));
+    EXPECT_EQ(ctl(dialog).eDrive[2]->text(), QStringLiteral("flash"));
+    ctl(dialog).eDrive[0]->clear(); // back to the default folder
 
     dialog.BitBtn1Click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -409,10 +447,10 @@ TEST_F(SetupDialogTest, DrivesPageMapsLettersToFoldersAndBack) {
     TDesk restarted{ProgramFolder(folder.path())};
     LoadConfig(restarted.configPath(), restarted.settings, &restarted.drives);
     TfSetup again(restarted, nullptr);
-    EXPECT_EQ(again.eDrive[0]->text(), QString());
-    EXPECT_EQ(again.eDrive[1]->text(), QStringLiteral("/media/Флешка"));
-    EXPECT_EQ(again.eDrive[2]->text(), QStringLiteral("flash"));
-    EXPECT_EQ(again.eOutDev->currentText(), QStringLiteral("B:"));
+    EXPECT_EQ(ctl(again).eDrive[0]->text(), QString());
+    EXPECT_EQ(ctl(again).eDrive[1]->text(), QStringLiteral("/media/Флешка"));
+    EXPECT_EQ(ctl(again).eDrive[2]->text(), QStringLiteral("flash"));
+    EXPECT_EQ(ctl(again).eOutDev->currentText(), QStringLiteral("B:"));
 }
 
 TEST_F(SetupDialogTest, MainMenuOpensTheDialogAndTheNewPriceHoldsAtOnce) {
@@ -422,9 +460,9 @@ TEST_F(SetupDialogTest, MainMenuOpensTheDialogAndTheNewPriceHoldsAtOnce) {
     guisupport::InstallModalRunner installedRunner(runner);
     runner.next([](QDialog& opened) {
         auto& dialog = dynamic_cast<TfSetup&>(opened);
-        EXPECT_EQ(dialog.ePrice->value(), 0);
-        dialog.ePrice->setValue(3);
-        dialog.BitBtn1->click();
+        EXPECT_EQ(ctl(dialog).ePrice->value(), 0);
+        ctl(dialog).ePrice->setValue(3);
+        ctl(dialog).BitBtn1->click();
         return dialog.result();
     });
     window.N6Click();

@@ -1,11 +1,13 @@
 // The main window as an operator uses it: first start on an empty folder, the caption,
 // search as you type, deleting an announcement with its run days, the settings on close.
 #include "desk/Desk.h"
+#include "guisupport/DeskRows.h"
 #include "guisupport/GuiHelpers.h"
 #include "desk/ProgramSetup.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
 #include "platform/TextCodec.h"
+#include "app/ProgramStart.h"
 #include "app/uVornelta.h"
 
 #include "storage/DorodDate.h"
@@ -15,7 +17,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
 #include <QToolButton>
@@ -27,51 +31,17 @@
 namespace {
 
 using namespace vornelta;
+using guisupport::control;
 using guisupport::cp1251;
+using guisupport::kDay1;
+using guisupport::kDay2;
+using guisupport::kRows;
+using guisupport::writeDesk;
 using guisupport::readBytes;
 using guisupport::TempFolder;
 using guisupport::writeBytes;
 using guisupport::ScriptedDialogs;
 using guisupport::ScriptedModalRunner;
-
-struct Announcement {
-    int id;
-    QString client;
-    QString text;
-    QList<int> runDays; // day numbers
-};
-
-// A program folder with announcements written the way the desk writes them.
-void writeDesk(const QString& folder, const QList<Announcement>& rows) {
-    TDesk desk{ProgramFolder(folder)};
-    desk.open();
-    for (const Announcement& a : rows) {
-        desk.tData.Insert();
-        desk.tData.FieldByName("id").SetAsInteger(a.id);
-        desk.tData.FieldByName("indate").SetAsDayNumber(dorod::dayNumberFromCivil(2026, 12, 1));
-        desk.tData.FieldByName("Client").SetAsString(cp1251(a.client));
-        desk.tData.FieldByName("Text").SetAsString(cp1251(a.text));
-        desk.tData.Post();
-        for (int day : a.runDays) {
-            desk.tDates.Insert();
-            desk.tDates.FieldByName("id").SetAsInteger(a.id);
-            desk.tDates.FieldByName("date").SetAsDayNumber(day);
-            desk.tDates.Post();
-        }
-    }
-    desk.tData.SaveToFile(desk.tData.TablePath());
-    desk.tDates.SaveToFile(desk.tDates.TablePath());
-}
-
-const int kDay1 = dorod::dayNumberFromCivil(2026, 12, 10);
-const int kDay2 = dorod::dayNumberFromCivil(2026, 12, 11);
-
-const QList<Announcement> kRows = {
-    {1, QStringLiteral("ИВАНОВ"), QStringLiteral("Продам 2-комн. квартиру в центре"), {kDay1, kDay2}},
-    {2, QStringLiteral("ПЕТРОВА"), QStringLiteral("Сдам гараж"), {kDay1}},
-    {3, QStringLiteral("ООО СТРОЙ"), QStringLiteral("КВАРТИРЫ в новостройке"), {kDay2, kDay2}},
-    {4, QStringLiteral("СИДОРОВ"), QStringLiteral("Ремонт квартир недорого"), {}},
-};
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -82,10 +52,13 @@ protected:
         window = std::make_unique<TfVornelta>(*desk);
     }
 
+    QTableView* grid() const { return control<QTableView>(*window, "RxDBGrid1"); }
+    QAbstractItemModel* model() const { return grid()->model(); }
+
     QStringList listedIds() const {
         QStringList ids;
-        for (int r = 0; r < window->sDataModel->rowCount(); ++r)
-            ids << window->sDataModel->index(r, 0).data().toString();
+        for (int r = 0; r < model()->rowCount(); ++r)
+            ids << model()->index(r, 0).data().toString();
         return ids;
     }
 
@@ -117,16 +90,16 @@ TEST_F(MainWindowTest, FirstStartCreatesTablesFoldersAndShowsTheDefaultCaption) 
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("config.INI"))));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("НЕ ВВЕДЕНО !"));
     EXPECT_EQ(desk->tData.FieldCount(), 15);
-    EXPECT_EQ(window->sDataModel->rowCount(), 0);
+    EXPECT_EQ(model()->rowCount(), 0);
 
     // The list's columns.
     QStringList titles;
-    for (int c = 0; c < window->sDataModel->columnCount(); ++c)
-        titles << window->sDataModel->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    for (int c = 0; c < model()->columnCount(); ++c)
+        titles << model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
     EXPECT_EQ(titles, (QStringList{QStringLiteral("№ п.п."), QStringLiteral("Принято"),
                                    QStringLiteral("Клиент"), QStringLiteral("Текст")}));
-    EXPECT_EQ(window->RxDBGrid1->columnWidth(2), 300);
-    EXPECT_EQ(window->RxDBGrid1->columnWidth(3), 656);
+    EXPECT_EQ(grid()->columnWidth(2), 300);
+    EXPECT_EQ(grid()->columnWidth(3), 656);
 }
 
 TEST_F(MainWindowTest, CaptionComesFromTheSettings) {
@@ -140,24 +113,24 @@ TEST_F(MainWindowTest, SearchMatchesAnyLetterCaseAndPiecesOfWords) {
     writeDesk(folder.path(), kRows);
     start();
     EXPECT_EQ(listedIds(), (QStringList{"1", "2", "3", "4"}));
-    EXPECT_EQ(window->sDataModel->index(1, 2).data().toString(), QStringLiteral("ПЕТРОВА"));
-    EXPECT_EQ(window->sDataModel->index(0, 1).data().toString(), QStringLiteral("01.12.2026"));
+    EXPECT_EQ(model()->index(1, 2).data().toString(), QStringLiteral("ПЕТРОВА"));
+    EXPECT_EQ(model()->index(0, 1).data().toString(), QStringLiteral("01.12.2026"));
 
-    guisupport::typeText(window->eTextForFind, QStringLiteral("кварт"));
+    guisupport::typeText(control<QLineEdit>(*window, "eTextForFind"), QStringLiteral("кварт"));
     EXPECT_EQ(listedIds(), (QStringList{"1", "3", "4"}));
-    window->eTextForFind->setText(QStringLiteral("КВАРТ"));
+    control<QLineEdit>(*window, "eTextForFind")->setText(QStringLiteral("КВАРТ"));
     EXPECT_EQ(listedIds(), (QStringList{"1", "3", "4"}));
-    window->eTextForFind->setText(QStringLiteral("ртир")); // from the middle of a word
+    control<QLineEdit>(*window, "eTextForFind")->setText(QStringLiteral("ртир")); // from the middle of a word
     EXPECT_EQ(listedIds(), (QStringList{"1", "3", "4"}));
-    window->eTextForFind->setText(QStringLiteral("гараж"));
+    control<QLineEdit>(*window, "eTextForFind")->setText(QStringLiteral("гараж"));
     EXPECT_EQ(listedIds(), (QStringList{"2"}));
-    window->eTextForFind->setText(QStringLiteral("Ω")); // no Windows-1251 byte: nothing matches
+    control<QLineEdit>(*window, "eTextForFind")->setText(QStringLiteral("Ω")); // no Windows-1251 byte: nothing matches
     EXPECT_TRUE(listedIds().isEmpty());
-    window->eTextForFind->clear();
+    control<QLineEdit>(*window, "eTextForFind")->clear();
     EXPECT_EQ(listedIds(), (QStringList{"1", "2", "3", "4"}));
 
     // The run days follow the announcement current after the search.
-    window->eTextForFind->setText(QStringLiteral("новострой"));
+    control<QLineEdit>(*window, "eTextForFind")->setText(QStringLiteral("новострой"));
     EXPECT_EQ(desk->tData.FieldByName("id").AsInteger(), 3);
     EXPECT_EQ(desk->tDates.RecordCount(), 2);
 }
@@ -166,7 +139,7 @@ TEST_F(MainWindowTest, DeleteAnsweredYesRemovesTheAnnouncementAndExactlyItsRunDa
     writeDesk(folder.path(), kRows);
     start();
     // Move to the third row without opening it: the run-date view still follows the first.
-    window->RxDBGrid1->selectRow(2);
+    grid()->selectRow(2);
     ASSERT_EQ(desk->tData.FieldByName("id").AsInteger(), 3);
 
     dialogs.answer(true);
@@ -190,7 +163,7 @@ TEST_F(MainWindowTest, DeleteAnsweredNoChangesNothing) {
     const std::string dates = readBytes(folder.file(QStringLiteral("dates.d")));
     start();
     dialogs.answer(false);
-    window->SpeedButton3->click();
+    control<QToolButton>(*window, "SpeedButton3")->click();
     EXPECT_EQ(dialogs.questions().size(), 1);
     EXPECT_EQ(listedIds().size(), 4);
     EXPECT_EQ(readBytes(folder.file(QStringLiteral("data.d"))), data);
@@ -223,7 +196,7 @@ TEST_F(MainWindowTest, MenuOpensTheSettingsAndFlagsNewAnnouncements) {
         dialog.reject();
         return int(QDialog::Rejected);
     });
-    window->N6->trigger();
+    control<QAction>(*window, "N6")->trigger();
     EXPECT_EQ(runner.openedTitles(), QStringList{QStringLiteral("Настройки")});
 
     // "Добавить" and "Изменить" open the entry form with the flag set for it.
@@ -235,8 +208,8 @@ TEST_F(MainWindowTest, MenuOpensTheSettingsAndFlagsNewAnnouncements) {
     };
     runner.next(closeForm);
     runner.next(closeForm);
-    window->SpeedButton1->click();
-    window->SpeedButton2->click();
+    control<QToolButton>(*window, "SpeedButton1")->click();
+    control<QToolButton>(*window, "SpeedButton2")->click();
     EXPECT_EQ(modes, (QList<bool>{true, false}));
     EXPECT_EQ(runner.openedTitles(),
               (QStringList{QStringLiteral("Настройки"), QStringLiteral("Объявление"), QStringLiteral("Объявление")}));
@@ -309,6 +282,91 @@ TEST(DeskSearch, LongTextsAgreeWithAPlainSearch) {
                   upperText.find(upperNeedle) != std::string::npos)
             << text << " / " << needle;
     }
+}
+
+// Every way of opening the entry form from the list, counted: a real double click on a
+// row, on an empty list and below the last row opens it once each; Enter on a row once.
+TEST_F(MainWindowTest, EachDoubleClickOrEnterOpensTheEntryFormOnce) {
+    writeDesk(folder.path(), kRows);
+    start();
+    std::vector<bool> openings; // the new-announcement flag of each opening
+    window->setAnnouncementForm([&](TDesk& d, QWidget* parent, bool isNew) {
+        EXPECT_EQ(&d, desk.get());
+        EXPECT_EQ(parent, window.get());
+        EXPECT_EQ(d.newAnnouncement, isNew);
+        openings.push_back(isNew);
+        return false;
+    });
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QWidget* viewport = grid()->viewport();
+    // Through the window system's queue, as a mouse does it: press, release, press,
+    // release; Qt makes the second press a double click.
+    const auto doubleClick = [&](QPoint onViewport) {
+        QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                           viewport->mapTo(window.get(), onViewport));
+        QCoreApplication::processEvents();
+    };
+    doubleClick(grid()->visualRect(model()->index(1, 2)).center());
+    EXPECT_EQ(openings, std::vector<bool>{false});
+    EXPECT_EQ(desk->tData.FieldByName("id").AsInteger(), 2); // on the row clicked
+
+    const QRect lastRow = grid()->visualRect(model()->index(3, 2));
+    const QPoint belowLast(lastRow.center().x(), lastRow.bottom() + 20);
+    ASSERT_LT(belowLast.y(), viewport->height());
+    doubleClick(belowLast);
+    EXPECT_EQ(openings.size(), 2u);
+
+    grid()->setFocus();
+    QTest::keyClick(grid(), Qt::Key_Return);
+    EXPECT_EQ(openings.size(), 3u);
+
+    // "Добавить" goes through the same form, flagged new.
+    control<QToolButton>(*window, "SpeedButton1")->click();
+    EXPECT_EQ(openings, (std::vector<bool>{false, false, false, true}));
+}
+
+TEST_F(MainWindowTest, DoubleClickOnAnEmptyListOpensTheFormAsChangeDoes) {
+    start();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    desk->newAnnouncement = true;
+    runner.next([&](QDialog& form) {
+        EXPECT_FALSE(desk->newAnnouncement); // as "Изменить" opens it
+        form.reject();
+        return int(QDialog::Rejected);
+    });
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                       grid()->viewport()->mapTo(window.get(), QPoint(40, 40)));
+    QCoreApplication::processEvents();
+    // Once: a second form would be a dialog nobody drives, and fail the test.
+    EXPECT_EQ(runner.openedTitles(), QStringList{QStringLiteral("Объявление")});
+}
+
+TEST_F(MainWindowTest, ControlsCarryTheirSystemNamesAndCaptions) {
+    start();
+    const std::pair<const char*, QString> actions[] = {
+        {"N2", QStringLiteral("Добавить")},        {"N3", QStringLiteral("Изменить")},
+        {"N4", QStringLiteral("Удалить")},         {"N8", QStringLiteral("Отчет за период")},
+        {"N6", QStringLiteral("Настройки")},       {"N10", QStringLiteral("Вывод строки")},
+        {"N11", QStringLiteral("В квартеон")},
+    };
+    for (const auto& [name, text] : actions) EXPECT_EQ(control<QAction>(*window, name)->text(), text) << name;
+    EXPECT_EQ(control<QLabel>(*window, "Label1")->text(), QStringLiteral("Поиск:"));
+    EXPECT_EQ(control<QLineEdit>(*window, "eTextForFind")->width(), 137);
+    EXPECT_EQ(control<QToolButton>(*window, "SpeedButton3")->size(), QSize(33, 33));
+}
+
+// The application has a title but no display name, which X11 would append to captions.
+TEST(ProgramStart, NamesTheApplicationWithoutADisplayName) {
+    const QString savedName = QCoreApplication::applicationName();
+    nameApplication();
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Vornelta"));
+    // Without a display name of its own, the display name follows the application name.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
+    QCoreApplication::setApplicationName(savedName);
+    EXPECT_EQ(Dialogs::caption(), QStringLiteral("Vornelta"));
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 namespace guisupport {
@@ -27,6 +28,14 @@ inline void typeText(QWidget* widget, const QString& text) {
         QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
         QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     }
+}
+
+// A window's control by its system name (its objectName); a missing one fails the test.
+template <typename T = QWidget>
+T* control(const QObject& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found) throw std::runtime_error(std::string("no control named ") + name);
+    return found;
 }
 
 // Puts a service object in for the life of this object, then restores the previous one:

@@ -1,0 +1,134 @@
+// The desk's run-date view and search as other windows will drive them, and settings
+// replaced whole or not at all.
+#include "desk/Desk.h"
+#include "guisupport/DeskRows.h"
+#include "guisupport/GuiHelpers.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using namespace vornelta;
+using guisupport::cp1251;
+using guisupport::kRows;
+using guisupport::readBytes;
+using guisupport::TempFolder;
+using guisupport::writeDesk;
+
+class DeskTest : public ::testing::Test {
+protected:
+    DeskTest() {
+        writeDesk(folder.path(), kRows);
+        desk.open();
+    }
+    int currentId() const { return desk.tData.FieldByName("id").AsInteger(); }
+    std::vector<int> runDateIds() {
+        std::vector<int> ids;
+        for (desk.tDates.First(); !desk.tDates.Eof(); desk.tDates.Next())
+            ids.push_back(desk.tDates.FieldByName("id").AsInteger());
+        return ids;
+    }
+    std::vector<int> shownIds() {
+        std::vector<int> ids;
+        for (desk.tData.First(); !desk.tData.Eof(); desk.tData.Next())
+            ids.push_back(desk.tData.FieldByName("id").AsInteger());
+        return ids;
+    }
+
+    TempFolder folder;
+    TDesk desk{ProgramFolder(folder.path())};
+};
+
+// Every rebuild of the run-date view, whoever makes it, compares with the announcement
+// current in tData at that moment.
+TEST_F(DeskTest, RunDateViewFollowsTheAnnouncementCurrentAtEachRebuild) {
+    ASSERT_EQ(currentId(), 1);
+    EXPECT_EQ(runDateIds(), (std::vector<int>{1, 1})); // at start already
+
+    ASSERT_TRUE(desk.tData.Locate("id", {"2"}));
+    desk.tDates.SetFiltered(true); // as the scheduling of run days does it
+    EXPECT_EQ(runDateIds(), std::vector<int>{2});
+
+    ASSERT_TRUE(desk.tData.Locate("id", {"3"}));
+    desk.tDates.Refresh();
+    EXPECT_EQ(runDateIds(), (std::vector<int>{3, 3}));
+
+    ASSERT_TRUE(desk.tData.Locate("id", {"4"}));
+    desk.tDates.ApplyChanges();
+    desk.tDates.SetFiltered(true);
+    EXPECT_TRUE(runDateIds().empty());
+
+    // No current announcement: no run day.
+    desk.search(QStringLiteral("нет такого текста"));
+    EXPECT_EQ(desk.tData.RecordCount(), 0);
+    EXPECT_TRUE(runDateIds().empty());
+    desk.search(QString());
+    EXPECT_EQ(currentId(), 1);
+    EXPECT_EQ(runDateIds(), (std::vector<int>{1, 1}));
+}
+
+// A longer search text filters only the rows shown, unless a record changed meanwhile:
+// an announcement edited elsewhere while hidden is found when its new text matches.
+TEST_F(DeskTest, GrowingSearchFindsARowChangedWhileHidden) {
+    desk.search(QStringLiteral("квар"));
+    EXPECT_EQ(shownIds(), (std::vector<int>{1, 3, 4}));
+
+    dorod::TDorodTable clone; // another window's view of the same records
+    clone.SetCloneDS(&desk.tData);
+    clone.Open();
+    ASSERT_TRUE(clone.Locate("id", {"2"}));
+    clone.Edit();
+    clone.FieldByName("Text").SetAsString(cp1251(QStringLiteral("Сдам квартиру и гараж")));
+    clone.Post();
+
+    desk.search(QStringLiteral("кварт"));
+    EXPECT_EQ(shownIds(), (std::vector<int>{1, 2, 3, 4}));
+    // With nothing changed the narrowing still holds.
+    desk.search(QStringLiteral("квартир"));
+    EXPECT_EQ(shownIds(), (std::vector<int>{1, 2, 3, 4}));
+    desk.search(QStringLiteral("квартиру"));
+    EXPECT_EQ(shownIds(), (std::vector<int>{1, 2}));
+}
+
+// Another view of the announcements in between (the period report's) is not narrowed.
+TEST_F(DeskTest, GrowingSearchAfterAnotherViewFiltersTheWholeTable) {
+    desk.search(QStringLiteral("к"));
+    EXPECT_EQ(shownIds(), (std::vector<int>{1, 3, 4}));
+    desk.announcementFilterMode = afmPeriod;
+    desk.periodFrom = desk.periodTo = 0; // no day: nothing shown
+    desk.tData.SetFiltered(true);
+    EXPECT_TRUE(shownIds().empty());
+    desk.search(QStringLiteral("кв"));
+    EXPECT_EQ(shownIds(), (std::vector<int>{1, 3, 4}));
+}
+
+TEST_F(DeskTest, SettingsAreReplacedWholeOrNotAtAll) {
+    TSettings wanted = desk.settings;
+    wanted.WordPrice = 7.5;
+    wanted.OutDev = QStringLiteral("B:");
+    DriveMap drives = desk.drives;
+    drives.setConfigured(QStringLiteral("B:"), QStringLiteral("flash"));
+
+    // config.INI cannot be written where a folder of that name stands.
+    ASSERT_TRUE(QDir().mkpath(desk.configPath()));
+    QString error;
+    EXPECT_FALSE(desk.replaceSettings(wanted, drives, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(desk.settings.WordPrice, 0);
+    EXPECT_EQ(desk.settings.OutDev, QString());
+    EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QString());
+
+    ASSERT_TRUE(QDir().rmdir(desk.configPath()));
+    EXPECT_TRUE(desk.replaceSettings(wanted, drives, &error)) << error.toStdString();
+    EXPECT_EQ(desk.settings.WordPrice, 7.5);
+    EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QStringLiteral("flash"));
+    const std::string written = readBytes(desk.configPath());
+    EXPECT_NE(written.find("OutDev=B:\r\n"), std::string::npos);
+    EXPECT_NE(written.find("B=flash\r\n"), std::string::npos);
+}
+
+} // namespace
