@@ -57,6 +57,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QTableView>
 #include <QWindow>
 
 #include <algorithm>
@@ -190,21 +191,23 @@ size_t plainCount(const char* typed) {
 
 void BM_Keystroke(benchmark::State& state, const Fragment& f, bool paint) {
     TfVornelta& w = mainWindow();
+    auto* search = w.findChild<QLineEdit*>(QStringLiteral("eTextForFind"));
+    const QAbstractItemModel* list = w.findChild<QTableView*>(QStringLiteral("RxDBGrid1"))->model();
     const QString before = QString::fromUtf8(f.before);
     const QString typed = QString::fromUtf8(f.typed);
     const size_t expected = plainCount(f.typed);
     for (auto _ : state) {
         state.PauseTiming();
-        w.eTextForFind->setText(before);
+        search->setText(before);
         pumpEvents();
         state.ResumeTiming();
-        w.eTextForFind->setText(typed);
+        search->setText(typed);
         if (paint) pumpEvents();
     }
-    const int shown = w.sDataModel->rowCount();
+    const int shown = list->rowCount();
     if (size_t(shown) != expected) state.SkipWithError("the grid shows another number of rows");
     state.counters["rows"] = double(shown);
-    w.eTextForFind->setText(QString());
+    search->setText(QString());
 }
 
 void BM_ProgramStart(benchmark::State& state) {
@@ -216,7 +219,8 @@ void BM_ProgramStart(benchmark::State& state) {
         const bool exposed = waitExposed(*window);
         state.PauseTiming();
         if (!exposed) state.SkipWithError("the window was never exposed");
-        if (window->sDataModel->rowCount() != int(world->texts.size()))
+        if (window->findChild<QTableView*>(QStringLiteral("RxDBGrid1"))->model()->rowCount() !=
+            int(world->texts.size()))
             state.SkipWithError("the grid does not show every announcement");
         window.reset();
         desk.reset();
