@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
 #include <string_view>
 
 namespace dorod {
@@ -19,10 +20,10 @@ class TFieldReader {
 public:
     TFieldReader() = default;
     // A data field of an open dataset; the reader is good while the dataset stays open.
-    // A calculated field has no slot in the record and is refused.
-    explicit TFieldReader(const TField& field)
-        : m_dataSet(&field.DataSet()), m_field(field.Calculated() ? nullptr : &field.DataSet().StoreField(field.FieldNo())) {
-        if (!m_field) field.DataSet().DatabaseError("Field '" + field.FieldName() + "' is calculated");
+    // A calculated field has no slot in the record: asking for one is a program error.
+    explicit TFieldReader(const TField& field) : m_dataSet(&field.DataSet()) {
+        if (field.Calculated()) throw std::invalid_argument("a calculated field has no record slot: " + field.FieldName());
+        m_field = &field.DataSet().StoreField(field.FieldNo());
     }
 
     bool Bound() const { return m_field != nullptr; }
