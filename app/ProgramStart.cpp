@@ -4,6 +4,8 @@
 
 namespace vornelta {
 
-void nameApplication() { QApplication::setApplicationName(QStringLiteral("Vornelta")); }
+void nameApplication() {
+    QApplication::setApplicationName(QStringLiteral("Vornelta"));
+}
 
 } // namespace vornelta

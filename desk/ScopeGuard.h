@@ -7,8 +7,7 @@
 
 namespace vornelta {
 
-template <typename Undo>
-class ScopeGuard {
+template <typename Undo> class ScopeGuard {
 public:
     explicit ScopeGuard(Undo undo) : m_undo(std::move(undo)) {}
     ~ScopeGuard() { m_undo(); }
@@ -21,8 +20,7 @@ private:
 
 // Sets a value for the life of the guard, then gives back the one it had:
 //   auto mode = switchValue(desk.runDateFilterMode, int(rdmByAnnouncement));
-template <typename T, typename V>
-[[nodiscard]] auto switchValue(T& target, V&& value) {
+template <typename T, typename V> [[nodiscard]] auto switchValue(T& target, V&& value) {
     T old = std::exchange(target, std::forward<V>(value));
     return ScopeGuard([&target, old = std::move(old)]() mutable { target = std::move(old); });
 }

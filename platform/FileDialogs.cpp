@@ -15,9 +15,12 @@ FileDialogs& FileDialogs::instance() {
     return g_current ? *g_current : dialogs;
 }
 
-void FileDialogs::setInstance(FileDialogs* dialogs) { g_current = dialogs; }
+void FileDialogs::setInstance(FileDialogs* dialogs) {
+    g_current = dialogs;
+}
 
-QString QtFileDialogs::existingDirectory(QWidget* parent, const QString& caption, const QString& start) {
+QString QtFileDialogs::existingDirectory(QWidget* parent, const QString& caption,
+                                         const QString& start) {
     return QFileDialog::getExistingDirectory(parent, caption, start);
 }
 

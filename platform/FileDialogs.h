@@ -13,7 +13,8 @@ class FileDialogs {
 public:
     virtual ~FileDialogs();
     // The chosen folder, or empty when the operator cancels.
-    virtual QString existingDirectory(QWidget* parent, const QString& caption, const QString& start) = 0;
+    virtual QString existingDirectory(QWidget* parent, const QString& caption,
+                                      const QString& start) = 0;
     // A file to read; filter as QFileDialog takes it ("Шаблоны (*.txt)"). Empty on cancel.
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& start,
                                  const QString& filter = {}) = 0;
@@ -28,7 +29,8 @@ public:
 
 class QtFileDialogs : public FileDialogs {
 public:
-    QString existingDirectory(QWidget* parent, const QString& caption, const QString& start) override;
+    QString existingDirectory(QWidget* parent, const QString& caption,
+                              const QString& start) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& start,
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& start,

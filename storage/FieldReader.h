@@ -22,7 +22,9 @@ public:
     // A data field of an open dataset; the reader is good while the dataset stays open.
     // A calculated field has no slot in the record: asking for one is a program error.
     explicit TFieldReader(const TField& field) : m_dataSet(&field.DataSet()) {
-        if (field.Calculated()) throw std::invalid_argument("a calculated field has no record slot: " + field.FieldName());
+        if (field.Calculated())
+            throw std::invalid_argument("a calculated field has no record slot: " +
+                                        field.FieldName());
         m_field = &field.DataSet().StoreField(field.FieldNo());
     }
 

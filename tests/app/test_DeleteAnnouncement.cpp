@@ -49,7 +49,8 @@ TEST_F(DeleteAnnouncementTest, GivesTheModeBackWhenAStepFails) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(desk.tData.Locate("id", {"1"}));
-        dorod::TDorodTable& failing = c.datesFail ? static_cast<dorod::TDorodTable&>(desk.tDates) : desk.tData;
+        dorod::TDorodTable& failing =
+            c.datesFail ? static_cast<dorod::TDorodTable&>(desk.tDates) : desk.tData;
         failing.BeforeDelete = [](dorod::TDataSet&) { throw std::runtime_error("refused"); };
         EXPECT_THROW(deleteCurrentAnnouncement(desk), std::runtime_error);
         failing.BeforeDelete = nullptr;

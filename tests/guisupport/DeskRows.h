@@ -47,7 +47,10 @@ inline const int kDay1 = dorod::dayNumberFromCivil(2026, 12, 10);
 inline const int kDay2 = dorod::dayNumberFromCivil(2026, 12, 11);
 
 inline const QList<Announcement> kRows = {
-    {1, QStringLiteral("ИВАНОВ"), QStringLiteral("Продам 2-комн. квартиру в центре"), {kDay1, kDay2}},
+    {1,
+     QStringLiteral("ИВАНОВ"),
+     QStringLiteral("Продам 2-комн. квартиру в центре"),
+     {kDay1, kDay2}},
     {2, QStringLiteral("ПЕТРОВА"), QStringLiteral("Сдам гараж"), {kDay1}},
     {3, QStringLiteral("ООО СТРОЙ"), QStringLiteral("КВАРТИРЫ в новостройке"), {kDay2, kDay2}},
     {4, QStringLiteral("СИДОРОВ"), QStringLiteral("Ремонт квартир недорого"), {}},

@@ -33,10 +33,12 @@ public:
     QString existingDirectory(QWidget*, const QString& caption, const QString& start) override {
         return ask(Kind::Directory, caption, start);
     }
-    QString openFileName(QWidget*, const QString& caption, const QString& start, const QString&) override {
+    QString openFileName(QWidget*, const QString& caption, const QString& start,
+                         const QString&) override {
         return ask(Kind::Open, caption, start);
     }
-    QString saveFileName(QWidget*, const QString& caption, const QString& start, const QString&) override {
+    QString saveFileName(QWidget*, const QString& caption, const QString& start,
+                         const QString&) override {
         return ask(Kind::Save, caption, start);
     }
 

@@ -51,7 +51,8 @@ protected:
 
     QStringList column(const DatasetModel& model, int c) const {
         QStringList out;
-        for (int r = 0; r < model.rowCount(); ++r) out << model.index(r, c).data().toString();
+        for (int r = 0; r < model.rowCount(); ++r)
+            out << model.index(r, c).data().toString();
         return out;
     }
 
@@ -71,11 +72,14 @@ private:
 
 TEST_F(DatasetModelTest, StaysConsistentThroughEveryChangeOfTheDataset) {
     DatasetModel model(source, columns);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(&model,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
     EXPECT_EQ(model.rowCount(), 3);
     EXPECT_EQ(model.columnCount(), 4);
 
-    table.OnFilterRecord = [](dorod::TDataSet& d, bool& accept) { accept = d.FieldByName("id").AsInteger() != 2; };
+    table.OnFilterRecord = [](dorod::TDataSet& d, bool& accept) {
+        accept = d.FieldByName("id").AsInteger() != 2;
+    };
     table.SetFiltered(true);
     EXPECT_EQ(column(model, 0), (QStringList{"1", "3"}));
 
@@ -108,11 +112,14 @@ TEST_F(DatasetModelTest, ShowsTheDisplayTextsTitlesAndAlignment) {
     DatasetModel model(source, columns);
     EXPECT_EQ(column(model, 0), (QStringList{"1", "2", "3"}));
     EXPECT_EQ(column(model, 1), (QStringList{"01.12.2026", "02.12.2026", "03.12.2026"}));
-    EXPECT_EQ(column(model, 2), (QStringList{QStringLiteral("Продам дом"), QStringLiteral("Сдам гараж"),
-                                             QStringLiteral("Куплю ёлку")}));
+    EXPECT_EQ(column(model, 2),
+              (QStringList{QStringLiteral("Продам дом"), QStringLiteral("Сдам гараж"),
+                           QStringLiteral("Куплю ёлку")}));
     EXPECT_EQ(column(model, 3), (QStringList{"", "", ""})); // a field the table has not
-    EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Текст"));
-    EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("Текст"));
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).toInt(),
+              int(Qt::AlignCenter));
     EXPECT_TRUE(model.index(0, 0).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
     EXPECT_TRUE(model.index(0, 2).data(Qt::TextAlignmentRole).toInt() & Qt::AlignLeft);
 }

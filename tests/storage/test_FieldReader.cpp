@@ -49,8 +49,8 @@ private:
 
 TEST_F(FieldReaderTest, EveryRecordReadsAsTheFieldReadsIt) {
     const TFieldReader id(table.FieldByName("id")), big(table.FieldByName("big")),
-        name(table.FieldByName("name")), text(table.FieldByName("text")), day(table.FieldByName("day")),
-        stamp(table.FieldByName("stamp"));
+        name(table.FieldByName("name")), text(table.FieldByName("text")),
+        day(table.FieldByName("day")), stamp(table.FieldByName("stamp"));
     int rows = 0;
     for (table.First(); !table.Eof(); table.Next(), ++rows) {
         SCOPED_TRACE(rows);
