@@ -8,6 +8,10 @@
 namespace vornelta {
 
 bool prepareProgramFolder(const ProgramFolder& folder, QString* error) {
+    // Sample templates come with a new template folder only: a sample the desk deleted
+    // stays deleted. Report templates the program needs are put back whenever missing.
+    QStringList shippedFolders{kReportsFolder};
+    if (!QFileInfo(folder.file(kTemplatesFolder)).isDir()) shippedFolders << kTemplatesFolder;
     QDir dir;
     for (const QString& sub : {QString(), kTemplatesFolder, kTextsFolder, kReportsFolder}) {
         const QString path = folder.path() + sub;
@@ -16,11 +20,15 @@ bool prepareProgramFolder(const ProgramFolder& folder, QString* error) {
             return false;
         }
     }
-    const QDir shipped(shippedFolder(QCoreApplication::applicationDirPath()) + QLatin1Char('/') +
-                       kReportsFolder);
-    for (const QFileInfo& file : shipped.entryInfoList(QDir::Files)) {
-        const QString target = folder.file(kReportsFolder + QLatin1Char('/') + file.fileName());
-        if (!QFileInfo::exists(target)) QFile::copy(file.absoluteFilePath(), target);
+    // Never over the desk's own files.
+    const QString shippedRoot = shippedFolder(QCoreApplication::applicationDirPath());
+    if (shippedRoot.isEmpty()) return true; // nothing shipped beside this executable
+    for (const QString& sub : shippedFolders) {
+        const QDir shipped(shippedRoot + QLatin1Char('/') + sub);
+        for (const QFileInfo& file : shipped.entryInfoList(QDir::Files)) {
+            const QString target = folder.file(sub + QLatin1Char('/') + file.fileName());
+            if (!QFileInfo::exists(target)) QFile::copy(file.absoluteFilePath(), target);
+        }
     }
     return true;
 }

@@ -14,7 +14,8 @@ inline const QString kReportsFolder = QStringLiteral("Отчеты");
 
 // Creates the folder itself and the missing subfolders; report templates shipped with the
 // program (resources/Отчеты in the build tree, share/vornelta/Отчеты installed) are copied
-// in when missing. False with a reason.
+// in when missing, the sample announcement templates (resources/Шаблоны) when the template
+// folder is new. False with a reason.
 bool prepareProgramFolder(const ProgramFolder& folder, QString* error = nullptr);
 
 } // namespace vornelta

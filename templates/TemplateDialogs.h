@@ -1,0 +1,20 @@
+// The template dialogs as the entry form calls them: the template list "Шаблоны" and,
+// through it, the fill dialog; or the fill dialog of one template file ("==name" and
+// Enter in the entry form's text). Both give the filled text when "Внести" was pressed.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace vornelta {
+
+class TDesk;
+
+std::optional<QString> chooseAndFillTemplate(TDesk& desk, QWidget* parent);
+// Opens nothing when the file does not exist.
+std::optional<QString> fillTemplateFile(TDesk& desk, QWidget* parent, const QString& templatePath);
+
+} // namespace vornelta

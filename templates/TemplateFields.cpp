@@ -1,0 +1,87 @@
+#include "templates/TemplateFields.h"
+
+#include "platform/TextFileWriter.h"
+
+namespace vornelta {
+
+namespace {
+
+const QString kOpen = QStringLiteral("<<");
+const QString kClose = QStringLiteral(">>");
+
+// Characters that a file name on the desk's systems cannot hold.
+const QString kForbiddenInNames = QStringLiteral("\\/:*?\"<>|");
+
+} // namespace
+
+TTemplateLine parseTemplateLine(const QString& line) {
+    TTemplateLine parsed;
+    QString t = line;
+    while (parsed.fields.size() < kMaxTemplateFields) {
+        const qsizetype s = t.indexOf(kOpen);
+        if (s < 0) break;
+        const qsizetype e = t.indexOf(kClose, s + kOpen.size());
+        if (e < 0) break;
+        parsed.fields.push_back({t.left(s), t.mid(s + kOpen.size(), e - s - kOpen.size())});
+        t = t.mid(e + kClose.size());
+    }
+    parsed.rest = t;
+    return parsed;
+}
+
+QStringList templateFieldNames(const QString& line) {
+    QStringList names;
+    for (const TTemplateLine::Field& f : parseTemplateLine(line).fields) names << f.name;
+    return names;
+}
+
+bool lacksFieldMarkers(const QString& line) { return !line.contains(kOpen); }
+
+QString substituteTemplate(const QString& line, const TFieldValues& values) {
+    const TTemplateLine parsed = parseTemplateLine(line);
+    QString result;
+    for (qsizetype i = 0; i < parsed.fields.size(); ++i) {
+        result += parsed.fields[i].before;
+        result += values[size_t(i)];
+    }
+    result += parsed.rest;
+    return result;
+}
+
+std::optional<QString> readTemplateLine(const QString& path, QString* error) {
+    QStringList lines;
+    if (!readTextFile(path, lines, error)) return std::nullopt;
+    return lines.isEmpty() ? QString() : lines.first();
+}
+
+QStringList templateFileLines(const QString& text) {
+    if (text.isEmpty()) return {};
+    QStringList lines = text.split(QLatin1Char('\n'));
+    // A line break after the last line does not start another one.
+    if (lines.back().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+QString templateFolder(const QString& programFolder) {
+    QString folder = programFolder;
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return folder + QStringLiteral("Шаблоны");
+}
+
+QString templatePathForName(const QString& folder, const QString& name) {
+    return folder + QLatin1Char('/') + name + QStringLiteral(".txt");
+}
+
+QString templateNameProblem(const QString& name) {
+    if (name.trimmed().isEmpty()) return QStringLiteral("Не введено название шаблона");
+    const QString refused =
+        QStringLiteral("Недопустимое название шаблона «%1»: название не может содержать «..» "
+                       "и знаки \\ / : * ? \" < > |")
+            .arg(name);
+    if (name.contains(QStringLiteral(".."))) return refused;
+    for (QChar ch : name)
+        if (kForbiddenInNames.contains(ch) || ch.unicode() < 0x20 || ch.unicode() == 0x7F) return refused;
+    return QString();
+}
+
+} // namespace vornelta
