@@ -22,6 +22,8 @@ TfTempEditor::TfTempEditor(const QString& templatePath, QWidget* parent)
     ui.eText->setObjectName(QStringLiteral("eText"));
     ui.eText->setMinimumSize(520, 160);
     ui.eText->setTabChangesFocus(true);
+    // Only the first line is the template: a long line is not shown as several.
+    ui.eText->setLineWrapMode(QPlainTextEdit::NoWrap);
 
     ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
                                  QStringLiteral("Сохранить"), this);

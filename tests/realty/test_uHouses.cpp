@@ -33,6 +33,8 @@ struct TicksCase {
     const char* vid;
 };
 
+void PrintTo(const TicksCase& c, std::ostream* os) { *os << c.text; }
+
 constexpr bool o = false, X = true;
 
 class RealtyTicksTest : public ::testing::TestWithParam<TicksCase> {};
