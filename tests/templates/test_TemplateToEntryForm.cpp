@@ -1,0 +1,104 @@
+// A template filled from the entry form: "Шаблоны" and "==name" + Enter replace the
+// form's text with the filled one, and the form counts the words of the new text.
+#include "templates/TemplateDialogs.h"
+
+#include "desk/Desk.h"
+#include "guisupport/GuiHelpers.h"
+#include "guisupport/ScriptedDialogs.h"
+#include "guisupport/ScriptedModalRunner.h"
+#include "intake/TemplateCalls.h"
+#include "intake/WordCount.h"
+#include "intake/uDetal.h"
+#include "templates/uTempSele.h"
+#include "templates/uTempStore.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace vornelta;
+using guisupport::cp1251;
+using guisupport::InstallDialogs;
+using guisupport::InstallModalRunner;
+using guisupport::ScriptedDialogs;
+using guisupport::ScriptedModalRunner;
+using guisupport::TempFolder;
+
+const QString kFilled = QStringLiteral("Продам двухкомнатную квартиру, цена 900000. Тел. 223344");
+
+class TemplateToEntryFormTest : public ::testing::Test {
+protected:
+    TemplateToEntryFormTest() {
+        QDir().mkpath(folder.file(QStringLiteral("Шаблоны")));
+        guisupport::writeBytes(folder.file(QStringLiteral("Шаблоны/Квартира.txt")),
+                               cp1251(QStringLiteral("Продам <<Комнат>>комнатную квартиру, цена <<Цена>>. Тел. <<Телефон>>\r\n")));
+        desk.open();
+        setTemplateCalls({chooseAndFillTemplate, fillTemplateFile});
+    }
+    ~TemplateToEntryFormTest() override { setTemplateCalls({}); }
+
+    // The fill dialog's driver: three values, then "Внести".
+    static int fillAndEnter(QDialog& d) {
+        auto& store = dynamic_cast<TfTempStore&>(d);
+        store.ui.e[0]->setText(QStringLiteral("двух"));
+        store.ui.e[1]->setText(QStringLiteral("900000"));
+        store.ui.e[2]->setText(QStringLiteral("223344"));
+        store.ui.BitBtn1->click();
+        return d.result();
+    }
+
+    TempFolder folder;
+    TDesk desk{ProgramFolder(folder.path())};
+    ScriptedDialogs dialogs;
+    InstallDialogs installDialogs{dialogs};
+    ScriptedModalRunner runner;
+    InstallModalRunner installRunner{runner};
+};
+
+TEST_F(TemplateToEntryFormTest, TheTemplateListFillsTheTextAndTheWordsAreCounted) {
+    runner.next([&](QDialog& d) {
+        auto& form = dynamic_cast<TfDetal&>(d);
+        EXPECT_EQ(form.wordCount(), 0);
+        form.ui.SpeedButton1->click();
+        EXPECT_EQ(form.ui.eText->toPlainText(), kFilled);
+        EXPECT_EQ(form.wordCount(), countWords(kFilled));
+        EXPECT_GT(form.wordCount(), 0);
+        return QDialog::Rejected; // "Закрыть": nothing saved
+    });
+    runner.next([&](QDialog& d) {
+        auto& list = dynamic_cast<TfTEmpSele&>(d);
+        list.ui.FileListBox1->item(0)->setSelected(true);
+        list.FileListBox1DblClick();
+        return d.result();
+    });
+    runner.next(fillAndEnter);
+    runAnnouncementForm(desk, nullptr, true);
+    EXPECT_EQ(runner.openedTitles(), (QStringList{QStringLiteral("Объявление"), QStringLiteral("Шаблоны"),
+                                                  QStringLiteral("Заполнение шаблона")}));
+}
+
+TEST_F(TemplateToEntryFormTest, TheQuickCallFillsANamedTemplateAndIgnoresAMissingOne) {
+    runner.next([&](QDialog& d) {
+        auto& form = dynamic_cast<TfDetal&>(d);
+        form.ui.eText->setPlainText(QStringLiteral("==Нет такого"));
+        form.eTextKeyPress();
+        EXPECT_EQ(form.ui.eText->toPlainText(), QStringLiteral("==Нет такого"));
+
+        form.ui.eText->setPlainText(QStringLiteral("==Квартира"));
+        form.eTextKeyPress();
+        EXPECT_EQ(form.ui.eText->toPlainText(), kFilled);
+        EXPECT_EQ(form.wordCount(), countWords(kFilled));
+        return QDialog::Rejected;
+    });
+    runner.next(fillAndEnter);
+    runAnnouncementForm(desk, nullptr, true);
+    EXPECT_EQ(runner.openedTitles(), (QStringList{QStringLiteral("Объявление"), QStringLiteral("Заполнение шаблона")}));
+}
+
+} // namespace
