@@ -7,4 +7,8 @@ namespace vornelta {
 // append it to every caption (" — Vornelta"), and captions are exactly the desk's own.
 void nameApplication();
 
+// Connects the subsystems that reach each other only through the program: the entry
+// form's "Шаблоны" button and its "==name" call open the template dialogs.
+void connectSubsystems();
+
 } // namespace vornelta

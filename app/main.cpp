@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     if (deskCommand) qputenv("QT_QPA_PLATFORM", "offscreen");
     vornelta::GuardedApplication app(argc, argv);
     vornelta::nameApplication();
+    vornelta::connectSubsystems();
 
     // Russian texts on the standard buttons.
     QTranslator qtTranslations;
