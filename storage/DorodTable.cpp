@@ -154,19 +154,19 @@ void TDorodTable::LoadData() {
     }
     case TDorodLoadMode::lmClone: {
         if (!m_cloneSource || !m_cloneSource->Active() || !m_cloneSource->Store())
-            DatabaseError("Cloned table is not active!");
+            DatabaseError(msg::CloneNotActive);
         if (auto* source = dynamic_cast<TDorodTable*>(m_cloneSource)) {
             if (std::find(source->m_clones.begin(), source->m_clones.end(), this) ==
                 source->m_clones.end())
                 source->m_clones.push_back(this);
             m_store = source->m_store;
         } else {
-            DatabaseError("Cloned table is not active!");
+            DatabaseError(msg::CloneNotActive);
         }
         break;
     }
     case TDorodLoadMode::lmStream:
-        if (!LoadStream) DatabaseError("Loading stream is not assigned");
+        if (!LoadStream) DatabaseError(msg::StreamNotAssigned);
         LoadImage(*LoadStream, m_password);
         break;
     }
@@ -188,9 +188,20 @@ void TDorodTable::StoreData() {
 
 void TDorodTable::InternalClose() {
     if (!m_clones.empty())
-        DatabaseError("Cloned tables are not closed before source dataset is closed!");
+        DatabaseError(msg::ClonesNotClosed);
     if (auto* source = dynamic_cast<TDorodTable*>(m_cloneSource)) source->detachClone(this);
     TDorodDataset::InternalClose();
+}
+
+bool TDorodTable::HasOpenClones() const {
+    return std::any_of(m_clones.begin(), m_clones.end(),
+                       [](const TDorodTable* clone) { return clone->Active(); });
+}
+
+void TDorodTable::ChangesSettled() {
+    // The clone's changes were the source's store's: the source has nothing left to save.
+    if (m_loadMode != TDorodLoadMode::lmClone) return;
+    if (auto* source = dynamic_cast<TDorodTable*>(m_cloneSource)) source->LeaveChangedList();
 }
 
 void TDorodTable::FreeData() {

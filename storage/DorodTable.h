@@ -40,6 +40,8 @@ protected:
     void StoreData() override;
     void FreeData() override;
     void InternalClose() override;
+    bool HasOpenClones() const override;
+    void ChangesSettled() override;
 
 private:
     friend class TDorodDataset;
