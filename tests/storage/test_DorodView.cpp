@@ -306,6 +306,21 @@ TEST_F(DorodView, LocateWithOptionsFindsAZeroNumber) {
     EXPECT_EQ(t.RecNo(), 2);
 }
 
+// Locate runs the before-scroll event before it searches, found or not; after-scroll
+// only when it moved.
+TEST_F(DorodView, LocateRunsBeforeScrollWhetherOrNotItFinds) {
+    open(t, path);
+    int before = 0, after = 0;
+    t.BeforeScroll = [&](TDataSet&) { ++before; };
+    t.AfterScroll = [&](TDataSet&) { ++after; };
+    EXPECT_FALSE(t.Locate("id", {"999"}));
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(after, 0);
+    EXPECT_TRUE(t.Locate("id", {"2"}));
+    EXPECT_EQ(before, 2);
+    EXPECT_EQ(after, 1);
+}
+
 TEST_F(DorodView, LookupReturnsValuesWithoutMoving) {
     open(t, path);
     t.SetRecNo(2);
@@ -408,6 +423,22 @@ TEST_F(DorodMasterDetail, LinkingAnOpenDetailRangesItAtOnce) {
 
     detail.SetMasterSource(nullptr); // unlinking shows every record again
     EXPECT_EQ(detail.RecordCount(), 6);
+}
+
+// An unknown master field would shift the pairing of the others with the range fields.
+TEST_F(DorodMasterDetail, UnknownMasterFieldIsRefusedByName) {
+    TDorodTable master, detail;
+    open(master, dataPath);
+    TDataSource sData(&master);
+    detail.Name = "tDates";
+    detail.SetIndexFieldNames("id;date");
+    open(detail, datesPath);
+    detail.SetRangeFieldNames("id");
+    detail.SetMasterSource(&sData);
+    EXPECT_EQ(errorOf([&] { detail.SetMasterFields("nosuch;id"); }),
+              "tDates: Field nosuch is not found");
+    detail.SetMasterFields("id");
+    expectDetailFollows(master, detail);
 }
 
 TEST_F(DorodMasterDetail, CircularLinksAreRefused) {
