@@ -185,10 +185,10 @@ double TField::AsDateTime() const {
     const uint8_t* rec = readBuffer();
     const TDorodField& f = storeField();
     switch (f.type) {
-    case FieldType::Date: return double(record::getInt32(rec, f) - kDelphiEpochDay);
+    case FieldType::Date: return double(record::getInt32(rec, f) - kDay18991230);
     case FieldType::Time: return double(record::getInt32(rec, f)) / double(kMsPerDay);
     case FieldType::DateTime:
-        return record::getDouble(rec, f) / double(kMsPerDay) - kDelphiEpochDay;
+        return record::getDouble(rec, f) / double(kMsPerDay) - kDay18991230;
     default: return AsFloat();
     }
 }
@@ -197,7 +197,7 @@ int32_t TField::AsDayNumber() const {
     if (IsNull()) return 0;
     const TDorodField& f = storeField();
     if (f.type == FieldType::Date) return record::getInt32(readBuffer(), f);
-    return int32_t(std::floor(AsDateTime())) + kDelphiEpochDay;
+    return int32_t(std::floor(AsDateTime())) + kDay18991230;
 }
 
 bool TField::AsBoolean() const {
@@ -314,7 +314,7 @@ void TField::SetAsDateTime(double value) {
     switch (f.type) {
     case FieldType::Date:
         if (!(rec = writeBuffer())) return;
-        record::setInt32(rec, f, int32_t(std::floor(value)) + kDelphiEpochDay);
+        record::setInt32(rec, f, int32_t(std::floor(value)) + kDay18991230);
         break;
     case FieldType::Time: {
         if (!(rec = writeBuffer())) return;
@@ -325,7 +325,7 @@ void TField::SetAsDateTime(double value) {
     case FieldType::DateTime:
         if (!(rec = writeBuffer())) return;
         record::setDouble(rec, f,
-                          std::round((value + kDelphiEpochDay) * double(kMsPerDay)));
+                          std::round((value + kDay18991230) * double(kMsPerDay)));
         break;
     default:
         SetAsFloat(value);
@@ -334,7 +334,7 @@ void TField::SetAsDateTime(double value) {
     changed(rec);
 }
 
-void TField::SetAsDayNumber(int32_t value) { SetAsDateTime(double(value - kDelphiEpochDay)); }
+void TField::SetAsDayNumber(int32_t value) { SetAsDateTime(double(value - kDay18991230)); }
 
 void TField::SetAsBoolean(bool value) {
     const TDorodField& f = storeField();

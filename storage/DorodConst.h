@@ -122,7 +122,7 @@ inline constexpr const char* RefreshWithClones =
     "Cannot refresh a table while tables cloned from it are open";
 // A SmallStr holds at most kMaxSmallStrLength characters; a longer text is a String.
 inline constexpr const char* SmallStrTooLong =
-    "Field '%s': a SmallStr holds at most 35 characters (size %d); use a String";
+    "Field '%s': a SmallStr holds 0 to 35 characters, not %d; a longer text is a String";
 
 // The standard dataset layer's messages.
 inline constexpr const char* OpenDatasetOperation =

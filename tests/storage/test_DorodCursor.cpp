@@ -193,7 +193,7 @@ TEST_F(DorodStore, CommitAcceptsEveryChange) {
 TEST_F(DorodStore, RefusedRecordOperationsGiveTheirMessages) {
     loadPeople({{1, "a"}, {2, "b"}});
     TDorodCursor other;
-    other.DefineFields(std::vector<TDorodField>(store.Layout()->fields));
+    ASSERT_TRUE(other.DefineFields(std::vector<TDorodField>(store.Layout()->fields), message));
     TDorodRecordBuffer buf(store.Layout());
     TDorodRecordEntry* foreign = other.AppendStoredRecord(buf.data());
 

@@ -556,6 +556,42 @@ TEST_F(DorodDataset, CloneCancelOrApplyTakesTheSourceOffTheChangedList) {
     }
 }
 
+// Whatever leaves the insert state posts the pending new record: moving, searching,
+// setting a range, or a second Insert. Losing it would drop the operator's record
+// without a word.
+TEST_F(DorodDataset, LeavingTheInsertStatePostsThePendingRecord) {
+    const struct {
+        const char* what;
+        std::function<void(TDorodTable&)> leave;
+    } cases[] = {
+        {"First", [](TDorodTable& t) { t.First(); }},
+        {"Next", [](TDorodTable& t) { t.Next(); }},
+        {"Last", [](TDorodTable& t) { t.Last(); }},
+        {"Locate", [](TDorodTable& t) { EXPECT_TRUE(t.Locate("id", {"3"})); }},
+        {"SetRange", [](TDorodTable& t) { t.SetRange("1", "1000"); }},
+        {"Insert",
+         [](TDorodTable& t) {
+             t.Insert();
+             t.FieldByName("id").SetAsInteger(100);
+             t.Post();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TDorodTable t;
+        t.SetRangeFieldNames("id");
+        open(t, path);
+        t.Insert();
+        t.FieldByName("id").SetAsInteger(99);
+        t.FieldByName("client").SetAsString(cp1251("НОВЫЙ"));
+        c.leave(t);
+        EXPECT_EQ(t.State(), TDataSetState::dsBrowse);
+        ASSERT_TRUE(t.Locate("id", {"99"}));
+        EXPECT_EQ(t.FieldByName("client").AsString(), cp1251("НОВЫЙ"));
+        EXPECT_EQ(t.RecordCount(), std::string(c.what) == "Insert" ? 7 : 6);
+    }
+}
+
 TEST_F(DorodDataset, EditingMistakesAreRefused) {
     open(tData, path);
     EXPECT_EQ(errorOf([&] { tData.FieldByName("client").SetAsString("X"); }),
