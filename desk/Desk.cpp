@@ -10,10 +10,10 @@
 namespace vornelta {
 
 TDesk::TDesk(ProgramFolder folder) : m_folder(std::move(folder)) {
-    tData.Name = "tData";
-    tDates.Name = "tDates";
-    tRielt.Name = "tRielt";
-    tRieltOut.Name = "tRieltOut";
+    tData.Name = announcementTable().componentName;
+    tDates.Name = runDateTable().componentName;
+    tRielt.Name = realtyTable().componentName;
+    tRieltOut.Name = realtyOutTable().componentName;
     tData.OnFilterRecord = [this](dorod::TDataSet& d, bool& accept) { tDataFilterRecord(d, accept); };
     tDates.OnFilterRecord = [this](dorod::TDataSet& d, bool& accept) { tDatesFilterRecord(d, accept); };
     tRielt.OnFilterRecord = [this](dorod::TDataSet& d, bool& accept) { tRieltFilterRecord(d, accept); };
@@ -21,13 +21,12 @@ TDesk::TDesk(ProgramFolder folder) : m_folder(std::move(folder)) {
 
 TDesk::~TDesk() { close(); }
 
-void TDesk::openTable(dorod::TDorodTable& table, const QString& fileName,
-                      const std::vector<dorod::TFieldDef>& defs) {
-    const QString path = m_folder.file(fileName);
+void TDesk::openTable(dorod::TDorodTable& table, const TTableDefinition& definition) {
+    const QString path = m_folder.file(QString::fromStdString(definition.fileName));
     // A table missing at first start is created empty with its fields.
     if (!QFileInfo::exists(path)) {
         QString error;
-        if (!createTableFile(path, defs, &error))
+        if (!createTableFile(path, definition.fields, &error))
             throw dorod::EDatabaseError(fromQt(error));
     }
     table.SetTableName(fromQt(path));
@@ -36,10 +35,10 @@ void TDesk::openTable(dorod::TDorodTable& table, const QString& fileName,
 
 void TDesk::open() {
     LoadConfig(configPath(), settings, &drives);
-    openTable(tData, QStringLiteral("data.d"), announcementFieldDefs());
-    openTable(tDates, QStringLiteral("dates.d"), runDateFieldDefs());
-    openTable(tRielt, QStringLiteral("rielt.d"), realtyFieldDefs());
-    openTable(tRieltOut, QStringLiteral("rielt_out.d"), realtyOutFieldDefs());
+    openTable(tData, announcementTable());
+    openTable(tDates, runDateTable());
+    openTable(tRielt, realtyTable());
+    openTable(tRieltOut, realtyOutTable());
 
     const auto reader = [](dorod::TDorodTable& table, const char* name) {
         const dorod::TField* field = table.FindField(name);

@@ -20,6 +20,8 @@
 
 namespace vornelta {
 
+struct TTableDefinition;
+
 // Rules of the announcement filter (tDataFilterRecord).
 enum TAnnouncementFilterMode { afmNone = 0, afmSearch = 2, afmPeriod = 3 };
 // Rules of the run-date filter (tDatesFilterRecord).
@@ -80,8 +82,7 @@ private:
     void tDataFilterRecord(dorod::TDataSet& dataSet, bool& accept);
     void tDatesFilterRecord(dorod::TDataSet& dataSet, bool& accept);
     void tRieltFilterRecord(dorod::TDataSet& dataSet, bool& accept);
-    void openTable(dorod::TDorodTable& table, const QString& fileName,
-                   const std::vector<dorod::TFieldDef>& defs);
+    void openTable(dorod::TDorodTable& table, const TTableDefinition& definition);
     // The id of tData's current announcement; none without one.
     std::optional<int64_t> currentAnnouncementId() const;
 

@@ -31,11 +31,13 @@ TDorodCursor& store() {
             f.declaredSize = size;
             return f;
         };
-        s.DefineFields({field("Client", FieldType::SmallStr, 30),
+        std::string defineMessage;
+        (void)s.DefineFields({field("Client", FieldType::SmallStr, 30),
                         field("Text", FieldType::String, 100), field("Summa", FieldType::Double),
                         field("Slov", FieldType::Integer), field("indate", FieldType::Date),
                         field("Flag", FieldType::Boolean),
-                        field("Pattern", FieldType::SmallStr, 35)});
+                        field("Pattern", FieldType::SmallStr, 35)},
+                             defineMessage);
         const char* clients[] = {"\xC8\xE2\xE0\xED\xEE\xE2", "abc", ""}; // "Иванов"
         const char* patterns[] = {"%a%", "\xE8\xE2%", "%_%_%_"};
         for (int i = 0; i < 3; ++i) {

@@ -38,6 +38,11 @@ inline void encodeFixed32(char* dst, uint32_t v) {
     dst[3] = char(v >> 24);
 }
 
+inline void encodeFixed64(char* dst, uint64_t v) {
+    encodeFixed32(dst, uint32_t(v));
+    encodeFixed32(dst + 4, uint32_t(v >> 32));
+}
+
 inline uint16_t decodeFixed16(const void* p) {
     const auto* b = static_cast<const uint8_t*>(p);
     return uint16_t(b[0] | (b[1] << 8));

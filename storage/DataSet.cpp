@@ -149,7 +149,7 @@ int64_t TField::AsLargeInt() const {
     int64_t value = 0;
     const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
     if (r.ec != std::errc() || r.ptr != text.data() + text.size())
-        m_dataSet.DatabaseError("'" + text + "' is not a valid integer value");
+        m_dataSet.DatabaseError(formatMessage(msg::InvalidInteger, text.c_str()));
     return value;
 }
 
@@ -174,7 +174,7 @@ double TField::AsFloat() const {
         uint8_t value[8] = {};
         const std::string text = AsString();
         if (!textToStoredValue(probe, text, value))
-            m_dataSet.DatabaseError("'" + text + "' is not a valid floating point value");
+            m_dataSet.DatabaseError(formatMessage(msg::InvalidFloat, text.c_str()));
         return record::getDouble(value, probe);
     }
     return double(AsLargeInt());
@@ -185,10 +185,10 @@ double TField::AsDateTime() const {
     const uint8_t* rec = readBuffer();
     const TDorodField& f = storeField();
     switch (f.type) {
-    case FieldType::Date: return double(record::getInt32(rec, f) - kDelphiEpochDay);
+    case FieldType::Date: return double(record::getInt32(rec, f) - kDay18991230);
     case FieldType::Time: return double(record::getInt32(rec, f)) / double(kMsPerDay);
     case FieldType::DateTime:
-        return record::getDouble(rec, f) / double(kMsPerDay) - kDelphiEpochDay;
+        return record::getDouble(rec, f) / double(kMsPerDay) - kDay18991230;
     default: return AsFloat();
     }
 }
@@ -197,7 +197,7 @@ int32_t TField::AsDayNumber() const {
     if (IsNull()) return 0;
     const TDorodField& f = storeField();
     if (f.type == FieldType::Date) return record::getInt32(readBuffer(), f);
-    return int32_t(std::floor(AsDateTime())) + kDelphiEpochDay;
+    return int32_t(std::floor(AsDateTime())) + kDay18991230;
 }
 
 bool TField::AsBoolean() const {
@@ -223,7 +223,7 @@ uint8_t* TField::writeBuffer() {
     uint8_t* rec = Calculated() ? m_dataSet.EditCalcRecord() : m_dataSet.EditRecord();
     const TDataSetState state = m_dataSet.State();
     const bool keyOrFilter = state == TDataSetState::dsSetKey || state == TDataSetState::dsFilter;
-    if (ReadOnly && !keyOrFilter) m_dataSet.DatabaseError("Field '" + m_name + "' is read only!");
+    if (ReadOnly && !keyOrFilter) m_dataSet.DatabaseError(formatMessage(msg::FieldReadOnly, m_name.c_str()));
     // The store numbers new records itself.
     if (storeField().type == FieldType::AutoInc && !keyOrFilter) return nullptr;
     return rec;
@@ -251,8 +251,8 @@ void TField::SetAsString(std::string_view value) {
         std::vector<uint8_t> scratch(f.offset + f.slotSize, 0);
         const bool blank = value.find_first_not_of(' ') == std::string_view::npos;
         if (!blank && !textToStoredValue(f, value, scratch.data()))
-            m_dataSet.DatabaseError("'" + std::string(value) + "' is not a valid value for field '" +
-                                    m_name + "'");
+            m_dataSet.DatabaseError(
+                formatMessage(msg::InvalidFieldValue, std::string(value).c_str(), m_name.c_str()));
         std::copy_n(scratch.data() + f.offset, f.slotSize, rec + f.offset);
     }
     changed(rec);
@@ -314,7 +314,7 @@ void TField::SetAsDateTime(double value) {
     switch (f.type) {
     case FieldType::Date:
         if (!(rec = writeBuffer())) return;
-        record::setInt32(rec, f, int32_t(std::floor(value)) + kDelphiEpochDay);
+        record::setInt32(rec, f, int32_t(std::floor(value)) + kDay18991230);
         break;
     case FieldType::Time: {
         if (!(rec = writeBuffer())) return;
@@ -325,7 +325,7 @@ void TField::SetAsDateTime(double value) {
     case FieldType::DateTime:
         if (!(rec = writeBuffer())) return;
         record::setDouble(rec, f,
-                          std::round((value + kDelphiEpochDay) * double(kMsPerDay)));
+                          std::round((value + kDay18991230) * double(kMsPerDay)));
         break;
     default:
         SetAsFloat(value);
@@ -334,7 +334,7 @@ void TField::SetAsDateTime(double value) {
     changed(rec);
 }
 
-void TField::SetAsDayNumber(int32_t value) { SetAsDateTime(double(value - kDelphiEpochDay)); }
+void TField::SetAsDayNumber(int32_t value) { SetAsDateTime(double(value - kDay18991230)); }
 
 void TField::SetAsBoolean(bool value) {
     const TDorodField& f = storeField();
@@ -445,7 +445,7 @@ void TDataSet::CreateFields() {
     for (const TFieldDef& def : m_calcFieldDefs) {
         if (FindField(def.Name)) {
             m_fields.clear();
-            DatabaseError("Duplicate field name '" + def.Name + "'");
+            DatabaseError(formatMessage(msg::DuplicateFieldName, def.Name.c_str()));
         }
         TDorodField f;
         f.name = def.Name;
@@ -470,18 +470,18 @@ void TDataSet::DestroyFields() {
 }
 
 void TDataSet::AddCalculatedField(const std::string& name, TFieldType type, int size) {
-    if (Active()) DatabaseError("Cannot perform this operation on an open dataset");
-    if (name.empty()) DatabaseError("Field name missing");
+    if (Active()) DatabaseError(msg::OpenDatasetOperation);
+    if (name.empty()) DatabaseError(msg::FieldNameMissing);
     for (const TFieldDef& def : m_calcFieldDefs)
         if (win1251::compareText(def.Name, name, true) == 0)
-            DatabaseError("Duplicate field name '" + name + "'");
+            DatabaseError(formatMessage(msg::DuplicateFieldName, name.c_str()));
     if (calcSlotType(type, size) == FieldType::Unknown)
-        DatabaseError("Field '" + name + "' of this type cannot be calculated");
+        DatabaseError(formatMessage(msg::CannotCalculate, name.c_str()));
     if (type == TFieldType::ftString && size <= 0) size = kDefaultStringLength;
     m_calcFieldDefs.push_back({name, type, size});
 }
 
-uint8_t* TDataSet::EditCalcRecord() { DatabaseError("Table is not in edit or insert mode"); }
+uint8_t* TDataSet::EditCalcRecord() { DatabaseError(msg::NotEditing); }
 
 void TDataSet::ResetCalcFlags(uint8_t* calc) const {
     if (m_calcLayout) std::fill_n(calc + m_calcFlagsOffset, m_calcLayout->fields.size(), uint8_t(0));
@@ -497,7 +497,7 @@ TField* TDataSet::FindField(std::string_view name) const {
 
 TField& TDataSet::FieldByName(std::string_view name) const {
     TField* field = FindField(name);
-    if (!field) DatabaseError("Field '" + std::string(name) + "' not found");
+    if (!field) DatabaseError(formatMessage(msg::FieldByNameMissing, std::string(name).c_str()));
     return *field;
 }
 
@@ -576,7 +576,7 @@ void TDataSet::SetRecNo(int recNo) {
 
 void TDataSet::Edit() {
     if (m_state == TDataSetState::dsEdit || m_state == TDataSetState::dsInsert) return;
-    if (!Active()) DatabaseError("Cannot perform this operation on a closed dataset");
+    if (!Active()) DatabaseError(msg::ClosedDatasetOperation);
     if (RecordCount() == 0) {
         Insert();
         return;
@@ -592,7 +592,7 @@ void TDataSet::Edit() {
 }
 
 void TDataSet::Insert() {
-    if (!Active()) DatabaseError("Cannot perform this operation on a closed dataset");
+    if (!Active()) DatabaseError(msg::ClosedDatasetOperation);
     CheckBrowseMode();
     if (BeforeInsert) BeforeInsert(*this);
     m_state = TDataSetState::dsInsert;
@@ -632,13 +632,12 @@ void TDataSet::Cancel() {
 }
 
 void TDataSet::Delete() {
-    if (!Active()) DatabaseError("Cannot perform this operation on a closed dataset");
+    if (!Active()) DatabaseError(msg::ClosedDatasetOperation);
     if (m_state == TDataSetState::dsInsert) {
         Cancel();
         return;
     }
-    if (RecordCount() == 0 || m_position < 0)
-        DatabaseError("Cannot perform this operation on an empty dataset");
+    if (RecordCount() == 0) DatabaseError(msg::EmptyDatasetOperation);
     CheckBrowseMode();
     if (BeforeDelete) BeforeDelete(*this);
     InternalDelete();

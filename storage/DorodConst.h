@@ -95,6 +95,65 @@ inline constexpr const char* ErrorOpeningTable = "Error opening table: ";
 inline constexpr const char* RecordNotFound = "Record is not found";
 inline constexpr const char* RecordDeleted = "Record has been deleted";
 inline constexpr const char* CannotCreateFile = "Cannot create file %s";
+
+// The dataset layer's messages.
+inline constexpr const char* ClosedDataset = "Cannot do this operation on closed dataset";
+inline constexpr const char* CloneNotActive = "Cloned table is not active!";
+inline constexpr const char* StreamNotAssigned = "Loading stream is not assigned";
+inline constexpr const char* ClonesNotClosed =
+    "Cloned tables are not closed before source dataset is closed!";
+inline constexpr const char* NotEditing = "Table is not in edit or insert mode";
+inline constexpr const char* CannotEditCalcFields = "Cannot edit CalcFields";
+inline constexpr const char* FieldReadOnly = "Field '%s' is read only!";
+inline constexpr const char* ReadOnlyDelete = "Read-only record cannot be deleted";
+inline constexpr const char* ReadOnlyEdit = "Read-only record cannot be changed";
+inline constexpr const char* ReadOnlyInsert = "You have read only access, you can not add records!";
+inline constexpr const char* SavingNewRecord = "Error saving new record: ";
+inline constexpr const char* SavingRecord = "Error saving record: ";
+inline constexpr const char* KeyViolation = "Key violation";
+inline constexpr const char* DeletingRecord = "Error deleting record: ";
+inline constexpr const char* NoCurrentRecord = "Number of records is equal to 0";
+inline constexpr const char* CalcOrBlobKeyFields = "There are calc or BLOB fields in list of key fields";
+inline constexpr const char* CircularLink = "Circular data link";
+inline constexpr const char* MasterNotDorod =
+    "Use only TDorodDataset descendants for master-detail relationship";
+// A refresh loads a new store; clones would keep working on the old one.
+inline constexpr const char* RefreshWithClones =
+    "Cannot refresh a table while tables cloned from it are open";
+// A SmallStr holds at most kMaxSmallStrLength characters; a longer text is a String.
+inline constexpr const char* SmallStrTooLong =
+    "Field '%s': a SmallStr holds 0 to 35 characters, not %d; a longer text is a String";
+
+// The standard dataset layer's messages.
+inline constexpr const char* OpenDatasetOperation =
+    "Cannot perform this operation on an open dataset";
+inline constexpr const char* ClosedDatasetOperation =
+    "Cannot perform this operation on a closed dataset";
+inline constexpr const char* EmptyDatasetOperation =
+    "Cannot perform this operation on an empty dataset";
+inline constexpr const char* FieldNameMissing = "Field name missing";
+inline constexpr const char* DuplicateFieldName = "Duplicate field name '%s'";
+inline constexpr const char* InvalidInteger = "'%s' is not a valid integer value";
+inline constexpr const char* InvalidFloat = "'%s' is not a valid floating point value";
+inline constexpr const char* InvalidFieldValue = "'%s' is not a valid value for field '%s'";
+inline constexpr const char* CannotCalculate = "Field '%s' of this type cannot be calculated";
+inline constexpr const char* FieldByNameMissing = "Field '%s' not found";
+
+// The expression language's messages (lexer, condition parser, binding, masks).
+inline constexpr const char* UnmatchedParentheses = "Unmatched parentheses";
+inline constexpr const char* InvalidNumber = "Token %s is invalid number";
+inline constexpr const char* ComparisonError = "Error in comparison expression";
+inline constexpr const char* UnsupportedFunction = "Unsupported function %s in query";
+inline constexpr const char* SymbolInAggregate =
+    "Symbol %s is not supported in aggregate function argument";
+inline constexpr const char* UnmatchedQuote = "Unmatched quote";
+inline constexpr const char* InvalidSymbol =
+    "Invalid symbol in parameter/identificator/reserved word";
+inline constexpr const char* InvalidIdentifier = "Parameter %s is not valid identifier";
+inline constexpr const char* FieldNotFound = "Field %s is not found";
+inline constexpr const char* TypesNotEqual = "Types of compared fields are not equal";
+inline constexpr const char* InvalidMask = "'%s' is an invalid mask at (%d)";
+inline constexpr const char* MaskTooLong = "'%s' is an invalid mask: more than 128 characters";
 } // namespace msg
 
 // printf-style formatting of the messages above.

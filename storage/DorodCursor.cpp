@@ -54,8 +54,15 @@ std::vector<int> TDorodCursor::ResolveFieldList(std::string_view names) const {
     return result;
 }
 
-void TDorodCursor::DefineFields(const std::vector<TDorodField>& fields) {
+bool TDorodCursor::DefineFields(const std::vector<TDorodField>& fields, std::string& message) {
     releaseAll();
+    for (const TDorodField& f : fields) {
+        if (f.type == FieldType::SmallStr &&
+            (f.declaredSize < 0 || f.declaredSize > kMaxSmallStrLength)) {
+            message = formatMessage(msg::SmallStrTooLong, f.name.c_str(), int(f.declaredSize));
+            return false;
+        }
+    }
     for (const TDorodField& f : fields) m_layout->addField(f);
     for (int i = 0; i < FieldCount(); ++i) {
         if (m_layout->fields[size_t(i)].type == FieldType::AutoInc) {
@@ -63,6 +70,7 @@ void TDorodCursor::DefineFields(const std::vector<TDorodField>& fields) {
             break;
         }
     }
+    return true;
 }
 
 void TDorodCursor::changed() {

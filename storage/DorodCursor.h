@@ -7,6 +7,7 @@
 
 #include "storage/DorodArena.h"
 #include "storage/DorodField.h"
+#include "storage/DorodKeyBlock.h"
 #include "storage/DorodRecord.h"
 #include "storage/DorodStream.h"
 
@@ -58,7 +59,6 @@ enum TDorodSaveOption : unsigned {
 };
 using TDorodSaveOptions = unsigned;
 
-using TDorodKeyBlock = std::array<uint8_t, kKeyBlockSize>;
 
 class TDorodCursor {
 public:
@@ -82,7 +82,9 @@ public:
 
     // Empties the store and gives it these fields (offsets assigned here). Used to
     // build a table in code; a loaded image sets its fields itself.
-    void DefineFields(const std::vector<TDorodField>& fields);
+    // False with a message, and no fields, when a field cannot be written so that it
+    // reads back (a SmallStr longer than 35 would be written with another type's letter).
+    [[nodiscard]] bool DefineFields(const std::vector<TDorodField>& fields, std::string& message);
 
     // --- entries ---
     int EntryCount() const { return int(m_entries.size()); }

@@ -110,7 +110,7 @@ void TDorodSession::RemovePassword(const std::string& password) {
     });
 }
 
-bool TDorodSession::ResolvePassword(TDorodCursor& store, const std::array<uint8_t, 40>& keyBlock) {
+bool TDorodSession::ResolvePassword(TDorodCursor& store, const TDorodKeyBlock& keyBlock) {
     const std::string own = store.Password();
     if (!own.empty() && store.TryPassword(own, keyBlock)) {
         AddPassword(own);

@@ -2,6 +2,8 @@
 // object behind databases, the clock and the messages the engine shows to the user.
 #pragma once
 
+#include "storage/DorodKeyBlock.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -97,7 +99,7 @@ public:
     std::function<bool(std::string& password)> BuiltInPasswordPrompt;
     // Finds the password that opens an enciphered image's key block: the table's own
     // password, the known ones, then the user. The store keeps the one that worked.
-    bool ResolvePassword(TDorodCursor& store, const std::array<uint8_t, 40>& keyBlock);
+    bool ResolvePassword(TDorodCursor& store, const TDorodKeyBlock& keyBlock);
 
 private:
     TDorodSession();

@@ -134,7 +134,7 @@ uint8_t* TDorodDataset::EditCalcRecord() {
     default:
         break;
     }
-    DatabaseError("Table is not in edit or insert mode");
+    DatabaseError(msg::NotEditing);
 }
 
 // ----------------------------------------------------------------- calculated fields
@@ -182,11 +182,11 @@ uint8_t* TDorodDataset::EditRecord() {
         if (m_overrideRecord) return const_cast<uint8_t*>(m_overrideRecord);
         break;
     case TDataSetState::dsCalcFields:
-        DatabaseError("Cannot edit CalcFields");
+        DatabaseError(msg::CannotEditCalcFields);
     default:
         break;
     }
-    DatabaseError("Table is not in edit or insert mode");
+    DatabaseError(msg::NotEditing);
 }
 
 // ----------------------------------------------------------------- open and close
@@ -237,17 +237,35 @@ void TDorodDataset::InternalOpen() {
         FreeData();
         throw;
     }
+    // A failed open leaves the dataset closed and its store freed, whatever failed: the
+    // fields, the master link, a filter text that does not fit or a filter handler.
+    try {
+        openLoadedStore();
+    } catch (...) {
+        abandonOpen();
+        throw;
+    }
+    m_openMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - started)
+                   .count();
+    if (m_database) m_database->addOpen(this);
+}
+
+void TDorodDataset::abandonOpen() {
+    m_state = TDataSetState::dsInactive;
+    m_position = -1;
+    m_bof = m_eof = true;
+    InternalClose();
+    DestroyFields();
+}
+
+void TDorodDataset::openLoadedStore() {
     FieldDefs.clear();
     for (int i = 0; i < m_store->FieldCount(); ++i) {
         const TDorodField& f = *m_store->Field(i);
         FieldDefs.push_back({f.name, fieldTypeOf(f.type), f.declaredSize});
     }
-    try {
-        CreateFields(); // a calculated field named like a data field fails
-    } catch (...) {
-        FreeData();
-        throw;
-    }
+    CreateFields(); // a calculated field named like a data field fails
     if (CalcLayout()) {
         m_calcBuffer = std::make_unique<TDorodRecordBuffer>(CalcLayout());
         m_passCalc = std::make_unique<TDorodRecordBuffer>(CalcLayout());
@@ -265,10 +283,6 @@ void TDorodDataset::InternalOpen() {
     ApplyMasterLink();
     if (!m_ranged) BuildView(false);
     m_state = TDataSetState::dsInactive;
-    m_openMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now() - started)
-                   .count();
-    if (m_database) m_database->addOpen(this);
 }
 
 void TDorodDataset::InternalClose() {
@@ -309,6 +323,10 @@ void TDorodDataset::DecrementChanges() {
     }
 }
 
+void TDorodDataset::LeaveChangedList() {
+    if (m_database) m_database->removeChanged(this);
+}
+
 void TDorodDataset::ResetChanges() {
     m_changeCount = 0;
     if (m_database) m_database->removeChanged(this);
@@ -318,11 +336,17 @@ void TDorodDataset::ResetChanges() {
 // ----------------------------------------------------------------- editing
 
 void TDorodDataset::InternalEdit() {
-    if (ReadOnly) DatabaseError("Read-only record cannot be changed");
+    if (ReadOnly) DatabaseError(msg::ReadOnlyEdit);
+}
+
+TDorodRecordEntry* TDorodDataset::CheckedCurrentEntry() const {
+    TDorodRecordEntry* entry = CurrentEntry();
+    if (!entry) DatabaseError(msg::NoCurrentRecord);
+    return entry;
 }
 
 bool TDorodDataset::InternalBeginEdit() {
-    TDorodRecordEntry* entry = CurrentEntry();
+    TDorodRecordEntry* entry = CheckedCurrentEntry();
     if (!m_store->BeginEdit(entry)) return false;
     m_editEntry = entry;
     m_editBuffer->assign(entry->data());
@@ -332,7 +356,7 @@ bool TDorodDataset::InternalBeginEdit() {
 }
 
 void TDorodDataset::InternalInsert() {
-    if (ReadOnly) DatabaseError("You have read only access, you can not add records!");
+    if (ReadOnly) DatabaseError(msg::ReadOnlyInsert);
     IncrementChanges();
     m_pendingCounted = true;
     m_editEntry = nullptr;
@@ -373,10 +397,10 @@ void TDorodDataset::applyDefaults() {
 void TDorodDataset::InternalPost() {
     TDorodRecordBuffer& buffer = *m_editBuffer;
     const bool inserting = m_state == TDataSetState::dsInsert;
-    const char* prefix = inserting ? "Error saving new record: " : "Error saving record: ";
+    const char* prefix = inserting ? msg::SavingNewRecord : msg::SavingRecord;
     if (CheckKeyViolation && !UniqueFieldNames.empty() &&
         m_store->HasDuplicate(buffer.data(), inserting ? nullptr : m_editEntry, UniqueFieldNames))
-        DatabaseError(std::string(prefix) + "Key violation");
+        DatabaseError(std::string(prefix) + msg::KeyViolation);
 
     std::string message;
     if (inserting) {
@@ -420,10 +444,10 @@ void TDorodDataset::InternalCancel() {
 }
 
 void TDorodDataset::InternalDelete() {
-    if (ReadOnly) DatabaseError("Read-only record cannot be deleted");
-    TDorodRecordEntry* entry = CurrentEntry();
+    if (ReadOnly) DatabaseError(msg::ReadOnlyDelete);
+    TDorodRecordEntry* entry = CheckedCurrentEntry();
     std::string message;
-    if (!m_store->DeleteRecord(entry, message)) DatabaseError("Error deleting record: " + message);
+    if (!m_store->DeleteRecord(entry, message)) DatabaseError(msg::DeletingRecord + message);
     m_view.erase(m_view.begin() + m_position);
     if (size_t(m_position) < m_sortedCount) --m_sortedCount;
     IncrementChanges();
@@ -443,6 +467,7 @@ void TDorodDataset::CancelChanges() {
     m_changeCount = 0;
     BuildView(true);
     ResetChanges();
+    ChangesSettled();
 }
 
 void TDorodDataset::ApplyChanges() {
@@ -452,10 +477,11 @@ void TDorodDataset::ApplyChanges() {
     m_changeCount = 0;
     BuildView(true);
     ResetChanges();
+    ChangesSettled();
 }
 
 void TDorodDataset::SaveToFile(const std::string& path) {
-    if (!m_store) DatabaseError("Cannot do this operation on closed dataset");
+    if (!m_store) DatabaseError(msg::ClosedDataset);
     std::string message;
     if (!m_store->SaveToFile(path, SaveOptions, (m_sortOptions & vsoCaseInsensitive) != 0,
                              m_indexFieldNames, message))
@@ -464,6 +490,7 @@ void TDorodDataset::SaveToFile(const std::string& path) {
 
 void TDorodDataset::Refresh() {
     if (!Active()) return;
+    if (HasOpenClones()) DatabaseError(msg::RefreshWithClones);
     std::vector<std::string> unique;
     if (!UniqueFieldNames.empty() && CurrentEntry()) {
         for (int fieldNo : m_store->ResolveFieldList(UniqueFieldNames)) {

@@ -117,6 +117,15 @@ protected:
     const uint8_t* ActiveRecordOutsideFilter() const override;
     virtual void StoreData() = 0;
     virtual void FreeData();
+    // Whether tables cloned from this one are open (a refresh would pull the store from
+    // under them).
+    virtual bool HasOpenClones() const { return false; }
+    // After CancelChanges or ApplyChanges: a clone takes its source off the database's
+    // list of changed datasets too.
+    virtual void ChangesSettled() {}
+    // The current record's entry; "Number of records is equal to 0" when the position is
+    // outside the view.
+    TDorodRecordEntry* CheckedCurrentEntry() const;
     bool ReadOnlyDataSet() const override { return ReadOnly; }
     void GetCalcFields() override;
 
@@ -140,6 +149,8 @@ protected:
     // Builds the view from the store, or (from) from a list of entries in view order.
     void BuildView(bool keepPosition, const std::vector<TDorodRecordEntry*>* from = nullptr);
     void ApplyMasterLink();
+    // Takes the dataset off its database's list of changed datasets.
+    void LeaveChangedList();
     void IncrementChanges();
     void DecrementChanges();
     void ResetChanges();
@@ -149,6 +160,9 @@ protected:
 
 private:
     friend class TDorodMasterLink;
+    // The steps of an open after the data are loaded; abandonOpen undoes them all.
+    void openLoadedStore();
+    void abandonOpen();
     // Makes a record, and the calculated values that go with it, the active one in another
     // state for a while; the old state and records come back at the end.
     class RecordSwitch {

@@ -8,7 +8,8 @@
 namespace dorod {
 
 inline constexpr int64_t kMsPerDay = 86400000;
-inline constexpr int32_t kDelphiEpochDay = 693594; // 1899-12-30
+// The day number of 1899-12-30, the zero of date-time values (a TDateTime of 0.0).
+inline constexpr int32_t kDay18991230 = 693594;
 
 struct CivilDate {
     int32_t year = 1;

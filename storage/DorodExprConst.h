@@ -4,6 +4,8 @@
 // that carries them.
 #pragma once
 
+#include "storage/DorodConst.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -52,22 +54,6 @@ enum class TDorodCompareOp : uint8_t {
 inline constexpr int kMaxMaskItems = 129;
 inline constexpr int kMaxMaskWildcards = 30;
 
-namespace msg {
-inline constexpr const char* UnmatchedParentheses = "Unmatched parentheses";
-inline constexpr const char* InvalidNumber = "Token %s is invalid number";
-inline constexpr const char* ComparisonError = "Error in comparison expression";
-inline constexpr const char* UnsupportedFunction = "Unsupported function %s in query";
-inline constexpr const char* SymbolInAggregate =
-    "Symbol %s is not supported in aggregate function argument";
-inline constexpr const char* UnmatchedQuote = "Unmatched quote";
-inline constexpr const char* InvalidSymbol =
-    "Invalid symbol in parameter/identificator/reserved word";
-inline constexpr const char* InvalidIdentifier = "Parameter %s is not valid identifier";
-inline constexpr const char* FieldNotFound = "Field %s is not found";
-inline constexpr const char* TypesNotEqual = "Types of compared fields are not equal";
-inline constexpr const char* InvalidMask = "'%s' is an invalid mask at (%d)";
-inline constexpr const char* MaskTooLong = "'%s' is an invalid mask: more than 128 characters";
-} // namespace msg
 
 // Every error of the expression language is thrown as this exception; what() is exactly
 // the message text. The dataset layer turns it into its own error: a dataset error

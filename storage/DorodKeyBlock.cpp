@@ -7,12 +7,12 @@
 
 namespace dorod {
 
-std::array<uint8_t, kKeyBlockBytes> makeKeyBlock(std::string_view password,
+TDorodKeyBlock makeKeyBlock(std::string_view password,
                                                  std::string_view keyText) {
     if (keyText.size() != kKeyTextBytes)
         throw std::invalid_argument("key text must be 38 characters");
 
-    std::array<uint8_t, kKeyBlockBytes> block{};
+    TDorodKeyBlock block{};
     std::copy(keyText.begin(), keyText.end(), block.begin());
     const uint16_t crc = crc16Modbus(block.data(), kKeyTextBytes);
     block[kKeyTextBytes] = static_cast<uint8_t>(crc & 0xFF);
@@ -24,9 +24,9 @@ std::array<uint8_t, kKeyBlockBytes> makeKeyBlock(std::string_view password,
     return block;
 }
 
-bool unlockKeyBlock(std::string_view candidate, const std::array<uint8_t, kKeyBlockBytes>& stored,
+bool unlockKeyBlock(std::string_view candidate, const TDorodKeyBlock& stored,
                     std::string& keyText) {
-    std::array<uint8_t, kKeyBlockBytes> plain = stored;
+    TDorodKeyBlock plain = stored;
     TSapphire cipher;
     cipher.initialize(candidate);
     cipher.decipher(plain.data(), kKeyTextBytes);

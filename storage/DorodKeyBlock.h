@@ -6,6 +6,8 @@
 // 39 CRC high byte, CRC-16/MODBUS over the 38 plain key-text characters.
 #pragma once
 
+#include "storage/DorodConst.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -14,16 +16,17 @@
 
 namespace dorod {
 
-constexpr size_t kKeyBlockBytes = 40;
+using TDorodKeyBlock = std::array<uint8_t, kKeyBlockSize>;
+
 constexpr size_t kKeyTextBytes = 38;
 
 // Throws std::invalid_argument unless keyText is exactly kKeyTextBytes long.
-std::array<uint8_t, kKeyBlockBytes> makeKeyBlock(std::string_view password,
+TDorodKeyBlock makeKeyBlock(std::string_view password,
                                                  std::string_view keyText);
 
 // True when candidate deciphers stored to a braced key text with a matching CRC; keyText
 // then receives it. On failure keyText is left as it was.
-bool unlockKeyBlock(std::string_view candidate, const std::array<uint8_t, kKeyBlockBytes>& stored,
+bool unlockKeyBlock(std::string_view candidate, const TDorodKeyBlock& stored,
                     std::string& keyText);
 
 // Each call starts a fresh cipher from keyText, so a run must be processed whole.

@@ -174,9 +174,7 @@ void setInt32(uint8_t* rec, const TDorodField& f, int32_t v) {
     encodeFixed32(reinterpret_cast<char*>(slot(rec, f)), uint32_t(v));
 }
 void setInt64(uint8_t* rec, const TDorodField& f, int64_t v) {
-    auto* p = reinterpret_cast<char*>(slot(rec, f));
-    encodeFixed32(p, uint32_t(uint64_t(v)));
-    encodeFixed32(p + 4, uint32_t(uint64_t(v) >> 32));
+    encodeFixed64(reinterpret_cast<char*>(slot(rec, f)), uint64_t(v));
 }
 void setDouble(uint8_t* rec, const TDorodField& f, double v) {
     setInt64(rec, f, int64_t(doubleBits(v)));

@@ -8,52 +8,61 @@
 
 namespace dorod {
 
-namespace {
-// Type character (and, for String, size) of a field definition in an empty image.
-std::string typeCode(const TFieldDef& def) {
+TDorodField storeFieldOf(const TFieldDef& def) {
+    TDorodField f;
+    f.name = def.Name;
     switch (def.DataType) {
     case TFieldType::ftString:
-        if (def.Size <= kMaxSmallStrLength)
-            return std::string(1, char(def.Size < 10 ? '0' + std::max(def.Size, 0) : 55 + def.Size));
-        return "s" + std::to_string(def.Size);
+        f.type = def.Size <= kMaxSmallStrLength ? FieldType::SmallStr : FieldType::String;
+        f.declaredSize = std::max(def.Size, 0);
+        break;
     case TFieldType::ftSmallint:
-    case TFieldType::ftWord: return "l";
-    case TFieldType::ftInteger: return "i";
-    case TFieldType::ftLargeint: return "e";
-    case TFieldType::ftBoolean: return "b";
-    case TFieldType::ftFloat: return "f";
-    case TFieldType::ftCurrency: return "c";
-    case TFieldType::ftDate: return "d";
-    case TFieldType::ftTime: return "v";
-    case TFieldType::ftDateTime: return "t";
-    case TFieldType::ftAutoInc: return "a";
-    case TFieldType::ftBlob: return "o";
-    case TFieldType::ftMemo: return "m";
-    case TFieldType::ftFmtMemo: return "r";
-    case TFieldType::ftGraphic: return "g";
-    case TFieldType::ftUnknown: break;
+    case TFieldType::ftWord: f.type = FieldType::SmallInt; break;
+    case TFieldType::ftInteger: f.type = FieldType::Integer; break;
+    case TFieldType::ftLargeint: f.type = FieldType::Int64; break;
+    case TFieldType::ftBoolean: f.type = FieldType::Boolean; break;
+    case TFieldType::ftFloat: f.type = FieldType::Double; break;
+    case TFieldType::ftCurrency: f.type = FieldType::Currency; break;
+    case TFieldType::ftDate: f.type = FieldType::Date; break;
+    case TFieldType::ftTime: f.type = FieldType::Time; break;
+    case TFieldType::ftDateTime: f.type = FieldType::DateTime; break;
+    case TFieldType::ftAutoInc: f.type = FieldType::AutoInc; break;
+    case TFieldType::ftBlob: f.type = FieldType::Blob; break;
+    case TFieldType::ftMemo: f.type = FieldType::Memo; break;
+    case TFieldType::ftFmtMemo: f.type = FieldType::FmtMemo; break;
+    case TFieldType::ftGraphic: f.type = FieldType::Graphic; break;
+    case TFieldType::ftUnknown: f.type = FieldType::Unknown; break; // written "s": a String of 100
     }
-    return "s"; // Unknown: reads back as a String of 100
+    return f;
 }
-} // namespace
+
+std::vector<TDorodField> storeFieldsOf(const std::vector<TFieldDef>& defs) {
+    std::vector<TDorodField> fields;
+    fields.reserve(defs.size());
+    for (const TFieldDef& def : defs) fields.push_back(storeFieldOf(def));
+    return fields;
+}
 
 bool buildEmptyImage(const std::vector<TFieldDef>& defs, std::string& image) {
     if (defs.empty()) return false;
-    std::string section;
-    for (const TFieldDef& def : defs) {
-        section += std::string(kDefaultQualifier) + ".";
-        for (char c : def.Name) section += c == ' ' ? '_' : c;
-        section += " " + typeCode(def) + kItemSeparator;
-    }
-    section += kSectionEnd;
-    image.clear();
-    putFixed32(image, uint32_t(section.size() + 17));
-    image += kKindPlain;
-    putFixed32(image, 0);
-    putFixed32(image, uint32_t(defs.size()));
-    putFixed32(image, uint32_t(section.size()));
-    image += section;
+    // The store writes it, as it writes every image.
+    TDorodCursor store;
+    std::string message;
+    if (!store.DefineFields(storeFieldsOf(defs), message)) return false;
+    TDorodStream stream;
+    store.WriteImage(stream);
+    image = std::move(stream.bytes);
     return true;
+}
+
+bool createTableFile(const std::string& path, const std::vector<TFieldDef>& defs,
+                     std::string& message) {
+    std::string image;
+    if (!buildEmptyImage(defs, image)) {
+        message = msg::NoFieldDescriptions;
+        return false;
+    }
+    return fileio::writeFileAtomically(path, image, message);
 }
 
 TDorodTable::TDorodTable() = default;
@@ -154,19 +163,19 @@ void TDorodTable::LoadData() {
     }
     case TDorodLoadMode::lmClone: {
         if (!m_cloneSource || !m_cloneSource->Active() || !m_cloneSource->Store())
-            DatabaseError("Cloned table is not active!");
+            DatabaseError(msg::CloneNotActive);
         if (auto* source = dynamic_cast<TDorodTable*>(m_cloneSource)) {
             if (std::find(source->m_clones.begin(), source->m_clones.end(), this) ==
                 source->m_clones.end())
                 source->m_clones.push_back(this);
             m_store = source->m_store;
         } else {
-            DatabaseError("Cloned table is not active!");
+            DatabaseError(msg::CloneNotActive);
         }
         break;
     }
     case TDorodLoadMode::lmStream:
-        if (!LoadStream) DatabaseError("Loading stream is not assigned");
+        if (!LoadStream) DatabaseError(msg::StreamNotAssigned);
         LoadImage(*LoadStream, m_password);
         break;
     }
@@ -188,9 +197,20 @@ void TDorodTable::StoreData() {
 
 void TDorodTable::InternalClose() {
     if (!m_clones.empty())
-        DatabaseError("Cloned tables are not closed before source dataset is closed!");
+        DatabaseError(msg::ClonesNotClosed);
     if (auto* source = dynamic_cast<TDorodTable*>(m_cloneSource)) source->detachClone(this);
     TDorodDataset::InternalClose();
+}
+
+bool TDorodTable::HasOpenClones() const {
+    return std::any_of(m_clones.begin(), m_clones.end(),
+                       [](const TDorodTable* clone) { return clone->Active(); });
+}
+
+void TDorodTable::ChangesSettled() {
+    // The clone's changes were the source's store's: the source has nothing left to save.
+    if (m_loadMode != TDorodLoadMode::lmClone) return;
+    if (auto* source = dynamic_cast<TDorodTable*>(m_cloneSource)) source->LeaveChangedList();
 }
 
 void TDorodTable::FreeData() {

@@ -40,6 +40,8 @@ protected:
     void StoreData() override;
     void FreeData() override;
     void InternalClose() override;
+    bool HasOpenClones() const override;
+    void ChangesSettled() override;
 
 private:
     friend class TDorodDataset;
@@ -52,7 +54,17 @@ private:
     std::string m_password;
 };
 
-// The image of an empty table with these field definitions; false when there are none.
+// The store's field for a field definition: a text of size up to 35 is a SmallStr, a
+// longer one a String.
+TDorodField storeFieldOf(const TFieldDef& def);
+std::vector<TDorodField> storeFieldsOf(const std::vector<TFieldDef>& defs);
+// The image of an empty table with these field definitions, written by the store;
+// false when there are none.
 bool buildEmptyImage(const std::vector<TFieldDef>& defs, std::string& image);
+// Writes an empty table file with these fields, replacing any file of that name
+// atomically. False with the engine's message when there are no fields or the file
+// cannot be written.
+bool createTableFile(const std::string& path, const std::vector<TFieldDef>& defs,
+                     std::string& message);
 
 } // namespace dorod

@@ -32,7 +32,7 @@ std::string joinTabs(const std::vector<std::string>& parts) {
 
 TDorodDataset::KeyBuffer TDorodDataset::makeKeyBuffer(const std::string& fieldNames) const {
     if (!m_store || m_store->FieldCount() == 0)
-        DatabaseError("Cannot do this operation on closed dataset");
+        DatabaseError(msg::ClosedDataset);
     KeyBuffer key;
     key.storeFields = m_store->ResolveFieldList(fieldNames);
     size_t datasetFields = 0;
@@ -46,7 +46,7 @@ TDorodDataset::KeyBuffer TDorodDataset::makeKeyBuffer(const std::string& fieldNa
         if (!name.empty() && FindField(name)) ++datasetFields;
     }
     if (datasetFields != key.storeFields.size())
-        DatabaseError("There are calc or BLOB fields in list of key fields");
+        DatabaseError(msg::CalcOrBlobKeyFields);
     key.inUse = key.storeFields.size();
     key.values = std::make_unique<TDorodRecordBuffer>(m_store->Layout());
     return key;
@@ -182,7 +182,7 @@ void TDorodDataset::BuildView(bool keepPosition, const std::vector<TDorodRecordE
 
 void TDorodDataset::SetRange(const std::string& startValues, const std::string& endValues) {
     if (!m_store || m_store->FieldCount() == 0)
-        DatabaseError("Cannot do this operation on closed dataset");
+        DatabaseError(msg::ClosedDataset);
     CheckBrowseMode();
     m_rangeStart = makeKeyBuffer(m_rangeFieldNames);
     m_rangeEnd = makeKeyBuffer(m_rangeFieldNames);
@@ -203,7 +203,7 @@ void TDorodDataset::SetRange(const std::string& startValues, const std::string& 
 
 void TDorodDataset::CancelRange() {
     if (!m_store || m_store->FieldCount() == 0)
-        DatabaseError("Cannot do this operation on closed dataset");
+        DatabaseError(msg::ClosedDataset);
     CheckBrowseMode();
     m_ranged = false;
     BuildView(true);
@@ -374,18 +374,23 @@ int TDorodDataset::findInIntegerLookupList(const TDorodField& field, const uint8
 
 bool TDorodDataset::Locate(const std::string& keyFields, const std::vector<std::string>& keyValues,
                            unsigned options) {
-    if (!Active()) DatabaseError("Cannot perform this operation on a closed dataset");
+    if (!Active()) DatabaseError(msg::ClosedDatasetOperation);
     CheckBrowseMode();
+    // Before-scroll runs whether or not a record is found; after-scroll only on a move.
+    if (BeforeScroll) BeforeScroll(*this);
     const int found = findEntry(keyFields, keyValues, options);
     if (found < 0) return false;
-    moveTo(found);
+    m_position = found;
+    m_bof = m_eof = false;
+    NotifyScrolled();
+    if (AfterScroll) AfterScroll(*this);
     return true;
 }
 
 std::optional<std::vector<std::string>> TDorodDataset::Lookup(
     const std::string& keyFields, const std::vector<std::string>& keyValues,
     const std::string& resultFields) {
-    if (!Active()) DatabaseError("Cannot perform this operation on a closed dataset");
+    if (!Active()) DatabaseError(msg::ClosedDatasetOperation);
     CheckBrowseMode();
     const int found = findEntry(keyFields, keyValues, 0);
     if (found < 0) return std::nullopt;
@@ -467,7 +472,11 @@ public:
         std::string_view names = m_detail.MasterFields();
         while (!names.empty()) {
             const size_t semicolon = names.find(';');
-            if (TField* f = master->FindField(names.substr(0, semicolon))) fields.push_back(f);
+            const std::string_view name = names.substr(0, semicolon);
+            TField* f = master->FindField(name);
+            // An unknown name would shift the pairing with the range fields.
+            if (!f) m_detail.DatabaseError(formatMessage(msg::FieldNotFound, std::string(name).c_str()));
+            fields.push_back(f);
             names = semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
         }
         return fields;
@@ -490,10 +499,10 @@ void TDorodDataset::SetMasterSource(TDataSource* source) {
     if (source) {
         TDataSet* master = source->DataSet();
         if (master && !dynamic_cast<TDorodDataset*>(master))
-            DatabaseError("Use only TDorodDataset descendants for master-detail relationship");
+            DatabaseError(msg::MasterNotDorod);
         // Walk up the chain of masters: this dataset may not be among them.
         for (TDataSet* d = master; d;) {
-            if (d == this) DatabaseError("Circular data link");
+            if (d == this) DatabaseError(msg::CircularLink);
             auto* dorodSet = dynamic_cast<TDorodDataset*>(d);
             TDataSource* up = dorodSet ? dorodSet->MasterSource() : nullptr;
             d = up ? up->DataSet() : nullptr;

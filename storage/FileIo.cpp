@@ -138,8 +138,29 @@ bool TAtomicFileWriter::open(const std::string& path, std::string& error) {
     return true;
 }
 
+namespace {
+thread_local TWriteFaultScope* t_faultScope = nullptr;
+}
+
+TWriteFaultScope::TWriteFaultScope(size_t budget) : m_budget(budget), m_outer(t_faultScope) {
+    t_faultScope = this;
+}
+
+TWriteFaultScope::~TWriteFaultScope() { t_faultScope = m_outer; }
+
 bool TAtomicFileWriter::write(std::string_view data) {
     if (m_fd < 0 || m_failed) return false;
+    if (TWriteFaultScope* fault = t_faultScope) {
+        fault->m_appends.push_back(data.size());
+        if (data.size() > fault->m_budget) {
+            writeAll(m_fd, data.substr(0, fault->m_budget));
+            fault->m_budget = 0;
+            m_failed = true;
+            m_errno = ENOSPC;
+            return false;
+        }
+        fault->m_budget -= data.size();
+    }
     if (!writeAll(m_fd, data)) {
         m_failed = true;
         m_errno = errno;

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dorod::fileio {
 
@@ -63,6 +65,26 @@ private:
     bool m_failed = false;
     int m_errno = 0;
 };
+// For tests of failed writes, as a full disk would fail them: while one lives, the
+// atomic writers of this thread append only `budget` more bytes in all; the append that
+// would pass the budget writes what fits and fails (ENOSPC). Overwrites of bytes already
+// written are not counted. Every append's size is recorded, so a test can find where
+// the pieces of a write begin.
+class TWriteFaultScope {
+public:
+    explicit TWriteFaultScope(size_t budget = SIZE_MAX);
+    ~TWriteFaultScope();
+    TWriteFaultScope(const TWriteFaultScope&) = delete;
+    TWriteFaultScope& operator=(const TWriteFaultScope&) = delete;
+    const std::vector<size_t>& appends() const { return m_appends; }
+
+private:
+    friend class TAtomicFileWriter;
+    size_t m_budget;
+    std::vector<size_t> m_appends;
+    TWriteFaultScope* m_outer;
+};
+
 // The path with its extension replaced (a name without one gets it appended).
 std::string changeExtension(const std::string& path, std::string_view extension);
 

@@ -17,12 +17,9 @@ namespace {
 
 using dorod::TFieldType;
 
-// The lists are literals of this file; every character has a Windows-1251 byte.
-std::string bytesOf(const QString& text) { return fromQt(text); }
-
-std::vector<std::string> bytesOf(const QStringList& list) {
-    std::vector<std::string> out;
-    for (const QString& text : list) out.push_back(bytesOf(text));
+QStringList qtList(const TValueList& list) {
+    QStringList out;
+    for (const std::string& value : list) out.push_back(toQt(value));
     return out;
 }
 
@@ -40,75 +37,34 @@ int64_t storedInteger(const dorod::TDorodCursor& store, const dorod::TDorodField
 
 } // namespace
 
-std::vector<dorod::TFieldDef> announcementFieldDefs() {
-    return {
-        {"id", TFieldType::ftInteger, 0},
-        {"indate", TFieldType::ftDate, 0},
-        {"Client", TFieldType::ftString, kClientWidth},
-        {"Pasport", TFieldType::ftString, kPasportWidth},
-        {"Tel", TFieldType::ftString, kTelWidth},
-        {"Text", TFieldType::ftString, kTextWidth},
-        {"ClientCat", TFieldType::ftString, kClientCatWidth},
-        {"Oplata", TFieldType::ftString, kOplataWidth},
-        {"ObjCat", TFieldType::ftString, kObjCatWidth},
-        {"type", TFieldType::ftString, kTypeWidth},
-        {"temp", TFieldType::ftInteger, 0},
-        {"slov", TFieldType::ftInteger, 0},
-        {"povt", TFieldType::ftBoolean, 0},
-        {"XML", TFieldType::ftMemo, 0},
-        {"Summa", TFieldType::ftFloat, 0},
-    };
-}
+std::vector<dorod::TFieldDef> announcementFieldDefs() { return announcementTable().fields; }
 
-std::vector<dorod::TFieldDef> runDateFieldDefs() {
-    return {
-        {"id", TFieldType::ftInteger, 0},
-        {"date", TFieldType::ftDate, 0},
-    };
-}
+std::vector<dorod::TFieldDef> runDateFieldDefs() { return runDateTable().fields; }
 
 const QStringList& clientCategories() {
-    static const QStringList list{QStringLiteral("ФИЗЛИЦА"), QStringLiteral("ПРЕДПРИНИМАТЕЛИ"),
-                                  QStringLiteral("ЮРЛИЦА")};
+    static const QStringList list = qtList(clientCategoryValues());
     return list;
 }
 
 const QStringList& paymentMethods() {
-    static const QStringList list{QStringLiteral("НАЛИЧНЫЙ"), QStringLiteral("БЕЗНАЛИЧНЫЙ"),
-                                  QStringLiteral("ВЗАИМОРАСЧЕТ"), QStringLiteral("БЕСПЛАТНО")};
+    static const QStringList list = qtList(paymentMethodValues());
     return list;
 }
 
 const QStringList& subjectCategories() {
-    static const QStringList list{QStringLiteral("ПРОЧЕЕ"), QStringLiteral("НЕДВИЖИМОСТЬ"),
-                                  QStringLiteral("АВТОТРАНСПОРТ"), QStringLiteral("УСЛУГИ")};
+    static const QStringList list = qtList(subjectCategoryValues());
     return list;
 }
 
 const QString& announcementType() {
-    static const QString type = QStringLiteral("БЕГУЩАЯ СТРОКА");
+    static const QString type = toQt(announcementTypeValue());
     return type;
 }
 
-const std::vector<std::string>& clientCategoriesBytes() {
-    static const std::vector<std::string> list = bytesOf(clientCategories());
-    return list;
-}
-
-const std::vector<std::string>& paymentMethodsBytes() {
-    static const std::vector<std::string> list = bytesOf(paymentMethods());
-    return list;
-}
-
-const std::vector<std::string>& subjectCategoriesBytes() {
-    static const std::vector<std::string> list = bytesOf(subjectCategories());
-    return list;
-}
-
-const std::string& announcementTypeBytes() {
-    static const std::string type = bytesOf(announcementType());
-    return type;
-}
+const std::vector<std::string>& clientCategoriesBytes() { return clientCategoryValues(); }
+const std::vector<std::string>& paymentMethodsBytes() { return paymentMethodValues(); }
+const std::vector<std::string>& subjectCategoriesBytes() { return subjectCategoryValues(); }
+const std::string& announcementTypeBytes() { return announcementTypeValue(); }
 
 bool isTextColour(int number) {
     return std::any_of(kTextColours.begin(), kTextColours.end(),
@@ -165,19 +121,11 @@ int nextAnnouncementNumber(dorod::TDorodTable& tData, bool* numberExisted) {
 
 bool createTableFile(const QString& path, const std::vector<dorod::TFieldDef>& defs,
                      QString* error) {
-    try {
-        dorod::TDorodTable table;
-        table.FieldDefs = defs;
-        table.SetLoadMode(dorod::TDorodLoadMode::lmClear);
-        table.Open();
-        table.SaveToFile(QFile::encodeName(path).toStdString());
-        table.Close();
-        return true;
-    } catch (const std::exception& e) {
-        // Engine messages are ASCII apart from the path, which is in the file system's encoding.
-        if (error) *error = QString::fromLocal8Bit(e.what());
-        return false;
-    }
+    std::string message;
+    const bool ok = dorod::createTableFile(QFile::encodeName(path).toStdString(), defs, message);
+    // Engine messages are ASCII apart from the path, which is in the file system's encoding.
+    if (!ok && error) *error = QString::fromLocal8Bit(message.c_str());
+    return ok;
 }
 
 } // namespace vornelta

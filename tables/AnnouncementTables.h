@@ -1,24 +1,11 @@
-// The announcement tables data.d and dates.d as code: their field definitions, the fixed
-// value lists some fields take, the eight text colours and the numbering of a new
-// announcement. Also the one way the program creates an empty table file.
-//
-// Widths of the text fields (Windows-1251 stores one byte per character):
-//
-//   Field      Width  Why
-//   Client     100    free text; the engine's usual String width
-//   Pasport    100    free text; the engine's usual String width
-//   Tel         40    fixed by the desk
-//   Text       600    fixed by the desk
-//   ClientCat   15    "ПРЕДПРИНИМАТЕЛИ", the longest fixed value, has 15 characters
-//   Oplata      15    "ВЗАИМОРАСЧЕТ" has 12; the same width as ClientCat
-//   ObjCat      40    fixed by the desk
-//   type        20    "БЕГУЩАЯ СТРОКА" has 14
-//
-// Widths up to 35 are kept inside the record (no allocation per value), which suits the
-// short category fields read by every filter and report.
+// The announcement tables data.d and dates.d for the windows: their field definitions
+// (defined once in tables/defs), the fixed value lists as Qt strings, the eight text
+// colours and the numbering of a new announcement. Also the one way the program creates
+// an empty table file.
 #pragma once
 
 #include "storage/DataSet.h"
+#include "tables/defs/TableDefinitions.h"
 
 #include <QColor>
 #include <QString>
@@ -34,21 +21,6 @@ class TDorodTable;
 
 namespace vornelta {
 
-inline constexpr char kAnnouncementFileName[] = "data.d";
-inline constexpr char kRunDateFileName[] = "dates.d";
-
-inline constexpr int kClientWidth = 100;
-inline constexpr int kPasportWidth = 100;
-inline constexpr int kTelWidth = 40;
-inline constexpr int kTextWidth = 600;
-inline constexpr int kClientCatWidth = 15;
-inline constexpr int kOplataWidth = 15;
-inline constexpr int kObjCatWidth = 40;
-inline constexpr int kTypeWidth = 20;
-
-// `temp` is written as this on every save.
-inline constexpr int kTempValue = 1;
-
 // data.d: id, indate, Client, Pasport, Tel, Text, ClientCat, Oplata, ObjCat, type, temp,
 // slov, povt, XML, Summa.
 std::vector<dorod::TFieldDef> announcementFieldDefs();
@@ -56,8 +28,8 @@ std::vector<dorod::TFieldDef> announcementFieldDefs();
 std::vector<dorod::TFieldDef> runDateFieldDefs();
 
 // The fixed value lists in the order of the entry form's drop-down lists. Stored and
-// compared exactly as given; the byte forms are their Windows-1251 encodings, for
-// comparing with field values without a conversion per row.
+// compared exactly as given; the byte forms are the lists of tables/defs, for comparing
+// with field values without a conversion per row.
 const QStringList& clientCategories(); // ClientCat
 const QStringList& paymentMethods();   // Oplata
 const QStringList& subjectCategories(); // ObjCat

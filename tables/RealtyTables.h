@@ -1,18 +1,10 @@
-// The realty tables rielt.d and rielt_out.d as code: their field definitions and the
-// values of the deal (`tip`) and flat (`vid`) fields. rielt_out.d is also the layout of
-// the transfer file, so its definitions serve transfer.d as well.
-//
-//   Field  Kind            Why
-//   date   ftDateTime      the desk calls it a date/time; it holds the intake day at midnight
-//   tip    ftString 20     longest value "ПРОДАМ" has 6 characters; the width of vid
-//   vid    ftString 20     longest value "ЧЕТЫРЕХКОМНАТНАЯ" has 16 characters
-//   text   ftMemo          the whole announcement as typed, line breaks kept, no length limit
-//
-// Both short widths stay within the engine's inline string size (35), so no value is
-// allocated on its own.
+// The realty tables rielt.d and rielt_out.d for the windows: their field definitions
+// (defined once in tables/defs, with transfer.d) and the values of the deal (`tip`) and
+// flat (`vid`) fields as Qt strings.
 #pragma once
 
 #include "storage/DataSet.h"
+#include "tables/defs/TableDefinitions.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,12 +13,6 @@
 #include <vector>
 
 namespace vornelta {
-
-inline constexpr char kRealtyFileName[] = "rielt.d";
-inline constexpr char kRealtyOutFileName[] = "rielt_out.d";
-
-inline constexpr int kRealtyTipWidth = 20;
-inline constexpr int kRealtyVidWidth = 20;
 
 // rielt.d: date, tip, vid, text.
 std::vector<dorod::TFieldDef> realtyFieldDefs();
@@ -38,7 +24,7 @@ std::vector<dorod::TFieldDef> realtyOutFieldDefs();
 const QStringList& realtyDeals();
 // `vid`: "ОДНОКОМНАТНАЯ" … "ЧЕТЫРЕХКОМНАТНАЯ", one to four rooms, in check-box order.
 const QStringList& realtyFlats();
-// Their Windows-1251 bytes.
+// Their Windows-1251 bytes (the lists of tables/defs).
 const std::vector<std::string>& realtyDealsBytes();
 const std::vector<std::string>& realtyFlatsBytes();
 

@@ -219,6 +219,12 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"MarkerSplitByALineBreak", "<<0>>\r\na<<2\r\n55>>b", {{"a<<255>>b", kBlack}},
                    kBlack, true},
         DecodeCase{"StrayBrackets", "<<0>>\r\na>b<c", {{"a>b<c", kBlack}}, kBlack, true},
+        // A damaged value with an empty marker inside a run or at a line's start keeps
+        // those characters as text.
+        DecodeCase{"EmptyMarkerInsideARun", "<<0>>\r\na<<>>b", {{"a<<>>b", kBlack}}, kBlack,
+                   true},
+        DecodeCase{"EmptyMarkerStartingALine", "<<255>>\r\nab\r\n<<>>c", {{"ab<<>>c", kRed}},
+                   kRed, true},
         DecodeCase{"ThirdBracketBeforeAMarker", "<<<255>>\r\nx", {{"<", kWhite}, {"x", kRed}},
                    kWhite, true}),
     [](const auto& info) { return std::string(info.param.name); });

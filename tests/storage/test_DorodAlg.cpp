@@ -156,7 +156,7 @@ TEST(KeyText, FormAndUniqueness) {
 }
 
 TEST(KeyBlock, MakeAndUnlock) {
-    const std::array<uint8_t, kKeyBlockBytes> expected{
+    const std::array<uint8_t, kKeyBlockSize> expected{
         0xEE, 0x79, 0xB0, 0xF8, 0x9E, 0x12, 0x23, 0x12, 0x4B, 0x15, 0xD6, 0x83, 0x5A, 0x6D,
         0xCE, 0x09, 0xD2, 0x1E, 0xB1, 0x08, 0x6B, 0xA8, 0x76, 0xED, 0x9A, 0xBE, 0x40, 0x27,
         0x3E, 0xEE, 0x65, 0x0F, 0x33, 0x2A, 0xAC, 0xFF, 0xC1, 0x06, 0x73, 0x32}; // CRC 0x3273
@@ -174,7 +174,7 @@ TEST(KeyBlock, MakeAndUnlock) {
         EXPECT_EQ(out, kFixedKeyText);
     }
 
-    for (size_t pos = 0; pos < kKeyBlockBytes; ++pos) {
+    for (size_t pos = 0; pos < kKeyBlockSize; ++pos) {
         auto damaged = expected;
         damaged[pos] ^= 0x01;
         std::string out = "untouched";
@@ -190,4 +190,49 @@ TEST(KeyBlock, RunsCipheredWithKeyText) {
     // Each call starts afresh from the key, so deciphering needs no shared state.
     decipherWithKey(kFixedKeyText, data.data(), data.size());
     EXPECT_EQ(data, Bytes(777, 0x42));
+}
+
+// The key setup draws a card position in 0..i by masking a key-driven sum and drawing
+// again while the value is too large; after eleven misses the value is taken modulo i
+// instead. Checked against that rule written out here, over every one-byte key and some
+// longer ones, and only counted when some draws did reach the limit.
+TEST(Sapphire, KeySetupGivesUpRedrawingAfterElevenMisses) {
+    const auto modelCards = [](std::string_view key, int& limited) {
+        std::array<uint8_t, 256> cards{};
+        for (size_t i = 0; i < 256; ++i) cards[i] = uint8_t(i);
+        uint8_t rsum = 0;
+        size_t pos = 0;
+        for (int i = 255; i >= 0; --i) {
+            unsigned pick = 0;
+            if (i > 0) {
+                unsigned mask = 1;
+                while (mask < unsigned(i)) mask = (mask << 1) + 1;
+                for (int misses = 0;; ++misses) {
+                    rsum = uint8_t(cards[rsum] + uint8_t(key[pos++]));
+                    if (pos >= key.size()) {
+                        pos = 0;
+                        rsum = uint8_t(rsum + key.size());
+                    }
+                    pick = rsum & mask;
+                    if (misses >= 11) {
+                        ++limited;
+                        pick %= unsigned(i);
+                    }
+                    if (pick <= unsigned(i)) break;
+                }
+            }
+            std::swap(cards[size_t(i)], cards[pick]);
+        }
+        return cards;
+    };
+    int limited = 0;
+    std::vector<std::string> keys;
+    for (int b = 0; b < 256; ++b) keys.push_back(std::string(1, char(b)));
+    for (const char* k : {"ab", "secret", "\x12\x12", "zzzzzzzzzzzz"}) keys.push_back(k);
+    TSapphire cipher;
+    for (const std::string& key : keys) {
+        cipher.initialize(key);
+        EXPECT_EQ(cipher.cards(), modelCards(key, limited)) << "key byte " << int(uint8_t(key[0]));
+    }
+    EXPECT_GT(limited, 0) << "no draw reached the limit: the keys do not test it";
 }

@@ -3,10 +3,12 @@
 // saving to files.
 #include "support/TableBuilder.h"
 #include "storage/DorodCursor.h"
+#include "storage/FileIo.h"
 #include "support/ImageBuilder.h"
 #include "support/TempDir.h"
 #include "storage/Win1251.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -191,7 +193,7 @@ TEST_F(DorodStore, CommitAcceptsEveryChange) {
 TEST_F(DorodStore, RefusedRecordOperationsGiveTheirMessages) {
     loadPeople({{1, "a"}, {2, "b"}});
     TDorodCursor other;
-    other.DefineFields(std::vector<TDorodField>(store.Layout()->fields));
+    ASSERT_TRUE(other.DefineFields(std::vector<TDorodField>(store.Layout()->fields), message));
     TDorodRecordBuffer buf(store.Layout());
     TDorodRecordEntry* foreign = other.AppendStoredRecord(buf.data());
 
@@ -433,4 +435,80 @@ TEST_F(DorodStore, SaveIntoMissingFolderFailsAndLeavesNothing) {
     EXPECT_FALSE(store.SaveToFile(dir.file("absent/t.d"), savAutoBackup, false, "", message));
     EXPECT_FALSE(message.empty());
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+// A save that fails part-way, as a full disk fails it, after every piece boundary and
+// inside pieces: the save is refused with the reason, the old file keeps every byte and
+// no temporary file is left beside it. Plain and enciphered images (the cipher runs on
+// across the pieces).
+TEST_F(DorodStore, SaveFailingAfterAnyNumberOfBytesLeavesTheOldFile) {
+    for (const char* password : {"", "secret"}) {
+        SCOPED_TRACE(*password ? "enciphered" : "plain");
+        TempDir dir;
+        const std::string path = dir.file("people.d");
+        loadPeople({{1, "old"}});
+        ASSERT_TRUE(store.SaveToFile(path, 0, false, "", message)) << message;
+        const std::string oldFile = readAll(path);
+
+        store.SetPassword(password);
+        // Enough records for several pieces.
+        const std::string note(60, 'n');
+        for (int i = 0; i < 12000; ++i) {
+            TDorodRecordEntry* e = postNew(0, "name");
+            editText(e, "note", note + std::to_string(i));
+        }
+        std::vector<size_t> appends;
+        {
+            fileio::TWriteFaultScope recording;
+            TempDir probe;
+            ASSERT_TRUE(store.SaveToFile(probe.file("t.d"), 0, false, "", message)) << message;
+            appends = recording.appends();
+        }
+        ASSERT_GE(appends.size(), 4u) << "the image should go out in several pieces";
+        size_t total = 0;
+        std::vector<size_t> budgets;
+        for (size_t piece : appends) {
+            for (size_t inside : {size_t(0), size_t(1), piece / 2, piece - 1})
+                budgets.push_back(total + inside);
+            total += piece;
+        }
+        budgets.push_back(total - 1);
+
+        for (size_t budget : budgets) {
+            SCOPED_TRACE("fails after " + std::to_string(budget) + " bytes");
+            message.clear();
+            fileio::TWriteFaultScope fault(budget);
+            EXPECT_FALSE(store.SaveToFile(path, 0, false, "", message));
+            EXPECT_THAT(message, ::testing::HasSubstr("Cannot write file " + path));
+            EXPECT_TRUE(readAll(path) == oldFile);
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                    std::filesystem::directory_iterator()),
+                      1);
+        }
+        fileio::TWriteFaultScope enough(total);
+        ASSERT_TRUE(store.SaveToFile(path, 0, false, "", message)) << message;
+        // An enciphered image differs from save to save (a fresh key each time).
+        const std::string written = readAll(path);
+        EXPECT_EQ(written.size(), total);
+        if (!*password) EXPECT_TRUE(written == image());
+        store.SetPassword("");
+    }
+}
+
+// The backup comes first: when it cannot be made (a folder stands where the ".~d" copy
+// goes) the save is refused and the table file is not touched.
+TEST_F(DorodStore, SaveWhoseBackupFailsIsRefusedAndLeavesTheFile) {
+    TempDir dir;
+    const std::string path = dir.file("people.d");
+    loadPeople({{1, "a"}});
+    ASSERT_TRUE(store.SaveToFile(path, 0, false, "", message)) << message;
+    const std::string oldFile = readAll(path);
+    std::filesystem::create_directory(dir.file("people.~d"));
+
+    postNew(0, "b");
+    message.clear();
+    EXPECT_FALSE(store.SaveToFile(path, savAutoBackup, false, "", message));
+    EXPECT_THAT(message, ::testing::HasSubstr("people.~d"));
+    EXPECT_EQ(readAll(path), oldFile);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("people.~d")));
 }

@@ -421,6 +421,177 @@ TEST_F(DorodDataset, FailedOpensNameTheirCauseAndLeaveTheTableClosed) {
     EXPECT_FALSE(t.Active());
 }
 
+// Failures after the file was read (the filter's conditions, the filter handler, the
+// master link) leave the dataset just as closed as a failed read does: no store, no
+// fields, not among its database's open datasets; once the cause is gone it opens.
+TEST_F(DorodDataset, OpenFailingAfterTheLoadLeavesTheDatasetClosedAndFreed) {
+    TDorodTable master;
+    open(master, path);
+    TDataSource sMaster(&master);
+    const struct {
+        const char* what;
+        std::function<void(TDorodTable&)> configure;
+        std::string message;
+        std::function<void(TDorodTable&)> mend;
+    } cases[] = {
+        {"filter naming an unknown field",
+         [](TDorodTable& t) {
+             t.SetFilter("nosuch = 1");
+             t.SetFiltered(true);
+         },
+         "tData: Field nosuch is not found", [](TDorodTable& t) { t.SetFilter("id = 1"); }},
+        {"filter handler that throws",
+         [](TDorodTable& t) {
+             t.SetFiltered(true);
+             t.OnFilterRecord = [](TDataSet&, bool&) { throw EDatabaseError("handler failed"); };
+         },
+         "handler failed", [](TDorodTable& t) { t.OnFilterRecord = nullptr; }},
+        {"master field unknown",
+         [&](TDorodTable& t) {
+             t.SetRangeFieldNames("id");
+             t.SetMasterFields("nosuch");
+             t.SetMasterSource(&sMaster);
+         },
+         "tData: Field nosuch is not found", [](TDorodTable& t) { t.SetMasterFields("id"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TDorodDatabase db;
+        TDorodTable t;
+        t.Name = "tData";
+        t.SetDatabase(&db);
+        t.SetTableName(path);
+        c.configure(t);
+        EXPECT_EQ(errorOf([&] { t.Open(); }), c.message);
+        EXPECT_FALSE(t.Active());
+        EXPECT_EQ(t.State(), TDataSetState::dsInactive);
+        EXPECT_EQ(t.Store(), nullptr);
+        EXPECT_EQ(t.FieldCount(), 0);
+        EXPECT_EQ(t.RecordCount(), 0);
+        EXPECT_THAT(db.OpenDatasets(), IsEmpty());
+        c.mend(t);
+        t.Open();
+        EXPECT_TRUE(t.Active());
+        EXPECT_EQ(t.FieldByName("id").AsInteger(), 1);
+        EXPECT_THAT(db.OpenDatasets(), ElementsAre(&t));
+    }
+}
+
+// A refresh would put a new store under the source and leave its clones on the old
+// one, where a later edit and save would be lost: it is refused while clones are open.
+TEST_F(DorodDataset, RefreshIsRefusedWhileClonesAreOpen) {
+    open(tData, path);
+    TDorodTable clone;
+    clone.SetCloneDS(&tData);
+    clone.Open();
+    EXPECT_EQ(errorOf([&] { tData.Refresh(); }),
+              "tData: Cannot refresh a table while tables cloned from it are open");
+    EXPECT_EQ(clone.Store(), tData.Store());
+
+    ASSERT_TRUE(clone.Locate("id", {"3"}));
+    clone.Edit();
+    clone.FieldByName("client").SetAsString(cp1251("ПОСЛЕ ОТКАЗА"));
+    clone.Post();
+    clone.Save();
+    EXPECT_EQ(fileClient(path, 3), cp1251("ПОСЛЕ ОТКАЗА"));
+
+    clone.Close();
+    tData.Refresh();
+    EXPECT_EQ(tData.RecordCount(), 5);
+}
+
+// Edit and Delete act on the current record; with the position outside the view (a
+// refresh that lost its record) they are refused, and nothing changes.
+TEST_F(DorodDataset, EditOrDeleteWithoutACurrentRecordIsRefused) {
+    open(tData, path);
+    tData.UniqueFieldNames = "id";
+    ASSERT_TRUE(tData.Locate("id", {"2"}));
+    {
+        TDorodTable other;
+        open(other, path);
+        ASSERT_TRUE(other.Locate("id", {"2"}));
+        other.Delete();
+        other.Save();
+    }
+    tData.Refresh();
+    ASSERT_EQ(tData.RecNo(), 0);
+    EXPECT_EQ(errorOf([&] { tData.Edit(); }), "tData: Number of records is equal to 0");
+    EXPECT_EQ(tData.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(errorOf([&] { tData.Delete(); }), "tData: Number of records is equal to 0");
+    EXPECT_EQ(tData.RecordCount(), 4);
+    EXPECT_EQ(tData.ChangeCount(), 0);
+}
+
+// The clone's changes are changes of the source's store: cancelling or accepting them
+// through the clone leaves the source with nothing to save in its database's list.
+TEST_F(DorodDataset, CloneCancelOrApplyTakesTheSourceOffTheChangedList) {
+    for (const bool apply : {false, true}) {
+        SCOPED_TRACE(apply ? "ApplyChanges" : "CancelChanges");
+        TDorodDatabase db;
+        TDorodTable source;
+        source.SetDatabase(&db);
+        open(source, path);
+        source.Edit();
+        source.FieldByName("client").SetAsString("X");
+        source.Post();
+        ASSERT_THAT(db.ChangedDatasets(), ElementsAre(&source));
+
+        TDorodTable clone;
+        clone.SetDatabase(&db);
+        clone.SetCloneDS(&source);
+        clone.Open();
+        clone.Last();
+        clone.Edit();
+        clone.FieldByName("client").SetAsString("Y");
+        clone.Post();
+        ASSERT_THAT(db.ChangedDatasets(), ElementsAre(&source, &clone));
+        if (apply)
+            clone.ApplyChanges();
+        else
+            clone.CancelChanges();
+        EXPECT_THAT(db.ChangedDatasets(), IsEmpty());
+        source.First();
+        EXPECT_EQ(source.FieldByName("client").AsString(), apply ? "X" : cp1251("ИВАНОВ"));
+        clone.Close();
+    }
+}
+
+// Whatever leaves the insert state posts the pending new record: moving, searching,
+// setting a range, or a second Insert. Losing it would drop the operator's record
+// without a word.
+TEST_F(DorodDataset, LeavingTheInsertStatePostsThePendingRecord) {
+    const struct {
+        const char* what;
+        std::function<void(TDorodTable&)> leave;
+    } cases[] = {
+        {"First", [](TDorodTable& t) { t.First(); }},
+        {"Next", [](TDorodTable& t) { t.Next(); }},
+        {"Last", [](TDorodTable& t) { t.Last(); }},
+        {"Locate", [](TDorodTable& t) { EXPECT_TRUE(t.Locate("id", {"3"})); }},
+        {"SetRange", [](TDorodTable& t) { t.SetRange("1", "1000"); }},
+        {"Insert",
+         [](TDorodTable& t) {
+             t.Insert();
+             t.FieldByName("id").SetAsInteger(100);
+             t.Post();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TDorodTable t;
+        t.SetRangeFieldNames("id");
+        open(t, path);
+        t.Insert();
+        t.FieldByName("id").SetAsInteger(99);
+        t.FieldByName("client").SetAsString(cp1251("НОВЫЙ"));
+        c.leave(t);
+        EXPECT_EQ(t.State(), TDataSetState::dsBrowse);
+        ASSERT_TRUE(t.Locate("id", {"99"}));
+        EXPECT_EQ(t.FieldByName("client").AsString(), cp1251("НОВЫЙ"));
+        EXPECT_EQ(t.RecordCount(), std::string(c.what) == "Insert" ? 7 : 6);
+    }
+}
+
 TEST_F(DorodDataset, EditingMistakesAreRefused) {
     open(tData, path);
     EXPECT_EQ(errorOf([&] { tData.FieldByName("client").SetAsString("X"); }),

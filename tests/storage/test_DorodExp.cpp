@@ -279,14 +279,16 @@ class DorodFilterTest : public LocaleFixture {
 protected:
     void SetUp() override {
         LocaleFixture::SetUp();
-        store.DefineFields(
+        std::string message;
+        ASSERT_TRUE(store.DefineFields(
             {field("id", FieldType::Integer), field("Client", FieldType::SmallStr, 30),
              field("Other", FieldType::SmallStr, 10), field("Name", FieldType::String, 100),
              field("Summa", FieldType::Double), field("Price", FieldType::Currency),
              field("Slov", FieldType::Integer), field("indate", FieldType::Date),
              field("Flag", FieldType::Boolean), field("Big", FieldType::Int64),
              field("Small", FieldType::SmallInt), field("Pattern", FieldType::String, 100),
-             field(cp1251("Имя"), FieldType::SmallStr, 10)});
+             field(cp1251("Имя"), FieldType::SmallStr, 10)},
+            message));
         const int32_t d10 = dayNumberFromCivil(2024, 1, 10), d12 = dayNumberFromCivil(2024, 1, 12);
         add(1, "Иванов", "Иванов", 150, 150, 10, d10, true, 5, "ив%", "");
         add(2, "ИВАНОВА", "x", 99.5, 20, 5, d10 + 1, false, 0, "%а", "x");

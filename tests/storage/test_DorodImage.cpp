@@ -52,7 +52,8 @@ TEST(DorodImageWriter, SmallTableMatchesHandBuiltBytes) {
     fields[12].defaultValue = "'none'";
     fields[12].extraText = "hint";
     fields[14].extraText = "notes";
-    store.DefineFields(fields);
+    std::string message;
+    ASSERT_TRUE(store.DefineFields(fields, message)) << message;
     store.SetNotes("note text");
 
     const double stamp = 730120.0 * 86400000.0 + 3723004.0;
@@ -79,7 +80,7 @@ TEST(DorodImageWriter, SmallTableMatchesHandBuiltBytes) {
 
     TDorodRecordBuffer deleted(store.Layout());
     record::setInt32(deleted.data(), field(store, 0), 2);
-    std::string message;
+    message.clear();
     ASSERT_TRUE(store.DeleteRecord(store.AppendStoredRecord(deleted.data()), message));
 
     // Zero and empty values of every type, -0.0 included: nothing but length bytes.
@@ -361,7 +362,8 @@ TEST(DorodImageReader, FindsNotesWithAndWithoutRecords) {
 
 TEST(DorodImageReader, NameWithBlankIsWrittenWithUnderscore) {
     TDorodCursor store;
-    store.DefineFields({makeField("last name", FieldType::SmallStr, 20)});
+    std::string defineMessage;
+    ASSERT_TRUE(store.DefineFields({makeField("last name", FieldType::SmallStr, 20)}, defineMessage));
     TDorodStream stream;
     store.WriteImage(stream);
     EXPECT_EQ(stream.bytes, ImageBuilder().item("XXX.last_name K").build());
@@ -454,4 +456,63 @@ TEST(DorodImagePartialOpen, HeaderFailuresStillFail) {
         EXPECT_EQ(message, expected);
         EXPECT_EQ(store.FieldCount(), 0);
     }
+}
+
+// A text longer than 35 is a String: a SmallStr above 35 would be written with another
+// type's letter (42 as "a", an AutoInc) and the file would not read back, so such a
+// field is refused where fields are defined. 35 itself is the largest SmallStr.
+TEST(DorodImageWriter, SmallStrAbove35IsRefusedWhereFieldsAreDefined) {
+    for (const int size : {36, 42, 45, -1}) {
+        SCOPED_TRACE(size);
+        TDorodCursor store;
+        std::string message;
+        EXPECT_FALSE(store.DefineFields({makeField("id", FieldType::Integer),
+                                         makeField("name", FieldType::SmallStr, size)},
+                                        message));
+        EXPECT_EQ(message, "Field 'name': a SmallStr holds 0 to 35 characters, not " +
+                               std::to_string(size) + "; a longer text is a String");
+        EXPECT_EQ(store.FieldCount(), 0);
+    }
+
+    TDorodCursor store;
+    std::string message;
+    ASSERT_TRUE(store.DefineFields({makeField("name", FieldType::SmallStr, 35)}, message));
+    TDorodRecordBuffer buf(store.Layout());
+    const std::string longest(35, 'x');
+    record::setText(buf.data(), field(store, 0), longest);
+    TDorodRecordEntry* entry = nullptr;
+    ASSERT_TRUE(store.PostRecord(buf.data(), entry, message)) << message;
+    TDorodStream stream;
+    store.WriteImage(stream);
+    TDorodCursor back;
+    ASSERT_TRUE(load(back, stream.bytes, message)) << message;
+    EXPECT_EQ(field(back, 0).type, FieldType::SmallStr);
+    EXPECT_EQ(field(back, 0).declaredSize, 35);
+    EXPECT_EQ(record::getText(back.Entry(0)->data(), field(back, 0)), longest);
+}
+
+// A file may hold a SmallStr longer than 35 under a letter that is no type ("h" is 49).
+// When its first record starts with the length 42, the byte of the notes mark, the writer
+// puts an empty notes block before it, so the record is not read as notes.
+TEST(DorodImageWriter, FirstLengthByteEqualToTheNotesMarkRoundTrips) {
+    const std::string text42(42, 'q');
+    // Such a file needs the empty notes block itself to be read.
+    const std::string image = ImageBuilder({"XXX.s h", "XXX.n i"})
+                                  .raw(std::string("*\0\0", 3))
+                                  .record({42, 4}, text42 + le32(7))
+                                  .build();
+    TDorodCursor store;
+    std::string message;
+    ASSERT_TRUE(load(store, image, message)) << message;
+    ASSERT_EQ(field(store, 0).declaredSize, 49);
+
+    TDorodStream stream;
+    store.WriteImage(stream);
+    EXPECT_TRUE(stream.bytes == image);
+    TDorodCursor back;
+    ASSERT_TRUE(load(back, stream.bytes, message)) << message;
+    EXPECT_EQ(back.Notes(), "");
+    ASSERT_EQ(back.EntryCount(), 1);
+    EXPECT_EQ(record::getText(back.Entry(0)->data(), field(back, 0)), text42);
+    EXPECT_EQ(record::getInt32(back.Entry(0)->data(), field(back, 1)), 7);
 }

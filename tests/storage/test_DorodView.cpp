@@ -306,6 +306,58 @@ TEST_F(DorodView, LocateWithOptionsFindsAZeroNumber) {
     EXPECT_EQ(t.RecNo(), 2);
 }
 
+// Locate runs the before-scroll event before it searches, found or not; after-scroll
+// only when it moved.
+TEST_F(DorodView, LocateRunsBeforeScrollWhetherOrNotItFinds) {
+    open(t, path);
+    int before = 0, after = 0;
+    t.BeforeScroll = [&](TDataSet&) { ++before; };
+    t.AfterScroll = [&](TDataSet&) { ++after; };
+    EXPECT_FALSE(t.Locate("id", {"999"}));
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(after, 0);
+    EXPECT_TRUE(t.Locate("id", {"2"}));
+    EXPECT_EQ(before, 2);
+    EXPECT_EQ(after, 1);
+}
+
+// From the second Locate by the same fields in an unchanged view on, a sorted look-up
+// list answers. Keys it does not hold (gaps, below and above the range) find nothing
+// there as in a scan, and leave the position; keys it holds are found. Integer keys and
+// text keys take different lists.
+TEST_F(DorodView, LookupListFindsNothingForAbsentKeys) {
+    TableBuilder b({{"id", FieldType::Integer}, {"name", FieldType::SmallStr, 10}});
+    for (int id : {50, 10, 40, 20, 30}) b.row({std::to_string(id), "n" + std::to_string(id)});
+    const std::string file = dir.file("gaps.d");
+    b.save(file);
+    open(t, file);
+    const struct {
+        const char* field;
+        std::vector<std::string> present, absent;
+    } cases[] = {
+        {"id", {"10", "30", "50"}, {"5", "15", "35", "55", "-1"}},
+        {"name", {"n10", "n30", "n50"}, {"n", "n0", "n15", "n35", "n55", "z"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        ASSERT_TRUE(t.Locate(c.field, {c.present[0]})); // the first of the series scans
+        for (int round = 0; round < 2; ++round) {
+            for (const std::string& key : c.absent) {
+                SCOPED_TRACE(key);
+                const int before = t.RecNo();
+                EXPECT_FALSE(t.Locate(c.field, {key}));
+                EXPECT_EQ(t.RecNo(), before);
+                EXPECT_FALSE(t.Lookup(c.field, {key}, "id").has_value());
+            }
+            for (const std::string& key : c.present) {
+                ASSERT_TRUE(t.Locate(c.field, {key}));
+                EXPECT_EQ(t.FieldByName(c.field).AsString(), key);
+                EXPECT_EQ(t.Lookup(c.field, {key}, c.field), std::vector<std::string>{key});
+            }
+        }
+    }
+}
+
 TEST_F(DorodView, LookupReturnsValuesWithoutMoving) {
     open(t, path);
     t.SetRecNo(2);
@@ -408,6 +460,22 @@ TEST_F(DorodMasterDetail, LinkingAnOpenDetailRangesItAtOnce) {
 
     detail.SetMasterSource(nullptr); // unlinking shows every record again
     EXPECT_EQ(detail.RecordCount(), 6);
+}
+
+// An unknown master field would shift the pairing of the others with the range fields.
+TEST_F(DorodMasterDetail, UnknownMasterFieldIsRefusedByName) {
+    TDorodTable master, detail;
+    open(master, dataPath);
+    TDataSource sData(&master);
+    detail.Name = "tDates";
+    detail.SetIndexFieldNames("id;date");
+    open(detail, datesPath);
+    detail.SetRangeFieldNames("id");
+    detail.SetMasterSource(&sData);
+    EXPECT_EQ(errorOf([&] { detail.SetMasterFields("nosuch;id"); }),
+              "tDates: Field nosuch is not found");
+    detail.SetMasterFields("id");
+    expectDetailFollows(master, detail);
 }
 
 TEST_F(DorodMasterDetail, CircularLinksAreRefused) {

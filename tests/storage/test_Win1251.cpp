@@ -132,3 +132,59 @@ TEST(Win1251, CompareText) {
         EXPECT_EQ((back > 0) - (back < 0), -c.sign) << c.b << " vs " << c.a;
     }
 }
+
+// The folded search steps sixteen bytes at a time and ends each text with one overlapping
+// sixteen-byte step. Checked against a byte-by-byte search over texts of 16 to 40 bytes,
+// from every start position, with the letter (either case) at every place, the last
+// possible one included; a position before the start is never given.
+TEST(Win1251, FindUpperCasedAgreesWithAByteByByteSearch) {
+    const std::string upperYa = cp1251("Я"), lowerYa = cp1251("я");
+    const struct {
+        uint8_t upper;
+        char variants[2];
+    } letters[] = {
+        {uint8_t('K'), {'K', 'k'}},
+        {uint8_t(upperYa[0]), {upperYa[0], lowerYa[0]}},
+    };
+    const auto byteByByte = [](std::string_view text, size_t from, uint8_t upper) {
+        for (size_t i = from; i < text.size(); ++i)
+            if (uint8_t(win1251::toUpper(text.substr(i, 1))[0]) == upper) return i;
+        return text.size();
+    };
+    for (const auto& letter : letters) {
+        for (size_t n = 16; n <= 40; ++n) {
+            for (size_t place = 0; place <= n; ++place) { // n: the letter is absent
+                for (char variant : letter.variants) {
+                    std::string text(n, '.');
+                    if (place < n) text[place] = variant;
+                    for (size_t from = 0; from <= n; ++from) {
+                        const size_t found = win1251::findUpperCased(text, from, letter.upper);
+                        ASSERT_EQ(found, byteByByte(text, from, letter.upper))
+                            << "length " << n << ", letter at " << place << ", from " << from;
+                        ASSERT_GE(found, from);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// The needle search built on it: a match at the last possible start, one letter past the
+// end, and a first letter that occurs before the start of the real match.
+TEST(Win1251, ContainsUpperCasedFindsMatchesUpToTheLastStart) {
+    const std::string needle = cp1251("ДОМ");
+    for (size_t n = 16; n <= 40; ++n) {
+        for (size_t at = 0; at + 3 <= n; ++at) {
+            std::string text(n, 'x');
+            text.replace(at, 3, cp1251(at % 2 ? "дом" : "ДоМ"));
+            EXPECT_TRUE(win1251::containsUpperCased(text, needle)) << n << " at " << at;
+        }
+        std::string cut(n, 'x');
+        cut.replace(n - 2, 2, cp1251("до")); // would need a byte past the end
+        EXPECT_FALSE(win1251::containsUpperCased(cut, needle)) << n;
+        std::string decoys(n, cp1251("д")[0]);
+        EXPECT_FALSE(win1251::containsUpperCased(decoys, needle)) << n;
+        decoys.replace(n - 3, 3, needle);
+        EXPECT_TRUE(win1251::containsUpperCased(decoys, needle)) << n;
+    }
+}

@@ -64,7 +64,8 @@ public:
             f.defaultValue = c.defaultValue;
             fields.push_back(f);
         }
-        m_store.DefineFields(fields);
+        std::string message;
+        if (!m_store.DefineFields(fields, message)) throw std::invalid_argument(message);
     }
 
     // One row: a value text per leading column; an empty text leaves the value empty.

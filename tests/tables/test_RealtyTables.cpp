@@ -75,7 +75,7 @@ TEST(RealtyTables, RowsKeepTheirValuesThroughBothTableFiles) {
     testsupport::TempDir dir;
     const std::string text =
         cp1251("Продам 4-х комнатную квартиру,\r\nтел. 2-22-22 ") + std::string(1000, '.');
-    const double midnight = dorod::dayNumberFromCivil(2024, 3, 1) - dorod::kDelphiEpochDay;
+    const double midnight = dorod::dayNumberFromCivil(2024, 3, 1) - dorod::kDay18991230;
     for (const auto& [file, defs] : {std::pair{kRealtyFileName, realtyFieldDefs()},
                                      std::pair{kRealtyOutFileName, realtyOutFieldDefs()}}) {
         SCOPED_TRACE(file);

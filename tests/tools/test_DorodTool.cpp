@@ -145,6 +145,10 @@ TEST(DorodTool, CreateRefusesInputThatWouldNotReadBackAndWritesNothing) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"{not json", "invalid JSON"},
         {R"({"fields":[]})", "Error creating table (no field descriptions)"},
+        // Longer texts are Strings: a SmallStr of 42 would be written with the letter "a".
+        {R"({"fields":[{"name":"s","type":"SmallStr","size":42}]})",
+         "Field 's': a SmallStr holds 0 to 35 characters, not 42"},
+        {R"({"fields":[{"name":"s","type":"SmallStr","size":36}]})", "not 36"},
         {R"({"fields":[{"name":"x","type":"Float"}]})", "\"type\""},
         {field + R"([["abcd"]]})", "longer than 3"},
         {field + R"([["Ω"]]})", "no Windows-1251 code"},

@@ -38,15 +38,9 @@ constexpr int kSunday = 7; // ISO day of the week
 
 std::string encodedPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// The engine's fields for the program's definitions, as an empty table of them has.
-std::vector<dorod::TDorodField> engineFields(const std::vector<dorod::TFieldDef>& defs) {
-    dorod::TDorodTable table;
-    table.FieldDefs = defs;
-    table.SetLoadMode(dorod::TDorodLoadMode::lmClear);
-    table.Open();
-    std::vector<dorod::TDorodField> fields = table.Store()->Layout()->fields;
-    table.Close();
-    return fields;
+void defineFields(dorod::TDorodCursor& cursor, const TTableDefinition& table) {
+    std::string message;
+    if (!cursor.DefineFields(table.storeFields(), message)) throw DemoError(message);
 }
 
 void save(dorod::TDorodCursor& cursor, const QString& path) {
@@ -277,19 +271,18 @@ DemoSummary makeDemoFolder(const DemoOptions& options) {
 
     const TSettings settings = demoSettings();
     Tables t;
-    t.data.DefineFields(engineFields(announcementFieldDefs()));
-    t.dates.DefineFields(engineFields(runDateFieldDefs()));
+    defineFields(t.data, announcementTable());
+    defineFields(t.dates, runDateTable());
     if (o.large)
         fillLarge(t, o, settings);
     else
         fillSmall(t, o, settings);
 
-    save(t.data, folder.file(QString::fromLatin1(kAnnouncementFileName)));
-    save(t.dates, folder.file(QString::fromLatin1(kRunDateFileName)));
-    for (const auto& [name, defs] :
-         {std::pair{kRealtyFileName, realtyFieldDefs()}, std::pair{kRealtyOutFileName, realtyOutFieldDefs()}}) {
-        const QString path = folder.file(QString::fromLatin1(name));
-        if (!createTableFile(path, defs, &error))
+    save(t.data, folder.file(QString::fromStdString(announcementTable().fileName)));
+    save(t.dates, folder.file(QString::fromStdString(runDateTable().fileName)));
+    for (const TTableDefinition* table : {&realtyTable(), &realtyOutTable()}) {
+        const QString path = folder.file(QString::fromStdString(table->fileName));
+        if (!createTableFile(path, table->fields, &error))
             throw DemoError("cannot write " + encodedPath(path) + ": " + error.toStdString());
     }
     writeConfig(folder.file(kConfigFileName), settings);

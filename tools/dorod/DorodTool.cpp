@@ -373,8 +373,6 @@ TDorodField fieldFromJson(const json::Value& v, size_t index) {
     int64_t size = 0;
     if (const json::Value* s = member(v, "size"); s && !s->is_null() && !json::toInt64(*s, size))
         throw EngineError{where + ": \"size\" must be a whole number"};
-    if (f.type == FieldType::SmallStr && (size < 0 || size > 200))
-        throw EngineError{where + ": a SmallStr size must be 0 to 200"};
     if (f.type == FieldType::String && (size < 0 || size > kMaxDeclaredStringLength))
         throw EngineError{where + ": a String size must be 0 to 65535"};
     if (f.type == FieldType::SmallStr || f.type == FieldType::String) f.declaredSize = int32_t(size);
@@ -405,7 +403,7 @@ int commandCreate(const CommandLine& line, std::istream& in) {
     for (size_t i = 0; i < fields->size(); ++i)
         defs.push_back(fieldFromJson((*fields)[i], i));
     TDorodCursor store;
-    store.DefineFields(defs);
+    if (!store.DefineFields(defs, error)) throw EngineError{error};
     const std::string notes = textField(doc, "notes", "", "table");
     if (notes.size() > kMaxNotesLength)
         throw EngineError{"notes longer than 32767 bytes cannot be stored"};

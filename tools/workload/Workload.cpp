@@ -21,14 +21,6 @@ constexpr double kWordPrice = 5.5;
 constexpr uint32_t kWhite = 16777215;
 constexpr uint32_t kHighlightColours[] = {255, 65535, 33023, 32768};
 
-dorod::TDorodField makeField(const char* name, dorod::FieldType type, int32_t size = 0) {
-    dorod::TDorodField f;
-    f.name = name;
-    f.type = type;
-    f.declaredSize = size;
-    return f;
-}
-
 std::string cp1251(std::string_view utf8) {
     std::string out;
     if (!dorod::win1251::fromUtf8(utf8, out))
@@ -49,10 +41,10 @@ Words words(std::initializer_list<const char*> utf8) {
 // Every piece of text the generator uses, converted to Windows-1251 once.
 struct Lexicon {
     // Value lists.
-    Words clientCats = words({"ФИЗЛИЦА", "ПРЕДПРИНИМАТЕЛИ", "ЮРЛИЦА"});
-    Words oplata = words({"НАЛИЧНЫЙ", "БЕЗНАЛИЧНЫЙ", "ВЗАИМОРАСЧЕТ", "БЕСПЛАТНО"});
-    Words objCats = words({"ПРОЧЕЕ", "НЕДВИЖИМОСТЬ", "АВТОТРАНСПОРТ", "УСЛУГИ"});
-    std::string type = cp1251("БЕГУЩАЯ СТРОКА");
+    const TValueList& clientCats = clientCategoryValues();
+    const TValueList& oplata = paymentMethodValues();
+    const TValueList& objCats = subjectCategoryValues();
+    const std::string& type = announcementTypeValue();
 
     // Clients.
     Words maleSurnames =
@@ -511,31 +503,9 @@ std::string body(Random& r, const Lexicon& lx, Subject subject, size_t wanted, s
 
 } // namespace
 
-std::vector<dorod::TDorodField> announcementFields() {
-    using dorod::FieldType;
-    return {
-        makeField("id", FieldType::Integer),
-        makeField("indate", FieldType::Date),
-        makeField("Client", FieldType::String, 100),
-        makeField("Pasport", FieldType::String, 100),
-        makeField("Tel", FieldType::String, 40),
-        makeField("Text", FieldType::String, 600),
-        makeField("ClientCat", FieldType::SmallStr, 15),
-        makeField("Oplata", FieldType::SmallStr, 15),
-        makeField("ObjCat", FieldType::String, 40),
-        makeField("type", FieldType::SmallStr, 15),
-        makeField("temp", FieldType::Integer),
-        makeField("slov", FieldType::Integer),
-        makeField("povt", FieldType::Boolean),
-        makeField("XML", FieldType::Memo),
-        makeField("Summa", FieldType::Double),
-    };
-}
+std::vector<dorod::TDorodField> announcementFields() { return announcementTable().storeFields(); }
 
-std::vector<dorod::TDorodField> runDateFields() {
-    using dorod::FieldType;
-    return {makeField("id", FieldType::Integer), makeField("date", FieldType::Date)};
-}
+std::vector<dorod::TDorodField> runDateFields() { return runDateTable().storeFields(); }
 
 int32_t countWords(std::string_view text) {
     int32_t count = 0;
@@ -796,8 +766,15 @@ void save(dorod::TDorodCursor& cursor, const std::string& path) {
 
 } // namespace
 
+namespace {
+void defineFields(dorod::TDorodCursor& cursor, const std::vector<dorod::TDorodField>& fields) {
+    std::string message;
+    if (!cursor.DefineFields(fields, message)) throw std::logic_error(message);
+}
+} // namespace
+
 void fillAnnouncementTable(dorod::TDorodCursor& cursor, const std::vector<Announcement>& rows) {
-    cursor.DefineFields(announcementFields());
+    defineFields(cursor, announcementFields());
     AnnouncementAppender writer(cursor);
     for (const Announcement& a : rows)
         writer.append(a);
@@ -805,7 +782,7 @@ void fillAnnouncementTable(dorod::TDorodCursor& cursor, const std::vector<Announ
 
 std::vector<AnnouncementKey> fillAnnouncementTable(dorod::TDorodCursor& cursor, size_t count,
                                                    uint64_t seed) {
-    cursor.DefineFields(announcementFields());
+    defineFields(cursor, announcementFields());
     AnnouncementAppender writer(cursor);
     AnnouncementGenerator generator(seed, count);
     std::vector<AnnouncementKey> keys;
@@ -819,7 +796,7 @@ std::vector<AnnouncementKey> fillAnnouncementTable(dorod::TDorodCursor& cursor, 
 }
 
 void fillRunDateTable(dorod::TDorodCursor& cursor, const std::vector<RunDate>& rows) {
-    cursor.DefineFields(runDateFields());
+    defineFields(cursor, runDateFields());
     RunDateAppender writer(cursor);
     for (const RunDate& d : rows)
         writer.append(d);

@@ -8,6 +8,7 @@
 
 #include "storage/DorodCursor.h"
 #include "storage/DorodField.h"
+#include "tables/defs/TableDefinitions.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -78,7 +79,7 @@ struct AnnouncementKey {
     int32_t indate = 0;
 };
 
-// Field layouts, in the order the tables are created with.
+// The store fields of data.d and dates.d, from their one definition.
 std::vector<dorod::TDorodField> announcementFields();
 std::vector<dorod::TDorodField> runDateFields();
 
