@@ -1,6 +1,7 @@
 #include "output/DayList.h"
 
 #include "desk/Desk.h"
+#include "desk/ScopeGuard.h"
 #include "platform/TextCodec.h"
 #include "storage/DorodDate.h"
 
@@ -77,19 +78,6 @@ QDate dateFromDayNumber(int32_t dayNumber) {
 
 namespace {
 
-// Undoes a mode switch when the scope ends, also through an exception.
-template <typename F>
-class ScopeExit {
-public:
-    explicit ScopeExit(F f) : m_f(std::move(f)) {}
-    ~ScopeExit() { m_f(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    F m_f;
-};
-
 // The fields the day list copies, looked up once.
 struct AnnouncementFields {
     explicit AnnouncementFields(dorod::TDataSet& t)
@@ -132,7 +120,7 @@ void fillDayList(TDesk& desk, const QDate& day, TDayList& list, const TFillProgr
     const int32_t savedDay = desk.outputDay;
     desk.tDates.DisableControls();
     desk.tData.DisableControls();
-    ScopeExit restore([&] {
+    ScopeGuard restore([&] {
         desk.runDateFilterMode = savedMode == rdmOutputDay ? rdmByAnnouncement : savedMode;
         desk.outputDay = savedDay;
         desk.tData.EnableControls();

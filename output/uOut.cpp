@@ -1,6 +1,7 @@
 #include "output/uOut.h"
 
 #include "desk/Desk.h"
+#include "desk/ScopeGuard.h"
 #include "output/DayOutput.h"
 #include "platform/Dialogs.h"
 
@@ -53,18 +54,6 @@ const QString kAtStart = QStringLiteral("Запись находится в на
 const QString kAtEnd = QStringLiteral("Запись находится в конце !");
 const QString kWritten = QStringLiteral("Скрипт успешно записан");
 const QString kNothingToWrite = QStringLiteral("Список пуст: выводить нечего, файлы не записаны.");
-
-template <typename F>
-class ScopeExit {
-public:
-    explicit ScopeExit(F f) : m_f(std::move(f)) {}
-    ~ScopeExit() { m_f(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    F m_f;
-};
 
 template <typename T>
 T* named(T* widget, const char* name) {
@@ -221,7 +210,7 @@ void TfOut::fill() {
     if (clearMainSearch) clearMainSearch();
     if (attachMainList) attachMainList(false);
     ui.Stri->hide();
-    ScopeExit restore([this] {
+    ScopeGuard restore([this] {
         showList(m_list.isEmpty() ? -1 : 0);
         ui.Stri->show();
         if (attachMainList) attachMainList(true);
@@ -303,7 +292,7 @@ void TfOut::output() {
     }
     const int selected = selectedRow();
     ui.Stri->hide();
-    ScopeExit restore([this, selected] {
+    ScopeGuard restore([this, selected] {
         ui.Stri->show();
         selectRow(selected);
     });

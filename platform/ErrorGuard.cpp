@@ -4,6 +4,8 @@
 #include "platform/Dialogs.h"
 #include "platform/TextCodec.h"
 
+#include <QTextStream>
+
 #include <exception>
 
 namespace vornelta {
@@ -41,6 +43,16 @@ void reportCurrentException() {
         Dialogs::instance().error(QApplication::activeWindow(), message);
     } catch (...) {
         // A box that cannot be shown must not take the program down with it.
+    }
+}
+
+int runCommandGuarded(QTextStream& err, const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (...) {
+        err << currentExceptionMessage() << '\n';
+        err.flush();
+        return 1;
     }
 }
 

@@ -4,6 +4,10 @@
 
 #include <QApplication>
 
+#include <functional>
+
+class QTextStream;
+
 namespace vornelta {
 
 class GuardedApplication : public QApplication {
@@ -22,5 +26,9 @@ QString currentExceptionMessage();
 
 // Shows the message of the exception in flight through Dialogs (call from a catch block).
 void reportCurrentException();
+
+// Runs a command started without a window and gives its exit code: an exception that
+// escapes the body is written to `err` as one line and gives 1.
+int runCommandGuarded(QTextStream& err, const std::function<int()>& body);
 
 } // namespace vornelta

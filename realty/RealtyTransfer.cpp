@@ -90,16 +90,12 @@ TransferResult exportRealty(TDesk& desk, int32_t from, int32_t to) {
 }
 
 int exportRealtyCommand(TDesk& desk, int32_t from, int32_t to, QTextStream& out, QTextStream& err) {
-    try {
+    return runCommandGuarded(err, [&] {
         const TransferResult result = exportRealty(desk, from, to);
         out << QDir::toNativeSeparators(result.path) << '\t' << result.rows << '\n';
         out.flush();
         return 0;
-    } catch (...) {
-        err << currentExceptionMessage() << '\n';
-        err.flush();
-        return 1;
-    }
+    });
 }
 
 } // namespace vornelta

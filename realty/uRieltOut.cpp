@@ -5,10 +5,7 @@
 #include "platform/ErrorGuard.h"
 #include "platform/ModalRunner.h"
 #include "realty/RealtyTransfer.h"
-#include "storage/DorodDate.h"
 
-#include <QDateEdit>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -27,16 +24,6 @@ QLabel* boldLabel(QWidget* parent, const char* name, const QString& text) {
     return label;
 }
 
-QDateEdit* dateField(QWidget* parent, const char* name, const QDate& date) {
-    auto* edit = new QDateEdit(date, parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    return edit;
-}
-
-int32_t dayNumber(const QDate& date) { return dorod::dayNumberFromCivil(date.year(), date.month(), date.day()); }
-
 } // namespace
 
 TfRieltOut::TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(parent), m_desk(desk) {
@@ -46,10 +33,7 @@ TfRieltOut::TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today) : QDial
                    Qt::WindowCloseButtonHint);
 
     ui.Label3 = boldLabel(this, "Label3", QStringLiteral("Вывод в программу \"Квартеон\""));
-    ui.Label1 = boldLabel(this, "Label1", QStringLiteral("С:"));
-    ui.DateFrom = dateField(this, "DateFrom", today);
-    ui.Label2 = boldLabel(this, "Label2", QStringLiteral("по:"));
-    ui.DateTo = dateField(this, "DateTo", today);
+    ui.create(this, QStringLiteral("С:"), today, today, true);
     ui.BitBtn1 = new QPushButton(QStringLiteral("Вывести"), this);
     ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     ui.BitBtn1->setDefault(true);
@@ -59,11 +43,7 @@ TfRieltOut::TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today) : QDial
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ui.Label3, 0, Qt::AlignHCenter);
     auto* dates = new QHBoxLayout;
-    dates->addWidget(ui.Label1);
-    dates->addWidget(ui.DateFrom);
-    dates->addSpacing(12);
-    dates->addWidget(ui.Label2);
-    dates->addWidget(ui.DateTo);
+    ui.addTo(dates, 12);
     layout->addLayout(dates);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -83,7 +63,7 @@ void TfRieltOut::BitBtn2Click() { reject(); }
 
 bool TfRieltOut::exportInterval() {
     try {
-        exportRealty(m_desk, dayNumber(ui.DateFrom->date()), dayNumber(ui.DateTo->date()));
+        exportRealty(m_desk, ui.firstDay(), ui.lastDay());
         return true;
     } catch (...) {
         Dialogs::instance().error(this, currentExceptionMessage());

@@ -3,10 +3,11 @@
 // window when the file is written; a failure is shown and the window stays open.
 #pragma once
 
+#include "platform/IntervalFields.h"
+
 #include <QDate>
 #include <QDialog>
 
-class QDateEdit;
 class QLabel;
 class QPushButton;
 
@@ -20,12 +21,9 @@ public:
     // Both dates start at `today`.
     TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
 
-    struct Ui {
+    // Label1 "С:", DateFrom (first day), Label2 "по:", DateTo (last day), then:
+    struct Ui : TIntervalFields {
         QLabel* Label3 = nullptr;       // 'Вывод в программу "Квартеон"'
-        QLabel* Label1 = nullptr;       // "С:"
-        QDateEdit* DateFrom = nullptr;  // first day
-        QLabel* Label2 = nullptr;       // "по:"
-        QDateEdit* DateTo = nullptr;    // last day
         QPushButton* BitBtn1 = nullptr; // "Вывести"
         QPushButton* BitBtn2 = nullptr; // "Закрыть"
     } ui;

@@ -5,15 +5,13 @@
 #include "reports/PeriodTotals.h"
 #include "desk/Desk.h"
 
-#include <QDir>
-
 #include <QTextStream>
 
 namespace vornelta {
 
 int periodReportCommand(TDesk& desk, int32_t from, int32_t to, const PeriodReportOptions& options,
                         QTextStream& out, QTextStream& err) {
-    try {
+    return runCommandGuarded(err, [&] {
         const ReportValues values = periodReportValues(computePeriodTotals(desk, from, to), from, to);
         if (options.json)
             out << periodReportJson(values) << '\n';
@@ -29,11 +27,7 @@ int periodReportCommand(TDesk& desk, int32_t from, int32_t to, const PeriodRepor
             }
         }
         return 0;
-    } catch (...) {
-        err << currentExceptionMessage() << '\n';
-        err.flush();
-        return 1;
-    }
+    });
 }
 
 } // namespace vornelta

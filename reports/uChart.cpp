@@ -4,14 +4,11 @@
 #include "platform/Dialogs.h"
 #include "platform/ErrorGuard.h"
 #include "platform/ModalRunner.h"
-#include "storage/DorodDate.h"
 
-#include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QImage>
-#include <QLabel>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -28,16 +25,6 @@ namespace {
 
 constexpr int kImageWidth = 1600;
 constexpr int kImageHeight = 900;
-
-int32_t dayNumber(const QDate& date) { return dorod::dayNumberFromCivil(date.year(), date.month(), date.day()); }
-
-QDateEdit* dateField(QWidget* parent, const char* name, const QDate& date) {
-    auto* edit = new QDateEdit(date, parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    return edit;
-}
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text) {
     auto* b = new QPushButton(text, parent);
@@ -72,12 +59,7 @@ TfChart::TfChart(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(par
     setWindowTitle(QStringLiteral("Диаграмма"));
     resize(900, 560);
 
-    ui.Label1 = new QLabel(QStringLiteral("Интервал с:"), this);
-    ui.Label1->setObjectName(QStringLiteral("Label1"));
-    ui.DateFrom = dateField(this, "DateFrom", QDate(today.year(), today.month(), 1));
-    ui.Label2 = new QLabel(QStringLiteral("по:"), this);
-    ui.Label2->setObjectName(QStringLiteral("Label2"));
-    ui.DateTo = dateField(this, "DateTo", today);
+    ui.create(this, QStringLiteral("Интервал с:"), QDate(today.year(), today.month(), 1), today);
     ui.BitBtn1 = button(this, "BitBtn1", QStringLiteral("Построить"));
     ui.BitBtn1->setDefault(true);
     ui.BitBtn3 = button(this, "BitBtn3", QStringLiteral("Печать"));
@@ -87,10 +69,7 @@ TfChart::TfChart(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(par
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    top->addWidget(ui.Label1);
-    top->addWidget(ui.DateFrom);
-    top->addWidget(ui.Label2);
-    top->addWidget(ui.DateTo);
+    ui.addTo(top);
     top->addWidget(ui.BitBtn1);
     top->addStretch(1);
     top->addWidget(ui.BitBtn3);
@@ -108,7 +87,7 @@ TfChart::TfChart(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(par
     connect(ui.BitBtn2, &QPushButton::clicked, this, &TfChart::BitBtn2Click);
     connect(ui.BitBtn3, &QPushButton::clicked, this, &TfChart::BitBtn3Click);
     connect(ui.BitBtn4, &QPushButton::clicked, this, &TfChart::BitBtn4Click);
-    ui.Chart->setChart(RevenueChart::forInterval(dayNumber(ui.DateFrom->date()), dayNumber(ui.DateTo->date())));
+    ui.Chart->setChart(RevenueChart::forInterval(ui.firstDay(), ui.lastDay()));
 }
 
 void TfChart::BitBtn1Click() { buildChart(); }
@@ -118,7 +97,7 @@ void TfChart::BitBtn4Click() { exportChart(); }
 
 void TfChart::buildChart() {
     try {
-        ui.Chart->setChart(computeRevenueChart(m_desk, dayNumber(ui.DateFrom->date()), dayNumber(ui.DateTo->date())));
+        ui.Chart->setChart(computeRevenueChart(m_desk, ui.firstDay(), ui.lastDay()));
     } catch (...) {
         Dialogs::instance().error(this, currentExceptionMessage());
     }

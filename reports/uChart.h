@@ -2,6 +2,7 @@
 // category (RevenueChart), with the totals; printable and saved as PDF or PNG.
 #pragma once
 
+#include "platform/IntervalFields.h"
 #include "reports/RevenueChart.h"
 
 #include <QDate>
@@ -9,8 +10,6 @@
 
 #include <functional>
 
-class QDateEdit;
-class QLabel;
 class QPushButton;
 
 namespace vornelta {
@@ -38,11 +37,8 @@ public:
     // The interval starts on the first day of today's month and ends today.
     TfChart(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
 
-    struct Ui {
-        QLabel* Label1 = nullptr;        // "Интервал с:"
-        QDateEdit* DateFrom = nullptr;
-        QLabel* Label2 = nullptr;        // "по:"
-        QDateEdit* DateTo = nullptr;
+    // Label1 "Интервал с:", DateFrom, Label2 "по:", DateTo, then:
+    struct Ui : TIntervalFields {
         QPushButton* BitBtn1 = nullptr;  // "Построить"
         QPushButton* BitBtn3 = nullptr;  // "Печать"
         QPushButton* BitBtn4 = nullptr;  // "Сохранить"

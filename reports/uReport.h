@@ -3,11 +3,11 @@
 // stays open for another run.
 #pragma once
 
+#include "platform/IntervalFields.h"
+
 #include <QDate>
 #include <QDialog>
 
-class QDateEdit;
-class QLabel;
 class QPushButton;
 
 namespace vornelta {
@@ -20,11 +20,8 @@ public:
     // Both dates start at `today`.
     TfReport(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
 
-    struct Ui {
-        QLabel* Label1 = nullptr;       // "Интервал с:"
-        QDateEdit* DateFrom = nullptr;  // first day
-        QLabel* Label2 = nullptr;       // "по:"
-        QDateEdit* DateTo = nullptr;    // last day
+    // Label1 "Интервал с:", DateFrom (first day), Label2 "по:", DateTo (last day), then:
+    struct Ui : TIntervalFields {
         QPushButton* BitBtn1 = nullptr; // "Сформировать"
         QPushButton* BitBtn2 = nullptr; // "Закрыть"
     } ui;

@@ -6,6 +6,7 @@
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
 
+#include <QTextStream>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -82,6 +83,34 @@ TEST_F(ErrorGuardTest, ACatchBlockReportsTheSameWay) {
         reportCurrentException();
     }
     EXPECT_EQ(dialogs.errors(), QStringList{QStringLiteral("tDates: Ошибка")});
+}
+
+// A command without a window: its own exit code and output when it runs through, one
+// line on err and exit code 1 when an exception escapes.
+TEST(CommandGuard, ExitCodeAndErrorLine) {
+    struct Case {
+        const char* name;
+        std::function<int()> body;
+        int code;
+        QString err;
+    };
+    const Case cases[] = {
+        {"runs through", [] { return 0; }, 0, QString()},
+        {"own failure code", [] { return 3; }, 3, QString()},
+        {"engine error",
+         []() -> int { throw dorod::EDatabaseError("tRielt: \xCE\xF8\xE8\xE1\xEA\xE0"); },
+         1, QStringLiteral("tRielt: Ошибка\n")},
+        {"standard error", []() -> int { throw std::runtime_error("Disk A: not ready"); }, 1,
+         QStringLiteral("Disk A: not ready\n")},
+        {"anything else", []() -> int { throw 7; }, 1, QStringLiteral("Неизвестная ошибка\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString errText;
+        QTextStream err(&errText);
+        EXPECT_EQ(runCommandGuarded(err, c.body), c.code);
+        EXPECT_EQ(errText, c.err) << "err is flushed before the command returns";
+    }
 }
 
 } // namespace

@@ -1,0 +1,56 @@
+#include "platform/IntervalFields.h"
+
+#include "storage/DorodDate.h"
+
+#include <QBoxLayout>
+#include <QDateEdit>
+#include <QLabel>
+
+namespace vornelta {
+
+namespace {
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, bool bold) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    if (bold) {
+        QFont font = l->font();
+        font.setBold(true);
+        l->setFont(font);
+    }
+    return l;
+}
+
+QDateEdit* dateField(QWidget* parent, const char* name, const QDate& date) {
+    auto* edit = new QDateEdit(date, parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    return edit;
+}
+
+// A day of the calendar as the engine counts it.
+int32_t dayNumber(const QDate& date) { return dorod::dayNumberFromCivil(date.year(), date.month(), date.day()); }
+
+} // namespace
+
+void TIntervalFields::create(QWidget* parent, const QString& fromCaption, const QDate& from, const QDate& to,
+                             bool boldLabels) {
+    Label1 = label(parent, "Label1", fromCaption, boldLabels);
+    DateFrom = dateField(parent, "DateFrom", from);
+    Label2 = label(parent, "Label2", QStringLiteral("по:"), boldLabels);
+    DateTo = dateField(parent, "DateTo", to);
+}
+
+void TIntervalFields::addTo(QBoxLayout* row, int gap) const {
+    row->addWidget(Label1);
+    row->addWidget(DateFrom);
+    if (gap > 0) row->addSpacing(gap);
+    row->addWidget(Label2);
+    row->addWidget(DateTo);
+}
+
+int32_t TIntervalFields::firstDay() const { return dayNumber(DateFrom->date()); }
+int32_t TIntervalFields::lastDay() const { return dayNumber(DateTo->date()); }
+
+} // namespace vornelta
