@@ -42,12 +42,15 @@ void TIntervalFields::create(QWidget* parent, const QString& fromCaption, const 
     DateTo = dateField(parent, "DateTo", to);
 }
 
-void TIntervalFields::addTo(QBoxLayout* row, int gap) const {
+QHBoxLayout* TIntervalFields::addRow(QBoxLayout* outer, int gap) const {
+    auto* row = new QHBoxLayout;
+    outer->addLayout(row);
     row->addWidget(Label1);
     row->addWidget(DateFrom);
     if (gap > 0) row->addSpacing(gap);
     row->addWidget(Label2);
     row->addWidget(DateTo);
+    return row;
 }
 
 int32_t TIntervalFields::firstDay() const { return dayNumber(DateFrom->date()); }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 class QBoxLayout;
+class QHBoxLayout;
 class QDateEdit;
 class QLabel;
 class QWidget;
@@ -25,8 +26,9 @@ struct TIntervalFields {
     void create(QWidget* parent, const QString& fromCaption, const QDate& from, const QDate& to,
                 bool boldLabels = false);
 
-    // Adds the four to a row in their order, with `gap` pixels before "по:".
-    void addTo(QBoxLayout* row, int gap = 0) const;
+    // Adds a row of the four, in their order, to `outer`, with `gap` pixels before "по:";
+    // gives the row for what a window puts after them.
+    QHBoxLayout* addRow(QBoxLayout* outer, int gap = 0) const;
 
     // The chosen days as the engine counts them.
     int32_t firstDay() const;

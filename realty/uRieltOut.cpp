@@ -42,9 +42,7 @@ TfRieltOut::TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today) : QDial
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ui.Label3, 0, Qt::AlignHCenter);
-    auto* dates = new QHBoxLayout;
-    ui.addTo(dates, 12);
-    layout->addLayout(dates);
+    ui.addRow(layout, 12);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ui.BitBtn1);

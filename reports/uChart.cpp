@@ -68,14 +68,12 @@ TfChart::TfChart(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(par
     ui.Chart = new TChartView(this);
 
     auto* layout = new QVBoxLayout(this);
-    auto* top = new QHBoxLayout;
-    ui.addTo(top);
+    QHBoxLayout* top = ui.addRow(layout);
     top->addWidget(ui.BitBtn1);
     top->addStretch(1);
     top->addWidget(ui.BitBtn3);
     top->addWidget(ui.BitBtn4);
     top->addWidget(ui.BitBtn2);
-    layout->addLayout(top);
     layout->addWidget(ui.Chart, 1);
 
     chooseExportPath = [this](const QString& suggested) {

@@ -27,9 +27,7 @@ TfReport::TfReport(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(p
     ui.BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
 
     auto* layout = new QVBoxLayout(this);
-    auto* dates = new QHBoxLayout;
-    ui.addTo(dates);
-    layout->addLayout(dates);
+    ui.addRow(layout);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ui.BitBtn1);

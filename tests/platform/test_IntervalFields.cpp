@@ -4,6 +4,7 @@
 
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QWidget>
 
@@ -43,8 +44,10 @@ TEST(IntervalFields, RowKeepsTheOrderOfTheControls) {
     QWidget window;
     TIntervalFields fields;
     fields.create(&window, QStringLiteral("С:"), QDate(2026, 12, 9), QDate(2026, 12, 9));
-    auto* row = new QHBoxLayout(&window);
-    fields.addTo(row, 12);
+    auto* outer = new QVBoxLayout(&window);
+    QHBoxLayout* row = fields.addRow(outer, 12);
+    ASSERT_EQ(outer->count(), 1);
+    EXPECT_EQ(outer->itemAt(0)->layout(), row);
     ASSERT_EQ(row->count(), 5);
     EXPECT_EQ(row->itemAt(0)->widget(), fields.Label1);
     EXPECT_EQ(row->itemAt(1)->widget(), fields.DateFrom);
