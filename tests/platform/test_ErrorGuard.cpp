@@ -6,6 +6,7 @@
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
 
+#include <QBuffer>
 #include <QTextStream>
 #include <QTimer>
 
@@ -106,10 +107,11 @@ TEST(CommandGuard, ExitCodeAndErrorLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        QString errText;
-        QTextStream err(&errText);
+        QBuffer errFile; // a device, so unflushed text would stay in the stream
+        errFile.open(QIODevice::WriteOnly);
+        QTextStream err(&errFile);
         EXPECT_EQ(runCommandGuarded(err, c.body), c.code);
-        EXPECT_EQ(errText, c.err) << "err is flushed before the command returns";
+        EXPECT_EQ(QString::fromUtf8(errFile.data()), c.err) << "err is flushed before the command returns";
     }
 }
 
