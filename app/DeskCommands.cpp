@@ -80,7 +80,8 @@ std::optional<int> runDeskCommand(const QStringList& arguments, const QString& e
         if (command == kPeriodReport && rest[i] == QStringLiteral("--json")) {
             options.json = true;
         } else if (command == kPeriodReport && rest[i] == QStringLiteral("--pdf")) {
-            if (++i == rest.size() || rest[i].isEmpty()) return usage(err, QStringLiteral("--pdf needs a file"));
+            if (++i == rest.size() || rest[i].isEmpty())
+                return usage(err, QStringLiteral("--pdf needs a file"));
             options.pdf = rest[i];
         } else {
             return usage(err, QStringLiteral("unexpected argument: %1").arg(rest[i]));

@@ -1,34 +1,35 @@
 // Vornelta: the advertising desk's program. Starts on the program folder (the
 // executable's, or --folder DIR), opens the desk's tables and shows the main window.
-#include "desk/Desk.h"
-#include "platform/Dialogs.h"
-#include "storage/DorodDatabase.h"
-#include "platform/ErrorGuard.h"
-#include "platform/PasswordDialog.h"
-#include "desk/ProgramSetup.h"
-#include "platform/SystemLocale.h"
-#include "platform/TextCodec.h"
-#include "app/ProgramStart.h"
-#include "app/uVornelta.h"
 #include "app/DeskCommands.h"
 #include "app/ProgramHelp.h"
-#include "platform/MessageLanguage.h"
+#include "app/ProgramStart.h"
+#include "app/uVornelta.h"
+#include "desk/Desk.h"
+#include "desk/ProgramSetup.h"
 #include "output/WriteDayCommand.h"
+#include "platform/Dialogs.h"
+#include "platform/ErrorGuard.h"
+#include "platform/MessageLanguage.h"
+#include "platform/PasswordDialog.h"
+#include "platform/SystemLocale.h"
+#include "platform/TextCodec.h"
+#include "storage/DorodDatabase.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QTranslator>
 #include <QLibraryInfo>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
     QStringList arguments;
-    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     // --help and --version need no display.
-    if (const auto text = vornelta::informationRequested(arguments, QStringLiteral(VORNELTA_VERSION),
-                                                         vornelta::russianMessages())) {
+    if (const auto text = vornelta::informationRequested(
+            arguments, QStringLiteral(VORNELTA_VERSION), vornelta::russianMessages())) {
         std::fputs(text->toLocal8Bit().constData(), stdout);
         return 0;
     }
@@ -48,14 +49,16 @@ int main(int argc, char** argv) {
 
     // Russian texts on the standard buttons.
     QTranslator qtTranslations;
-    if (qtTranslations.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (qtTranslations.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"),
+                            QStringLiteral("_"),
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslations);
 
     vornelta::applySystemLocale();
     vornelta::installPasswordPrompt();
     dorod::TDorodSession::Instance().OnShowMessage = [](const std::string& text) {
-        vornelta::Dialogs::instance().information(QApplication::activeWindow(), vornelta::toQt(text));
+        vornelta::Dialogs::instance().information(QApplication::activeWindow(),
+                                                  vornelta::toQt(text));
     };
 
     if (deskCommand) {

@@ -2,9 +2,9 @@
 
 #include "desk/Desk.h"
 #include "platform/Dialogs.h"
+#include "platform/DriveMap.h"
 #include "platform/FileDialogs.h"
 #include "platform/ModalRunner.h"
-#include "platform/DriveMap.h"
 #include "platform/TextCodec.h"
 
 #include <QComboBox>
@@ -89,11 +89,13 @@ TfSetup::TfSetup(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk) {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить"), this);
+    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
+                                 QStringLiteral("Сохранить"), this);
     ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     // Enter saves, as the OK of a form does; Esc closes without saving (QDialog::reject).
     ui.BitBtn1->setDefault(true);
-    ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Закрыть"), this);
+    ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                 QStringLiteral("Закрыть"), this);
     ui.BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     buttons->addWidget(ui.BitBtn1);
     buttons->addWidget(ui.BitBtn2);
@@ -217,7 +219,8 @@ bool TfSetup::textsAreStorable() {
     std::vector<Field> fields = {{ui.eFirst, ui.TabSheet1, QStringLiteral("Текст в начале блока")},
                                  {ui.eLast, ui.TabSheet1, QStringLiteral("Текст в конце блока")}};
     for (int i = 0; i < int(ui.eDrive.size()); ++i)
-        fields.push_back({ui.eDrive[i], ui.TabSheet2, QStringLiteral("Диск ") + DriveMap::letters()[i]});
+        fields.push_back(
+            {ui.eDrive[i], ui.TabSheet2, QStringLiteral("Диск ") + DriveMap::letters()[i]});
     for (const Field& field : fields) {
         std::string bytes;
         QString reason;
@@ -255,7 +258,8 @@ TSettings TfSetup::settingsFromControls() const {
 
 DriveMap TfSetup::drivesFromControls() const {
     DriveMap drives = m_desk.drives;
-    for (int i = 0; i < int(ui.eDrive.size()); ++i) drives.setConfigured(DriveMap::letters()[i], ui.eDrive[i]->text());
+    for (int i = 0; i < int(ui.eDrive.size()); ++i)
+        drives.setConfigured(DriveMap::letters()[i], ui.eDrive[i]->text());
     return drives;
 }
 
@@ -277,18 +281,22 @@ bool TfSetup::saveControls() {
     return false;
 }
 
-void TfSetup::BitBtn2Click() { reject(); }
+void TfSetup::BitBtn2Click() {
+    reject();
+}
 
-void TfSetup::bDriveClick(int index) { chooseDriveFolder(index); }
+void TfSetup::bDriveClick(int index) {
+    chooseDriveFolder(index);
+}
 
 void TfSetup::chooseDriveFolder(int index) {
     if (index < 0 || index >= int(ui.eDrive.size())) return;
     const QString letter = DriveMap::letters()[index];
     const QString typed = ui.eDrive[index]->text().trimmed();
-    const QString start =
-        typed.isEmpty() ? m_desk.drives.folderFor(letter) : QDir(m_desk.folder().path()).absoluteFilePath(typed);
-    const QString chosen =
-        FileDialogs::instance().existingDirectory(this, QStringLiteral("Папка диска %1").arg(letter), start);
+    const QString start = typed.isEmpty() ? m_desk.drives.folderFor(letter)
+                                          : QDir(m_desk.folder().path()).absoluteFilePath(typed);
+    const QString chosen = FileDialogs::instance().existingDirectory(
+        this, QStringLiteral("Папка диска %1").arg(letter), start);
     if (!chosen.isEmpty()) ui.eDrive[index]->setText(chosen);
 }
 
@@ -300,7 +308,8 @@ bool runSettingsDialog(TDesk& desk, QWidget* parent) {
 void saveSettingsOnClose(TDesk& desk, QWidget* parent) {
     QString error;
     if (!desk.saveSettings(&error))
-        Dialogs::instance().error(parent, QStringLiteral("Не удалось записать настройки: %1").arg(error));
+        Dialogs::instance().error(parent,
+                                  QStringLiteral("Не удалось записать настройки: %1").arg(error));
 }
 
 } // namespace vornelta

@@ -40,23 +40,23 @@ public slots:
 private:
     struct Ui {
         QTabWidget* PageControl1;
-        QWidget* TabSheet1;              // "Общие"
-        QWidget* TabSheet2;              // "Диски"
-        QGroupBox* GroupBox1;            // "Цена за слово"
-        QDoubleSpinBox* ePrice;          // "Физлица "
-        QDoubleSpinBox* ePriceP;         // "Предприниматели"
-        QDoubleSpinBox* ePriceUr;        // "Юрлица "
-        QDoubleSpinBox* ePricepovtor;    // "Цена за повтор телефона"
-        QLineEdit* eFirst;               // "Текст в начале блока: "
-        QLineEdit* eLast;                // "Текст в конце блока: "
-        QSpinBox* edelay;                // "Задержка перед повтором блока: "
-        QSpinBox* eSymKol;               // "Ограничение символов:"
-        QSpinBox* eProb;                 // "Хвостовые пробелы:"
-        QComboBox* eOutDev;              // "Выводить строку на дисковод: "
-        std::array<QLineEdit*, 6> eDrive;    // eDriveA … eDriveF: "A:" … "F:", a folder each
-        std::array<QToolButton*, 6> bDrive;  // bDriveA … bDriveF: "…", choose that folder
-        QPushButton* BitBtn1;            // "Сохранить"
-        QPushButton* BitBtn2;            // "Закрыть"
+        QWidget* TabSheet1;           // "Общие"
+        QWidget* TabSheet2;           // "Диски"
+        QGroupBox* GroupBox1;         // "Цена за слово"
+        QDoubleSpinBox* ePrice;       // "Физлица "
+        QDoubleSpinBox* ePriceP;      // "Предприниматели"
+        QDoubleSpinBox* ePriceUr;     // "Юрлица "
+        QDoubleSpinBox* ePricepovtor; // "Цена за повтор телефона"
+        QLineEdit* eFirst;            // "Текст в начале блока: "
+        QLineEdit* eLast;             // "Текст в конце блока: "
+        QSpinBox* edelay;             // "Задержка перед повтором блока: "
+        QSpinBox* eSymKol;            // "Ограничение символов:"
+        QSpinBox* eProb;              // "Хвостовые пробелы:"
+        QComboBox* eOutDev;           // "Выводить строку на дисковод: "
+        std::array<QLineEdit*, 6> eDrive;   // eDriveA … eDriveF: "A:" … "F:", a folder each
+        std::array<QToolButton*, 6> bDrive; // bDriveA … bDriveF: "…", choose that folder
+        QPushButton* BitBtn1;               // "Сохранить"
+        QPushButton* BitBtn2;               // "Закрыть"
     };
     void buildGeneralPage();
     void buildDrivesPage();

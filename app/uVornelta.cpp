@@ -31,13 +31,13 @@ namespace vornelta {
 
 namespace {
 
-template <typename T>
-T* named(T* object, const char* name) {
+template <typename T> T* named(T* object, const char* name) {
     object->setObjectName(QString::fromLatin1(name));
     return object;
 }
 
-QToolButton* pictureButton(QWidget* panel, const char* name, QStyle::StandardPixmap icon, const QString& tip) {
+QToolButton* pictureButton(QWidget* panel, const char* name, QStyle::StandardPixmap icon,
+                           const QString& tip) {
     auto* b = named(new QToolButton(panel), name);
     b->setFixedSize(33, 33);
     b->setIcon(panel->style()->standardIcon(icon));
@@ -54,7 +54,9 @@ QAction* menuItem(QMenu* menu, const char* name, const QString& text) {
 
 TfVornelta::TfVornelta(TDesk& desk, QWidget* parent)
     : QMainWindow(parent), m_desk(desk),
-      m_announcementForm([](TDesk& d, QWidget* owner, bool isNew) { return runAnnouncementForm(d, owner, isNew); }) {
+      m_announcementForm([](TDesk& d, QWidget* owner, bool isNew) {
+          return runAnnouncementForm(d, owner, isNew);
+      }) {
     setObjectName(QStringLiteral("fVornelta"));
     resize(723, 502);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -68,9 +70,12 @@ TfVornelta::TfVornelta(TDesk& desk, QWidget* parent)
     ui.Panel1->setFixedHeight(41);
     auto* row = new QHBoxLayout(ui.Panel1);
     row->setContentsMargins(4, 4, 4, 4);
-    ui.SpeedButton1 = pictureButton(ui.Panel1, "SpeedButton1", QStyle::SP_FileDialogNewFolder, QStringLiteral("Добавить"));
-    ui.SpeedButton2 = pictureButton(ui.Panel1, "SpeedButton2", QStyle::SP_FileDialogDetailedView, QStringLiteral("Изменить"));
-    ui.SpeedButton3 = pictureButton(ui.Panel1, "SpeedButton3", QStyle::SP_TrashIcon, QStringLiteral("Удалить"));
+    ui.SpeedButton1 = pictureButton(ui.Panel1, "SpeedButton1", QStyle::SP_FileDialogNewFolder,
+                                    QStringLiteral("Добавить"));
+    ui.SpeedButton2 = pictureButton(ui.Panel1, "SpeedButton2", QStyle::SP_FileDialogDetailedView,
+                                    QStringLiteral("Изменить"));
+    ui.SpeedButton3 =
+        pictureButton(ui.Panel1, "SpeedButton3", QStyle::SP_TrashIcon, QStringLiteral("Удалить"));
     ui.Label1 = named(new QLabel(QStringLiteral("Поиск:"), ui.Panel1), "Label1");
     ui.Label1->setStyleSheet(QStringLiteral("color: grey;"));
     ui.eTextForFind = named(new QLineEdit(ui.Panel1), "eTextForFind");
@@ -79,7 +84,8 @@ TfVornelta::TfVornelta(TDesk& desk, QWidget* parent)
     font.setPixelSize(13);
     ui.eTextForFind->setFont(font);
     ui.eTextForFind->setClearButtonEnabled(true);
-    for (QToolButton* b : {ui.SpeedButton1, ui.SpeedButton2, ui.SpeedButton3}) row->addWidget(b);
+    for (QToolButton* b : {ui.SpeedButton1, ui.SpeedButton2, ui.SpeedButton3})
+        row->addWidget(b);
     row->addSpacing(12);
     row->addWidget(ui.Label1);
     row->addWidget(ui.eTextForFind);
@@ -155,22 +161,42 @@ bool TfVornelta::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TfVornelta::FormCreate() { setWindowTitle(m_desk.settings.NAME); }
+void TfVornelta::FormCreate() {
+    setWindowTitle(m_desk.settings.NAME);
+}
 
 void TfVornelta::openAnnouncementForm(bool newAnnouncement) {
     m_desk.newAnnouncement = newAnnouncement;
     m_announcementForm(m_desk, this, newAnnouncement);
 }
 
-void TfVornelta::N2Click() { openAnnouncementForm(true); }
-void TfVornelta::N3Click() { openAnnouncementForm(false); }
-void TfVornelta::RxDBGrid1DblClick() { N3Click(); }
-void TfVornelta::N4Click() { confirmAndDeleteAnnouncement(m_desk, this); }
-void TfVornelta::N8Click() { runPeriodReport(m_desk, this); }
-void TfVornelta::N9Click() { runRevenueChart(m_desk, this); }
-void TfVornelta::N6Click() { runSettingsDialog(m_desk, this); }
-void TfVornelta::N10Click() { runOutputWindow(); }
-void TfVornelta::N11Click() { runRealtyExport(m_desk, this); }
+void TfVornelta::N2Click() {
+    openAnnouncementForm(true);
+}
+void TfVornelta::N3Click() {
+    openAnnouncementForm(false);
+}
+void TfVornelta::RxDBGrid1DblClick() {
+    N3Click();
+}
+void TfVornelta::N4Click() {
+    confirmAndDeleteAnnouncement(m_desk, this);
+}
+void TfVornelta::N8Click() {
+    runPeriodReport(m_desk, this);
+}
+void TfVornelta::N9Click() {
+    runRevenueChart(m_desk, this);
+}
+void TfVornelta::N6Click() {
+    runSettingsDialog(m_desk, this);
+}
+void TfVornelta::N10Click() {
+    runOutputWindow();
+}
+void TfVornelta::N11Click() {
+    runRealtyExport(m_desk, this);
+}
 
 void TfVornelta::runOutputWindow() {
     TfOut form(m_desk, this);
@@ -183,13 +209,17 @@ void TfVornelta::runOutputWindow() {
     ModalRunner::instance().run(form);
 }
 
-void TfVornelta::eTextForFindChange(const QString& text) { m_desk.search(text); }
+void TfVornelta::eTextForFindChange(const QString& text) {
+    m_desk.search(text);
+}
 
 void TfVornelta::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
 }
 
-void TfVornelta::FormClose() { saveSettingsOnClose(m_desk, this); }
+void TfVornelta::FormClose() {
+    saveSettingsOnClose(m_desk, this);
+}
 
 } // namespace vornelta

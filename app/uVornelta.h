@@ -51,23 +51,23 @@ protected:
 
 private:
     struct Ui {
-        QWidget* Panel1;            // the toolbar panel
-        QToolButton* SpeedButton1;  // "Добавить"
-        QToolButton* SpeedButton2;  // "Изменить"
-        QToolButton* SpeedButton3;  // "Удалить"
-        QLabel* Label1;             // "Поиск:"
-        QLineEdit* eTextForFind;    // the search box
-        QTableView* RxDBGrid1;      // the announcements
-        DatasetModel* sData;        // the list's model over tData
+        QWidget* Panel1;           // the toolbar panel
+        QToolButton* SpeedButton1; // "Добавить"
+        QToolButton* SpeedButton2; // "Изменить"
+        QToolButton* SpeedButton3; // "Удалить"
+        QLabel* Label1;            // "Поиск:"
+        QLineEdit* eTextForFind;   // the search box
+        QTableView* RxDBGrid1;     // the announcements
+        DatasetModel* sData;       // the list's model over tData
         QMenuBar* MainMenu1;
-        QAction* N2;                // "Объявления" / "Добавить"
-        QAction* N3;                // "Объявления" / "Изменить"
-        QAction* N4;                // "Объявления" / "Удалить"
-        QAction* N8;                // "Отчеты" / "Отчет за период"
-        QAction* N9;                // "Отчеты" / "Диаграмма"
-        QAction* N6;                // "Настройки"
-        QAction* N10;               // "Вывод" / "Вывод строки"
-        QAction* N11;               // "Вывод" / "В квартеон"
+        QAction* N2;  // "Объявления" / "Добавить"
+        QAction* N3;  // "Объявления" / "Изменить"
+        QAction* N4;  // "Объявления" / "Удалить"
+        QAction* N8;  // "Отчеты" / "Отчет за период"
+        QAction* N9;  // "Отчеты" / "Диаграмма"
+        QAction* N6;  // "Настройки"
+        QAction* N10; // "Вывод" / "Вывод строки"
+        QAction* N11; // "Вывод" / "В квартеон"
     };
     void FormCreate();
     void FormClose();

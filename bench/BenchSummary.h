@@ -58,10 +58,14 @@ protected:
 private:
     static double toMs(double value, benchmark::TimeUnit unit) {
         switch (unit) {
-        case benchmark::kNanosecond: return value / 1e6;
-        case benchmark::kMicrosecond: return value / 1e3;
-        case benchmark::kMillisecond: return value;
-        case benchmark::kSecond: return value * 1e3;
+        case benchmark::kNanosecond:
+            return value / 1e6;
+        case benchmark::kMicrosecond:
+            return value / 1e3;
+        case benchmark::kMillisecond:
+            return value;
+        case benchmark::kSecond:
+            return value * 1e3;
         }
         return value;
     }

@@ -41,15 +41,15 @@
 //                        data.d, and keep it
 // Times are wall-clock in ms (µs for Locate). The summary at the end gives each figure
 // beside its target and its plain counterpart.
+#include "app/uVornelta.h"
 #include "bench/BenchSummary.h"
-#include "tools/demodata/DemoData.h"
 #include "desk/Desk.h"
-#include "storage/DorodRecord.h"
-#include "storage/DorodTable.h"
 #include "platform/SystemLocale.h"
 #include "platform/TextCodec.h"
+#include "storage/DorodRecord.h"
+#include "storage/DorodTable.h"
 #include "storage/Win1251.h"
-#include "app/uVornelta.h"
+#include "tools/demodata/DemoData.h"
 
 #include <benchmark/benchmark.h>
 
@@ -82,25 +82,27 @@ using vornelta::TfVornelta;
 // ------------------------------------------------------------------ shared state
 
 struct Fragment {
-    const char* label; // ASCII, for benchmark names
-    const char* typed; // what the operator typed (UTF-8 here)
+    const char* label;       // ASCII, for benchmark names
+    const char* typed;       // what the operator typed (UTF-8 here)
     const char* before = ""; // the box's text before the keystroke
 };
 
 // Typical searches: part of a word, a whole word, a room count; one letter (the first
 // keystroke, the most hits); one keystroke that extends the text; clearing the box.
 const Fragment kFragments[] = {
-    {"kvart", "кварт"},
-    {"prodam", "продам"},
-    {"2-komn", "2-комн"},
-    {"k", "к"},
-    {"kvar+t", "кварт", "квар"},
-    {"clear", "", "кварт"},
+    {"kvart", "кварт"}, {"prodam", "продам"},        {"2-komn", "2-комн"},
+    {"k", "к"},         {"kvar+t", "кварт", "квар"}, {"clear", "", "кварт"},
 };
 
-std::string cp1251(const char* utf8) { return vornelta::fromQt(QString::fromUtf8(utf8)); }
-std::string upperCp1251(const char* utf8) { return dorod::win1251::toUpper(cp1251(utf8)); }
-std::string pathOf(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string cp1251(const char* utf8) {
+    return vornelta::fromQt(QString::fromUtf8(utf8));
+}
+std::string upperCp1251(const char* utf8) {
+    return dorod::win1251::toUpper(cp1251(utf8));
+}
+std::string pathOf(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 struct World {
     QString folder;
@@ -110,7 +112,7 @@ struct World {
     // The texts again, spread out as in the store (see PlainSearch/.../spread).
     std::string spreadBytes;
     std::vector<std::string_view> spreadTexts;
-    std::vector<int32_t> ids;       // id of every announcement, store order
+    std::vector<int32_t> ids; // id of every announcement, store order
     std::vector<int32_t> sortedIds;
     std::vector<vornelta::workload::RunDate> runDates;
     int32_t fillDay = 0;
@@ -125,7 +127,9 @@ struct World {
 };
 World* world = nullptr;
 
-void pumpEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void pumpEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 bool waitExposed(QWidget& w) {
     QElapsedTimer timer;
@@ -246,10 +250,13 @@ void BM_ViewRebuild(benchmark::State& state, const Fragment& f, bool idOrdered) 
     const std::string upper = upperCp1251(f.typed);
     t.OnFilterRecord = [text, &upper](dorod::TDataSet& d, bool& accept) {
         const uint8_t* rec = d.ActiveRecord();
-        accept = rec && dorod::win1251::containsUpperCased(dorod::record::getText(rec, *text), upper);
+        accept =
+            rec && dorod::win1251::containsUpperCased(dorod::record::getText(rec, *text), upper);
     };
-    for (auto _ : state) t.SetFiltered(true);
-    if (size_t(t.RecordCount()) != plainCount(f.typed)) state.SkipWithError("rows differ from the plain loop");
+    for (auto _ : state)
+        t.SetFiltered(true);
+    if (size_t(t.RecordCount()) != plainCount(f.typed))
+        state.SkipWithError("rows differ from the plain loop");
     state.counters["rows"] = double(t.RecordCount());
     t.SetFiltered(false);
     t.OnFilterRecord = nullptr;
@@ -263,7 +270,8 @@ void BM_ViewRefine(benchmark::State& state, const Fragment& f) {
     std::string upper;
     t.OnFilterRecord = [text, &upper](dorod::TDataSet& d, bool& accept) {
         const uint8_t* rec = d.ActiveRecord();
-        accept = rec && dorod::win1251::containsUpperCased(dorod::record::getText(rec, *text), upper);
+        accept =
+            rec && dorod::win1251::containsUpperCased(dorod::record::getText(rec, *text), upper);
     };
     for (auto _ : state) {
         state.PauseTiming();
@@ -273,7 +281,8 @@ void BM_ViewRefine(benchmark::State& state, const Fragment& f) {
         state.ResumeTiming();
         t.RefilterView();
     }
-    if (size_t(t.RecordCount()) != plainCount(f.typed)) state.SkipWithError("rows differ from the plain loop");
+    if (size_t(t.RecordCount()) != plainCount(f.typed))
+        state.SkipWithError("rows differ from the plain loop");
     state.counters["rows"] = double(t.RecordCount());
     t.SetFiltered(false);
     t.OnFilterRecord = nullptr;
@@ -282,7 +291,8 @@ void BM_ViewRefine(benchmark::State& state, const Fragment& f) {
 void BM_ViewRebuildUnfiltered(benchmark::State& state, bool idOrdered) {
     dorod::TDorodTable& t = engineTable();
     if (idOrdered) t.SetIndexFieldNames("id");
-    for (auto _ : state) t.SetFiltered(false);
+    for (auto _ : state)
+        t.SetFiltered(false);
     state.counters["rows"] = double(t.RecordCount());
 }
 
@@ -290,7 +300,8 @@ void BM_PlainSearch(benchmark::State& state, const Fragment& f) {
     const std::string upper = upperCp1251(f.typed);
     std::vector<uint32_t> hits;
     hits.reserve(world->texts.size());
-    for (auto _ : state) benchmark::DoNotOptimize(plainSearch(upper, hits));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(plainSearch(upper, hits));
     state.counters["rows"] = double(hits.size());
 }
 
@@ -304,7 +315,8 @@ void BM_StoreScan(benchmark::State& state, const Fragment& f) {
         view.clear();
         for (dorod::TDorodRecordEntry* e : t.Store()->Entries()) {
             if (!e->isLive()) continue;
-            if (dorod::win1251::containsUpperCased(dorod::record::getText(e->data(), text), upper)) view.push_back(e);
+            if (dorod::win1251::containsUpperCased(dorod::record::getText(e->data(), text), upper))
+                view.push_back(e);
         }
     }
     if (view.size() != plainCount(f.typed)) state.SkipWithError("rows differ from the plain loop");
@@ -330,7 +342,8 @@ void BM_StoreWalk(benchmark::State& state) {
 void BM_PlainWalk(benchmark::State& state) {
     for (auto _ : state) {
         size_t sum = 0;
-        for (const std::string& value : world->texts) sum += value.size() + (value.empty() ? 0 : uint8_t(value[0]));
+        for (const std::string& value : world->texts)
+            sum += value.size() + (value.empty() ? 0 : uint8_t(value[0]));
         benchmark::DoNotOptimize(sum);
     }
 }
@@ -339,7 +352,8 @@ void BM_DeskSearchView(benchmark::State& state, const Fragment& f) {
     TDesk& desk = bareDesk();
     desk.announcementFilterMode = vornelta::afmSearch;
     desk.searchTextUpper = upperCp1251(f.typed);
-    for (auto _ : state) desk.tData.SetFiltered(true);
+    for (auto _ : state)
+        desk.tData.SetFiltered(true);
     if (size_t(desk.tData.RecordCount()) != plainCount(f.typed))
         state.SkipWithError("rows differ from the plain loop");
     state.counters["rows"] = double(desk.tData.RecordCount());
@@ -376,7 +390,8 @@ void BM_PlainSearchSpread(benchmark::State& state, const Fragment& f) {
             world->spreadBytes += dorod::record::getText(e->data(), xml);
             world->spreadBytes.append(200, ' ');
         }
-        for (const auto& [offset, size] : at) world->spreadTexts.emplace_back(world->spreadBytes.data() + offset, size);
+        for (const auto& [offset, size] : at)
+            world->spreadTexts.emplace_back(world->spreadBytes.data() + offset, size);
     }
     const std::string upper = upperCp1251(f.typed);
     std::vector<uint32_t> hits;
@@ -384,7 +399,8 @@ void BM_PlainSearchSpread(benchmark::State& state, const Fragment& f) {
     for (auto _ : state) {
         hits.clear();
         for (size_t i = 0; i < world->spreadTexts.size(); ++i)
-            if (dorod::win1251::containsUpperCased(world->spreadTexts[i], upper)) hits.push_back(uint32_t(i));
+            if (dorod::win1251::containsUpperCased(world->spreadTexts[i], upper))
+                hits.push_back(uint32_t(i));
     }
     if (hits.size() != plainCount(f.typed)) state.SkipWithError("rows differ from the plain loop");
     state.counters["rows"] = double(hits.size());
@@ -393,8 +409,10 @@ void BM_PlainSearchSpread(benchmark::State& state, const Fragment& f) {
 void BM_LikeFilter(benchmark::State& state, const Fragment& f) {
     dorod::TDorodTable& t = engineTable();
     t.SetFilter("Text LIKE '%" + cp1251(f.typed) + "%'");
-    for (auto _ : state) t.SetFiltered(true);
-    if (size_t(t.RecordCount()) != plainCount(f.typed)) state.SkipWithError("rows differ from the plain loop");
+    for (auto _ : state)
+        t.SetFiltered(true);
+    if (size_t(t.RecordCount()) != plainCount(f.typed))
+        state.SkipWithError("rows differ from the plain loop");
     state.counters["rows"] = double(t.RecordCount());
     t.SetFiltered(false);
     t.SetFilter("");
@@ -404,7 +422,8 @@ void BM_LikeFilter(benchmark::State& state, const Fragment& f) {
 std::vector<int32_t> probeIds() {
     vornelta::workload::Random r(42);
     std::vector<int32_t> out(4096);
-    for (int32_t& id : out) id = world->ids[r.below(world->ids.size())];
+    for (int32_t& id : out)
+        id = world->ids[r.below(world->ids.size())];
     return out;
 }
 
@@ -413,14 +432,16 @@ void BM_Locate(benchmark::State& state, bool ordered) {
     if (ordered) t.SetIndexFieldNames("id");
     const std::vector<int32_t> ids = probeIds();
     std::vector<std::string> keys;
-    for (int32_t id : ids) keys.push_back(std::to_string(id));
+    for (int32_t id : ids)
+        keys.push_back(std::to_string(id));
     dorod::TField& idField = t.FieldByName("id");
     size_t i = 0;
     for (auto _ : state) {
         const std::string& key = keys[i++ % keys.size()];
         if (!t.Locate("id", {key})) state.SkipWithError("an id was not found");
     }
-    if (idField.AsInteger() != ids[(i - 1) % ids.size()]) state.SkipWithError("Locate went elsewhere");
+    if (idField.AsInteger() != ids[(i - 1) % ids.size()])
+        state.SkipWithError("Locate went elsewhere");
     if (ordered) t.SetIndexFieldNames("");
 }
 
@@ -430,7 +451,8 @@ void BM_PlainLocate(benchmark::State& state, bool ordered) {
     for (auto _ : state) {
         const int32_t id = ids[i++ % ids.size()];
         if (ordered) {
-            benchmark::DoNotOptimize(std::lower_bound(world->sortedIds.begin(), world->sortedIds.end(), id));
+            benchmark::DoNotOptimize(
+                std::lower_bound(world->sortedIds.begin(), world->sortedIds.end(), id));
         } else {
             benchmark::DoNotOptimize(std::find(world->ids.begin(), world->ids.end(), id));
         }
@@ -457,7 +479,8 @@ size_t fillDay(TDesk& desk, int32_t day) {
     for (desk.tDates.First(); !desk.tDates.Eof(); desk.tDates.Next()) {
         if (!data.Locate("id", {std::to_string(dateId.AsInteger())})) continue;
         ++found;
-        for (dorod::TField* f : fields) bytes += f->AsString().size();
+        for (dorod::TField* f : fields)
+            bytes += f->AsString().size();
     }
     data.EnableControls();
     benchmark::DoNotOptimize(bytes);
@@ -466,7 +489,8 @@ size_t fillDay(TDesk& desk, int32_t day) {
 
 size_t plainDayRows() {
     size_t n = 0;
-    for (const auto& d : world->runDates) n += d.date == world->fillDay;
+    for (const auto& d : world->runDates)
+        n += d.date == world->fillDay;
     return n;
 }
 
@@ -474,7 +498,8 @@ void BM_FillDay(benchmark::State& state, bool ordered) {
     TDesk& desk = bareDesk();
     if (ordered) desk.tData.SetIndexFieldNames("id");
     size_t found = 0;
-    for (auto _ : state) found = fillDay(desk, world->fillDay);
+    for (auto _ : state)
+        found = fillDay(desk, world->fillDay);
     if (found != plainDayRows()) state.SkipWithError("another number of announcements was found");
     state.counters["rows"] = double(found);
     desk.runDateFilterMode = vornelta::rdmByAnnouncement;
@@ -486,7 +511,8 @@ void BM_FillDayFilterOnly(benchmark::State& state) {
     TDesk& desk = bareDesk();
     desk.runDateFilterMode = vornelta::rdmOutputDay;
     desk.outputDay = world->fillDay;
-    for (auto _ : state) desk.tDates.SetFiltered(true);
+    for (auto _ : state)
+        desk.tDates.SetFiltered(true);
     state.counters["rows"] = double(desk.tDates.RecordCount());
     desk.runDateFilterMode = vornelta::rdmByAnnouncement;
     desk.followCurrentAnnouncement();
@@ -568,19 +594,18 @@ private:
         const double ratio = p && *p > 0 ? *E.real / *p : 0.0;
         std::string target = "-";
         if (limitMs > 0)
-            target = std::string(*E.real <= limitMs ? "met" : "MISSED") + " (<= " +
-                     std::to_string(int(limitMs)) + " ms)";
+            target = std::string(*E.real <= limitMs ? "met" : "MISSED") +
+                     " (<= " + std::to_string(int(limitMs)) + " ms)";
         else if (maxRatio > 0)
             target = std::string(p && ratio <= maxRatio ? "met" : "MISSED") + " (<= 3x plain)";
         char plainText[32] = "-";
         if (p) std::snprintf(plainText, sizeof plainText, "%.3f", *p * scale);
         char ratioText[32] = "-";
         if (p) std::snprintf(ratioText, sizeof ratioText, "%.2f", ratio);
-        std::fprintf(out, "%-28s %10.3f %10.3f %10.3f %10s %8s  %s %s\n", name.c_str(), *E.real * scale,
-                     E.fastest.value_or(0) * scale, E.cpu.value_or(0) * scale, plainText, ratioText,
-                     unit, target.c_str());
+        std::fprintf(out, "%-28s %10.3f %10.3f %10.3f %10s %8s  %s %s\n", name.c_str(),
+                     *E.real * scale, E.fastest.value_or(0) * scale, E.cpu.value_or(0) * scale,
+                     plainText, ratioText, unit, target.c_str());
     }
-
 };
 
 // ------------------------------------------------------------------ setup
@@ -640,7 +665,8 @@ void loadPlainCopies(World& w) {
         const dorod::TDorodField* date = t.Store()->FindField("date");
         w.runDates.reserve(t.Store()->Entries().size());
         for (const dorod::TDorodRecordEntry* e : t.Store()->Entries())
-            w.runDates.push_back({dorod::record::getInt32(e->data(), *id), dorod::record::getInt32(e->data(), *date)});
+            w.runDates.push_back({dorod::record::getInt32(e->data(), *id),
+                                  dorod::record::getInt32(e->data(), *date)});
     }
 }
 
@@ -650,8 +676,9 @@ benchmark::internal::Benchmark* add(const std::string& name, Fn fn, benchmark::T
         ->Unit(unit)
         ->UseRealTime()
         ->Repetitions(3)
-        ->ComputeStatistics("min",
-                            [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+        ->ComputeStatistics(
+            "min",
+            [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
         ->ReportAggregatesOnly(true);
 }
 
@@ -660,37 +687,62 @@ void registerBenchmarks() {
     using benchmark::kMillisecond;
     for (const Fragment& f : kFragments) {
         const std::string l = f.label;
-        add("Keystroke/" + l, [&f](benchmark::State& s) { BM_Keystroke(s, f, false); }, kMillisecond);
-        add("Keystroke/" + l + "/paint", [&f](benchmark::State& s) { BM_Keystroke(s, f, true); }, kMillisecond);
+        add(
+            "Keystroke/" + l, [&f](benchmark::State& s) { BM_Keystroke(s, f, false); },
+            kMillisecond);
+        add(
+            "Keystroke/" + l + "/paint", [&f](benchmark::State& s) { BM_Keystroke(s, f, true); },
+            kMillisecond);
     }
     add("ProgramStart", BM_ProgramStart, kMillisecond)->Iterations(2);
     add("DeskOpen", BM_DeskOpen, kMillisecond)->Iterations(2);
     for (const Fragment& f : kFragments) {
         if (*f.typed == 0 || *f.before != 0) continue;
         const std::string l = f.label;
-        add("ViewRebuild/" + l, [&f](benchmark::State& s) { BM_ViewRebuild(s, f, false); }, kMillisecond);
-        add("ViewRebuild/" + l + "/id-ordered", [&f](benchmark::State& s) { BM_ViewRebuild(s, f, true); },
+        add(
+            "ViewRebuild/" + l, [&f](benchmark::State& s) { BM_ViewRebuild(s, f, false); },
             kMillisecond);
-        add("PlainSearch/" + l, [&f](benchmark::State& s) { BM_PlainSearch(s, f); }, kMillisecond);
-        add("LikeFilter/" + l, [&f](benchmark::State& s) { BM_LikeFilter(s, f); }, kMillisecond);
-        add("StoreScan/" + l, [&f](benchmark::State& s) { BM_StoreScan(s, f); }, kMillisecond);
-        add("PlainSearch/" + l + "/spread", [&f](benchmark::State& s) { BM_PlainSearchSpread(s, f); },
+        add(
+            "ViewRebuild/" + l + "/id-ordered",
+            [&f](benchmark::State& s) { BM_ViewRebuild(s, f, true); }, kMillisecond);
+        add(
+            "PlainSearch/" + l, [&f](benchmark::State& s) { BM_PlainSearch(s, f); }, kMillisecond);
+        add(
+            "LikeFilter/" + l, [&f](benchmark::State& s) { BM_LikeFilter(s, f); }, kMillisecond);
+        add(
+            "StoreScan/" + l, [&f](benchmark::State& s) { BM_StoreScan(s, f); }, kMillisecond);
+        add(
+            "PlainSearch/" + l + "/spread",
+            [&f](benchmark::State& s) { BM_PlainSearchSpread(s, f); }, kMillisecond);
+        add(
+            "DeskParts/search-view/" + l, [&f](benchmark::State& s) { BM_DeskSearchView(s, f); },
             kMillisecond);
-        add("DeskParts/search-view/" + l, [&f](benchmark::State& s) { BM_DeskSearchView(s, f); }, kMillisecond);
     }
     add("DeskParts/run-date-view", BM_DeskRunDateView, kMillisecond);
     add("StoreWalk", BM_StoreWalk, kMillisecond);
     add("PlainWalk", BM_PlainWalk, kMillisecond);
-    add("ViewRebuild/kvar+t/refine", [](benchmark::State& s) { BM_ViewRefine(s, kFragments[4]); }, kMillisecond);
-    add("ViewRebuild/unfiltered", [](benchmark::State& s) { BM_ViewRebuildUnfiltered(s, false); }, kMillisecond);
-    add("ViewRebuild/unfiltered/id-ordered", [](benchmark::State& s) { BM_ViewRebuildUnfiltered(s, true); },
+    add(
+        "ViewRebuild/kvar+t/refine", [](benchmark::State& s) { BM_ViewRefine(s, kFragments[4]); },
         kMillisecond);
-    add("Locate/ordered", [](benchmark::State& s) { BM_Locate(s, true); }, kMicrosecond);
-    add("PlainLocate/ordered", [](benchmark::State& s) { BM_PlainLocate(s, true); }, kMicrosecond);
-    add("Locate/unordered", [](benchmark::State& s) { BM_Locate(s, false); }, kMicrosecond);
-    add("PlainLocate/unordered", [](benchmark::State& s) { BM_PlainLocate(s, false); }, kMicrosecond);
-    add("FillDay/ordered", [](benchmark::State& s) { BM_FillDay(s, true); }, kMillisecond);
-    add("FillDay/unordered", [](benchmark::State& s) { BM_FillDay(s, false); }, kMillisecond);
+    add(
+        "ViewRebuild/unfiltered", [](benchmark::State& s) { BM_ViewRebuildUnfiltered(s, false); },
+        kMillisecond);
+    add(
+        "ViewRebuild/unfiltered/id-ordered",
+        [](benchmark::State& s) { BM_ViewRebuildUnfiltered(s, true); }, kMillisecond);
+    add(
+        "Locate/ordered", [](benchmark::State& s) { BM_Locate(s, true); }, kMicrosecond);
+    add(
+        "PlainLocate/ordered", [](benchmark::State& s) { BM_PlainLocate(s, true); }, kMicrosecond);
+    add(
+        "Locate/unordered", [](benchmark::State& s) { BM_Locate(s, false); }, kMicrosecond);
+    add(
+        "PlainLocate/unordered", [](benchmark::State& s) { BM_PlainLocate(s, false); },
+        kMicrosecond);
+    add(
+        "FillDay/ordered", [](benchmark::State& s) { BM_FillDay(s, true); }, kMillisecond);
+    add(
+        "FillDay/unordered", [](benchmark::State& s) { BM_FillDay(s, false); }, kMillisecond);
     add("FillDay/filter-only", BM_FillDayFilterOnly, kMillisecond);
     add("PlainFillDay", BM_PlainFillDay, kMillisecond);
 }
@@ -753,7 +805,8 @@ int main(int argc, char** argv) {
     loadPlainCopies(w);
     // A day in the steady state: a month before the last intake day.
     w.fillDay = vornelta::workload::AnnouncementGenerator::defaultLastDay() - 30;
-    std::fprintf(stderr, "demo folder %s: %zu announcements, %zu run dates, %zu on the filled day\n",
+    std::fprintf(stderr,
+                 "demo folder %s: %zu announcements, %zu run dates, %zu on the filled day\n",
                  folder.c_str(), w.texts.size(), w.runDates.size(), plainDayRows());
 
     registerBenchmarks();

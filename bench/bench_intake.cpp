@@ -53,7 +53,9 @@ class SilentDialogs : public Dialogs {
 public:
     void information(QWidget*, const QString&) override {}
     bool question(QWidget*, const QString&) override { return false; }
-    void error(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    void error(QWidget*, const QString& text) override {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
 };
 
 struct World {
@@ -112,7 +114,8 @@ void BM_SaveNew(benchmark::State& state) {
         a.slov = 5;
         a.summa = 62.5;
         state.ResumeTiming();
-        const TSaveResult r = saveAnnouncement(desk, a, {first, first + 1, first + 2, first + 3, first + 4}, true);
+        const TSaveResult r =
+            saveAnnouncement(desk, a, {first, first + 1, first + 2, first + 3, first + 4}, true);
         if (!r.saved) state.SkipWithError(qPrintable(r.message));
     }
 }
@@ -122,7 +125,8 @@ std::string readAll(const std::string& path) {
     if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
         char buffer[1 << 16];
         size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            bytes.append(buffer, n);
         std::fclose(f);
     }
     return bytes;
@@ -148,7 +152,8 @@ void BM_PlainWrite(benchmark::State& state) {
     const std::string dataBytes = readAll(world->desk->tData.TablePath());
     const std::string datesBytes = readAll(dates);
     for (auto _ : state) {
-        if (!writeReplace(world->desk->tData.TablePath(), dataBytes) || !writeReplace(dates, datesBytes))
+        if (!writeReplace(world->desk->tData.TablePath(), dataBytes) ||
+            !writeReplace(dates, datesBytes))
             state.SkipWithError("plain write failed");
     }
     std::remove((world->desk->tData.TablePath() + ".copy").c_str());
@@ -161,8 +166,8 @@ public:
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::FILE* out = stdout;
-        std::fprintf(out, "\n%-24s %10s %10s %10s %8s  %s\n", "benchmark", "median", "fastest", "plain", "ratio",
-                     "target");
+        std::fprintf(out, "\n%-24s %10s %10s %10s %8s  %s\n", "benchmark", "median", "fastest",
+                     "plain", "ratio", "target");
         line(out, "FormOpen/change", "", 100, 0);
         line(out, "FormOpen/new", "", 0, 0);
         line(out, "ClientLookUp/I", "", 10, 0);
@@ -172,7 +177,8 @@ public:
     }
 
 private:
-    void line(std::FILE* out, const std::string& name, const std::string& plain, double targetMs, double ratio) {
+    void line(std::FILE* out, const std::string& name, const std::string& plain, double targetMs,
+              double ratio) {
         const bench::Figures* f = figures(name);
         if (!f || !f->real) return;
         const bench::Figures* p = plain.empty() ? nullptr : figures(plain);
@@ -181,9 +187,12 @@ private:
             std::fprintf(out, " %10.2f %8.2f", *p->real, *f->real / *p->real);
         else
             std::fprintf(out, " %10s %8s", "", "");
-        if (targetMs > 0) std::fprintf(out, "  <= %.0f ms: %s", targetMs, *f->real <= targetMs ? "met" : "MISSED");
+        if (targetMs > 0)
+            std::fprintf(out, "  <= %.0f ms: %s", targetMs,
+                         *f->real <= targetMs ? "met" : "MISSED");
         if (ratio > 0 && p && p->real)
-            std::fprintf(out, "  <= %.0fx plain: %s", ratio, *f->real <= ratio * *p->real ? "met" : "MISSED");
+            std::fprintf(out, "  <= %.0fx plain: %s", ratio,
+                         *f->real <= ratio * *p->real ? "met" : "MISSED");
         std::fprintf(out, "\n");
     }
 };
@@ -258,15 +267,29 @@ int main(int argc, char** argv) {
     w.desk->open();
     w.changedId = announcementWithDays(*w.desk);
 
-    benchmark::RegisterBenchmark("FormOpen/change", BM_FormOpen, false)->Unit(benchmark::kMillisecond)->UseRealTime();
-    benchmark::RegisterBenchmark("FormOpen/new", BM_FormOpen, true)->Unit(benchmark::kMillisecond)->UseRealTime();
-    benchmark::RegisterBenchmark("ClientLookUp/I", BM_ClientLookUp, "И")->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("FormOpen/change", BM_FormOpen, false)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("FormOpen/new", BM_FormOpen, true)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("ClientLookUp/I", BM_ClientLookUp, "И")
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("ClientLookUp/IVANOV", BM_ClientLookUp, "ИВАНОВ")
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
-    benchmark::RegisterBenchmark("ClientLookUp/none", BM_ClientLookUp, "ЪЪЪ")->Unit(benchmark::kMillisecond)->UseRealTime();
-    benchmark::RegisterBenchmark("SaveNew", BM_SaveNew)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
-    benchmark::RegisterBenchmark("PlainWrite", BM_PlainWrite)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+    benchmark::RegisterBenchmark("ClientLookUp/none", BM_ClientLookUp, "ЪЪЪ")
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("SaveNew", BM_SaveNew)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(10);
+    benchmark::RegisterBenchmark("PlainWrite", BM_PlainWrite)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(10);
 
     SummaryReporter reporter(benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);

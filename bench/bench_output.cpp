@@ -17,16 +17,16 @@
 // Options besides the usual --benchmark_* ones:
 //   --workload_dir=DIR   use the demo folder in DIR, generating it there when it has no
 //                        data.d, and keep it
-#include "tools/demodata/DemoData.h"
-#include "tools/workload/Workload.h"
 #include "desk/Desk.h"
 #include "output/DayList.h"
 #include "output/DayOutput.h"
 #include "output/ScriptWriter.h"
 #include "output/TextLineListWriter.h"
-#include "platform/TextCodec.h"
 #include "platform/SystemLocale.h"
+#include "platform/TextCodec.h"
 #include "platform/TextFileWriter.h"
+#include "tools/demodata/DemoData.h"
+#include "tools/workload/Workload.h"
 
 #include <benchmark/benchmark.h>
 
@@ -73,7 +73,8 @@ bool generate(const fs::path& folder, int argc, char** argv) {
 
 void BM_OutputFillDay(benchmark::State& state) {
     TDayList list;
-    for (auto _ : state) fillDayList(*desk, day, list);
+    for (auto _ : state)
+        fillDayList(*desk, day, list);
     state.counters["rows"] = double(list.count());
     if (list.isEmpty()) state.SkipWithError("the day has no announcements");
 }
@@ -99,10 +100,12 @@ void BM_OutputWrite(benchmark::State& state, const QString& driver) {
 
 void BM_OutputWriteThree(benchmark::State& state) {
     const TDayOutput o = dayOutput(kDriverAlpha);
-    const QString tvl = QDir(desk->drives.folderFor(desk->settings.OutDev)).filePath(textLineListFileName(o.today));
+    const QString tvl =
+        QDir(desk->drives.folderFor(desk->settings.OutDev)).filePath(textLineListFileName(o.today));
     for (auto _ : state) {
         const TOutputResult r = writeDayOutput(*desk, o);
-        if (!r.ok || !writeTextFile(tvl, textLineListLines(o.rows, desk->settings.StringFirst, desk->settings.StringLast)))
+        if (!r.ok || !writeTextFile(tvl, textLineListLines(o.rows, desk->settings.StringFirst,
+                                                           desk->settings.StringLast)))
             state.SkipWithError("a write failed");
     }
     state.counters["rows"] = double(o.rows.size());
@@ -115,9 +118,11 @@ void BM_OutputLinesOnly(benchmark::State& state) {
     size_t bytes = 0;
     for (auto _ : state) {
         bytes = 0;
-        for (const QStringList& lines : {plainTextLines(o.rows, s), titlingScriptLines(o.rows, s.StringFirst, s.StringLast),
-                                         textLineListLines(o.rows, s.StringFirst, s.StringLast)})
-            for (const QString& line : lines) bytes += fromQt(line).size() + 2;
+        for (const QStringList& lines :
+             {plainTextLines(o.rows, s), titlingScriptLines(o.rows, s.StringFirst, s.StringLast),
+              textLineListLines(o.rows, s.StringFirst, s.StringLast)})
+            for (const QString& line : lines)
+                bytes += fromQt(line).size() + 2;
         benchmark::DoNotOptimize(bytes);
     }
     state.counters["bytes"] = double(bytes);
@@ -164,13 +169,18 @@ int main(int argc, char** argv) {
         // A day in the steady state: a month before the last intake day.
         day = dateFromDayNumber(workload::AnnouncementGenerator::defaultLastDay() - 30);
 
-        benchmark::RegisterBenchmark("OutputFillDay", BM_OutputFillDay)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("OutputWriteDay/ALPHA", [](benchmark::State& s) { BM_OutputWrite(s, kDriverAlpha); })
+        benchmark::RegisterBenchmark("OutputFillDay", BM_OutputFillDay)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("OutputWriteDay/TextLine", [](benchmark::State& s) { BM_OutputWrite(s, kDriverTextLine); })
+        benchmark::RegisterBenchmark("OutputWriteDay/ALPHA", [](benchmark::State& s) {
+            BM_OutputWrite(s, kDriverAlpha);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("OutputWriteDay/TextLine", [](benchmark::State& s) {
+            BM_OutputWrite(s, kDriverTextLine);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("OutputWriteThree", BM_OutputWriteThree)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("OutputWriteThree", BM_OutputWriteThree)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("OutputLinesOnly", BM_OutputLinesOnly)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("OutputLinesOnly", BM_OutputLinesOnly)
+            ->Unit(benchmark::kMillisecond);
         benchmark::RunSpecifiedBenchmarks();
         benchmark::Shutdown();
         desk.reset();

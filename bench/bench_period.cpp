@@ -47,7 +47,8 @@ std::vector<PlainRow> plainRows;
 void BM_Totals(benchmark::State& state) {
     const int32_t days = int32_t(state.range(0));
     int32_t rows = 0;
-    for (auto _ : state) rows = vornelta::computePeriodTotals(*desk, lastDay - days + 1, lastDay).rows;
+    for (auto _ : state)
+        rows = vornelta::computePeriodTotals(*desk, lastDay - days + 1, lastDay).rows;
     state.counters["rows"] = rows;
 }
 
@@ -71,7 +72,8 @@ void BM_PlainTotals(benchmark::State& state) {
 void BM_Chart(benchmark::State& state) {
     QImage image(1600, 900, QImage::Format_RGB32);
     for (auto _ : state) {
-        const vornelta::RevenueChart chart = vornelta::computeRevenueChart(*desk, lastDay - 364, lastDay);
+        const vornelta::RevenueChart chart =
+            vornelta::computeRevenueChart(*desk, lastDay - 364, lastDay);
         QPainter painter(&image);
         vornelta::paintRevenueChart(painter, QRectF(image.rect()), chart);
     }
@@ -101,7 +103,8 @@ int main(int argc, char** argv) {
     vornelta::applySystemLocale();
 
     const bool keep = !workloadDir.empty();
-    fs::path folder = keep ? fs::path(workloadDir) : fs::temp_directory_path() / "vornelta-reports-bench";
+    fs::path folder =
+        keep ? fs::path(workloadDir) : fs::temp_directory_path() / "vornelta-reports-bench";
     lastDay = vornelta::workload::AnnouncementGenerator::defaultLastDay();
     if (!fs::exists(folder / "data.d")) {
         vornelta::demo::DemoOptions o;
@@ -116,7 +119,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    desk = std::make_unique<vornelta::TDesk>(vornelta::ProgramFolder(QString::fromStdString(folder.string())));
+    desk = std::make_unique<vornelta::TDesk>(
+        vornelta::ProgramFolder(QString::fromStdString(folder.string())));
     desk->open();
     for (desk->tData.First(); !desk->tData.Eof(); desk->tData.Next())
         plainRows.push_back({desk->tData.FieldByName("indate").AsDayNumber(),
@@ -125,7 +129,9 @@ int main(int argc, char** argv) {
 
     benchmark::RegisterBenchmark("Totals/month", BM_Totals)->Arg(30)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Totals/year", BM_Totals)->Arg(365)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("PlainTotals/year", BM_PlainTotals)->Arg(365)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("PlainTotals/year", BM_PlainTotals)
+        ->Arg(365)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Chart/year", BM_Chart)->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

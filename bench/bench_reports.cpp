@@ -29,7 +29,8 @@ QString shipped(const QString& name) {
 QString runDays(int count) {
     QStringList days;
     const QDate first(2026, 12, 10);
-    for (int i = 0; i < count; ++i) days << first.addDays(i).toString(QStringLiteral("dd.MM.yyyy"));
+    for (int i = 0; i < count; ++i)
+        days << first.addDays(i).toString(QStringLiteral("dd.MM.yyyy"));
     return days.join(QLatin1Char(','));
 }
 
@@ -45,9 +46,10 @@ struct ReceiptDesk {
         desk->tData.Insert();
         desk->tData.FieldByName("id").SetAsInteger(4512);
         desk->tData.FieldByName("indate").SetAsDayNumber(dorod::dayNumberFromCivil(2026, 12, 9));
-        desk->tData.FieldByName("Client").SetAsString(fromQt(QStringLiteral("ПЕТРОВА АННА СЕРГЕЕВНА")));
-        desk->tData.FieldByName("Text").SetAsString(
-            fromQt(QStringLiteral("ПРОДАМ 2-КОМНАТНУЮ КВАРТИРУ В ЦЕНТРЕ, 5/9, РЕМОНТ, ТЕЛ. 22-33-44")));
+        desk->tData.FieldByName("Client").SetAsString(
+            fromQt(QStringLiteral("ПЕТРОВА АННА СЕРГЕЕВНА")));
+        desk->tData.FieldByName("Text").SetAsString(fromQt(
+            QStringLiteral("ПРОДАМ 2-КОМНАТНУЮ КВАРТИРУ В ЦЕНТРЕ, 5/9, РЕМОНТ, ТЕЛ. 22-33-44")));
         desk->tData.FieldByName("Summa").SetAsFloat(4500);
         desk->tData.Post();
     }
@@ -84,14 +86,17 @@ void BM_ReceiptPdf(benchmark::State& state) {
 
 void BM_PeriodReportPrepare(benchmark::State& state) {
     static const char* const names[] = {
-        "vskol",    "vsslov",   "vssum",    "katfizkol", "katurkol", "katpredkol", "katfizsum", "katursum", "katpredsum",
-        "spnalkol", "spbezkol", "spvzkol",  "spbeskol",  "spnalsum", "spbezsum",   "spvzsum",   "spbessum", "koprkol",
-        "koprsum",  "konedkol", "konedsum", "koaukol",   "koausum",  "kouskol",    "koussum"};
+        "vskol",    "vsslov",     "vssum",    "katfizkol", "katurkol", "katpredkol", "katfizsum",
+        "katursum", "katpredsum", "spnalkol", "spbezkol",  "spvzkol",  "spbeskol",   "spnalsum",
+        "spbezsum", "spvzsum",    "spbessum", "koprkol",   "koprsum",  "konedkol",   "konedsum",
+        "koaukol",  "koausum",    "kouskol",  "koussum"};
     TReport report;
     for (auto _ : state) {
         bool ok = report.LoadFromFile(shipped(QStringLiteral("reptotal.frf"))) &&
-                  report.setObjectText(QStringLiteral("interval"), QStringLiteral("с 01.12.2026 по 31.12.2026"));
-        for (const char* name : names) ok = ok && report.setObjectText(QLatin1String(name), QStringLiteral("12345,5"));
+                  report.setObjectText(QStringLiteral("interval"),
+                                       QStringLiteral("с 01.12.2026 по 31.12.2026"));
+        for (const char* name : names)
+            ok = ok && report.setObjectText(QLatin1String(name), QStringLiteral("12345,5"));
         if (!ok || !report.PrepareReport()) {
             state.SkipWithError(qPrintable(report.lastError()));
             return;

@@ -1,9 +1,9 @@
 #include "desk/Desk.h"
 
-#include "tables/AnnouncementTables.h"
-#include "tables/RealtyTables.h"
 #include "platform/TextCodec.h"
 #include "storage/Win1251.h"
+#include "tables/AnnouncementTables.h"
+#include "tables/RealtyTables.h"
 
 #include <QFileInfo>
 
@@ -14,12 +14,20 @@ TDesk::TDesk(ProgramFolder folder) : m_folder(std::move(folder)) {
     tDates.Name = runDateTable().componentName;
     tRielt.Name = realtyTable().componentName;
     tRieltOut.Name = realtyOutTable().componentName;
-    tData.OnFilterRecord = [this](dorod::TDataSet& d, bool& accept) { tDataFilterRecord(d, accept); };
-    tDates.OnFilterRecord = [this](dorod::TDataSet& d, bool& accept) { tDatesFilterRecord(d, accept); };
-    tRielt.OnFilterRecord = [this](dorod::TDataSet& d, bool& accept) { tRieltFilterRecord(d, accept); };
+    tData.OnFilterRecord = [this](dorod::TDataSet& d, bool& accept) {
+        tDataFilterRecord(d, accept);
+    };
+    tDates.OnFilterRecord = [this](dorod::TDataSet& d, bool& accept) {
+        tDatesFilterRecord(d, accept);
+    };
+    tRielt.OnFilterRecord = [this](dorod::TDataSet& d, bool& accept) {
+        tRieltFilterRecord(d, accept);
+    };
 }
 
-TDesk::~TDesk() { close(); }
+TDesk::~TDesk() {
+    close();
+}
 
 void TDesk::openTable(dorod::TDorodTable& table, const TTableDefinition& definition) {
     const QString path = m_folder.file(QString::fromStdString(definition.fileName));
@@ -54,13 +62,17 @@ void TDesk::open() {
 }
 
 void TDesk::close() {
-    for (dorod::TDorodTable* table : {&tRieltOut, &tRielt, &tDates, &tData}) table->Close();
+    for (dorod::TDorodTable* table : {&tRieltOut, &tRielt, &tDates, &tData})
+        table->Close();
     m_dataId = m_dataText = m_dataIndate = m_datesId = m_datesDate = m_rieltDate = {};
 }
 
-bool TDesk::saveSettings(QString* error) { return SaveConfig(configPath(), settings, &drives, error); }
+bool TDesk::saveSettings(QString* error) {
+    return SaveConfig(configPath(), settings, &drives, error);
+}
 
-bool TDesk::replaceSettings(const TSettings& newSettings, const DriveMap& newDrives, QString* error) {
+bool TDesk::replaceSettings(const TSettings& newSettings, const DriveMap& newDrives,
+                            QString* error) {
     if (!SaveConfig(configPath(), newSettings, &newDrives, error)) return false;
     settings = newSettings;
     drives = newDrives;
@@ -74,7 +86,8 @@ bool TDesk::replaceSettings(const TSettings& newSettings, const DriveMap& newDri
 void TDesk::tDataFilterRecord(dorod::TDataSet&, bool& accept) {
     switch (announcementFilterMode) {
     case afmSearch:
-        accept = m_dataText.Bound() && dorod::win1251::containsUpperCased(m_dataText.Text(), searchTextUpper);
+        accept = m_dataText.Bound() &&
+                 dorod::win1251::containsUpperCased(m_dataText.Text(), searchTextUpper);
         break;
     case afmPeriod: {
         const int32_t day = m_dataIndate.DayNumber();
@@ -157,7 +170,8 @@ void TDesk::followCurrentAnnouncement() {
 TDesk::RunDateViewKey TDesk::currentRunDateViewKey() const {
     const dorod::TDorodCursor* store = tDates.Store();
     return {store ? store->Generation() : 0, tDates.ViewGeneration(), runDateFilterMode,
-            runDateFilterMode == rdmByAnnouncement ? currentAnnouncementId() : std::nullopt, outputDay};
+            runDateFilterMode == rdmByAnnouncement ? currentAnnouncementId() : std::nullopt,
+            outputDay};
 }
 
 void TDesk::saveTable(dorod::TDorodTable& table) {

@@ -4,13 +4,13 @@
 // window and can be built in a test without one.
 #pragma once
 
+#include "desk/Settings.h"
+#include "platform/DriveMap.h"
+#include "platform/ProgramFolder.h"
+#include "reports/engine/Report.h"
 #include "storage/DataSet.h"
 #include "storage/DorodTable.h"
 #include "storage/FieldReader.h"
-#include "platform/DriveMap.h"
-#include "platform/ProgramFolder.h"
-#include "desk/Settings.h"
-#include "reports/engine/Report.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "desk/Settings.h"
 
-#include "storage/DorodLocale.h"
 #include "platform/DriveMap.h"
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
+#include "storage/DorodLocale.h"
 
 #include <QFileInfo>
 

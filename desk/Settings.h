@@ -15,11 +15,11 @@ struct TSettings {
     double WordPriceUr = 0; // rate shown for "ЮРЛИЦА"
     double PricePovtor = 0; // flat charge for repeating the telephone
     int BlockDelay = 0;
-    QString StringFirst;    // text at the start of the day's block
-    QString StringLast;     // text at the end of the day's block
-    int SymKol = 0;         // character limit of a text
-    QString OutDev;         // "A:" … "F:" or empty
-    int XProb = 0;          // trailing spaces of the plain text output
+    QString StringFirst; // text at the start of the day's block
+    QString StringLast;  // text at the end of the day's block
+    int SymKol = 0;      // character limit of a text
+    QString OutDev;      // "A:" … "F:" or empty
+    int XProb = 0;       // trailing spaces of the plain text output
     QString NAME = QStringLiteral("НЕ ВВЕДЕНО !");
 };
 

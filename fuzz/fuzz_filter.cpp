@@ -33,10 +33,10 @@ TDorodCursor& store() {
         };
         std::string defineMessage;
         (void)s.DefineFields({field("Client", FieldType::SmallStr, 30),
-                        field("Text", FieldType::String, 100), field("Summa", FieldType::Double),
-                        field("Slov", FieldType::Integer), field("indate", FieldType::Date),
-                        field("Flag", FieldType::Boolean),
-                        field("Pattern", FieldType::SmallStr, 35)},
+                              field("Text", FieldType::String, 100),
+                              field("Summa", FieldType::Double), field("Slov", FieldType::Integer),
+                              field("indate", FieldType::Date), field("Flag", FieldType::Boolean),
+                              field("Pattern", FieldType::SmallStr, 35)},
                              defineMessage);
         const char* clients[] = {"\xC8\xE2\xE0\xED\xEE\xE2", "abc", ""}; // "Иванов"
         const char* patterns[] = {"%a%", "\xE8\xE2%", "%_%_%_"};

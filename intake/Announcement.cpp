@@ -25,9 +25,11 @@ struct RowBytes {
 
 bool encode(const TAnnouncement& a, RowBytes& out, QString* error) {
     const std::vector<std::pair<const QString*, std::string*>> fields = {
-        {&a.client, &out.client},       {&a.pasport, &out.pasport}, {&a.tel, &out.tel},
-        {&announcementType(), &out.type}, {&a.text, &out.text},     {&a.clientCat, &out.clientCat},
-        {&a.oplata, &out.oplata},       {&a.objCat, &out.objCat},   {&a.xml, &out.xml},
+        {&a.client, &out.client}, {&a.pasport, &out.pasport},
+        {&a.tel, &out.tel},       {&announcementType(), &out.type},
+        {&a.text, &out.text},     {&a.clientCat, &out.clientCat},
+        {&a.oplata, &out.oplata}, {&a.objCat, &out.objCat},
+        {&a.xml, &out.xml},
     };
     for (const auto& [from, to] : fields)
         if (!fromQt(*from, *to, error)) return false;
@@ -57,7 +59,8 @@ std::optional<TAnnouncement> readCurrentAnnouncement(TDesk& desk) {
     if (!t.Active() || !t.CurrentEntry()) return std::nullopt;
     TAnnouncement a;
     a.id = t.FieldByName("id").AsInteger();
-    if (!t.FieldByName("indate").IsNull()) a.indate = dateOfDayNumber(t.FieldByName("indate").AsDayNumber());
+    if (!t.FieldByName("indate").IsNull())
+        a.indate = dateOfDayNumber(t.FieldByName("indate").AsDayNumber());
     a.client = text(t, "Client");
     a.pasport = text(t, "Pasport");
     a.tel = text(t, "Tel");
@@ -92,7 +95,8 @@ std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix) {
     }
     if (found < 0) return std::nullopt;
     t.SetRecNo(found + 1);
-    return TClientFound{text(t, "Client"), text(t, "Pasport"), text(t, "Tel"), text(t, "ClientCat")};
+    return TClientFound{text(t, "Client"), text(t, "Pasport"), text(t, "Tel"),
+                        text(t, "ClientCat")};
 }
 
 TSaveResult saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<int32_t>& runDays,
@@ -137,21 +141,25 @@ TSaveResult saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<in
     // are written the changes stay revertible.
     if (!saveFile(t, &error)) {
         cancelBoth(desk);
-        return {false, QStringLiteral("Не удалось записать файл data.d: %1\n"
-                                      "Объявление не сохранено, файлы data.d и dates.d не изменены.")
-                           .arg(error)};
+        return {false,
+                QStringLiteral("Не удалось записать файл data.d: %1\n"
+                               "Объявление не сохранено, файлы data.d и dates.d не изменены.")
+                    .arg(error)};
     }
     if (!saveFile(desk.tDates, &error)) {
         cancelBoth(desk);
         QString restoreError;
         if (saveFile(t, &restoreError))
-            return {false, QStringLiteral("Не удалось записать файл dates.d: %1\n"
-                                          "Объявление не сохранено, файлы data.d и dates.d не изменены.")
-                               .arg(error)};
-        return {false, QStringLiteral("Не удалось записать файл dates.d: %1\n"
-                                      "В файле data.d объявление уже записано, а его даты выхода в dates.d — нет "
-                                      "(вернуть data.d не удалось: %2). Сохраните объявление ещё раз.")
-                           .arg(error, restoreError)};
+            return {false,
+                    QStringLiteral("Не удалось записать файл dates.d: %1\n"
+                                   "Объявление не сохранено, файлы data.d и dates.d не изменены.")
+                        .arg(error)};
+        return {false,
+                QStringLiteral(
+                    "Не удалось записать файл dates.d: %1\n"
+                    "В файле data.d объявление уже записано, а его даты выхода в dates.d — нет "
+                    "(вернуть data.d не удалось: %2). Сохраните объявление ещё раз.")
+                    .arg(error, restoreError)};
     }
     t.ApplyChanges();
     desk.tDates.ApplyChanges();

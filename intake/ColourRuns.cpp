@@ -31,7 +31,9 @@ const Entity* entityAt(QStringView text, qsizetype pos) {
     return nullptr;
 }
 
-bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // A stored value cut into markers, texts and line breaks.
 enum class ItemKind { Marker, Text, Break };
@@ -82,7 +84,8 @@ Scan scanValue(const QString& s) {
         }
         if (c == u'<' && i + 1 < n && s[i + 1] == u'<') {
             qsizetype end = i + 2;
-            while (end < n && isAsciiDigit(s[end])) ++end;
+            while (end < n && isAsciiDigit(s[end]))
+                ++end;
             if (end > i + 2 && end + 1 < n && s[end] == u'>' && s[end + 1] == u'>') {
                 flushText();
                 const QStringView digits = QStringView(s).mid(i + 2, end - i - 2);
@@ -159,7 +162,8 @@ QString encodeColourRuns(const QString& text, const QList<int>& colours, int ins
     while (start < text.size()) {
         const int colour = colourAt(start);
         qsizetype end = start + 1;
-        while (end < text.size() && colourAt(end) == colour) ++end;
+        while (end < text.size() && colourAt(end) == colour)
+            ++end;
         if (start == 0)
             out += colourMarker(colour) + kLineBreak;
         else
@@ -232,7 +236,8 @@ ColourLines readColourLines(const QString& stored) {
 
 QList<int> fitColours(const QList<int>& colours, qsizetype length, int fill) {
     QList<int> out = colours.mid(0, length);
-    while (out.size() < length) out.append(fill);
+    while (out.size() < length)
+        out.append(fill);
     return out;
 }
 

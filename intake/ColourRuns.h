@@ -67,9 +67,9 @@ ColouredText decodeColourRuns(const QString& stored, int defaultColour = kColour
 // the very end opens no further line). A line holding a marker after text, or several
 // markers, is split at each marker into several entries.
 struct ColourLine {
-    bool marker = false;      // the entry starts with a colour marker
-    int colour = kNoColour;   // the colour of text: the last readable marker's, up to here
-    QString text;             // the entry's text after its marker, escape undone
+    bool marker = false;    // the entry starts with a colour marker
+    int colour = kNoColour; // the colour of text: the last readable marker's, up to here
+    QString text;           // the entry's text after its marker, escape undone
 };
 struct ColourLines {
     QList<ColourLine> lines;

@@ -24,7 +24,8 @@ QString formatPanelNumber(double value) {
     if (text.contains(QLatin1Char('e'))) { // keep the plain form within 15 digits
         text = QString::number(value, 'f', 15);
         if (text.contains(QLatin1Char('.'))) {
-            while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+            while (text.endsWith(QLatin1Char('0')))
+                text.chop(1);
             if (text.endsWith(QLatin1Char('.'))) text.chop(1);
         }
     }
@@ -39,10 +40,18 @@ std::optional<double> rateOfClientCategory(const QString& clientCat, const TSett
     return std::nullopt;
 }
 
-QString StatusPanels::characters(int count) { return QStringLiteral("Символов: ") + QString::number(count); }
-QString StatusPanels::words(int count) { return QStringLiteral("Слов: ") + QString::number(count); }
-QString StatusPanels::days(int count) { return QStringLiteral("Дней: ") + QString::number(count); }
-QString StatusPanels::rate(double rate) { return QStringLiteral("Цена : ") + formatPanelNumber(rate); }
+QString StatusPanels::characters(int count) {
+    return QStringLiteral("Символов: ") + QString::number(count);
+}
+QString StatusPanels::words(int count) {
+    return QStringLiteral("Слов: ") + QString::number(count);
+}
+QString StatusPanels::days(int count) {
+    return QStringLiteral("Дней: ") + QString::number(count);
+}
+QString StatusPanels::rate(double rate) {
+    return QStringLiteral("Цена : ") + formatPanelNumber(rate);
+}
 QString StatusPanels::computedSum(double sum) {
     return QStringLiteral("Расчетная сумма: ") + formatPanelNumber(sum);
 }

@@ -9,13 +9,16 @@ namespace vornelta {
 namespace {
 
 bool fail(const QString& reason, QString* error) {
-    if (error) *error = QStringLiteral("Квитанция не напечатана (объявление сохранено): %1").arg(reason);
+    if (error)
+        *error = QStringLiteral("Квитанция не напечатана (объявление сохранено): %1").arg(reason);
     return false;
 }
 
 } // namespace
 
-QString receiptTemplatePath(const TDesk& desk) { return desk.folder().file(QStringLiteral("Отчеты/sprav.frf")); }
+QString receiptTemplatePath(const TDesk& desk) {
+    return desk.folder().file(QStringLiteral("Отчеты/sprav.frf"));
+}
 
 bool prepareReceipt(TDesk& desk, const QStringList& runDays, QString* error) {
     TReport& report = desk.fRep;

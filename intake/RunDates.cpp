@@ -42,14 +42,21 @@ QList<QDate> intervalDays(const QDate& from, const QDate& to) {
     if (!from.isValid() || !to.isValid()) return days;
     const qint64 n = std::llabs(from.daysTo(to));
     days.reserve(n);
-    for (qint64 i = 0; i < n; ++i) days.append(from.addDays(i));
+    for (qint64 i = 0; i < n; ++i)
+        days.append(from.addDays(i));
     return days;
 }
 
-QDate intervalEnd(const QDate& from, int days) { return from.addDays(days); }
+QDate intervalEnd(const QDate& from, int days) {
+    return from.addDays(days);
+}
 
-QDate pageMonths(const QDate& date, int months) { return date.addMonths(months); }
-QDate pageYears(const QDate& date, int years) { return date.addYears(years); }
+QDate pageMonths(const QDate& date, int months) {
+    return date.addMonths(months);
+}
+QDate pageYears(const QDate& date, int years) {
+    return date.addYears(years);
+}
 
 int32_t dayNumberOf(const QDate& date) {
     return dorod::dayNumberFromCivil(date.year(), date.month(), date.day());
@@ -60,7 +67,9 @@ QDate dateOfDayNumber(int32_t dayNumber) {
     return QDate(c.year, c.month, c.day);
 }
 
-QString shortDate(const QDate& date) { return toQt(dorod::formatDate(dayNumberOf(date))); }
+QString shortDate(const QDate& date) {
+    return toQt(dorod::formatDate(dayNumberOf(date)));
+}
 
 std::optional<QDate> parseShortDate(const QString& text) {
     bool ok = false;
@@ -71,7 +80,9 @@ std::optional<QDate> parseShortDate(const QString& text) {
     return dateOfDayNumber(*day);
 }
 
-QString receiptDatesText(const QStringList& entries) { return entries.join(QLatin1Char(',')); }
+QString receiptDatesText(const QStringList& entries) {
+    return entries.join(QLatin1Char(','));
+}
 
 QStringList loadRunDates(TDesk& desk) {
     QStringList entries;
@@ -79,7 +90,8 @@ QStringList loadRunDates(TDesk& desk) {
     ByAnnouncement following(desk);
     dorod::TDorodTable& dates = desk.tDates;
     dorod::TField& date = dates.FieldByName("date");
-    for (int i = 0; i < dates.RecordCount(); ++i) entries << toQt(dates.DisplayTextAt(i, date));
+    for (int i = 0; i < dates.RecordCount(); ++i)
+        entries << toQt(dates.DisplayTextAt(i, date));
     return entries;
 }
 
@@ -115,6 +127,10 @@ std::function<QDate()>& todaySource() {
     return source;
 }
 } // namespace
-QDate intakeToday() { return todaySource() ? todaySource()() : QDate::currentDate(); }
-void setIntakeToday(std::function<QDate()> today) { todaySource() = std::move(today); }
+QDate intakeToday() {
+    return todaySource() ? todaySource()() : QDate::currentDate();
+}
+void setIntakeToday(std::function<QDate()> today) {
+    todaySource() = std::move(today);
+}
 } // namespace vornelta

@@ -11,7 +11,11 @@ TTemplateCalls& calls() {
 }
 } // namespace
 
-void setTemplateCalls(TTemplateCalls c) { calls() = std::move(c); }
-const TTemplateCalls& templateCalls() { return calls(); }
+void setTemplateCalls(TTemplateCalls c) {
+    calls() = std::move(c);
+}
+const TTemplateCalls& templateCalls() {
+    return calls();
+}
 
 } // namespace vornelta

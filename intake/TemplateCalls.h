@@ -18,7 +18,8 @@ struct TTemplateCalls {
     // "Внести" was pressed, nothing otherwise.
     std::function<std::optional<QString>(TDesk&, QWidget* parent)> chooseAndFill;
     // "==name" + Enter: the fill dialog of this template file (full path).
-    std::function<std::optional<QString>(TDesk&, QWidget* parent, const QString& templatePath)> fill;
+    std::function<std::optional<QString>(TDesk&, QWidget* parent, const QString& templatePath)>
+        fill;
 };
 
 // Set once by the program at start; the entry form calls through it (an empty call: the

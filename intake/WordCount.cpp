@@ -30,7 +30,9 @@ QString upperCased(const QString& text) {
     return text.toUpper(); // a character outside the code page: no stored text has it
 }
 
-bool mentionsFlats(const QString& text) { return upperCased(text).contains(QStringLiteral("КВАРТИР")); }
+bool mentionsFlats(const QString& text) {
+    return upperCased(text).contains(QStringLiteral("КВАРТИР"));
+}
 
 std::optional<QString> suggestedSubjectCategory(const QString& text) {
     const QString upper = upperCased(text);
@@ -39,10 +41,13 @@ std::optional<QString> suggestedSubjectCategory(const QString& text) {
     return std::nullopt;
 }
 
-bool exceedsCharacterLimit(const QString& text, int symKol) { return text.size() > symKol; }
+bool exceedsCharacterLimit(const QString& text, int symKol) {
+    return text.size() > symKol;
+}
 
 QString characterLimitMessage(int symKol) {
-    return QStringLiteral("Установлено ограничение на количество символов ! ") + QString::number(symKol);
+    return QStringLiteral("Установлено ограничение на количество символов ! ") +
+           QString::number(symKol);
 }
 
 } // namespace vornelta

@@ -35,8 +35,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QToolButton>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace vornelta {
 
@@ -87,7 +87,9 @@ QToolButton* flatButton(QWidget* parent, const QString& name, const QString& cap
 }
 
 // The list entry equal to the stored value; none when it is not in the list.
-void chooseEntry(QComboBox* box, const QString& value) { box->setCurrentIndex(box->findText(value, Qt::MatchExactly)); }
+void chooseEntry(QComboBox* box, const QString& value) {
+    box->setCurrentIndex(box->findText(value, Qt::MatchExactly));
+}
 
 QLabel* labelFor(QWidget* parent, const QString& text, QWidget* buddy) {
     auto* label = new QLabel(text, parent);
@@ -127,7 +129,8 @@ void TOneLineTextEdit::insertFromMimeData(const QMimeData* source) {
 
 // ------------------------------------------------------------------- TfDetal
 
-TfDetal::TfDetal(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk), m_new(desk.newAnnouncement) {
+TfDetal::TfDetal(TDesk& desk, QWidget* parent)
+    : QDialog(parent), m_desk(desk), m_new(desk.newAnnouncement) {
     setObjectName(QStringLiteral("fDetal"));
     setWindowTitle(QStringLiteral("Объявление"));
 
@@ -192,17 +195,20 @@ void TfDetal::buildText(QVBoxLayout* column) {
     ui.GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto* box = new QVBoxLayout(ui.GroupBox1);
     auto* tools = new QHBoxLayout;
-    ui.SpeedButton1 = flatButton(ui.GroupBox1, QStringLiteral("SpeedButton1"), QStringLiteral("Шаблоны"));
+    ui.SpeedButton1 =
+        flatButton(ui.GroupBox1, QStringLiteral("SpeedButton1"), QStringLiteral("Шаблоны"));
     tools->addWidget(ui.SpeedButton1);
     tools->addSpacing(12);
     connect(ui.SpeedButton1, &QToolButton::clicked, this, &TfDetal::SpeedButton1Click);
     for (size_t i = 0; i < kTextColours.size(); ++i) {
         const int colour = kTextColours[i].number;
-        QToolButton* b = flatButton(ui.GroupBox1, QStringLiteral("bc%1").arg(i + 1), QStringLiteral("А"));
+        QToolButton* b =
+            flatButton(ui.GroupBox1, QStringLiteral("bc%1").arg(i + 1), QStringLiteral("А"));
         b->setToolTip(QString::fromLatin1(kTextColours[i].name));
         b->setFixedSize(24, 24);
-        b->setStyleSheet(QStringLiteral("QToolButton { color: %1; background: silver; font: bold 14px; }")
-                             .arg(qColorFromColourNumber(colour).name()));
+        b->setStyleSheet(
+            QStringLiteral("QToolButton { color: %1; background: silver; font: bold 14px; }")
+                .arg(qColorFromColourNumber(colour).name()));
         b->setFocusPolicy(Qt::NoFocus); // the selection in the text stays
         connect(b, &QToolButton::clicked, this, [this, colour] { bc1Click(colour); });
         ui.bc[i] = b;
@@ -305,13 +311,15 @@ void TfDetal::buildDates(QVBoxLayout* column) {
     ui.GroupBox4->setObjectName(QStringLiteral("GroupBox4"));
     auto* manual = new QVBoxLayout(ui.GroupBox4);
     auto* paging = new QHBoxLayout;
-    ui.SpeedButton3 = flatButton(ui.GroupBox4, QStringLiteral("SpeedButton3"), QStringLiteral("<<"));
+    ui.SpeedButton3 =
+        flatButton(ui.GroupBox4, QStringLiteral("SpeedButton3"), QStringLiteral("<<"));
     ui.SpeedButton4 = flatButton(ui.GroupBox4, QStringLiteral("SpeedButton4"), QStringLiteral("<"));
     ui.lDate = new QLabel(ui.GroupBox4);
     ui.lDate->setObjectName(QStringLiteral("lDate"));
     ui.lDate->setAlignment(Qt::AlignCenter);
     ui.SpeedButton6 = flatButton(ui.GroupBox4, QStringLiteral("SpeedButton6"), QStringLiteral(">"));
-    ui.SpeedButton5 = flatButton(ui.GroupBox4, QStringLiteral("SpeedButton5"), QStringLiteral(">>"));
+    ui.SpeedButton5 =
+        flatButton(ui.GroupBox4, QStringLiteral("SpeedButton5"), QStringLiteral(">>"));
     paging->addWidget(ui.SpeedButton3);
     paging->addWidget(ui.SpeedButton4);
     paging->addWidget(ui.lDate, 1);
@@ -340,9 +348,11 @@ void TfDetal::buildDates(QVBoxLayout* column) {
 void TfDetal::buildFooter(QVBoxLayout* layout) {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить"), this);
+    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
+                                 QStringLiteral("Сохранить"), this);
     ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Закрыть"), this);
+    ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                 QStringLiteral("Закрыть"), this);
     ui.BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     // Enter belongs to the text box (template call) and the lists, never to a button.
     ui.BitBtn1->setAutoDefault(false);
@@ -374,7 +384,8 @@ void TfDetal::FormCreate() {
     const QDate today = intakeToday();
     ui.eDate->setDate(today);
     if (!m_new) {
-        for (const QString& entry : loadRunDates(m_desk)) ui.eDates->addItem(entry);
+        for (const QString& entry : loadRunDates(m_desk))
+            ui.eDates->addItem(entry);
     }
     ui.dFrom->setDate(today);
     ui.dTo->setDate(today);
@@ -385,7 +396,8 @@ void TfDetal::FormCreate() {
     if (m_new) {
         bool existed = false;
         m_number = nextAnnouncementNumber(m_desk.tData, &existed);
-        if (existed) Dialogs::instance().information(this, QStringLiteral("Этот номер уже существует"));
+        if (existed)
+            Dialogs::instance().information(this, QStringLiteral("Этот номер уже существует"));
         ui.lNum->setText(QString::number(m_number));
     } else {
         fillFromCurrentRow();
@@ -432,7 +444,8 @@ void TfDetal::setText(const QString& text, const QList<int>& colours) {
     while (i < text.size()) {
         const int colour = i < colours.size() ? colours[i] : kColourWhite;
         qsizetype j = i + 1;
-        while (j < text.size() && (j < colours.size() ? colours[j] : kColourWhite) == colour) ++j;
+        while (j < text.size() && (j < colours.size() ? colours[j] : kColourWhite) == colour)
+            ++j;
         QTextCharFormat format;
         format.setForeground(qColorFromColourNumber(colour));
         cursor.insertText(text.mid(i, j - i), format);
@@ -450,7 +463,8 @@ QList<int> TfDetal::textColours() const {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QBrush brush = fragment.charFormat().foreground();
-            const int colour = brush.style() == Qt::NoBrush ? kColourWhite : colourNumberFromQColor(brush.color());
+            const int colour =
+                brush.style() == Qt::NoBrush ? kColourWhite : colourNumberFromQColor(brush.color());
             colours.append(QList<int>(fragment.length(), colour));
         }
     }
@@ -466,8 +480,7 @@ void TfDetal::bc1Click(int colour) {
     QTextCharFormat format;
     format.setForeground(qColorFromColourNumber(colour));
     QTextCursor cursor = ui.eText->textCursor();
-    if (cursor.hasSelection())
-        cursor.mergeCharFormat(format);
+    if (cursor.hasSelection()) cursor.mergeCharFormat(format);
     ui.eText->mergeCurrentCharFormat(format); // what is typed next
     ui.eText->setFocus();
 }
@@ -476,9 +489,11 @@ void TfDetal::eTextChange() {
     const QString text = ui.eText->toPlainText();
     if (text == m_lastText && !ui.panels[0]->text().isEmpty()) return; // only colours changed
     m_lastText = text;
-    if (const std::optional<QString> category = suggestedSubjectCategory(text)) chooseEntry(ui.eKateg, *category);
+    if (const std::optional<QString> category = suggestedSubjectCategory(text))
+        chooseEntry(ui.eKateg, *category);
     const int symKol = m_desk.settings.SymKol;
-    if (exceedsCharacterLimit(text, symKol)) Dialogs::instance().information(this, characterLimitMessage(symKol));
+    if (exceedsCharacterLimit(text, symKol))
+        Dialogs::instance().information(this, characterLimitMessage(symKol));
     ui.panels[0]->setText(StatusPanels::characters(int(text.size())));
     m_words = countWords(text);
     ui.panels[1]->setText(StatusPanels::words(m_words));
@@ -487,7 +502,8 @@ void TfDetal::eTextChange() {
 void TfDetal::eTextKeyPress() {
     const QString text = ui.eText->toPlainText();
     if (!text.startsWith(QLatin1String("=="))) return;
-    const QString path = m_desk.folder().file(QStringLiteral("Шаблоны/") + text.mid(2) + QStringLiteral(".txt"));
+    const QString path =
+        m_desk.folder().file(QStringLiteral("Шаблоны/") + text.mid(2) + QStringLiteral(".txt"));
     if (!QFileInfo(path).isFile()) return;
     const TTemplateCalls& calls = templateCalls();
     if (!calls.fill) return;
@@ -517,7 +533,8 @@ void TfDetal::eClientChange(const QString& typed) {
     }
     if (!deleting && found->client != typed) {
         ui.eClient->setText(found->client);
-        ui.eClient->setSelection(int(found->client.size()), -int(found->client.size() - typed.size()));
+        ui.eClient->setSelection(int(found->client.size()),
+                                 -int(found->client.size() - typed.size()));
     }
     ui.ePasp->setText(found->pasport);
     ui.eTel->setText(found->tel);
@@ -535,7 +552,9 @@ bool TfDetal::eventFilter(QObject* watched, QEvent* event) {
 
 // ------------------------------------------------------------------- dates and price
 
-void TfDetal::b2Click(int days) { ui.eDays->setValue(days); }
+void TfDetal::b2Click(int days) {
+    ui.eDays->setValue(days);
+}
 
 void TfDetal::eDaysChange(int days) {
     if (ui.eDays->cleanText().isEmpty()) return;
@@ -543,12 +562,14 @@ void TfDetal::eDaysChange(int days) {
 }
 
 void TfDetal::BitBtn4Click() {
-    const bool fill = ui.eDates->count() == 0 ||
-                      Dialogs::instance().question(
-                          this, QStringLiteral("Перед заполнением таблица дат будет очищена. Продолжить?"));
+    const bool fill =
+        ui.eDates->count() == 0 ||
+        Dialogs::instance().question(
+            this, QStringLiteral("Перед заполнением таблица дат будет очищена. Продолжить?"));
     if (fill) {
         ui.eDates->clear();
-        for (const QDate& day : intervalDays(ui.dFrom->date(), ui.dTo->date())) ui.eDates->addItem(shortDate(day));
+        for (const QDate& day : intervalDays(ui.dFrom->date(), ui.dTo->date()))
+            ui.eDates->addItem(shortDate(day));
     }
     Rasch();
 }
@@ -558,12 +579,22 @@ void TfDetal::pageCalendar(QDate date) {
     ui.eCal->setCurrentPage(date.year(), date.month());
 }
 
-void TfDetal::SpeedButton3Click() { pageCalendar(pageYears(ui.eCal->selectedDate(), -1)); }
-void TfDetal::SpeedButton4Click() { pageCalendar(pageMonths(ui.eCal->selectedDate(), -1)); }
-void TfDetal::SpeedButton6Click() { pageCalendar(pageMonths(ui.eCal->selectedDate(), 1)); }
-void TfDetal::SpeedButton5Click() { pageCalendar(pageYears(ui.eCal->selectedDate(), 1)); }
+void TfDetal::SpeedButton3Click() {
+    pageCalendar(pageYears(ui.eCal->selectedDate(), -1));
+}
+void TfDetal::SpeedButton4Click() {
+    pageCalendar(pageMonths(ui.eCal->selectedDate(), -1));
+}
+void TfDetal::SpeedButton6Click() {
+    pageCalendar(pageMonths(ui.eCal->selectedDate(), 1));
+}
+void TfDetal::SpeedButton5Click() {
+    pageCalendar(pageYears(ui.eCal->selectedDate(), 1));
+}
 
-void TfDetal::eCalChange() { ui.lDate->setText(shortDate(ui.eCal->selectedDate())); }
+void TfDetal::eCalChange() {
+    ui.lDate->setText(shortDate(ui.eCal->selectedDate()));
+}
 
 void TfDetal::eCalDblClick() {
     ui.eDates->addItem(shortDate(ui.eCal->selectedDate()));
@@ -579,7 +610,8 @@ void TfDetal::eDatesDblClick() {
 
 void TfDetal::Rasch() {
     if (const std::optional<TAnnouncement> current = readCurrentAnnouncement(m_desk))
-        if (const std::optional<double> rate = rateOfClientCategory(current->clientCat, m_desk.settings))
+        if (const std::optional<double> rate =
+                rateOfClientCategory(current->clientCat, m_desk.settings))
             ui.panels[3]->setText(StatusPanels::rate(*rate));
     ui.panels[1]->setText(StatusPanels::words(m_words));
     const int days = ui.eDates->count();
@@ -610,7 +642,8 @@ bool TfDetal::validate() {
 }
 
 QString TfDetal::buildColourRuns() {
-    const QString runs = encodeColourRuns(ui.eText->toPlainText(), textColours(), insertionColour());
+    const QString runs =
+        encodeColourRuns(ui.eText->toPlainText(), textColours(), insertionColour());
     ui.eXML->setPlainText(runs);
     return runs;
 }
@@ -642,7 +675,8 @@ void TfDetal::BitBtn1Click() {
         entries << ui.eDates->item(i)->text();
         const std::optional<QDate> day = parseShortDate(entries.back());
         if (!day) { // entries are written by the form; a locale change under it would do this
-            Dialogs::instance().error(this, QStringLiteral("Дата «%1» не читается.").arg(entries.back()));
+            Dialogs::instance().error(this,
+                                      QStringLiteral("Дата «%1» не читается.").arg(entries.back()));
             return;
         }
         days << dayNumberOf(*day);
@@ -654,12 +688,13 @@ void TfDetal::BitBtn1Click() {
     }
     m_saved = true;
     QString error;
-    if (!runReceipt(m_desk, this, entries, &error))
-        Dialogs::instance().error(this, error);
+    if (!runReceipt(m_desk, this, entries, &error)) Dialogs::instance().error(this, error);
     accept();
 }
 
-void TfDetal::BitBtn2Click() { reject(); }
+void TfDetal::BitBtn2Click() {
+    reject();
+}
 
 // ------------------------------------------------------------------- opening from outside
 

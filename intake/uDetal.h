@@ -58,39 +58,39 @@ public:
     ~TfDetal() override;
 
     struct Ui {
-        QDateEdit* eDate = nullptr;           // "Дата:"
-        QLabel* lNum = nullptr;               // after "Порядковый №"
-        QLineEdit* eClient = nullptr;         // "Заказчик:", upper case
-        QComboBox* eClientCat = nullptr;      // "Категория:"
-        QLineEdit* ePasp = nullptr;           // "Паспорт:"
-        QLineEdit* eTel = nullptr;            // "Телефон:"
-        QCheckBox* ePovt = nullptr;           // "Повтор в конце"
-        QComboBox* eOplata = nullptr;         // "Оплата:"
-        QGroupBox* GroupBox1 = nullptr;       // "Объявление"
-        QToolButton* SpeedButton1 = nullptr;  // "Шаблоны"
-        std::array<QToolButton*, 8> bc{};     // bc1 … bc8, "А" in the eight colours
-        TOneLineTextEdit* eText = nullptr;    // the text, bold Arial 16 px, white on silver
-        QComboBox* eKateg = nullptr;          // "Категория объявления:"
-        QPlainTextEdit* eXML = nullptr;       // hidden: the colour runs
-        QGroupBox* GroupBox2 = nullptr;       // "Даты выхода"
-        QListWidget* eDates = nullptr;        // the date list
-        QGroupBox* GroupBox3 = nullptr;       // "Автозаполнение дат. Интервал"
-        QDateEdit* dFrom = nullptr;           // "C:"
-        QDateEdit* dTo = nullptr;             // "По:"
-        QSpinBox* eDays = nullptr;            // "К-во дней:"
-        std::array<QToolButton*, 9> b{};      // b2 … b10, "2" … "10"
-        QPushButton* BitBtn4 = nullptr;       // "Заполнить"
-        QGroupBox* GroupBox4 = nullptr;       // "Ввод дат вручную"
-        QCalendarWidget* eCal = nullptr;      // weeks from Sunday
-        QLabel* lDate = nullptr;              // the calendar's date
-        QToolButton* SpeedButton3 = nullptr;  // "<<"
-        QToolButton* SpeedButton4 = nullptr;  // "<"
-        QToolButton* SpeedButton6 = nullptr;  // ">"
-        QToolButton* SpeedButton5 = nullptr;  // ">>"
-        QDoubleSpinBox* eSumm = nullptr;      // "Сумма:", bold
-        QPushButton* BitBtn1 = nullptr;       // "Сохранить"
-        QPushButton* BitBtn2 = nullptr;       // "Закрыть"
-        QStatusBar* sb = nullptr;             // six panels
+        QDateEdit* eDate = nullptr;          // "Дата:"
+        QLabel* lNum = nullptr;              // after "Порядковый №"
+        QLineEdit* eClient = nullptr;        // "Заказчик:", upper case
+        QComboBox* eClientCat = nullptr;     // "Категория:"
+        QLineEdit* ePasp = nullptr;          // "Паспорт:"
+        QLineEdit* eTel = nullptr;           // "Телефон:"
+        QCheckBox* ePovt = nullptr;          // "Повтор в конце"
+        QComboBox* eOplata = nullptr;        // "Оплата:"
+        QGroupBox* GroupBox1 = nullptr;      // "Объявление"
+        QToolButton* SpeedButton1 = nullptr; // "Шаблоны"
+        std::array<QToolButton*, 8> bc{};    // bc1 … bc8, "А" in the eight colours
+        TOneLineTextEdit* eText = nullptr;   // the text, bold Arial 16 px, white on silver
+        QComboBox* eKateg = nullptr;         // "Категория объявления:"
+        QPlainTextEdit* eXML = nullptr;      // hidden: the colour runs
+        QGroupBox* GroupBox2 = nullptr;      // "Даты выхода"
+        QListWidget* eDates = nullptr;       // the date list
+        QGroupBox* GroupBox3 = nullptr;  // "Автозаполнение дат. Интервал"
+        QDateEdit* dFrom = nullptr;      // "C:"
+        QDateEdit* dTo = nullptr;        // "По:"
+        QSpinBox* eDays = nullptr;       // "К-во дней:"
+        std::array<QToolButton*, 9> b{}; // b2 … b10, "2" … "10"
+        QPushButton* BitBtn4 = nullptr;  // "Заполнить"
+        QGroupBox* GroupBox4 = nullptr;  // "Ввод дат вручную"
+        QCalendarWidget* eCal = nullptr; // weeks from Sunday
+        QLabel* lDate = nullptr;         // the calendar's date
+        QToolButton* SpeedButton3 = nullptr; // "<<"
+        QToolButton* SpeedButton4 = nullptr; // "<"
+        QToolButton* SpeedButton6 = nullptr; // ">"
+        QToolButton* SpeedButton5 = nullptr; // ">>"
+        QDoubleSpinBox* eSumm = nullptr;     // "Сумма:", bold
+        QPushButton* BitBtn1 = nullptr;      // "Сохранить"
+        QPushButton* BitBtn2 = nullptr;      // "Закрыть"
+        QStatusBar* sb = nullptr;            // six panels
         std::array<QLabel*, 6> panels{};
     } ui;
 
@@ -143,8 +143,8 @@ private:
     int m_number = 0;
     int m_words = 0;
     bool m_saved = false;
-    bool m_realtyDone = false; // classified once per opening, however many save attempts
-    QString m_lastText;        // eTextChange acts on changes of the text, not of its colours
+    bool m_realtyDone = false;       // classified once per opening, however many save attempts
+    QString m_lastText;              // eTextChange acts on changes of the text, not of its colours
     bool m_clientKeyDeletes = false; // the last key in the client box deleted text
 };
 

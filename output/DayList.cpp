@@ -17,7 +17,8 @@ namespace vornelta {
 QList<TDayRow> TDayList::rows() const {
     QList<TDayRow> out;
     out.reserve(m_rows.size());
-    for (const Entry& e : m_rows) out.append(e.fields);
+    for (const Entry& e : m_rows)
+        out.append(e.fields);
     return out;
 }
 
@@ -26,20 +27,24 @@ void TDayList::clear() {
     m_nextCreation = 1;
 }
 
-void TDayList::append(const TDayRow& row) { m_rows.append(Entry{m_nextCreation++, row}); }
+void TDayList::append(const TDayRow& row) {
+    m_rows.append(Entry{m_nextCreation++, row});
+}
 
 int TDayList::sort(TDayOrder order, int selected) {
     if (order == TDayOrder::None || m_rows.size() < 2) return selected;
     QCollator collator{QLocale()};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     QList<int> places(m_rows.size());
-    for (int i = 0; i < places.size(); ++i) places[i] = i;
+    for (int i = 0; i < places.size(); ++i)
+        places[i] = i;
     const auto less = [&](int a, int b) {
         const Entry& x = m_rows[a];
         const Entry& y = m_rows[b];
         int c = 0;
         if (order == TDayOrder::ByDate)
-            c = x.fields.Indate < y.fields.Indate ? -1 : (y.fields.Indate < x.fields.Indate ? 1 : 0);
+            c = x.fields.Indate < y.fields.Indate ? -1
+                                                  : (y.fields.Indate < x.fields.Indate ? 1 : 0);
         else
             c = collator.compare(x.fields.ObjCat, y.fields.ObjCat);
         return c != 0 ? c < 0 : x.creation < y.creation;
@@ -56,10 +61,13 @@ int TDayList::sort(TDayOrder order, int selected) {
     return moved;
 }
 
-void TDayList::exchange(int a, int b) { std::swap(m_rows[a].fields, m_rows[b].fields); }
+void TDayList::exchange(int a, int b) {
+    std::swap(m_rows[a].fields, m_rows[b].fields);
+}
 
 void TDayList::moveToTop(int index) {
-    for (int i = index; i > 0; --i) exchange(i, i - 1);
+    for (int i = index; i > 0; --i)
+        exchange(i, i - 1);
 }
 
 // ------------------------------------------------------------------- dates
@@ -110,7 +118,9 @@ bool locateAnnouncement(TDesk& desk, int id) {
     return desk.tData.Locate("id", {std::to_string(id)});
 }
 
-TDayRow dayRowFromCurrentAnnouncement(TDesk& desk) { return AnnouncementFields(desk.tData).read(); }
+TDayRow dayRowFromCurrentAnnouncement(TDesk& desk) {
+    return AnnouncementFields(desk.tData).read();
+}
 
 void fillDayList(TDesk& desk, const QDate& day, TDayList& list, const TFillProgress& progress) {
     if (desk.tData.Filtered()) desk.search(QString());
@@ -136,7 +146,8 @@ void fillDayList(TDesk& desk, const QDate& day, TDayList& list, const TFillProgr
     std::vector<int> ids;
     ids.reserve(size_t(desk.tDates.RecordCount()));
     dorod::TField& runId = desk.tDates.FieldByName("id");
-    for (desk.tDates.First(); !desk.tDates.Eof(); desk.tDates.Next()) ids.push_back(runId.AsInteger());
+    for (desk.tDates.First(); !desk.tDates.Eof(); desk.tDates.Next())
+        ids.push_back(runId.AsInteger());
 
     const AnnouncementFields fields(desk.tData);
     if (progress.started) progress.started(int(ids.size()));

@@ -64,8 +64,8 @@ private:
 
 // What a fill tells its caller as it goes.
 struct TFillProgress {
-    std::function<void(int total)> started;      // the number of run-date rows of the day
-    std::function<void(int rowNumber)> step;     // after each run-date row (from 1)
+    std::function<void(int total)> started;       // the number of run-date rows of the day
+    std::function<void(int rowNumber)> step;      // after each run-date row (from 1)
     std::function<void(int announcementId)> lost; // a run date whose announcement is gone
 };
 

@@ -28,7 +28,8 @@ QStringList plainTextLines(const QList<TDayRow>& rows, const TSettings& settings
 QString plainTextFileName(const QDate& today) {
     QString date = toQt(dorod::formatDate(dayNumberFromDate(today)));
     for (QChar& c : date)
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':')) c = QLatin1Char('.');
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':'))
+            c = QLatin1Char('.');
     return QStringLiteral("Вывод текста ") + date + QStringLiteral(".txt");
 }
 
@@ -41,9 +42,11 @@ TOutputResult writeDayOutput(const TDesk& desk, const TDayOutput& output) {
     };
     const TSettings& s = desk.settings;
 
-    const QString textPath = desk.folder().file(kTextsFolder + QLatin1Char('/') + plainTextFileName(output.today));
+    const QString textPath =
+        desk.folder().file(kTextsFolder + QLatin1Char('/') + plainTextFileName(output.today));
     QString error;
-    if (!writeTextFile(textPath, plainTextLines(output.rows, s, output.progress), &error)) return fail(error);
+    if (!writeTextFile(textPath, plainTextLines(output.rows, s, output.progress), &error))
+        return fail(error);
     result.written << textPath;
 
     if (output.beforeTitling) output.beforeTitling();

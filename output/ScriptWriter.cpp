@@ -20,16 +20,19 @@ struct FontDef {
 };
 // In the order of the font numbers \f001 … \f008.
 constexpr FontDef kFonts[] = {
-    {kColourWhite, 16777215}, {kColourRed, 255},    {kColourNavy, 16711680},  {kColourPurple, 16711808},
-    {kColourBlack, 0},        {kColourGreen, 65280}, {kColourYellow, 4259584}, {kColourOrange, 33023},
+    {kColourWhite, 16777215},  {kColourRed, 255},      {kColourNavy, 16711680},
+    {kColourPurple, 16711808}, {kColourBlack, 0},      {kColourGreen, 65280},
+    {kColourYellow, 4259584},  {kColourOrange, 33023},
 };
 
-QString fontCode(int index) { return QStringLiteral("\\f%1").arg(index + 1, 3, 10, QLatin1Char('0')); }
+QString fontCode(int index) {
+    return QStringLiteral("\\f%1").arg(index + 1, 3, 10, QLatin1Char('0'));
+}
 
 QString fontDefinition(int index) {
     const QString c = QString::number(kFonts[index].fontColour);
-    return fontCode(index) + QStringLiteral("=VER1.10,129471,Arial,45,100,700,0,0,0,1,0,2,1,1,") + c +
-           QLatin1Char(',') + c +
+    return fontCode(index) + QStringLiteral("=VER1.10,129471,Arial,45,100,700,0,0,0,1,0,2,1,1,") +
+           c + QLatin1Char(',') + c +
            QStringLiteral(",,255,255,0,0,0,0,0,0,,0,0,0,1,1,1,0,0,,255,255,Normal");
 }
 
@@ -87,7 +90,8 @@ QStringList titlingScriptLines(const QList<TDayRow>& rows, const QString& string
                                const QString& stringLast) {
     QStringList out;
     out << kHeader << kBaseFont;
-    for (int i = 0; i < int(std::size(kFonts)); ++i) out << fontDefinition(i);
+    for (int i = 0; i < int(std::size(kFonts)); ++i)
+        out << fontDefinition(i);
 
     const QString white = fontCode(0);
     out << white << withCrLfBreaks(stringFirst);

@@ -19,7 +19,8 @@ QStringList textLineListLines(const QList<TDayRow>& rows, const QString& stringF
     QStringList out;
     out << QStringLiteral("TV Studio TextLineList File Version 1.10") << QString();
     out << entry(stringFirst, space);
-    for (const TDayRow& row : rows) out << entry(row.text, row.Tel);
+    for (const TDayRow& row : rows)
+        out << entry(row.text, row.Tel);
     out << entry(stringLast, space);
     return out;
 }

@@ -21,13 +21,15 @@ uint32_t crc32(const QByteArray& data) {
         std::array<uint32_t, 256> t{};
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
             t[i] = c;
         }
         return t;
     }();
     uint32_t c = 0xFFFFFFFFu;
-    for (const char ch : data) c = table[(c ^ uint8_t(ch)) & 0xFF] ^ (c >> 8);
+    for (const char ch : data)
+        c = table[(c ^ uint8_t(ch)) & 0xFF] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
 }
 
@@ -121,16 +123,28 @@ QString odfText(const QString& text) {
         }
         flushSpaces();
         switch (c.unicode()) {
-        case '<': out += QStringLiteral("&lt;"); break;
-        case '>': out += QStringLiteral("&gt;"); break;
-        case '&': out += QStringLiteral("&amp;"); break;
-        case '"': out += QStringLiteral("&quot;"); break;
-        case '\t': out += QStringLiteral("<text:tab/>"); break;
+        case '<':
+            out += QStringLiteral("&lt;");
+            break;
+        case '>':
+            out += QStringLiteral("&gt;");
+            break;
+        case '&':
+            out += QStringLiteral("&amp;");
+            break;
+        case '"':
+            out += QStringLiteral("&quot;");
+            break;
+        case '\t':
+            out += QStringLiteral("<text:tab/>");
+            break;
         case '\r':
             if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
             out += QStringLiteral("<text:line-break/>");
             break;
-        case '\n': out += QStringLiteral("<text:line-break/>"); break;
+        case '\n':
+            out += QStringLiteral("<text:line-break/>");
+            break;
         default:
             if (c.unicode() >= 0x20) out += c; // other control characters are not XML
         }
@@ -159,7 +173,9 @@ const QStringList& OdtWordProcessor::programNames() {
 OdtWordProcessor::OdtWordProcessor(QString program) : m_program(std::move(program)) {
     open = [this](const QString& path, QString* error) {
         if (QProcess::startDetached(m_program, {path})) return true;
-        if (error) *error = QStringLiteral("Не удалось запустить текстовый процессор «%1».").arg(m_program);
+        if (error)
+            *error =
+                QStringLiteral("Не удалось запустить текстовый процессор «%1».").arg(m_program);
         return false;
     };
 }
@@ -170,9 +186,10 @@ std::unique_ptr<WordProcessor> OdtWordProcessor::create(QString* error) {
         if (!program.isEmpty()) return std::make_unique<OdtWordProcessor>(program);
     }
     if (error)
-        *error = QStringLiteral("Текстовый процессор не установлен: не найдена ни одна из программ %1 "
-                                "(LibreOffice Writer).")
-                     .arg(programNames().join(QStringLiteral(", ")));
+        *error =
+            QStringLiteral("Текстовый процессор не установлен: не найдена ни одна из программ %1 "
+                           "(LibreOffice Writer).")
+                .arg(programNames().join(QStringLiteral(", ")));
     return nullptr;
 }
 
@@ -182,7 +199,9 @@ void OdtWordProcessor::documentsAdd() {
     m_hasDocument = true;
 }
 
-void OdtWordProcessor::typeText(const QString& text) { m_current += text; }
+void OdtWordProcessor::typeText(const QString& text) {
+    m_current += text;
+}
 
 void OdtWordProcessor::typeParagraph() {
     m_paragraphs << m_current;
@@ -195,8 +214,9 @@ QByteArray OdtWordProcessor::document() const {
     if (!m_current.isEmpty() || paragraphs.isEmpty()) paragraphs << m_current;
     QString body;
     for (const QString& p : paragraphs)
-        body += p.isEmpty() ? QStringLiteral("   <text:p/>\n")
-                            : QStringLiteral("   <text:p>") + odfText(p) + QStringLiteral("</text:p>\n");
+        body += p.isEmpty()
+                    ? QStringLiteral("   <text:p/>\n")
+                    : QStringLiteral("   <text:p>") + odfText(p) + QStringLiteral("</text:p>\n");
     const QString content =
         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                        "<office:document-content "
@@ -205,9 +225,10 @@ QByteArray OdtWordProcessor::document() const {
                        "office:version=\"1.2\">\n"
                        " <office:body>\n  <office:text>\n") +
         body + QStringLiteral("  </office:text>\n </office:body>\n</office:document-content>\n");
-    return storedZip({{QStringLiteral("mimetype"), QByteArray("application/vnd.oasis.opendocument.text")},
-                      {QStringLiteral("META-INF/manifest.xml"), QByteArray(kManifest)},
-                      {QStringLiteral("content.xml"), content.toUtf8()}});
+    return storedZip(
+        {{QStringLiteral("mimetype"), QByteArray("application/vnd.oasis.opendocument.text")},
+         {QStringLiteral("META-INF/manifest.xml"), QByteArray(kManifest)},
+         {QStringLiteral("content.xml"), content.toUtf8()}});
 }
 
 bool OdtWordProcessor::checkGrammar(QString* error) {
@@ -217,10 +238,12 @@ bool OdtWordProcessor::checkGrammar(QString* error) {
     }
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     const QString path = QDir(folder).filePath(
-        QStringLiteral("Просмотр %1.odt").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"))));
+        QStringLiteral("Просмотр %1.odt")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"))));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(document()) < 0 || !file.commit()) {
-        if (error) *error = QStringLiteral("Документ «%1» не записан: %2").arg(path, file.errorString());
+        if (error)
+            *error = QStringLiteral("Документ «%1» не записан: %2").arg(path, file.errorString());
         return false;
     }
     return open ? open(path, error) : true;

@@ -15,7 +15,8 @@ namespace vornelta {
 namespace {
 
 // The value of an option given as "--name VALUE" or "--name=VALUE"; advances i.
-std::optional<QString> optionValue(const QStringList& args, int& i, const QString& name, bool* matched) {
+std::optional<QString> optionValue(const QStringList& args, int& i, const QString& name,
+                                   bool* matched) {
     const QString& a = args[i];
     *matched = false;
     if (a == name) {
@@ -30,7 +31,9 @@ std::optional<QString> optionValue(const QStringList& args, int& i, const QStrin
     return std::nullopt;
 }
 
-QString shortDate(const QDate& day) { return day.toString(QStringLiteral("dd.MM.yyyy")); }
+QString shortDate(const QDate& day) {
+    return day.toString(QStringLiteral("dd.MM.yyyy"));
+}
 
 } // namespace
 
@@ -68,13 +71,16 @@ std::optional<TWriteDayOptions> parseWriteDayOptions(const QStringList& argument
         } else if ((value = optionValue(arguments, i, kWriteDayOption, &matched)), matched) {
             if (!value) return fail(QStringLiteral("--write-day: не указана дата"));
             options.day = parseCommandDate(*value);
-            if (!options.day.isValid()) return fail(QStringLiteral("Неверная дата «%1»").arg(*value));
+            if (!options.day.isValid())
+                return fail(QStringLiteral("Неверная дата «%1»").arg(*value));
             haveDay = true;
-        } else if ((value = optionValue(arguments, i, QStringLiteral("--driver"), &matched)), matched) {
+        } else if ((value = optionValue(arguments, i, QStringLiteral("--driver"), &matched)),
+                   matched) {
             if (!value || (*value != kDriverAlpha && *value != kDriverTextLine))
                 return fail(QStringLiteral("--driver: ALPHA или TextLine"));
             options.driver = *value;
-        } else if ((value = optionValue(arguments, i, QStringLiteral("--order"), &matched)), matched) {
+        } else if ((value = optionValue(arguments, i, QStringLiteral("--order"), &matched)),
+                   matched) {
             if (value == QStringLiteral("date"))
                 options.order = TDayOrder::ByDate;
             else if (value == QStringLiteral("category"))
@@ -94,11 +100,14 @@ int runWriteDay(TDesk& desk, const TWriteDayOptions& options, const QDate& today
     TDayList list;
     TFillProgress progress;
     progress.lost = [&](int id) {
-        err << QStringLiteral("ERROR: объявление № %1 на %2 не найдено, пропущено\n").arg(id).arg(shortDate(options.day));
+        err << QStringLiteral("ERROR: объявление № %1 на %2 не найдено, пропущено\n")
+                   .arg(id)
+                   .arg(shortDate(options.day));
     };
     fillDayList(desk, options.day, list, progress);
     if (list.isEmpty()) {
-        err << QStringLiteral("На %1 объявлений нет: файлы не записаны.\n").arg(shortDate(options.day));
+        err << QStringLiteral("На %1 объявлений нет: файлы не записаны.\n")
+                   .arg(shortDate(options.day));
         err.flush();
         return 0;
     }
@@ -109,7 +118,8 @@ int runWriteDay(TDesk& desk, const TWriteDayOptions& options, const QDate& today
     request.driver = options.driver;
     request.today = today;
     const TOutputResult result = writeDayOutput(desk, request);
-    for (const QString& path : result.written) out << path << '\n';
+    for (const QString& path : result.written)
+        out << path << '\n';
     out.flush();
     if (!result.ok) {
         err << result.error << '\n';

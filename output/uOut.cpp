@@ -26,9 +26,14 @@ namespace vornelta {
 // The grid's view of the day list: one column "Текст".
 class DayListModel : public QAbstractTableModel {
 public:
-    DayListModel(const TDayList& list, QObject* parent) : QAbstractTableModel(parent), m_list(list) {}
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_list.count(); }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 1; }
+    DayListModel(const TDayList& list, QObject* parent)
+        : QAbstractTableModel(parent), m_list(list) {}
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : m_list.count();
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : 1;
+    }
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_list.count()) return {};
         return m_list.row(index.row()).text;
@@ -55,8 +60,7 @@ const QString kAtEnd = QStringLiteral("Запись находится в кон
 const QString kWritten = QStringLiteral("Скрипт успешно записан");
 const QString kNothingToWrite = QStringLiteral("Список пуст: выводить нечего, файлы не записаны.");
 
-template <typename T>
-T* named(T* widget, const char* name) {
+template <typename T> T* named(T* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
@@ -84,7 +88,9 @@ void TfOut::buildControls() {
     ui.eOdate->setCalendarPopup(true);
     ui.eOdate->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     dateLabel->setBuddy(ui.eOdate);
-    ui.BitBtn1 = named(new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("Заполнить"), this), "BitBtn1");
+    ui.BitBtn1 = named(new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload),
+                                       QStringLiteral("Заполнить"), this),
+                       "BitBtn1");
     top->addWidget(dateLabel);
     top->addWidget(ui.eOdate);
     top->addWidget(ui.BitBtn1);
@@ -116,8 +122,8 @@ void TfOut::buildControls() {
     ui.Button1->setFont(first);
     ui.Button1->setStyleSheet(QStringLiteral("color: red;"));
     ui.Button1->setToolTip(QStringLiteral("В начало списка"));
-    for (QWidget* w : {static_cast<QWidget*>(ui.SpeedButton1), static_cast<QWidget*>(ui.SpeedButton2),
-                       static_cast<QWidget*>(ui.Button1)}) {
+    for (QWidget* w : {static_cast<QWidget*>(ui.SpeedButton1),
+                       static_cast<QWidget*>(ui.SpeedButton2), static_cast<QWidget*>(ui.Button1)}) {
         w->setFixedSize(40, 32);
         side->addWidget(w);
     }
@@ -147,9 +153,15 @@ void TfOut::buildControls() {
     bottom->addWidget(ui.Gauge1, 1, 1);
 
     auto* buttons = new QHBoxLayout;
-    ui.BitBtn4 = named(new QPushButton(style()->standardIcon(QStyle::SP_FileDialogContentsView), QStringLiteral("Просмотр"), this), "BitBtn4");
-    ui.BitBtn2 = named(new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Вывести"), this), "BitBtn2");
-    ui.BitBtn3 = named(new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Закрыть"), this), "BitBtn3");
+    ui.BitBtn4 = named(new QPushButton(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                       QStringLiteral("Просмотр"), this),
+                       "BitBtn4");
+    ui.BitBtn2 = named(new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
+                                       QStringLiteral("Вывести"), this),
+                       "BitBtn2");
+    ui.BitBtn3 = named(new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                       QStringLiteral("Закрыть"), this),
+                       "BitBtn3");
     buttons->addStretch();
     buttons->addWidget(ui.BitBtn4);
     buttons->addWidget(ui.BitBtn2);
@@ -158,7 +170,8 @@ void TfOut::buildControls() {
     layout->addLayout(bottom);
 
     // No default button: Enter in the date box must not write the day out.
-    for (QPushButton* b : {ui.BitBtn1, ui.Button1, ui.BitBtn4, ui.BitBtn2, ui.BitBtn3}) b->setAutoDefault(false);
+    for (QPushButton* b : {ui.BitBtn1, ui.Button1, ui.BitBtn4, ui.BitBtn2, ui.BitBtn3})
+        b->setAutoDefault(false);
 
     connect(ui.BitBtn1, &QPushButton::clicked, this, &TfOut::BitBtn1Click);
     connect(ui.cDAt, &QRadioButton::clicked, this, &TfOut::cDAtClick);
@@ -174,16 +187,38 @@ void TfOut::buildControls() {
 
 // ------------------------------------------------------------------- handlers
 
-void TfOut::FormCreate() { ui.eOdate->setDate(today()); }
-void TfOut::BitBtn1Click() { fill(); }
-void TfOut::cDAtClick() { sortBy(ui.cDAt->isChecked() ? TDayOrder::ByDate : ui.rCat->isChecked() ? TDayOrder::ByCategory : TDayOrder::None); }
-void TfOut::SpeedButton1Click() { moveUp(); }
-void TfOut::SpeedButton2Click() { moveDown(); }
-void TfOut::Button1Click() { moveToTop(); }
-void TfOut::StriDblClick() { editSelected(); }
-void TfOut::BitBtn4Click() { preview(); }
-void TfOut::BitBtn2Click() { output(); }
-void TfOut::BitBtn3Click() { reject(); }
+void TfOut::FormCreate() {
+    ui.eOdate->setDate(today());
+}
+void TfOut::BitBtn1Click() {
+    fill();
+}
+void TfOut::cDAtClick() {
+    sortBy(ui.cDAt->isChecked()   ? TDayOrder::ByDate
+           : ui.rCat->isChecked() ? TDayOrder::ByCategory
+                                  : TDayOrder::None);
+}
+void TfOut::SpeedButton1Click() {
+    moveUp();
+}
+void TfOut::SpeedButton2Click() {
+    moveDown();
+}
+void TfOut::Button1Click() {
+    moveToTop();
+}
+void TfOut::StriDblClick() {
+    editSelected();
+}
+void TfOut::BitBtn4Click() {
+    preview();
+}
+void TfOut::BitBtn2Click() {
+    output();
+}
+void TfOut::BitBtn3Click() {
+    reject();
+}
 
 // ------------------------------------------------------------------- the work
 
@@ -280,7 +315,8 @@ void TfOut::editSelected() {
 
 void TfOut::preview() {
     QString error;
-    std::unique_ptr<WordProcessor> wordProcessor = createWordProcessor ? createWordProcessor(&error) : nullptr;
+    std::unique_ptr<WordProcessor> wordProcessor =
+        createWordProcessor ? createWordProcessor(&error) : nullptr;
     if (!wordProcessor || !typeDayTexts(*wordProcessor, m_list.rows(), &error))
         Dialogs::instance().error(this, error);
 }
@@ -302,7 +338,8 @@ void TfOut::output() {
     request.driver = ui.eType->currentText();
     request.today = today();
     request.beforeTitling = [this] {
-        Dialogs::instance().information(this, QStringLiteral("Вставте дискету в дисковод ") + m_desk.settings.OutDev);
+        Dialogs::instance().information(this, QStringLiteral("Вставте дискету в дисковод ") +
+                                                  m_desk.settings.OutDev);
     };
     request.progress = [this](int number) { ui.Gauge1->setValue(number); };
     const TOutputResult result = writeDayOutput(m_desk, request);

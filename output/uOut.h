@@ -47,10 +47,10 @@ public:
         QRadioButton* cDAt = nullptr;        // "По дате приема"
         QRadioButton* rCat = nullptr;        // "По категориям"
         QProgressBar* Gauge1 = nullptr;
-        QComboBox* eType = nullptr;          // "Драйвер": "ALPHA", "TextLine", editable
-        QPushButton* BitBtn4 = nullptr;      // "Просмотр"
-        QPushButton* BitBtn2 = nullptr;      // "Вывести"
-        QPushButton* BitBtn3 = nullptr;      // "Закрыть"
+        QComboBox* eType = nullptr;     // "Драйвер": "ALPHA", "TextLine", editable
+        QPushButton* BitBtn4 = nullptr; // "Просмотр"
+        QPushButton* BitBtn2 = nullptr; // "Вывести"
+        QPushButton* BitBtn3 = nullptr; // "Закрыть"
     } ui;
 
     const TDayList& mtDAta() const { return m_list; }

@@ -1,7 +1,7 @@
 #include "platform/DatasetModel.h"
 
-#include "storage/DorodDataset.h"
 #include "platform/TextCodec.h"
+#include "storage/DorodDataset.h"
 
 namespace vornelta {
 
@@ -31,8 +31,10 @@ private:
     DatasetModel& m_model;
 };
 
-DatasetModel::DatasetModel(dorod::TDataSource& source, QVector<TGridColumn> columns, QObject* parent)
-    : QAbstractTableModel(parent), m_columns(std::move(columns)), m_link(std::make_unique<Link>(*this)) {
+DatasetModel::DatasetModel(dorod::TDataSource& source, QVector<TGridColumn> columns,
+                           QObject* parent)
+    : QAbstractTableModel(parent), m_columns(std::move(columns)),
+      m_link(std::make_unique<Link>(*this)) {
     m_link->SetDataSource(&source);
     resolveFields();
 }
@@ -53,7 +55,9 @@ dorod::TField* DatasetModel::field(int column) const {
     return m_fields[size_t(column)];
 }
 
-int DatasetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
+int DatasetModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
 
 int DatasetModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_columns.size());

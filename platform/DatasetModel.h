@@ -25,7 +25,8 @@ struct TGridColumn {
 class DatasetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    DatasetModel(dorod::TDataSource& source, QVector<TGridColumn> columns, QObject* parent = nullptr);
+    DatasetModel(dorod::TDataSource& source, QVector<TGridColumn> columns,
+                 QObject* parent = nullptr);
     ~DatasetModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;

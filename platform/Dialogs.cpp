@@ -26,14 +26,18 @@ int showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text, bool y
 
 Dialogs::~Dialogs() = default;
 
-QString Dialogs::caption() { return QStringLiteral("Vornelta"); }
+QString Dialogs::caption() {
+    return QStringLiteral("Vornelta");
+}
 
 Dialogs& Dialogs::instance() {
     static MessageBoxDialogs boxes;
     return g_current ? *g_current : boxes;
 }
 
-void Dialogs::setInstance(Dialogs* dialogs) { g_current = dialogs; }
+void Dialogs::setInstance(Dialogs* dialogs) {
+    g_current = dialogs;
+}
 
 void MessageBoxDialogs::information(QWidget* parent, const QString& text) {
     showBox(parent, QMessageBox::Information, text, false);

@@ -19,14 +19,16 @@ QString letterOf(const QString& drive) {
 } // namespace
 
 const QStringList& DriveMap::letters() {
-    static const QStringList kLetters = {QStringLiteral("A:"), QStringLiteral("B:"), QStringLiteral("C:"),
-                                         QStringLiteral("D:"), QStringLiteral("E:"), QStringLiteral("F:")};
+    static const QStringList kLetters = {QStringLiteral("A:"), QStringLiteral("B:"),
+                                         QStringLiteral("C:"), QStringLiteral("D:"),
+                                         QStringLiteral("E:"), QStringLiteral("F:")};
     return kLetters;
 }
 
 void DriveMap::load(const IniFile& ini, const QString& programFolder) {
     m_programFolder = programFolder;
-    if (!m_programFolder.isEmpty() && !m_programFolder.endsWith(QLatin1Char('/'))) m_programFolder += QLatin1Char('/');
+    if (!m_programFolder.isEmpty() && !m_programFolder.endsWith(QLatin1Char('/')))
+        m_programFolder += QLatin1Char('/');
     m_folders.clear();
     for (const QString& drive : letters()) {
         const QString letter = letterOf(drive);
@@ -40,7 +42,8 @@ void DriveMap::save(IniFile& ini) const {
         const QString letter = letterOf(drive);
         const QString folder = m_folders.value(letter);
         // A letter taken back to its default is emptied, not left pointing at the old folder.
-        if (!folder.isEmpty() || ini.value(kSection, letter)) ini.setValue(kSection, letter, folder);
+        if (!folder.isEmpty() || ini.value(kSection, letter))
+            ini.setValue(kSection, letter, folder);
     }
 }
 
@@ -53,7 +56,9 @@ QString DriveMap::folderFor(const QString& drive) const {
     return QDir::cleanPath(QDir(m_programFolder).absoluteFilePath(folder));
 }
 
-QString DriveMap::configured(const QString& drive) const { return m_folders.value(letterOf(drive)); }
+QString DriveMap::configured(const QString& drive) const {
+    return m_folders.value(letterOf(drive));
+}
 
 void DriveMap::setConfigured(const QString& drive, const QString& folder) {
     const QString letter = letterOf(drive);

@@ -1,8 +1,8 @@
 #include "platform/ErrorGuard.h"
 
-#include "storage/DataSet.h"
 #include "platform/Dialogs.h"
 #include "platform/TextCodec.h"
+#include "storage/DataSet.h"
 
 #include <QTextStream>
 

@@ -12,13 +12,16 @@ namespace {
 
 // Windows trims ASCII blanks only: a no-break space (0xA0) belongs to the value.
 bool isBlank(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\v') || c == QLatin1Char('\f');
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\v') ||
+           c == QLatin1Char('\f');
 }
 
 QString trimBlanks(const QString& s) {
     qsizetype from = 0, to = s.size();
-    while (from < to && isBlank(s[from])) ++from;
-    while (to > from && isBlank(s[to - 1])) --to;
+    while (from < to && isBlank(s[from]))
+        ++from;
+    while (to > from && isBlank(s[to - 1]))
+        --to;
     return s.mid(from, to - from);
 }
 
@@ -44,7 +47,8 @@ std::optional<KeyLine> keyLine(const QString& line) {
     if (key.isEmpty() || key.startsWith(QLatin1Char(';'))) return std::nullopt;
     QString value = trimBlanks(line.mid(eq + 1));
     // Windows drops one pair of matching quotes around a value.
-    if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+    if (value.size() >= 2 &&
+        (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
         value.back() == value.front())
         value = value.mid(1, value.size() - 2);
     return KeyLine{key, value};
@@ -118,7 +122,8 @@ void IniFile::setValue(const QString& section, const QString& key, const QString
         return;
     }
     qsizetype at = span.end;
-    while (at > span.header + 1 && trimBlanks(m_lines[at - 1]).isEmpty()) --at;
+    while (at > span.header + 1 && trimBlanks(m_lines[at - 1]).isEmpty())
+        --at;
     m_lines.insert(at, key + QLatin1Char('=') + clean);
 }
 

@@ -30,12 +30,14 @@ QDateEdit* dateField(QWidget* parent, const char* name, const QDate& date) {
 }
 
 // A day of the calendar as the engine counts it.
-int32_t dayNumber(const QDate& date) { return dorod::dayNumberFromCivil(date.year(), date.month(), date.day()); }
+int32_t dayNumber(const QDate& date) {
+    return dorod::dayNumberFromCivil(date.year(), date.month(), date.day());
+}
 
 } // namespace
 
-void TIntervalFields::create(QWidget* parent, const QString& fromCaption, const QDate& from, const QDate& to,
-                             bool boldLabels) {
+void TIntervalFields::create(QWidget* parent, const QString& fromCaption, const QDate& from,
+                             const QDate& to, bool boldLabels) {
     Label1 = label(parent, "Label1", fromCaption, boldLabels);
     DateFrom = dateField(parent, "DateFrom", from);
     Label2 = label(parent, "Label2", QStringLiteral("по:"), boldLabels);
@@ -53,7 +55,11 @@ QHBoxLayout* TIntervalFields::addRow(QBoxLayout* outer, int gap) const {
     return row;
 }
 
-int32_t TIntervalFields::firstDay() const { return dayNumber(DateFrom->date()); }
-int32_t TIntervalFields::lastDay() const { return dayNumber(DateTo->date()); }
+int32_t TIntervalFields::firstDay() const {
+    return dayNumber(DateFrom->date());
+}
+int32_t TIntervalFields::lastDay() const {
+    return dayNumber(DateTo->date());
+}
 
 } // namespace vornelta

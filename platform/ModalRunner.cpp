@@ -15,8 +15,12 @@ ModalRunner& ModalRunner::instance() {
     return g_current ? *g_current : exec;
 }
 
-void ModalRunner::setInstance(ModalRunner* runner) { g_current = runner; }
+void ModalRunner::setInstance(ModalRunner* runner) {
+    g_current = runner;
+}
 
-int ExecModalRunner::run(QDialog& dialog) { return dialog.exec(); }
+int ExecModalRunner::run(QDialog& dialog) {
+    return dialog.exec();
+}
 
 } // namespace vornelta

@@ -1,8 +1,8 @@
 #include "platform/PasswordDialog.h"
 
-#include "storage/DorodDatabase.h"
 #include "platform/ModalRunner.h"
 #include "platform/TextCodec.h"
+#include "storage/DorodDatabase.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -29,8 +29,7 @@ public:
 PasswordDialog::PasswordDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      m_label(new QLabel(QStringLiteral("Enter password:"), this)),
-      m_edit(new QLineEdit(this)),
+      m_label(new QLabel(QStringLiteral("Enter password:"), this)), m_edit(new QLineEdit(this)),
       m_ok(new QPushButton(QStringLiteral("OK"), this)),
       m_cancel(new QPushButton(QStringLiteral("Cancel"), this)) {
     setWindowTitle(QStringLiteral("Login password"));
@@ -71,7 +70,9 @@ void PasswordDialog::setPassword(const QString& password) {
     m_edit->selectAll();
 }
 
-QString PasswordDialog::password() const { return m_edit->text(); }
+QString PasswordDialog::password() const {
+    return m_edit->text();
+}
 
 void installPasswordPrompt() {
     dorod::TDorodSession::Instance().BuiltInPasswordPrompt = [](std::string& password) {

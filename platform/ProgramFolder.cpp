@@ -30,7 +30,8 @@ QString ProgramFolder::systemUserDataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
-ProgramFolder ProgramFolder::fromArguments(const QStringList& arguments, const QString& executableFolder,
+ProgramFolder ProgramFolder::fromArguments(const QStringList& arguments,
+                                           const QString& executableFolder,
                                            const QString& userDataFolder) {
     const QString option = QStringLiteral("--folder");
     const QString withValue = option + QLatin1Char('=');

@@ -22,7 +22,8 @@ public:
     // --folder=DIR, else the executable's folder, or userDataFolder when the executable is
     // installed (empty: the system's data folder for the program). Unknown arguments are
     // left alone.
-    static ProgramFolder fromArguments(const QStringList& arguments, const QString& executableFolder,
+    static ProgramFolder fromArguments(const QStringList& arguments,
+                                       const QString& executableFolder,
                                        const QString& userDataFolder = QString());
 
     // The executable is installed when it sits in bin/ beside share/vornelta, or in a folder

@@ -1,7 +1,7 @@
 #include "platform/SystemLocale.h"
 
-#include "storage/DorodLocale.h"
 #include "platform/TextCodec.h"
+#include "storage/DorodLocale.h"
 
 #include <QLocale>
 
@@ -55,9 +55,11 @@ std::vector<Piece> split(const QString& format) {
             continue;
         }
         qsizetype run = 1;
-        while (i + run < format.size() && format[i + run] == c) ++run;
-        const bool amPm = (c == QLatin1Char('a') || c == QLatin1Char('A')) && i + run < format.size() &&
-                          (format[i + run] == QLatin1Char('p') || format[i + run] == QLatin1Char('P'));
+        while (i + run < format.size() && format[i + run] == c)
+            ++run;
+        const bool amPm =
+            (c == QLatin1Char('a') || c == QLatin1Char('A')) && i + run < format.size() &&
+            (format[i + run] == QLatin1Char('p') || format[i + run] == QLatin1Char('P'));
         if (amPm) ++run; // "ap", "AP": one field
         if (!isQtField(c) || c == QLatin1Char('p') || c == QLatin1Char('P'))
             literal(format.mid(i, run));
@@ -68,7 +70,9 @@ std::vector<Piece> split(const QString& format) {
     return pieces;
 }
 
-bool isField(const Piece& p, char letter) { return p.letter == QLatin1Char(letter); }
+bool isField(const Piece& p, char letter) {
+    return p.letter == QLatin1Char(letter);
+}
 
 // Removes a piece the engine cannot show together with the blanks or separators that
 // only served it (", " after a weekday, " " before "AP").
@@ -97,7 +101,9 @@ std::optional<std::string> assemble(const std::vector<Piece>& pieces, const char
     for (const Piece& p : pieces) {
         if (p.letter.isNull()) {
             for (QChar c : p.text)
-                if (c.unicode() > 0 && c.unicode() < 128 && std::strchr(fieldLetters, char(c.unicode()))) return std::nullopt;
+                if (c.unicode() > 0 && c.unicode() < 128 &&
+                    std::strchr(fieldLetters, char(c.unicode())))
+                    return std::nullopt;
             out += p.text;
         } else {
             out += QString(p.length, p.letter);
@@ -105,7 +111,8 @@ std::optional<std::string> assemble(const std::vector<Piece>& pieces, const char
     }
     for (const char* r = required; *r; ++r) {
         int runs = 0;
-        for (const Piece& p : pieces) runs += isField(p, *r) ? 1 : 0;
+        for (const Piece& p : pieces)
+            runs += isField(p, *r) ? 1 : 0;
         if (runs != 1) return std::nullopt;
     }
     bool ok = false;
@@ -155,10 +162,12 @@ std::optional<std::string> engineTimeFormat(const QString& qtFormat) {
         ++i;
     }
     const auto has = [&](char letter) {
-        return std::any_of(pieces.begin(), pieces.end(), [&](const Piece& p) { return isField(p, letter); });
+        return std::any_of(pieces.begin(), pieces.end(),
+                           [&](const Piece& p) { return isField(p, letter); });
     };
     if (!has('s')) {
-        const auto minutes = std::find_if(pieces.begin(), pieces.end(), [](const Piece& p) { return isField(p, 'm'); });
+        const auto minutes = std::find_if(pieces.begin(), pieces.end(),
+                                          [](const Piece& p) { return isField(p, 'm'); });
         if (minutes != pieces.end()) {
             QString separator = QStringLiteral(":");
             if (minutes != pieces.begin() && std::prev(minutes)->letter.isNull() &&
@@ -175,19 +184,21 @@ void applyLocale(const QLocale& locale) {
     const dorod::FormatSettings russian{"dd.MM.yyyy", "hh:mm:ss", ','};
     dorod::FormatSettings settings = russian;
     if (!isCLocale(locale)) {
-        settings.shortDateFormat =
-            engineDateFormat(locale.dateFormat(QLocale::ShortFormat)).value_or(russian.shortDateFormat);
+        settings.shortDateFormat = engineDateFormat(locale.dateFormat(QLocale::ShortFormat))
+                                       .value_or(russian.shortDateFormat);
         settings.timeFormat =
             engineTimeFormat(locale.timeFormat(QLocale::ShortFormat)).value_or(russian.timeFormat);
         const QString point = locale.decimalPoint();
-        settings.decimalSeparator = point.size() == 1 && point[0].unicode() < 128 &&
-                                            !point[0].isLetterOrNumber()
-                                        ? char(point[0].unicode())
-                                        : russian.decimalSeparator;
+        settings.decimalSeparator =
+            point.size() == 1 && point[0].unicode() < 128 && !point[0].isLetterOrNumber()
+                ? char(point[0].unicode())
+                : russian.decimalSeparator;
     }
     dorod::setFormatSettings(settings);
 }
 
-void applySystemLocale() { applyLocale(QLocale::system()); }
+void applySystemLocale() {
+    applyLocale(QLocale::system());
+}
 
 } // namespace vornelta

@@ -39,7 +39,8 @@ QString toQt(std::string_view cp1251) {
     const Tables& t = tables();
     QString out(qsizetype(cp1251.size()), Qt::Uninitialized);
     char16_t* dst = reinterpret_cast<char16_t*>(out.data());
-    for (char c : cp1251) *dst++ = t.toChar[uint8_t(c)];
+    for (char c : cp1251)
+        *dst++ = t.toChar[uint8_t(c)];
     return out;
 }
 
@@ -64,11 +65,13 @@ bool fromQt(const QString& text, std::string& out, QString* error) {
         out.clear();
         if (error) {
             char32_t bad = src[i];
-            if (QChar::isHighSurrogate(bad) && i + 1 < text.size() && QChar::isLowSurrogate(src[i + 1]))
+            if (QChar::isHighSurrogate(bad) && i + 1 < text.size() &&
+                QChar::isLowSurrogate(src[i + 1]))
                 bad = QChar::surrogateToUcs4(src[i], src[i + 1]);
             *error = QStringLiteral("Символ «%1» (U+%2) нельзя записать в кодировке Windows-1251")
-                         .arg(QString::fromUcs4(&bad, 1),
-                              QString::number(uint(bad), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+                         .arg(QString::fromUcs4(&bad, 1), QString::number(uint(bad), 16)
+                                                              .toUpper()
+                                                              .rightJustified(4, QLatin1Char('0')));
         }
         return false;
     }

@@ -1,7 +1,7 @@
 #include "platform/TextFileWriter.h"
 
-#include "storage/FileIo.h"
 #include "platform/TextCodec.h"
+#include "storage/FileIo.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +15,10 @@ bool writeTextFile(const QString& path, const QStringList& lines, QString* error
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (!fromQt(lines[i], line, &reason)) {
             if (error)
-                *error = QStringLiteral("Файл «%1» не записан: строка %2: %3").arg(path).arg(i + 1).arg(reason);
+                *error = QStringLiteral("Файл «%1» не записан: строка %2: %3")
+                             .arg(path)
+                             .arg(i + 1)
+                             .arg(reason);
             return false;
         }
         bytes += line;
@@ -23,12 +26,16 @@ bool writeTextFile(const QString& path, const QStringList& lines, QString* error
     }
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir()) {
-        if (error) *error = QStringLiteral("Файл «%1» не записан: папки «%2» нет").arg(path, folder);
+        if (error)
+            *error = QStringLiteral("Файл «%1» не записан: папки «%2» нет").arg(path, folder);
         return false;
     }
     std::string failure;
-    if (!dorod::fileio::writeFileAtomically(QFile::encodeName(path).toStdString(), bytes, failure)) {
-        if (error) *error = QStringLiteral("Файл «%1» не записан: %2").arg(path, QString::fromLocal8Bit(failure));
+    if (!dorod::fileio::writeFileAtomically(QFile::encodeName(path).toStdString(), bytes,
+                                            failure)) {
+        if (error)
+            *error = QStringLiteral("Файл «%1» не записан: %2")
+                         .arg(path, QString::fromLocal8Bit(failure));
         return false;
     }
     return true;
@@ -37,7 +44,9 @@ bool writeTextFile(const QString& path, const QStringList& lines, QString* error
 bool readTextFile(const QString& path, QStringList& lines, QString* error) {
     std::string bytes, failure;
     if (!dorod::fileio::readFile(QFile::encodeName(path).toStdString(), bytes, failure)) {
-        if (error) *error = QStringLiteral("Не удалось прочитать файл «%1»: %2").arg(path, QString::fromLocal8Bit(failure));
+        if (error)
+            *error = QStringLiteral("Не удалось прочитать файл «%1»: %2")
+                         .arg(path, QString::fromLocal8Bit(failure));
         return false;
     }
     lines = toQt(bytes).split(QLatin1Char('\n'));

@@ -43,8 +43,8 @@ std::string storable(const QString& text) {
     std::string bytes;
     QString reason;
     if (!fromQt(text, bytes, &reason))
-        throw std::runtime_error(QStringLiteral("Текст объявления не записан в rielt.d: %1")
-                                     .arg(reason).toStdString());
+        throw std::runtime_error(
+            QStringLiteral("Текст объявления не записан в rielt.d: %1").arg(reason).toStdString());
     return bytes;
 }
 
@@ -86,12 +86,17 @@ TRealtyTicks realtyTicksFromText(const QString& text) {
     TRealtyTicks ticks;
     for (size_t i = 0; i < ticks.deals.size(); ++i)
         ticks.deals[i] = upper.contains(realtyDeals()[qsizetype(i)]);
-    for (size_t i = 0; i < ticks.flats.size(); ++i) ticks.flats[i] = upper.contains(kFlatKeywords[i]);
+    for (size_t i = 0; i < ticks.flats.size(); ++i)
+        ticks.flats[i] = upper.contains(kFlatKeywords[i]);
     return ticks;
 }
 
-QString realtyTip(const TRealtyTicks& ticks) { return lastTicked(ticks.deals, realtyDeals()); }
-QString realtyVid(const TRealtyTicks& ticks) { return lastTicked(ticks.flats, realtyFlats()); }
+QString realtyTip(const TRealtyTicks& ticks) {
+    return lastTicked(ticks.deals, realtyDeals());
+}
+QString realtyVid(const TRealtyTicks& ticks) {
+    return lastTicked(ticks.flats, realtyFlats());
+}
 
 void appendRealtyRow(TDesk& desk, const QDate& indate, const QString& tip, const QString& vid,
                      const QString& text) {
@@ -123,9 +128,11 @@ TfHhouses::TfHhouses(TDesk& desk, const QDate& indate, const QString& text, QWid
     ui.c3 = checkBox(this, "c3", QStringLiteral("3х комнатная"));
     ui.c4 = checkBox(this, "c4", QStringLiteral("4х комнатная"));
     int column = 0;
-    for (QCheckBox* box : {ui.cSdam, ui.cProdam, ui.cKuplu, ui.cObmen}) grid->addWidget(box, 0, column++);
+    for (QCheckBox* box : {ui.cSdam, ui.cProdam, ui.cKuplu, ui.cObmen})
+        grid->addWidget(box, 0, column++);
     column = 0;
-    for (QCheckBox* box : {ui.c1, ui.c2, ui.c3, ui.c4}) grid->addWidget(box, 1, column++);
+    for (QCheckBox* box : {ui.c1, ui.c2, ui.c3, ui.c4})
+        grid->addWidget(box, 1, column++);
     grid->setHorizontalSpacing(18);
 
     ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
@@ -155,23 +162,27 @@ void TfHhouses::FormCreate() {
 }
 
 TRealtyTicks TfHhouses::ticks() const {
-    return {{ui.cSdam->isChecked(), ui.cProdam->isChecked(), ui.cKuplu->isChecked(), ui.cObmen->isChecked()},
+    return {{ui.cSdam->isChecked(), ui.cProdam->isChecked(), ui.cKuplu->isChecked(),
+             ui.cObmen->isChecked()},
             {ui.c1->isChecked(), ui.c2->isChecked(), ui.c3->isChecked(), ui.c4->isChecked()}};
 }
 
-void TfHhouses::BitBtn1Click() { writeRow(); }
+void TfHhouses::BitBtn1Click() {
+    writeRow();
+}
 
 void TfHhouses::writeRow() {
     const TRealtyTicks t = ticks();
-    postRealtyRow(m_desk, m_rowPosted ? RowPost::CorrectLast : RowPost::Append, m_indate, realtyTip(t),
-                  realtyVid(t), m_text);
+    postRealtyRow(m_desk, m_rowPosted ? RowPost::CorrectLast : RowPost::Append, m_indate,
+                  realtyTip(t), realtyVid(t), m_text);
     m_rowPosted = true;
     // A failed save throws: the window stays open with the row kept in the table.
     saveRealtyTable(m_desk);
     accept();
 }
 
-void runRealtyClassification(TDesk& desk, QWidget* parent, const QDate& indate, const QString& text) {
+void runRealtyClassification(TDesk& desk, QWidget* parent, const QDate& indate,
+                             const QString& text) {
     TfHhouses fHhouses(desk, indate, text, parent);
     ModalRunner::instance().run(fHhouses);
 }

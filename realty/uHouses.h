@@ -45,14 +45,14 @@ public:
     ~TfHhouses() override;
 
     struct Ui {
-        QCheckBox* cSdam = nullptr;   // "Сдам"
-        QCheckBox* cProdam = nullptr; // "Продам"
-        QCheckBox* cKuplu = nullptr;  // "Куплю"
-        QCheckBox* cObmen = nullptr;  // "Обмен"
-        QCheckBox* c1 = nullptr;      // "1 комнатная"
-        QCheckBox* c2 = nullptr;      // "2х комнатная"
-        QCheckBox* c3 = nullptr;      // "3х комнатная"
-        QCheckBox* c4 = nullptr;      // "4х комнатная"
+        QCheckBox* cSdam = nullptr;     // "Сдам"
+        QCheckBox* cProdam = nullptr;   // "Продам"
+        QCheckBox* cKuplu = nullptr;    // "Куплю"
+        QCheckBox* cObmen = nullptr;    // "Обмен"
+        QCheckBox* c1 = nullptr;        // "1 комнатная"
+        QCheckBox* c2 = nullptr;        // "2х комнатная"
+        QCheckBox* c3 = nullptr;        // "3х комнатная"
+        QCheckBox* c4 = nullptr;        // "4х комнатная"
         QPushButton* BitBtn1 = nullptr; // "Записать"
     } ui;
 
@@ -76,6 +76,7 @@ private:
 
 // Opens "Квартиры" modally for a new flat announcement. Engine and file errors
 // propagate as exceptions.
-void runRealtyClassification(TDesk& desk, QWidget* parent, const QDate& indate, const QString& text);
+void runRealtyClassification(TDesk& desk, QWidget* parent, const QDate& indate,
+                             const QString& text);
 
 } // namespace vornelta

@@ -26,11 +26,12 @@ QLabel* boldLabel(QWidget* parent, const char* name, const QString& text) {
 
 } // namespace
 
-TfRieltOut::TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(parent), m_desk(desk) {
+TfRieltOut::TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today)
+    : QDialog(parent), m_desk(desk) {
     setObjectName(QStringLiteral("fRieltOut"));
     setWindowTitle(QStringLiteral("Вывод в \"Квартеон\""));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     ui.Label3 = boldLabel(this, "Label3", QStringLiteral("Вывод в программу \"Квартеон\""));
     ui.create(this, QStringLiteral("С:"), today, today, true);
@@ -57,7 +58,9 @@ void TfRieltOut::BitBtn1Click() {
     if (exportInterval()) accept();
 }
 
-void TfRieltOut::BitBtn2Click() { reject(); }
+void TfRieltOut::BitBtn2Click() {
+    reject();
+}
 
 bool TfRieltOut::exportInterval() {
     try {

@@ -1,9 +1,9 @@
 #include "reports/PeriodReportCommand.h"
 
+#include "desk/Desk.h"
 #include "platform/ErrorGuard.h"
 #include "reports/PeriodReport.h"
 #include "reports/PeriodTotals.h"
-#include "desk/Desk.h"
 
 #include <QTextStream>
 
@@ -12,15 +12,18 @@ namespace vornelta {
 int periodReportCommand(TDesk& desk, int32_t from, int32_t to, const PeriodReportOptions& options,
                         QTextStream& out, QTextStream& err) {
     return runCommandGuarded(err, [&] {
-        const ReportValues values = periodReportValues(computePeriodTotals(desk, from, to), from, to);
+        const ReportValues values =
+            periodReportValues(computePeriodTotals(desk, from, to), from, to);
         if (options.json)
             out << periodReportJson(values) << '\n';
         else if (options.pdf.isEmpty())
-            for (const auto& [name, text] : values) out << name << '\t' << text << '\n';
+            for (const auto& [name, text] : values)
+                out << name << '\t' << text << '\n';
         out.flush();
         if (!options.pdf.isEmpty()) {
             QString error;
-            if (!preparePeriodReport(desk, values, &error) || !desk.fRep.exportToPdf(options.pdf, &error)) {
+            if (!preparePeriodReport(desk, values, &error) ||
+                !desk.fRep.exportToPdf(options.pdf, &error)) {
                 err << error << '\n';
                 err.flush();
                 return 1;

@@ -61,7 +61,8 @@ void forEachAnnouncementInPeriod(TDesk& desk, int32_t from, int32_t to,
         table.SetFiltered(true);
         const int n = table.RecordCount();
         // The rows are read where the view holds them; the list does not move row by row.
-        for (int i = 0; i < n; ++i) row(table.ViewEntry(i)->data());
+        for (int i = 0; i < n; ++i)
+            row(table.ViewEntry(i)->data());
     } catch (...) {
         try {
             unfilter();
@@ -90,7 +91,8 @@ PeriodTotals computePeriodTotals(TDesk& desk, int32_t from, int32_t to) {
 
 QString formatMoney(double value) {
     if (value == 0) return QStringLiteral("0"); // also -0
-    if (!std::isfinite(value)) return QString::fromLatin1(std::isnan(value) ? "NAN" : value > 0 ? "INF" : "-INF");
+    if (!std::isfinite(value))
+        return QString::fromLatin1(std::isnan(value) ? "NAN" : value > 0 ? "INF" : "-INF");
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
     QString text = QString::fromLatin1(buf);
@@ -132,20 +134,36 @@ ReportValues periodReportValues(const PeriodTotals& t, int32_t from, int32_t to)
     const int pred = int(clientCategories().indexOf(QStringLiteral("ПРЕДПРИНИМАТЕЛИ")));
     const QStringList texts{
         periodIntervalText(from, to),
-        count(t.rows), count(t.words), formatMoney(t.money),
-        count(t.clientCount[fiz]), count(t.clientCount[ur]), count(t.clientCount[pred]),
-        formatMoney(t.clientMoney[fiz]), formatMoney(t.clientMoney[ur]), formatMoney(t.clientMoney[pred]),
-        count(t.paymentCount[0]), count(t.paymentCount[1]), count(t.paymentCount[2]), count(t.paymentCount[3]),
-        formatMoney(t.paymentMoney[0]), formatMoney(t.paymentMoney[1]), formatMoney(t.paymentMoney[2]),
+        count(t.rows),
+        count(t.words),
+        formatMoney(t.money),
+        count(t.clientCount[fiz]),
+        count(t.clientCount[ur]),
+        count(t.clientCount[pred]),
+        formatMoney(t.clientMoney[fiz]),
+        formatMoney(t.clientMoney[ur]),
+        formatMoney(t.clientMoney[pred]),
+        count(t.paymentCount[0]),
+        count(t.paymentCount[1]),
+        count(t.paymentCount[2]),
+        count(t.paymentCount[3]),
+        formatMoney(t.paymentMoney[0]),
+        formatMoney(t.paymentMoney[1]),
+        formatMoney(t.paymentMoney[2]),
         formatMoney(t.paymentMoney[3]),
-        count(t.subjectCount[0]), formatMoney(t.subjectMoney[0]),
-        count(t.subjectCount[1]), formatMoney(t.subjectMoney[1]),
-        count(t.subjectCount[2]), formatMoney(t.subjectMoney[2]),
-        count(t.subjectCount[3]), formatMoney(t.subjectMoney[3]),
+        count(t.subjectCount[0]),
+        formatMoney(t.subjectMoney[0]),
+        count(t.subjectCount[1]),
+        formatMoney(t.subjectMoney[1]),
+        count(t.subjectCount[2]),
+        formatMoney(t.subjectMoney[2]),
+        count(t.subjectCount[3]),
+        formatMoney(t.subjectMoney[3]),
     };
     ReportValues values;
     const QStringList& names = periodReportObjectNames();
-    for (int i = 0; i < names.size(); ++i) values.append({names[i], texts[i]});
+    for (int i = 0; i < names.size(); ++i)
+        values.append({names[i], texts[i]});
     return values;
 }
 
@@ -154,11 +172,21 @@ QString periodReportJson(const ReportValues& values) {
         QString out = QStringLiteral("\"");
         for (QChar c : text) {
             switch (c.unicode()) {
-            case '"': out += QStringLiteral("\\\""); break;
-            case '\\': out += QStringLiteral("\\\\"); break;
-            case '\n': out += QStringLiteral("\\n"); break;
-            case '\r': out += QStringLiteral("\\r"); break;
-            case '\t': out += QStringLiteral("\\t"); break;
+            case '"':
+                out += QStringLiteral("\\\"");
+                break;
+            case '\\':
+                out += QStringLiteral("\\\\");
+                break;
+            case '\n':
+                out += QStringLiteral("\\n");
+                break;
+            case '\r':
+                out += QStringLiteral("\\r");
+                break;
+            case '\t':
+                out += QStringLiteral("\\t");
+                break;
             default:
                 if (c.unicode() < 0x20)
                     out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
@@ -169,7 +197,8 @@ QString periodReportJson(const ReportValues& values) {
         return out + QLatin1Char('"');
     };
     QStringList members;
-    for (const auto& [name, text] : values) members << quoted(name) + QLatin1Char(':') + quoted(text);
+    for (const auto& [name, text] : values)
+        members << quoted(name) + QLatin1Char(':') + quoted(text);
     return QLatin1Char('{') + members.join(QLatin1Char(',')) + QLatin1Char('}');
 }
 

@@ -19,7 +19,7 @@ class TDesk;
 namespace dorod {
 class TDorodTable;
 struct TDorodField;
-}
+} // namespace dorod
 namespace vornelta {
 
 // The stored field of a table's field of that name (the engine's message when none).
@@ -39,8 +39,8 @@ struct PeriodTotals {
 
     // Counts one announcement (texts as stored, Windows-1251). Each group's value counts
     // only on an exact match: whole text, letter case significant.
-    void add(std::string_view clientCat, std::string_view oplata, std::string_view objCat, int32_t slov,
-             double summa);
+    void add(std::string_view clientCat, std::string_view oplata, std::string_view objCat,
+             int32_t slov, double summa);
 };
 
 // Calls `row` with the record of each announcement taken in from..to (day numbers of

@@ -1,12 +1,12 @@
 #include "reports/RevenueChart.h"
 
+#include "desk/Desk.h"
+#include "platform/TextCodec.h"
 #include "reports/PeriodTotals.h"
 #include "storage/DorodDate.h"
 #include "storage/DorodLocale.h"
 #include "storage/DorodRecord.h"
 #include "storage/DorodTable.h"
-#include "desk/Desk.h"
-#include "platform/TextCodec.h"
 #include "tables/AnnouncementTables.h"
 
 #include <QFontMetricsF>
@@ -35,7 +35,9 @@ int32_t nextMonthStart(int32_t day) {
 
 QString dayMonth(int32_t day) {
     const dorod::CivilDate d = dorod::civilFromDayNumber(day);
-    return QStringLiteral("%1.%2").arg(d.day, 2, 10, QLatin1Char('0')).arg(d.month, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1.%2")
+        .arg(d.day, 2, 10, QLatin1Char('0'))
+        .arg(d.month, 2, 10, QLatin1Char('0'));
 }
 
 // A round step for the value axis giving about `ticks` lines up to `top`.
@@ -52,13 +54,15 @@ double niceStep(double top, int ticks) {
 
 double ChartBucket::total() const {
     double sum = 0;
-    for (double m : money) sum += m;
+    for (double m : money)
+        sum += m;
     return sum;
 }
 
 double RevenueChart::total() const {
     double sum = 0;
-    for (double m : totals) sum += m;
+    for (double m : totals)
+        sum += m;
     return sum;
 }
 
@@ -147,8 +151,11 @@ QString chartBucketLabel(const RevenueChart& chart, int bucket) {
 }
 
 QString chartTitle(const RevenueChart& chart) {
-    const char* by = chart.step == ChartStep::Day ? "по дням" : chart.step == ChartStep::Week ? "по неделям" : "по месяцам";
-    return QStringLiteral("Выручка %1 (%2)").arg(periodIntervalText(chart.from, chart.to), QString::fromUtf8(by));
+    const char* by = chart.step == ChartStep::Day    ? "по дням"
+                     : chart.step == ChartStep::Week ? "по неделям"
+                                                     : "по месяцам";
+    return QStringLiteral("Выручка %1 (%2)")
+        .arg(periodIntervalText(chart.from, chart.to), QString::fromUtf8(by));
 }
 
 void paintRevenueChart(QPainter& painter, const QRectF& rect, const RevenueChart& chart) {
@@ -172,13 +179,16 @@ void paintRevenueChart(QPainter& painter, const QRectF& rect, const RevenueChart
     // Legend on the right: a box per series with its total, then the grand total.
     QStringList legend;
     for (int s = 0; s < kChartSeries; ++s)
-        legend << QStringLiteral("%1: %2").arg(chartSeriesName(s), formatMoney(chart.totals[size_t(s)]));
+        legend << QStringLiteral("%1: %2").arg(chartSeriesName(s),
+                                               formatMoney(chart.totals[size_t(s)]));
     const QStringList grand{QStringLiteral("ИТОГО: %1").arg(formatMoney(chart.total())),
                             QStringLiteral("Объявлений: %1").arg(chart.rows)};
     const QFontMetricsF boldMetrics(bold, painter.device());
     double legendWidth = 0;
-    for (const QString& t : grand) legendWidth = std::max(legendWidth, boldMetrics.horizontalAdvance(t));
-    for (const QString& t : legend) legendWidth = std::max(legendWidth, fm.horizontalAdvance(t) + line * 1.2);
+    for (const QString& t : grand)
+        legendWidth = std::max(legendWidth, boldMetrics.horizontalAdvance(t));
+    for (const QString& t : legend)
+        legendWidth = std::max(legendWidth, fm.horizontalAdvance(t) + line * 1.2);
     legendWidth = std::min(legendWidth + pad, rect.width() * 0.4);
     const double legendLeft = rect.right() - pad - legendWidth;
     double y = heading.bottom() + pad;
@@ -194,7 +204,8 @@ void paintRevenueChart(QPainter& painter, const QRectF& rect, const RevenueChart
     painter.setFont(bold);
     y += line * 0.3;
     for (const QString& t : grand) {
-        painter.drawText(QRectF(legendLeft, y, legendWidth, line), Qt::AlignLeft | Qt::AlignVCenter, t);
+        painter.drawText(QRectF(legendLeft, y, legendWidth, line), Qt::AlignLeft | Qt::AlignVCenter,
+                         t);
         y += line * 1.2;
     }
     painter.setFont(base);
@@ -202,11 +213,13 @@ void paintRevenueChart(QPainter& painter, const QRectF& rect, const RevenueChart
     // Plot area: value axis on the left, labels below.
     const double top = heading.bottom() + pad;
     double maxValue = 0;
-    for (const ChartBucket& b : chart.buckets) maxValue = std::max(maxValue, b.total());
+    for (const ChartBucket& b : chart.buckets)
+        maxValue = std::max(maxValue, b.total());
     const double step = niceStep(maxValue, 5);
     const double axisTop = std::max(step, std::ceil(maxValue / step) * step);
     double axisWidth = 0;
-    for (double v = 0; v <= axisTop + step / 2; v += step) axisWidth = std::max(axisWidth, fm.horizontalAdvance(formatMoney(v)));
+    for (double v = 0; v <= axisTop + step / 2; v += step)
+        axisWidth = std::max(axisWidth, fm.horizontalAdvance(formatMoney(v)));
     const QRectF plot(rect.left() + pad + axisWidth + pad / 2, top + line / 2,
                       legendLeft - pad - (rect.left() + pad + axisWidth + pad / 2),
                       rect.bottom() - pad - line * 1.5 - (top + line / 2));
@@ -220,8 +233,8 @@ void paintRevenueChart(QPainter& painter, const QRectF& rect, const RevenueChart
         painter.setPen(QPen(QColor(0xe0, 0xe0, 0xe0), 0));
         painter.drawLine(QPointF(plot.left(), yy), QPointF(plot.right(), yy));
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(rect.left() + pad, yy - line / 2, axisWidth, line), Qt::AlignRight | Qt::AlignVCenter,
-                         formatMoney(v));
+        painter.drawText(QRectF(rect.left() + pad, yy - line / 2, axisWidth, line),
+                         Qt::AlignRight | Qt::AlignVCenter, formatMoney(v));
     }
     painter.setPen(QPen(Qt::black, 0));
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());
@@ -237,7 +250,8 @@ void paintRevenueChart(QPainter& painter, const QRectF& rect, const RevenueChart
     const double barWidth = std::max(1.0, slot * 0.7);
     // Every k-th label, so that labels do not overlap.
     double labelWidth = 0;
-    for (int i = 0; i < n; ++i) labelWidth = std::max(labelWidth, fm.horizontalAdvance(chartBucketLabel(chart, i)));
+    for (int i = 0; i < n; ++i)
+        labelWidth = std::max(labelWidth, fm.horizontalAdvance(chartBucketLabel(chart, i)));
     const int every = std::max(1, int(std::ceil((labelWidth + pad) / slot)));
     for (int i = 0; i < n; ++i) {
         const ChartBucket& b = chart.buckets[i];
@@ -252,7 +266,8 @@ void paintRevenueChart(QPainter& painter, const QRectF& rect, const RevenueChart
         }
         if (i % every == 0) {
             painter.setPen(Qt::black);
-            painter.drawText(QRectF(plot.left() + slot * i + slot / 2 - labelWidth, plot.bottom() + 2, 2 * labelWidth, line),
+            painter.drawText(QRectF(plot.left() + slot * i + slot / 2 - labelWidth,
+                                    plot.bottom() + 2, 2 * labelWidth, line),
                              Qt::AlignHCenter | Qt::AlignTop, chartBucketLabel(chart, i));
         }
     }

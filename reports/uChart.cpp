@@ -88,10 +88,18 @@ TfChart::TfChart(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(par
     ui.Chart->setChart(RevenueChart::forInterval(ui.firstDay(), ui.lastDay()));
 }
 
-void TfChart::BitBtn1Click() { buildChart(); }
-void TfChart::BitBtn2Click() { reject(); }
-void TfChart::BitBtn3Click() { printChart(); }
-void TfChart::BitBtn4Click() { exportChart(); }
+void TfChart::BitBtn1Click() {
+    buildChart();
+}
+void TfChart::BitBtn2Click() {
+    reject();
+}
+void TfChart::BitBtn3Click() {
+    printChart();
+}
+void TfChart::BitBtn4Click() {
+    exportChart();
+}
 
 void TfChart::buildChart() {
     try {
@@ -126,7 +134,9 @@ void TfChart::exportChart() {
 
 bool saveRevenueChart(const RevenueChart& chart, const QString& path, QString* error) {
     const auto fail = [&](const QString& why) {
-        if (error) *error = QStringLiteral("Не удалось записать «%1»: %2").arg(QDir::toNativeSeparators(path), why);
+        if (error)
+            *error = QStringLiteral("Не удалось записать «%1»: %2")
+                         .arg(QDir::toNativeSeparators(path), why);
         return false;
     };
     QSaveFile file(path);

@@ -39,10 +39,10 @@ public:
 
     // Label1 "Интервал с:", DateFrom, Label2 "по:", DateTo, then:
     struct Ui : TIntervalFields {
-        QPushButton* BitBtn1 = nullptr;  // "Построить"
-        QPushButton* BitBtn3 = nullptr;  // "Печать"
-        QPushButton* BitBtn4 = nullptr;  // "Сохранить"
-        QPushButton* BitBtn2 = nullptr;  // "Закрыть"
+        QPushButton* BitBtn1 = nullptr; // "Построить"
+        QPushButton* BitBtn3 = nullptr; // "Печать"
+        QPushButton* BitBtn4 = nullptr; // "Сохранить"
+        QPushButton* BitBtn2 = nullptr; // "Закрыть"
         TChartView* Chart = nullptr;
     } ui;
 

@@ -13,11 +13,12 @@
 
 namespace vornelta {
 
-TfReport::TfReport(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(parent), m_desk(desk) {
+TfReport::TfReport(TDesk& desk, QWidget* parent, const QDate& today)
+    : QDialog(parent), m_desk(desk) {
     setObjectName(QStringLiteral("fReport"));
     setWindowTitle(QStringLiteral("Отчет"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     ui.create(this, QStringLiteral("Интервал с:"), today, today);
     ui.BitBtn1 = new QPushButton(QStringLiteral("Сформировать"), this);
@@ -38,17 +39,22 @@ TfReport::TfReport(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(p
     connect(ui.BitBtn2, &QPushButton::clicked, this, &TfReport::BitBtn2Click);
 }
 
-void TfReport::BitBtn1Click() { showReport(); }
+void TfReport::BitBtn1Click() {
+    showReport();
+}
 
-void TfReport::BitBtn2Click() { reject(); }
+void TfReport::BitBtn2Click() {
+    reject();
+}
 
 void TfReport::showReport() {
     const int32_t from = ui.firstDay();
     const int32_t to = ui.lastDay();
     QString error;
     try {
-        if (!preparePeriodReport(m_desk, periodReportValues(computePeriodTotals(m_desk, from, to), from, to),
-                                 &error)) {
+        if (!preparePeriodReport(
+                m_desk, periodReportValues(computePeriodTotals(m_desk, from, to), from, to),
+                &error)) {
             Dialogs::instance().error(this, error);
             return;
         }

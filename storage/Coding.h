@@ -50,8 +50,7 @@ inline uint16_t decodeFixed16(const void* p) {
 
 inline uint32_t decodeFixed32(const void* p) {
     const auto* b = static_cast<const uint8_t*>(p);
-    return uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) |
-           (uint32_t(b[3]) << 24);
+    return uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
 }
 
 inline uint64_t decodeFixed64(const void* p) {
@@ -59,7 +58,11 @@ inline uint64_t decodeFixed64(const void* p) {
     return uint64_t(decodeFixed32(b)) | (uint64_t(decodeFixed32(b + 4)) << 32);
 }
 
-inline double decodeDouble(const void* p) { return std::bit_cast<double>(decodeFixed64(p)); }
-inline uint64_t doubleBits(double v) { return std::bit_cast<uint64_t>(v); }
+inline double decodeDouble(const void* p) {
+    return std::bit_cast<double>(decodeFixed64(p));
+}
+inline uint64_t doubleBits(double v) {
+    return std::bit_cast<uint64_t>(v);
+}
 
 } // namespace dorod

@@ -15,23 +15,39 @@ namespace dorod {
 
 TFieldType fieldTypeOf(FieldType type) {
     switch (type) {
-    case FieldType::SmallInt: return TFieldType::ftSmallint;
-    case FieldType::Integer: return TFieldType::ftInteger;
-    case FieldType::Int64: return TFieldType::ftLargeint;
-    case FieldType::Boolean: return TFieldType::ftBoolean;
-    case FieldType::Double: return TFieldType::ftFloat;
-    case FieldType::Currency: return TFieldType::ftCurrency;
-    case FieldType::Date: return TFieldType::ftDate;
-    case FieldType::Time: return TFieldType::ftTime;
-    case FieldType::DateTime: return TFieldType::ftDateTime;
-    case FieldType::AutoInc: return TFieldType::ftAutoInc;
+    case FieldType::SmallInt:
+        return TFieldType::ftSmallint;
+    case FieldType::Integer:
+        return TFieldType::ftInteger;
+    case FieldType::Int64:
+        return TFieldType::ftLargeint;
+    case FieldType::Boolean:
+        return TFieldType::ftBoolean;
+    case FieldType::Double:
+        return TFieldType::ftFloat;
+    case FieldType::Currency:
+        return TFieldType::ftCurrency;
+    case FieldType::Date:
+        return TFieldType::ftDate;
+    case FieldType::Time:
+        return TFieldType::ftTime;
+    case FieldType::DateTime:
+        return TFieldType::ftDateTime;
+    case FieldType::AutoInc:
+        return TFieldType::ftAutoInc;
     case FieldType::SmallStr:
-    case FieldType::String: return TFieldType::ftString;
-    case FieldType::Blob: return TFieldType::ftBlob;
-    case FieldType::Memo: return TFieldType::ftMemo;
-    case FieldType::FmtMemo: return TFieldType::ftFmtMemo;
-    case FieldType::Graphic: return TFieldType::ftGraphic;
-    case FieldType::Unknown: break;
+    case FieldType::String:
+        return TFieldType::ftString;
+    case FieldType::Blob:
+        return TFieldType::ftBlob;
+    case FieldType::Memo:
+        return TFieldType::ftMemo;
+    case FieldType::FmtMemo:
+        return TFieldType::ftFmtMemo;
+    case FieldType::Graphic:
+        return TFieldType::ftGraphic;
+    case FieldType::Unknown:
+        break;
     }
     return TFieldType::ftUnknown;
 }
@@ -40,19 +56,30 @@ namespace {
 // The slot type that keeps a calculated value of this dataset type.
 FieldType calcSlotType(TFieldType type, int size) {
     switch (type) {
-    case TFieldType::ftString: return size <= kMaxSmallStrLength ? FieldType::SmallStr : FieldType::String;
-    case TFieldType::ftSmallint: return FieldType::SmallInt;
+    case TFieldType::ftString:
+        return size <= kMaxSmallStrLength ? FieldType::SmallStr : FieldType::String;
+    case TFieldType::ftSmallint:
+        return FieldType::SmallInt;
     case TFieldType::ftInteger:
     case TFieldType::ftWord:
-    case TFieldType::ftAutoInc: return FieldType::Integer; // nothing numbers calculated values
-    case TFieldType::ftBoolean: return FieldType::Boolean;
-    case TFieldType::ftFloat: return FieldType::Double;
-    case TFieldType::ftCurrency: return FieldType::Currency;
-    case TFieldType::ftDate: return FieldType::Date;
-    case TFieldType::ftTime: return FieldType::Time;
-    case TFieldType::ftDateTime: return FieldType::DateTime;
-    case TFieldType::ftLargeint: return FieldType::Int64;
-    default: return FieldType::Unknown;
+    case TFieldType::ftAutoInc:
+        return FieldType::Integer; // nothing numbers calculated values
+    case TFieldType::ftBoolean:
+        return FieldType::Boolean;
+    case TFieldType::ftFloat:
+        return FieldType::Double;
+    case TFieldType::ftCurrency:
+        return FieldType::Currency;
+    case TFieldType::ftDate:
+        return FieldType::Date;
+    case TFieldType::ftTime:
+        return FieldType::Time;
+    case TFieldType::ftDateTime:
+        return FieldType::DateTime;
+    case TFieldType::ftLargeint:
+        return FieldType::Int64;
+    default:
+        return FieldType::Unknown;
     }
 }
 } // namespace
@@ -61,8 +88,8 @@ FieldType calcSlotType(TFieldType type, int size) {
 
 TField::TField(TDataSet& dataSet, int fieldNo, std::string name, TFieldType type, int size,
                TFieldKind kind)
-    : m_dataSet(dataSet), m_fieldNo(fieldNo), m_name(std::move(name)), m_type(type),
-      m_size(size), m_kind(kind) {}
+    : m_dataSet(dataSet), m_fieldNo(fieldNo), m_name(std::move(name)), m_type(type), m_size(size),
+      m_kind(kind) {}
 
 const TDorodField& TField::storeField() const {
     return Calculated() ? m_dataSet.CalcField(m_fieldNo) : m_dataSet.StoreField(m_fieldNo);
@@ -75,7 +102,9 @@ const uint8_t* TField::readBuffer() const {
     return calc && calc[m_dataSet.CalcFlagOffset(m_fieldNo)] ? calc : nullptr;
 }
 
-bool TField::RightAligned() const { return isRightJustifiedType(storeField().type); }
+bool TField::RightAligned() const {
+    return isRightJustifiedType(storeField().type);
+}
 
 bool TField::IsNull() const {
     const uint8_t* rec = readBuffer();
@@ -139,11 +168,14 @@ int64_t TField::AsLargeInt() const {
     const TDorodField& f = storeField();
     if (isIntegerType(f.type)) return record::getInteger(rec, f);
     switch (f.type) {
-    case FieldType::Boolean: return record::getBoolean(rec, f) ? 1 : 0;
+    case FieldType::Boolean:
+        return record::getBoolean(rec, f) ? 1 : 0;
     case FieldType::Double:
     case FieldType::Currency:
-    case FieldType::DateTime: return int64_t(std::llround(record::getDouble(rec, f)));
-    default: break;
+    case FieldType::DateTime:
+        return int64_t(std::llround(record::getDouble(rec, f)));
+    default:
+        break;
     }
     const std::string text = AsString();
     int64_t value = 0;
@@ -153,7 +185,9 @@ int64_t TField::AsLargeInt() const {
     return value;
 }
 
-int32_t TField::AsInteger() const { return int32_t(AsLargeInt()); }
+int32_t TField::AsInteger() const {
+    return int32_t(AsLargeInt());
+}
 
 double TField::AsFloat() const {
     if (IsNull()) return 0;
@@ -161,11 +195,14 @@ double TField::AsFloat() const {
     const TDorodField& f = storeField();
     switch (f.type) {
     case FieldType::Double:
-    case FieldType::Currency: return record::getDouble(rec, f);
+    case FieldType::Currency:
+        return record::getDouble(rec, f);
     case FieldType::Date:
     case FieldType::Time:
-    case FieldType::DateTime: return AsDateTime();
-    default: break;
+    case FieldType::DateTime:
+        return AsDateTime();
+    default:
+        break;
     }
     if (f.isReference() || f.type == FieldType::SmallStr) {
         TDorodField probe;
@@ -185,11 +222,14 @@ double TField::AsDateTime() const {
     const uint8_t* rec = readBuffer();
     const TDorodField& f = storeField();
     switch (f.type) {
-    case FieldType::Date: return double(record::getInt32(rec, f) - kDay18991230);
-    case FieldType::Time: return double(record::getInt32(rec, f)) / double(kMsPerDay);
+    case FieldType::Date:
+        return double(record::getInt32(rec, f) - kDay18991230);
+    case FieldType::Time:
+        return double(record::getInt32(rec, f)) / double(kMsPerDay);
     case FieldType::DateTime:
         return record::getDouble(rec, f) / double(kMsPerDay) - kDay18991230;
-    default: return AsFloat();
+    default:
+        return AsFloat();
     }
 }
 
@@ -223,7 +263,8 @@ uint8_t* TField::writeBuffer() {
     uint8_t* rec = Calculated() ? m_dataSet.EditCalcRecord() : m_dataSet.EditRecord();
     const TDataSetState state = m_dataSet.State();
     const bool keyOrFilter = state == TDataSetState::dsSetKey || state == TDataSetState::dsFilter;
-    if (ReadOnly && !keyOrFilter) m_dataSet.DatabaseError(formatMessage(msg::FieldReadOnly, m_name.c_str()));
+    if (ReadOnly && !keyOrFilter)
+        m_dataSet.DatabaseError(formatMessage(msg::FieldReadOnly, m_name.c_str()));
     // The store numbers new records itself.
     if (storeField().type == FieldType::AutoInc && !keyOrFilter) return nullptr;
     return rec;
@@ -263,22 +304,36 @@ void TField::SetAsLargeInt(int64_t value) {
     if (!rec) return;
     const TDorodField& f = storeField();
     switch (f.type) {
-    case FieldType::SmallInt: record::setInt16(rec, f, int16_t(value)); break;
-    case FieldType::Boolean: record::setBoolean(rec, f, value != 0); break;
+    case FieldType::SmallInt:
+        record::setInt16(rec, f, int16_t(value));
+        break;
+    case FieldType::Boolean:
+        record::setBoolean(rec, f, value != 0);
+        break;
     case FieldType::Integer:
     case FieldType::AutoInc:
     case FieldType::Date:
-    case FieldType::Time: record::setInt32(rec, f, int32_t(value)); break;
-    case FieldType::Int64: record::setInt64(rec, f, value); break;
+    case FieldType::Time:
+        record::setInt32(rec, f, int32_t(value));
+        break;
+    case FieldType::Int64:
+        record::setInt64(rec, f, value);
+        break;
     case FieldType::Double:
     case FieldType::Currency:
-    case FieldType::DateTime: record::setDouble(rec, f, double(value)); break;
-    default: record::setText(rec, f, std::to_string(value)); break;
+    case FieldType::DateTime:
+        record::setDouble(rec, f, double(value));
+        break;
+    default:
+        record::setText(rec, f, std::to_string(value));
+        break;
     }
     changed(rec);
 }
 
-void TField::SetAsInteger(int32_t value) { SetAsLargeInt(value); }
+void TField::SetAsInteger(int32_t value) {
+    SetAsLargeInt(value);
+}
 
 void TField::SetAsFloat(double value) {
     const TDorodField& f = storeField();
@@ -324,8 +379,7 @@ void TField::SetAsDateTime(double value) {
     }
     case FieldType::DateTime:
         if (!(rec = writeBuffer())) return;
-        record::setDouble(rec, f,
-                          std::round((value + kDay18991230) * double(kMsPerDay)));
+        record::setDouble(rec, f, std::round((value + kDay18991230) * double(kMsPerDay)));
         break;
     default:
         SetAsFloat(value);
@@ -334,7 +388,9 @@ void TField::SetAsDateTime(double value) {
     changed(rec);
 }
 
-void TField::SetAsDayNumber(int32_t value) { SetAsDateTime(double(value - kDay18991230)); }
+void TField::SetAsDayNumber(int32_t value) {
+    SetAsDateTime(double(value - kDay18991230));
+}
 
 void TField::SetAsBoolean(bool value) {
     const TDorodField& f = storeField();
@@ -358,7 +414,9 @@ void TField::Clear() {
 
 // -------------------------------------------------------------- links and sources
 
-TDataLink::~TDataLink() { SetDataSource(nullptr); }
+TDataLink::~TDataLink() {
+    SetDataSource(nullptr);
+}
 
 void TDataLink::SetDataSource(TDataSource* source) {
     if (m_source == source) return;
@@ -368,13 +426,18 @@ void TDataLink::SetDataSource(TDataSource* source) {
     ActiveChanged();
 }
 
-TDataSet* TDataLink::DataSet() const { return m_source ? m_source->DataSet() : nullptr; }
+TDataSet* TDataLink::DataSet() const {
+    return m_source ? m_source->DataSet() : nullptr;
+}
 
-TDataSource::TDataSource(TDataSet* dataSet) { SetDataSet(dataSet); }
+TDataSource::TDataSource(TDataSet* dataSet) {
+    SetDataSet(dataSet);
+}
 
 TDataSource::~TDataSource() {
     SetDataSet(nullptr);
-    for (TDataLink* link : std::vector<TDataLink*>(m_links)) link->SetDataSource(nullptr);
+    for (TDataLink* link : std::vector<TDataLink*>(m_links))
+        link->SetDataSource(nullptr);
 }
 
 void TDataSource::SetDataSet(TDataSet* dataSet) {
@@ -382,7 +445,8 @@ void TDataSource::SetDataSet(TDataSet* dataSet) {
     if (m_dataSet) m_dataSet->removeSource(this);
     m_dataSet = dataSet;
     if (m_dataSet) m_dataSet->addSource(this);
-    for (TDataLink* link : std::vector<TDataLink*>(m_links)) link->ActiveChanged();
+    for (TDataLink* link : std::vector<TDataLink*>(m_links))
+        link->ActiveChanged();
 }
 
 // ---------------------------------------------------------------------- TDataSet
@@ -390,15 +454,21 @@ void TDataSource::SetDataSet(TDataSet* dataSet) {
 TDataSet::TDataSet() = default;
 
 TDataSet::~TDataSet() {
-    for (TDataSource* source : std::vector<TDataSource*>(m_sources)) source->m_dataSet = nullptr;
+    for (TDataSource* source : std::vector<TDataSource*>(m_sources))
+        source->m_dataSet = nullptr;
 }
 
-void TDataSet::addSource(TDataSource* source) { m_sources.push_back(source); }
-void TDataSet::removeSource(TDataSource* source) { std::erase(m_sources, source); }
+void TDataSet::addSource(TDataSource* source) {
+    m_sources.push_back(source);
+}
+void TDataSet::removeSource(TDataSource* source) {
+    std::erase(m_sources, source);
+}
 
 template <typename F> void TDataSet::forEachLink(F f) {
     for (TDataSource* source : std::vector<TDataSource*>(m_sources))
-        for (TDataLink* link : std::vector<TDataLink*>(source->m_links)) f(*link);
+        for (TDataLink* link : std::vector<TDataLink*>(source->m_links))
+            f(*link);
 }
 
 void TDataSet::DatabaseError(const std::string& message) const {
@@ -438,7 +508,8 @@ void TDataSet::CreateFields() {
     m_calcLayout.reset();
     for (size_t i = 0; i < FieldDefs.size(); ++i) {
         const TFieldDef& def = FieldDefs[i];
-        m_fields.push_back(std::make_unique<TField>(*this, int(i), def.Name, def.DataType, def.Size));
+        m_fields.push_back(
+            std::make_unique<TField>(*this, int(i), def.Name, def.DataType, def.Size));
     }
     if (m_calcFieldDefs.empty()) return;
     auto layout = std::make_shared<TDorodRecordLayout>();
@@ -481,10 +552,13 @@ void TDataSet::AddCalculatedField(const std::string& name, TFieldType type, int 
     m_calcFieldDefs.push_back({name, type, size});
 }
 
-uint8_t* TDataSet::EditCalcRecord() { DatabaseError(msg::NotEditing); }
+uint8_t* TDataSet::EditCalcRecord() {
+    DatabaseError(msg::NotEditing);
+}
 
 void TDataSet::ResetCalcFlags(uint8_t* calc) const {
-    if (m_calcLayout) std::fill_n(calc + m_calcFlagsOffset, m_calcLayout->fields.size(), uint8_t(0));
+    if (m_calcLayout)
+        std::fill_n(calc + m_calcFlagsOffset, m_calcLayout->fields.size(), uint8_t(0));
 }
 
 TField* TDataSet::FindField(std::string_view name) const {
@@ -609,7 +683,9 @@ void TDataSet::Insert() {
     if (AfterInsert) AfterInsert(*this);
 }
 
-void TDataSet::Append() { Insert(); }
+void TDataSet::Append() {
+    Insert();
+}
 
 void TDataSet::Post() {
     if (m_state != TDataSetState::dsEdit && m_state != TDataSetState::dsInsert) return;
@@ -667,7 +743,9 @@ void TDataSet::SetFilter(const std::string& text) {
     if (Active() && m_filtered) InternalFilterChanged();
 }
 
-void TDataSet::DisableControls() { ++m_disableCount; }
+void TDataSet::DisableControls() {
+    ++m_disableCount;
+}
 
 void TDataSet::EnableControls() {
     if (m_disableCount > 0 && --m_disableCount == 0 && m_changedWhileDisabled) {

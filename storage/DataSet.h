@@ -277,7 +277,7 @@ protected:
     virtual void InternalOpen() = 0; // builds FieldDefs and fields
     virtual const uint8_t* ActiveRecordOutsideFilter() const = 0;
     virtual void InternalClose() = 0;
-    virtual void InternalEdit() = 0;   // false-free: may throw
+    virtual void InternalEdit() = 0;      // false-free: may throw
     virtual bool InternalBeginEdit() = 0; // false: the record is gone, edit abandoned
     virtual void InternalInsert() = 0;
     virtual void InternalPost() = 0;
@@ -304,8 +304,8 @@ protected:
     // The data fields from FieldDefs, then the calculated fields.
     void CreateFields();
     void DestroyFields();
-    void Resync();              // tells the links that the view changed
-    void NotifyScrolled();      // tells the links that the current record moved
+    void Resync();         // tells the links that the view changed
+    void NotifyScrolled(); // tells the links that the current record moved
     void NotifyActiveChanged();
     void NotifyLayoutChanged();
     void SetPositionFirst();

@@ -21,7 +21,8 @@ void* mapHugeAligned(size_t size) {
     const uintptr_t aligned = (start + kHugePage - 1) & ~uintptr_t(kHugePage - 1);
     if (aligned > start) ::munmap(mapped, aligned - start);
     const uintptr_t end = start + size + kHugePage;
-    if (end > aligned + size) ::munmap(reinterpret_cast<void*>(aligned + size), end - aligned - size);
+    if (end > aligned + size)
+        ::munmap(reinterpret_cast<void*>(aligned + size), end - aligned - size);
     ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
     return reinterpret_cast<void*>(aligned);
 }

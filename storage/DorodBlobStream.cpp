@@ -17,7 +17,8 @@ TDorodBlobStream::TDorodBlobStream(TField& field, TBlobStreamMode mode)
     // Raises "Table is not in edit or insert mode" / "Field '%s' is read only!" now,
     // not when the written value is given back.
     field.DataSet().EditRecord();
-    if (field.ReadOnly) field.DataSet().DatabaseError(formatMessage(msg::FieldReadOnly, field.FieldName().c_str()));
+    if (field.ReadOnly)
+        field.DataSet().DatabaseError(formatMessage(msg::FieldReadOnly, field.FieldName().c_str()));
 }
 
 TDorodBlobStream::~TDorodBlobStream() {

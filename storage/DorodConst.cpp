@@ -8,9 +8,8 @@ namespace dorod {
 
 namespace {
 constexpr std::array<std::string_view, kFieldTypeCount> kTypeNames = {
-    "Unknown", "SmallInt", "Integer", "Int64",   "Boolean", "Double",
-    "Currency", "Date",    "Time",    "DateTime", "AutoInc", "SmallStr",
-    "String",  "BLOB",     "Memo",    "FmtMemo",  "Graphic"};
+    "Unknown",  "SmallInt", "Integer",  "Int64",  "Boolean", "Double", "Currency", "Date",   "Time",
+    "DateTime", "AutoInc",  "SmallStr", "String", "BLOB",    "Memo",   "FmtMemo",  "Graphic"};
 }
 
 std::string_view fieldTypeName(FieldType type) {

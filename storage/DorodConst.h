@@ -113,7 +113,8 @@ inline constexpr const char* SavingRecord = "Error saving record: ";
 inline constexpr const char* KeyViolation = "Key violation";
 inline constexpr const char* DeletingRecord = "Error deleting record: ";
 inline constexpr const char* NoCurrentRecord = "Number of records is equal to 0";
-inline constexpr const char* CalcOrBlobKeyFields = "There are calc or BLOB fields in list of key fields";
+inline constexpr const char* CalcOrBlobKeyFields =
+    "There are calc or BLOB fields in list of key fields";
 inline constexpr const char* CircularLink = "Circular data link";
 inline constexpr const char* MasterNotDorod =
     "Use only TDorodDataset descendants for master-detail relationship";

@@ -16,8 +16,10 @@ namespace {
 
 std::string_view trimBlanks(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -39,16 +41,14 @@ std::optional<int64_t> parseInteger(std::string_view text, int64_t low, int64_t 
     return value;
 }
 
-template <typename T>
-std::optional<int64_t> parseIntegerOf(std::string_view text) {
+template <typename T> std::optional<int64_t> parseIntegerOf(std::string_view text) {
     return parseInteger(text, std::numeric_limits<T>::min(), std::numeric_limits<T>::max());
 }
 
 // The words are Windows-1251 bytes: "ДА" is C4 C0.
 bool isTrueWord(std::string_view text) {
     const std::string upper = win1251::toUpper(trimBlanks(text));
-    return upper == "TRUE" || upper == "\xC4\xC0" || upper == "YES" || upper == "T" ||
-           upper == "1";
+    return upper == "TRUE" || upper == "\xC4\xC0" || upper == "YES" || upper == "T" || upper == "1";
 }
 
 void resetSlot(const TDorodField& field, uint8_t* rec) {

@@ -12,15 +12,19 @@ namespace dorod {
 
 namespace {
 std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
     return s;
 }
 } // namespace
 
 TDorodCursor::TDorodCursor() : m_layout(std::make_shared<TDorodRecordLayout>()) {}
 
-TDorodCursor::~TDorodCursor() { releaseAll(); }
+TDorodCursor::~TDorodCursor() {
+    releaseAll();
+}
 
 TDorodField* TDorodCursor::Field(int index) {
     return index >= 0 && index < FieldCount() ? &m_layout->fields[size_t(index)] : nullptr;
@@ -39,14 +43,17 @@ int TDorodCursor::FieldIndex(std::string_view name) const {
     return -1;
 }
 
-TDorodField* TDorodCursor::FindField(std::string_view name) { return Field(FieldIndex(name)); }
+TDorodField* TDorodCursor::FindField(std::string_view name) {
+    return Field(FieldIndex(name));
+}
 
 std::vector<int> TDorodCursor::ResolveFieldList(std::string_view names) const {
     std::vector<int> result;
     while (!names.empty()) {
         const size_t semicolon = names.find(';');
         const std::string_view name = trimBlanks(names.substr(0, semicolon));
-        names = semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
+        names =
+            semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
         const int index = FieldIndex(name);
         if (index >= 0 && !isBlobFamily(m_layout->fields[size_t(index)].type))
             result.push_back(index);
@@ -63,7 +70,8 @@ bool TDorodCursor::DefineFields(const std::vector<TDorodField>& fields, std::str
             return false;
         }
     }
-    for (const TDorodField& f : fields) m_layout->addField(f);
+    for (const TDorodField& f : fields)
+        m_layout->addField(f);
     for (int i = 0; i < FieldCount(); ++i) {
         if (m_layout->fields[size_t(i)].type == FieldType::AutoInc) {
             m_autoIncField = i;
@@ -182,7 +190,8 @@ bool TDorodCursor::PostRecord(const uint8_t* buffer, TDorodRecordEntry*& entry,
     if (entry) {
         if (!checkLiveEntry(entry, message)) return false;
         changed();
-        if (entry->status == TDorodRecordStatus::Clean) entry->status = TDorodRecordStatus::Modified;
+        if (entry->status == TDorodRecordStatus::Clean)
+            entry->status = TDorodRecordStatus::Modified;
         record::copy(entry->data(), buffer, *m_layout);
     } else {
         changed();
@@ -191,7 +200,8 @@ bool TDorodCursor::PostRecord(const uint8_t* buffer, TDorodRecordEntry*& entry,
         record::copy(entry->data(), buffer, *m_layout);
         if (m_autoIncField >= 0) {
             ++m_autoIncCounter;
-            record::setInt32(entry->data(), m_layout->fields[size_t(m_autoIncField)], m_autoIncCounter);
+            record::setInt32(entry->data(), m_layout->fields[size_t(m_autoIncField)],
+                             m_autoIncCounter);
         }
         m_entries.push_back(entry);
     }

@@ -40,9 +40,9 @@ struct TDorodRecordEntry {
     uint8_t* data() { return reinterpret_cast<uint8_t*>(this + 1); }
     const uint8_t* data() const { return reinterpret_cast<const uint8_t*>(this + 1); }
 
-    uint32_t storedSize = 0;    // bytes in the record section of an image
+    uint32_t storedSize = 0; // bytes in the record section of an image
     TDorodRecordStatus status = TDorodRecordStatus::Clean;
-    bool hasPreEdit = false;    // a copy was taken when the first edit since load/commit began
+    bool hasPreEdit = false; // a copy was taken when the first edit since load/commit began
     bool hasUserData = false;
 
     bool isLive() const {
@@ -58,7 +58,6 @@ enum TDorodSaveOption : unsigned {
     savSortOnIndex = 4,
 };
 using TDorodSaveOptions = unsigned;
-
 
 class TDorodCursor {
 public:

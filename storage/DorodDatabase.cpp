@@ -3,8 +3,8 @@
 #include "storage/DorodConst.h"
 #include "storage/DorodCursor.h"
 #include "storage/DorodDataset.h"
-#include "storage/Win1251.h"
 #include "storage/DorodDate.h"
+#include "storage/Win1251.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,10 +13,13 @@
 
 namespace dorod {
 
-TDorodDatabase::TDorodDatabase() { TDorodSession::Instance().m_databases.push_back(this); }
+TDorodDatabase::TDorodDatabase() {
+    TDorodSession::Instance().m_databases.push_back(this);
+}
 
 TDorodDatabase::~TDorodDatabase() {
-    for (TDorodDataset* d : std::vector<TDorodDataset*>(m_members)) d->SetDatabase(nullptr);
+    for (TDorodDataset* d : std::vector<TDorodDataset*>(m_members))
+        d->SetDatabase(nullptr);
     std::erase(TDorodSession::Instance().m_databases, this);
 }
 
@@ -47,17 +50,22 @@ char TDorodDatabase::QuoteChar() const {
 }
 
 void TDorodDatabase::CloseDatasets() {
-    for (TDorodDataset* d : std::vector<TDorodDataset*>(m_open)) d->Close();
+    for (TDorodDataset* d : std::vector<TDorodDataset*>(m_open))
+        d->Close();
 }
 
 void TDorodDatabase::addOpen(TDorodDataset* d) {
     if (std::find(m_open.begin(), m_open.end(), d) == m_open.end()) m_open.push_back(d);
 }
-void TDorodDatabase::removeOpen(TDorodDataset* d) { std::erase(m_open, d); }
+void TDorodDatabase::removeOpen(TDorodDataset* d) {
+    std::erase(m_open, d);
+}
 void TDorodDatabase::addChanged(TDorodDataset* d) {
     if (std::find(m_changed.begin(), m_changed.end(), d) == m_changed.end()) m_changed.push_back(d);
 }
-void TDorodDatabase::removeChanged(TDorodDataset* d) { std::erase(m_changed, d); }
+void TDorodDatabase::removeChanged(TDorodDataset* d) {
+    std::erase(m_changed, d);
+}
 void TDorodDatabase::forget(TDorodDataset* d) {
     removeOpen(d);
     removeChanged(d);
@@ -84,7 +92,8 @@ TDorodClockReading TDorodSession::Now() const {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&seconds, &local);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
     TDorodClockReading r;
     r.dayNumber = dayNumberFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     r.hour = local.tm_hour;

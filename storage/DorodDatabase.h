@@ -42,7 +42,7 @@ public:
 
 private:
     friend class TDorodDataset;
-class TDorodCursor;
+    class TDorodCursor;
     void addOpen(TDorodDataset* d);
     void removeOpen(TDorodDataset* d);
     void addChanged(TDorodDataset* d);

@@ -64,7 +64,9 @@ TDorodDataset::~TDorodDataset() {
     if (m_database) m_database->forget(this);
 }
 
-std::string TDorodDataset::Version() { return std::string(kEngineVersion); }
+std::string TDorodDataset::Version() {
+    return std::string(kEngineVersion);
+}
 
 void TDorodDataset::SetDatabase(TDorodDatabase* database) {
     if (database == m_database) return;
@@ -226,7 +228,9 @@ void TDorodDataset::LoadImage(std::string_view image, const std::string& passwor
     if (!message.empty()) TDorodSession::Instance().ShowMessage(message);
 }
 
-void TDorodDataset::FreeData() { m_store.reset(); }
+void TDorodDataset::FreeData() {
+    m_store.reset();
+}
 
 void TDorodDataset::InternalOpen() {
     const auto started = std::chrono::steady_clock::now();
@@ -378,7 +382,8 @@ void TDorodDataset::applyDefaults() {
         uint8_t* rec = m_editBuffer->data();
         const std::string upper = win1251::toUpper(expression);
         const TDorodClockReading now = TDorodSession::Instance().Now();
-        const int32_t ms = ((now.hour * 60 + now.minute) * 60 + now.second) * 1000 + now.millisecond;
+        const int32_t ms =
+            ((now.hour * 60 + now.minute) * 60 + now.second) * 1000 + now.millisecond;
         if (upper == "TODAY" && f.type == FieldType::Date) {
             record::setInt32(rec, f, now.dayNumber);
         } else if (upper == "NOW" && f.type == FieldType::DateTime) {
@@ -422,10 +427,9 @@ void TDorodDataset::InternalPost() {
         m_bof = m_eof = false;
     } else {
         TDorodRecordEntry* entry = m_editEntry;
-        const bool keyChanged =
-            !m_indexFields.empty() &&
-            record::compareRecords(*m_store->Layout(), m_indexFields, entry->data(), buffer.data(),
-                                   false) != 0;
+        const bool keyChanged = !m_indexFields.empty() &&
+                                record::compareRecords(*m_store->Layout(), m_indexFields,
+                                                       entry->data(), buffer.data(), false) != 0;
         if (!m_store->PostRecord(buffer.data(), entry, message))
             DatabaseError(std::string(prefix) + message);
         if (keyChanged) m_sortedCount = 0;

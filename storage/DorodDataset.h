@@ -95,7 +95,8 @@ public:
     // The display text of a field of the record at a view position, without moving.
     std::string DisplayTextAt(int viewIndex, const TField& field);
     TDorodRecordEntry* ViewEntry(int viewIndex) const {
-        return viewIndex >= 0 && size_t(viewIndex) < m_view.size() ? m_view[size_t(viewIndex)] : nullptr;
+        return viewIndex >= 0 && size_t(viewIndex) < m_view.size() ? m_view[size_t(viewIndex)]
+                                                                   : nullptr;
     }
     // Changes whenever the view is built anew or emptied (filter, range, order, open,
     // close, refresh); with the store's Generation it tells whether a view built earlier
@@ -168,8 +169,8 @@ private:
     class RecordSwitch {
     public:
         RecordSwitch(TDorodDataset& dataset, TDataSetState state, const uint8_t* rec, uint8_t* calc)
-            : m_dataset(dataset), m_oldState(dataset.m_state), m_oldRecord(dataset.m_overrideRecord),
-              m_oldCalc(dataset.m_overrideCalc) {
+            : m_dataset(dataset), m_oldState(dataset.m_state),
+              m_oldRecord(dataset.m_overrideRecord), m_oldCalc(dataset.m_overrideCalc) {
             dataset.m_state = state;
             dataset.m_overrideRecord = rec;
             dataset.m_overrideCalc = calc;
@@ -262,7 +263,7 @@ private:
     std::vector<int> m_indexFields;
     TDorodRecordEntry* m_editEntry = nullptr;
     std::unique_ptr<TDorodRecordBuffer> m_editBuffer;
-    uint8_t* m_overrideCalc = nullptr;         // and its calculated values
+    uint8_t* m_overrideCalc = nullptr;                // and its calculated values
     std::unique_ptr<TDorodRecordBuffer> m_calcBuffer; // of the current or edited record
     std::unique_ptr<TDorodRecordBuffer> m_passCalc;   // of the records of a filter pass
     bool m_ranged = false;

@@ -65,7 +65,8 @@ bool TDorodMask::Assign(std::string_view mask, std::string& message) {
         std::all_of(m_items.begin() + 1, m_items.begin() + (m_count - 1),
                     [](const Item& it) { return !it.afterWildcard && !it.anyChar; });
     if (contains)
-        for (int k = 0; k < m_count - 1; ++k) m_containedText += char(m_items[size_t(k)].ch);
+        for (int k = 0; k < m_count - 1; ++k)
+            m_containedText += char(m_items[size_t(k)].ch);
     return ok;
 }
 

@@ -54,7 +54,6 @@ enum class TDorodCompareOp : uint8_t {
 inline constexpr int kMaxMaskItems = 129;
 inline constexpr int kMaxMaskWildcards = 30;
 
-
 // Every error of the expression language is thrown as this exception; what() is exactly
 // the message text. The dataset layer turns it into its own error: a dataset error
 // (ForDataset()) gets the dataset's component name in front, the others are passed on

@@ -34,26 +34,59 @@ namespace {
 constexpr char kTypeChars[kFieldTypeCount] = {'s', 'l', 'i', 'e', 'b', 'f', 'c', 'd', 'v',
                                               't', 'a', '?', 's', 'o', 'm', 'r', 'g'};
 
-char smallStrChar(int32_t length) { return char(length < 10 ? '0' + length : 55 + length); }
+char smallStrChar(int32_t length) {
+    return char(length < 10 ? '0' + length : 55 + length);
+}
 
 bool typeFromChar(char c, FieldType& type, int32_t& smallStrLength) {
     switch (c) {
-    case 'l': type = FieldType::SmallInt; return true;
-    case 'i': type = FieldType::Integer; return true;
-    case 'e': type = FieldType::Int64; return true;
-    case 'b': type = FieldType::Boolean; return true;
-    case 'f': type = FieldType::Double; return true;
-    case 'c': type = FieldType::Currency; return true;
-    case 'd': type = FieldType::Date; return true;
-    case 'v': type = FieldType::Time; return true;
-    case 't': type = FieldType::DateTime; return true;
-    case 'a': type = FieldType::AutoInc; return true;
-    case 's': type = FieldType::String; return true;
-    case 'o': type = FieldType::Blob; return true;
-    case 'm': type = FieldType::Memo; return true;
-    case 'r': type = FieldType::FmtMemo; return true;
-    case 'g': type = FieldType::Graphic; return true;
-    default: break;
+    case 'l':
+        type = FieldType::SmallInt;
+        return true;
+    case 'i':
+        type = FieldType::Integer;
+        return true;
+    case 'e':
+        type = FieldType::Int64;
+        return true;
+    case 'b':
+        type = FieldType::Boolean;
+        return true;
+    case 'f':
+        type = FieldType::Double;
+        return true;
+    case 'c':
+        type = FieldType::Currency;
+        return true;
+    case 'd':
+        type = FieldType::Date;
+        return true;
+    case 'v':
+        type = FieldType::Time;
+        return true;
+    case 't':
+        type = FieldType::DateTime;
+        return true;
+    case 'a':
+        type = FieldType::AutoInc;
+        return true;
+    case 's':
+        type = FieldType::String;
+        return true;
+    case 'o':
+        type = FieldType::Blob;
+        return true;
+    case 'm':
+        type = FieldType::Memo;
+        return true;
+    case 'r':
+        type = FieldType::FmtMemo;
+        return true;
+    case 'g':
+        type = FieldType::Graphic;
+        return true;
+    default:
+        break;
     }
     const auto u = uint8_t(c);
     if (u < '0') return false;
@@ -97,9 +130,11 @@ std::string TDorodCursor::buildDescriptionSection() const {
     // A blank ends the head of an item and the first '~' starts its annotation, so
     // neither may stand in a name or qualifier (a damaged file can hold a '~' there).
     for (const TDorodField& f : m_layout->fields) {
-        for (char c : f.qualifier) out += c == ' ' || c == '.' || c == '~' ? '_' : c;
+        for (char c : f.qualifier)
+            out += c == ' ' || c == '.' || c == '~' ? '_' : c;
         out += '.';
-        for (char c : f.name) out += c == ' ' || c == '~' ? '_' : c;
+        for (char c : f.name)
+            out += c == ' ' || c == '~' ? '_' : c;
         out += ' ';
         if (f.type == FieldType::SmallStr) {
             out += smallStrChar(f.declaredSize);
@@ -173,14 +208,16 @@ bool TDorodCursor::parseDescriptionSection(std::string_view section, uint32_t de
                 field.declaredSize = kDefaultStringLength;
             } else {
                 const size_t digitsEnd = tilde == std::string_view::npos ? item.size() : tilde;
-                const std::string_view digits =
-                    digitsEnd > blank + 2 ? item.substr(blank + 2, digitsEnd - blank - 2)
-                                          : std::string_view{};
+                const std::string_view digits = digitsEnd > blank + 2
+                                                    ? item.substr(blank + 2, digitsEnd - blank - 2)
+                                                    : std::string_view{};
                 uint32_t value = 0;
                 bool valid = !digits.empty();
                 for (char c : digits) {
-                    if (c < '0' || c > '9' || value > kMaxDeclaredStringLength) valid = false;
-                    else value = value * 10 + uint32_t(c - '0');
+                    if (c < '0' || c > '9' || value > kMaxDeclaredStringLength)
+                        valid = false;
+                    else
+                        value = value * 10 + uint32_t(c - '0');
                 }
                 if (!valid || value > kMaxDeclaredStringLength) {
                     message = msg::BufferCorruption;
@@ -286,7 +323,8 @@ size_t recordBound(const uint8_t* rec, const TDorodRecordLayout& layout, size_t 
 
 } // namespace
 
-bool TDorodCursor::produceImage(const std::function<bool(std::string_view)>& out, ImageTotals& totals) {
+bool TDorodCursor::produceImage(const std::function<bool(std::string_view)>& out,
+                                ImageTotals& totals) {
     const bool enciphered = !m_password.empty();
     const std::string section = buildDescriptionSection();
     const TDorodRecordLayout& layout = *m_layout;
@@ -338,8 +376,7 @@ bool TDorodCursor::produceImage(const std::function<bool(std::string_view)>& out
     const auto firstLive = std::find_if(m_entries.begin(), m_entries.end(),
                                         [](const TDorodRecordEntry* e) { return e->isLive(); });
     const bool lengthLooksLikeNotes =
-        firstLive != m_entries.end() && n > 0 &&
-        layout.fields[0].type == FieldType::SmallStr &&
+        firstLive != m_entries.end() && n > 0 && layout.fields[0].type == FieldType::SmallStr &&
         record::getText((*firstLive)->data(), layout.fields[0]).size() == size_t(kNotesMark);
     if (!m_notes.empty() || lengthLooksLikeNotes) {
         if (!makeRoom(3 + m_notes.size())) return false;
@@ -373,8 +410,9 @@ bool TDorodCursor::produceImage(const std::function<bool(std::string_view)>& out
         if (i + 1 == nextProgress || i + 1 == entryCount) {
             nextProgress += step;
             // round(100 × done / count)
-            reportProgress(int((200 * int64_t(i + 1) + int64_t(entryCount)) / (2 * int64_t(entryCount))),
-                           lastProgress);
+            reportProgress(
+                int((200 * int64_t(i + 1) + int64_t(entryCount)) / (2 * int64_t(entryCount))),
+                lastProgress);
         }
     }
     if (!flush()) return false;
@@ -390,10 +428,12 @@ uint32_t TDorodCursor::WriteImage(TDorodStream& stream) {
         if (e->isLive()) expected += e->storedSize;
     image.reserve(expected);
     ImageTotals totals;
-    produceImage([&](std::string_view piece) {
-        image += piece;
-        return true;
-    }, totals);
+    produceImage(
+        [&](std::string_view piece) {
+            image += piece;
+            return true;
+        },
+        totals);
     encodeFixed32(image.data(), totals.length);
     encodeFixed32(image.data() + totals.countOffset, totals.count);
 
@@ -421,7 +461,8 @@ bool TDorodCursor::SaveToFile(const std::string& path, TDorodSaveOptions options
         // The old file is replaced only once its copy is safe.
         fileio::TMappedFile old;
         if (!old.open(path, message) ||
-            !fileio::writeFileAtomically(fileio::changeExtension(path, ".~d"), old.bytes(), message))
+            !fileio::writeFileAtomically(fileio::changeExtension(path, ".~d"), old.bytes(),
+                                         message))
             return false;
     }
     if (options & savSortOnIndex) SortEntries(indexFieldNames, caseInsensitive);
@@ -461,7 +502,8 @@ bool TDorodCursor::readRecord(ImageReader& reader, std::string& message) {
         const uint8_t length = lengths[k];
         const bool fits = f.isReference() ? (length == 0 || length == 4) : length <= f.slotSize;
         if (!fits) {
-            message = formatMessage(msg::FieldWrongLength, f.name.c_str(), int(length), recordNumber);
+            message =
+                formatMessage(msg::FieldWrongLength, f.name.c_str(), int(length), recordNumber);
             return false;
         }
     }
@@ -499,9 +541,10 @@ bool TDorodCursor::readRecord(ImageReader& reader, std::string& message) {
             return false;
         }
         if (size > 0)
-            record::setReference(rec, f,
-                                 record::newArenaBlock(valueArena(k), {reinterpret_cast<const char*>(p),
-                                                                 size_t(size)}));
+            record::setReference(
+                rec, f,
+                record::newArenaBlock(valueArena(k),
+                                      {reinterpret_cast<const char*>(p), size_t(size)}));
         p += size;
     }
     entry->storedSize = uint32_t(p - lengths);
@@ -557,8 +600,8 @@ bool TDorodCursor::LoadFromImage(std::string_view image, std::string& message) {
             }
             TDorodKeyBlock block;
             std::memcpy(block.data(), blockBytes.data(), block.size());
-            const bool resolved = PasswordResolver ? PasswordResolver(*this, block)
-                                                   : TryPassword(m_password, block);
+            const bool resolved =
+                PasswordResolver ? PasswordResolver(*this, block) : TryPassword(m_password, block);
             if (!resolved) {
                 fail(msg::InvalidPassword, false);
                 return false;
@@ -642,8 +685,9 @@ bool TDorodCursor::LoadFromImage(std::string_view image, std::string& message) {
             if (read == nextProgress || read == recordCount) {
                 nextProgress += step;
                 // round(100 × read / count)
-                reportProgress(int((200 * int64_t(read) + recordCount) / (2 * int64_t(recordCount))),
-                               lastProgress);
+                reportProgress(
+                    int((200 * int64_t(read) + recordCount) / (2 * int64_t(recordCount))),
+                    lastProgress);
             }
         }
         if (!failed && read != recordCount)

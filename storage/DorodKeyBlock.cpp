@@ -7,8 +7,7 @@
 
 namespace dorod {
 
-TDorodKeyBlock makeKeyBlock(std::string_view password,
-                                                 std::string_view keyText) {
+TDorodKeyBlock makeKeyBlock(std::string_view password, std::string_view keyText) {
     if (keyText.size() != kKeyTextBytes)
         throw std::invalid_argument("key text must be 38 characters");
 

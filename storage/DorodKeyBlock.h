@@ -21,13 +21,11 @@ using TDorodKeyBlock = std::array<uint8_t, kKeyBlockSize>;
 constexpr size_t kKeyTextBytes = 38;
 
 // Throws std::invalid_argument unless keyText is exactly kKeyTextBytes long.
-TDorodKeyBlock makeKeyBlock(std::string_view password,
-                                                 std::string_view keyText);
+TDorodKeyBlock makeKeyBlock(std::string_view password, std::string_view keyText);
 
 // True when candidate deciphers stored to a braced key text with a matching CRC; keyText
 // then receives it. On failure keyText is left as it was.
-bool unlockKeyBlock(std::string_view candidate, const TDorodKeyBlock& stored,
-                    std::string& keyText);
+bool unlockKeyBlock(std::string_view candidate, const TDorodKeyBlock& stored, std::string& keyText);
 
 // Each call starts a fresh cipher from keyText, so a run must be processed whole.
 void encipherWithKey(std::string_view keyText, uint8_t* data, size_t n);

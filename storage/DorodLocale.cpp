@@ -30,7 +30,8 @@ std::string expand(const std::string& format, FieldWriter writeField) {
     for (size_t i = 0; i < format.size();) {
         const char c = format[i];
         size_t run = 1;
-        while (i + run < format.size() && format[i + run] == c) ++run;
+        while (i + run < format.size() && format[i + run] == c)
+            ++run;
         if (!writeField(out, c, int(run))) out.append(run, c);
         i += run;
     }
@@ -38,8 +39,12 @@ std::string expand(const std::string& format, FieldWriter writeField) {
 }
 } // namespace
 
-const FormatSettings& formatSettings() { return settingsInstance(); }
-void setFormatSettings(const FormatSettings& settings) { settingsInstance() = settings; }
+const FormatSettings& formatSettings() {
+    return settingsInstance();
+}
+void setFormatSettings(const FormatSettings& settings) {
+    settingsInstance() = settings;
+}
 
 std::string formatDate(int64_t dayNumber) {
     const CivilDate date = civilFromDayNumber(dayNumber);
@@ -103,7 +108,8 @@ std::string formatFloat(double value) {
     const size_t dot = out.find('.');
     if (dot != std::string::npos) {
         size_t end = out.size();
-        while (end > dot + 1 && out[end - 1] == '0') --end;
+        while (end > dot + 1 && out[end - 1] == '0')
+            --end;
         if (end == dot + 1) --end;
         out.resize(end);
         if (end > dot) out[dot] = formatSettings().decimalSeparator;
@@ -114,12 +120,18 @@ std::string formatFloat(double value) {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -136,7 +148,8 @@ std::vector<FormatRun> splitFormat(std::string_view format, bool timeFormat) {
     for (size_t i = 0; i < format.size();) {
         const char c = format[i];
         size_t run = 1;
-        while (i + run < format.size() && format[i + run] == c) ++run;
+        while (i + run < format.size() && format[i + run] == c)
+            ++run;
         const bool field = timeFormat ? (c == 'h' || c == 'H' || c == 'm' || c == 's' || c == 'z')
                                       : (c == 'd' || c == 'M' || c == 'y');
         runs.push_back({c, int(run), field});
@@ -182,8 +195,8 @@ bool onlySecondsFrom(const std::vector<FormatRun>& runs, size_t from) {
 }
 
 // Reads text from pos against the runs of a format and leaves pos after what it read.
-bool scan(std::string_view text, size_t& pos, const std::vector<FormatRun>& runs,
-          bool timeFormat, ReadFields& out) {
+bool scan(std::string_view text, size_t& pos, const std::vector<FormatRun>& runs, bool timeFormat,
+          ReadFields& out) {
     for (size_t i = 0; i < runs.size(); ++i) {
         const FormatRun& r = runs[i];
         // "12:30" is a time under "hh:mm:ss": the seconds may be left out, but only
@@ -194,7 +207,8 @@ bool scan(std::string_view text, size_t& pos, const std::vector<FormatRun>& runs
         if (!r.field) {
             if (isBlank(r.letter)) {
                 if (pos >= text.size() || !isBlank(text[pos])) return false;
-                while (pos < text.size() && isBlank(text[pos])) ++pos;
+                while (pos < text.size() && isBlank(text[pos]))
+                    ++pos;
                 continue;
             }
             for (int k = 0; k < r.length; ++k, ++pos)
@@ -299,7 +313,8 @@ std::optional<double> parseDateTime(std::string_view text) {
     int32_t ms = 0;
     if (pos != text.size()) {
         if (!isBlank(text[pos])) return std::nullopt;
-        while (pos < text.size() && isBlank(text[pos])) ++pos;
+        while (pos < text.size() && isBlank(text[pos]))
+            ++pos;
         const auto time = readTime(text, pos);
         if (!time || pos != text.size()) return std::nullopt;
         ms = *time;
@@ -318,10 +333,12 @@ std::optional<double> parseFloat(std::string_view text) {
         ++i;
     }
     size_t digits = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i, ++digits) plain += text[i];
+    for (; i < text.size() && isDigit(text[i]); ++i, ++digits)
+        plain += text[i];
     if (i < text.size() && (text[i] == separator || text[i] == '.')) {
         plain += '.';
-        for (++i; i < text.size() && isDigit(text[i]); ++i, ++digits) plain += text[i];
+        for (++i; i < text.size() && isDigit(text[i]); ++i, ++digits)
+            plain += text[i];
     }
     if (digits == 0) return std::nullopt;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
@@ -329,7 +346,8 @@ std::optional<double> parseFloat(std::string_view text) {
         ++i;
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) plain += text[i++];
         size_t exponentDigits = 0;
-        for (; i < text.size() && isDigit(text[i]); ++i, ++exponentDigits) plain += text[i];
+        for (; i < text.size() && isDigit(text[i]); ++i, ++exponentDigits)
+            plain += text[i];
         if (exponentDigits == 0) return std::nullopt;
     }
     if (i != text.size()) return std::nullopt;

@@ -70,8 +70,12 @@ void freeBlock(TDorodValueBlock* block) {
     if (block && block->onHeap) ::operator delete(block);
 }
 
-const uint8_t* slot(const uint8_t* rec, const TDorodField& f) { return rec + f.offset; }
-uint8_t* slot(uint8_t* rec, const TDorodField& f) { return rec + f.offset; }
+const uint8_t* slot(const uint8_t* rec, const TDorodField& f) {
+    return rec + f.offset;
+}
+uint8_t* slot(uint8_t* rec, const TDorodField& f) {
+    return rec + f.offset;
+}
 
 size_t smallStrLength(const uint8_t* rec, const TDorodField& f) {
     const auto* s = slot(rec, f);
@@ -79,7 +83,9 @@ size_t smallStrLength(const uint8_t* rec, const TDorodField& f) {
     return zero ? size_t(static_cast<const uint8_t*>(zero) - s) : f.slotSize;
 }
 
-template <typename T> int threeWay(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+template <typename T> int threeWay(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 } // namespace
 
 TDorodValueBlock* newHeapBlock(std::string_view bytes) {
@@ -164,7 +170,6 @@ uint32_t storedSize(const uint8_t* rec, const TDorodRecordLayout& layout) {
     return size;
 }
 
-
 void setInt16(uint8_t* rec, const TDorodField& f, int16_t v) {
     const auto u = uint16_t(v);
     slot(rec, f)[0] = uint8_t(u & 0xFF);
@@ -179,7 +184,9 @@ void setInt64(uint8_t* rec, const TDorodField& f, int64_t v) {
 void setDouble(uint8_t* rec, const TDorodField& f, double v) {
     setInt64(rec, f, int64_t(doubleBits(v)));
 }
-void setBoolean(uint8_t* rec, const TDorodField& f, bool v) { setInt16(rec, f, v ? 1 : 0); }
+void setBoolean(uint8_t* rec, const TDorodField& f, bool v) {
+    setInt16(rec, f, v ? 1 : 0);
+}
 
 std::string_view smallStrText(const uint8_t* rec, const TDorodField& f) {
     return {reinterpret_cast<const char*>(slot(rec, f)), smallStrLength(rec, f)};

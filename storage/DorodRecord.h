@@ -64,8 +64,12 @@ inline int32_t getInt32(const uint8_t* rec, const TDorodField& f) {
 inline int64_t getInt64(const uint8_t* rec, const TDorodField& f) {
     return int64_t(decodeFixed64(rec + f.offset));
 }
-inline double getDouble(const uint8_t* rec, const TDorodField& f) { return decodeDouble(rec + f.offset); }
-inline bool getBoolean(const uint8_t* rec, const TDorodField& f) { return getInt16(rec, f) != 0; }
+inline double getDouble(const uint8_t* rec, const TDorodField& f) {
+    return decodeDouble(rec + f.offset);
+}
+inline bool getBoolean(const uint8_t* rec, const TDorodField& f) {
+    return getInt16(rec, f) != 0;
+}
 // The value of a field of an integer type (isIntegerType) in 64 bits.
 inline int64_t getInteger(const uint8_t* rec, const TDorodField& f) {
     switch (f.type) {

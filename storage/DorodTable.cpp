@@ -17,21 +17,51 @@ TDorodField storeFieldOf(const TFieldDef& def) {
         f.declaredSize = std::max(def.Size, 0);
         break;
     case TFieldType::ftSmallint:
-    case TFieldType::ftWord: f.type = FieldType::SmallInt; break;
-    case TFieldType::ftInteger: f.type = FieldType::Integer; break;
-    case TFieldType::ftLargeint: f.type = FieldType::Int64; break;
-    case TFieldType::ftBoolean: f.type = FieldType::Boolean; break;
-    case TFieldType::ftFloat: f.type = FieldType::Double; break;
-    case TFieldType::ftCurrency: f.type = FieldType::Currency; break;
-    case TFieldType::ftDate: f.type = FieldType::Date; break;
-    case TFieldType::ftTime: f.type = FieldType::Time; break;
-    case TFieldType::ftDateTime: f.type = FieldType::DateTime; break;
-    case TFieldType::ftAutoInc: f.type = FieldType::AutoInc; break;
-    case TFieldType::ftBlob: f.type = FieldType::Blob; break;
-    case TFieldType::ftMemo: f.type = FieldType::Memo; break;
-    case TFieldType::ftFmtMemo: f.type = FieldType::FmtMemo; break;
-    case TFieldType::ftGraphic: f.type = FieldType::Graphic; break;
-    case TFieldType::ftUnknown: f.type = FieldType::Unknown; break; // written "s": a String of 100
+    case TFieldType::ftWord:
+        f.type = FieldType::SmallInt;
+        break;
+    case TFieldType::ftInteger:
+        f.type = FieldType::Integer;
+        break;
+    case TFieldType::ftLargeint:
+        f.type = FieldType::Int64;
+        break;
+    case TFieldType::ftBoolean:
+        f.type = FieldType::Boolean;
+        break;
+    case TFieldType::ftFloat:
+        f.type = FieldType::Double;
+        break;
+    case TFieldType::ftCurrency:
+        f.type = FieldType::Currency;
+        break;
+    case TFieldType::ftDate:
+        f.type = FieldType::Date;
+        break;
+    case TFieldType::ftTime:
+        f.type = FieldType::Time;
+        break;
+    case TFieldType::ftDateTime:
+        f.type = FieldType::DateTime;
+        break;
+    case TFieldType::ftAutoInc:
+        f.type = FieldType::AutoInc;
+        break;
+    case TFieldType::ftBlob:
+        f.type = FieldType::Blob;
+        break;
+    case TFieldType::ftMemo:
+        f.type = FieldType::Memo;
+        break;
+    case TFieldType::ftFmtMemo:
+        f.type = FieldType::FmtMemo;
+        break;
+    case TFieldType::ftGraphic:
+        f.type = FieldType::Graphic;
+        break;
+    case TFieldType::ftUnknown:
+        f.type = FieldType::Unknown;
+        break; // written "s": a String of 100
     }
     return f;
 }
@@ -39,7 +69,8 @@ TDorodField storeFieldOf(const TFieldDef& def) {
 std::vector<TDorodField> storeFieldsOf(const std::vector<TFieldDef>& defs) {
     std::vector<TDorodField> fields;
     fields.reserve(defs.size());
-    for (const TFieldDef& def : defs) fields.push_back(storeFieldOf(def));
+    for (const TFieldDef& def : defs)
+        fields.push_back(storeFieldOf(def));
     return fields;
 }
 
@@ -115,7 +146,9 @@ void TDorodTable::SetCloneDS(TDorodDataset* source) {
     m_loadMode = source ? TDorodLoadMode::lmClone : TDorodLoadMode::lmClear;
 }
 
-void TDorodTable::detachClone(TDorodTable* clone) { std::erase(m_clones, clone); }
+void TDorodTable::detachClone(TDorodTable* clone) {
+    std::erase(m_clones, clone);
+}
 
 std::string TDorodTable::TablePath() const {
     const bool hasFolder = m_tableName.find('/') != std::string::npos;
@@ -145,8 +178,7 @@ void TDorodTable::LoadData() {
     switch (m_loadMode) {
     case TDorodLoadMode::lmClear: {
         TDorodStream stream;
-        if (!buildEmptyImage(FieldDefs, stream.bytes))
-            DatabaseError(msg::NoFieldDescriptions);
+        if (!buildEmptyImage(FieldDefs, stream.bytes)) DatabaseError(msg::NoFieldDescriptions);
         m_store.reset();
         LoadImage(stream, m_password);
         break;
@@ -196,8 +228,7 @@ void TDorodTable::StoreData() {
 }
 
 void TDorodTable::InternalClose() {
-    if (!m_clones.empty())
-        DatabaseError(msg::ClonesNotClosed);
+    if (!m_clones.empty()) DatabaseError(msg::ClonesNotClosed);
     if (auto* source = dynamic_cast<TDorodTable*>(m_cloneSource)) source->detachClone(this);
     TDorodDataset::InternalClose();
 }

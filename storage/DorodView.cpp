@@ -14,7 +14,8 @@ std::vector<std::string> splitTabs(const std::string& text) {
     size_t start = 0;
     while (true) {
         const size_t tab = text.find('\t', start);
-        parts.push_back(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        parts.push_back(
+            text.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
         if (tab == std::string::npos) break;
         start = tab + 1;
     }
@@ -23,7 +24,8 @@ std::vector<std::string> splitTabs(const std::string& text) {
 
 std::string joinTabs(const std::vector<std::string>& parts) {
     std::string out;
-    for (size_t i = 0; i < parts.size(); ++i) out += (i ? "\t" : "") + parts[i];
+    for (size_t i = 0; i < parts.size(); ++i)
+        out += (i ? "\t" : "") + parts[i];
     return out;
 }
 } // namespace
@@ -31,8 +33,7 @@ std::string joinTabs(const std::vector<std::string>& parts) {
 // ----------------------------------------------------------------- key buffers
 
 TDorodDataset::KeyBuffer TDorodDataset::makeKeyBuffer(const std::string& fieldNames) const {
-    if (!m_store || m_store->FieldCount() == 0)
-        DatabaseError(msg::ClosedDataset);
+    if (!m_store || m_store->FieldCount() == 0) DatabaseError(msg::ClosedDataset);
     KeyBuffer key;
     key.storeFields = m_store->ResolveFieldList(fieldNames);
     size_t datasetFields = 0;
@@ -40,13 +41,15 @@ TDorodDataset::KeyBuffer TDorodDataset::makeKeyBuffer(const std::string& fieldNa
     while (!names.empty()) {
         const size_t semicolon = names.find(';');
         std::string_view name = names.substr(0, semicolon);
-        while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
-        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-        names = semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
+        while (!name.empty() && name.front() == ' ')
+            name.remove_prefix(1);
+        while (!name.empty() && name.back() == ' ')
+            name.remove_suffix(1);
+        names =
+            semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
         if (!name.empty() && FindField(name)) ++datasetFields;
     }
-    if (datasetFields != key.storeFields.size())
-        DatabaseError(msg::CalcOrBlobKeyFields);
+    if (datasetFields != key.storeFields.size()) DatabaseError(msg::CalcOrBlobKeyFields);
     key.inUse = key.storeFields.size();
     key.values = std::make_unique<TDorodRecordBuffer>(m_store->Layout());
     return key;
@@ -65,12 +68,11 @@ bool TDorodDataset::inRange(const TDorodRecordEntry* entry) const {
     // The leading fields in use form one key; the first difference decides.
     const TDorodRecordLayout& layout = *m_store->Layout();
     if (!m_rangeStart.used.empty() &&
-        record::compareRecords(layout, m_rangeStart.used, entry->data(), m_rangeStart.values->data(),
-                               false) < 0)
+        record::compareRecords(layout, m_rangeStart.used, entry->data(),
+                               m_rangeStart.values->data(), false) < 0)
         return false;
-    if (!m_rangeEnd.used.empty() &&
-        record::compareRecords(layout, m_rangeEnd.used, entry->data(), m_rangeEnd.values->data(),
-                               false) > 0)
+    if (!m_rangeEnd.used.empty() && record::compareRecords(layout, m_rangeEnd.used, entry->data(),
+                                                           m_rangeEnd.values->data(), false) > 0)
         return false;
     return true;
 }
@@ -88,7 +90,8 @@ int TDorodDataset::compareView(const TDorodRecordEntry* a, const TDorodRecordEnt
     const bool ignoreCase = (m_sortOptions & vsoCaseInsensitive) != 0;
     const bool descending = (m_sortOptions & vsoDescendSort) != 0;
     for (int i : m_indexFields) {
-        const int d = record::compareField(layout.fields[size_t(i)], a->data(), b->data(), ignoreCase);
+        const int d =
+            record::compareField(layout.fields[size_t(i)], a->data(), b->data(), ignoreCase);
         if (d != 0) return descending ? -d : d;
     }
     return 0;
@@ -181,8 +184,7 @@ void TDorodDataset::BuildView(bool keepPosition, const std::vector<TDorodRecordE
 // ----------------------------------------------------------------- ranges
 
 void TDorodDataset::SetRange(const std::string& startValues, const std::string& endValues) {
-    if (!m_store || m_store->FieldCount() == 0)
-        DatabaseError(msg::ClosedDataset);
+    if (!m_store || m_store->FieldCount() == 0) DatabaseError(msg::ClosedDataset);
     CheckBrowseMode();
     m_rangeStart = makeKeyBuffer(m_rangeFieldNames);
     m_rangeEnd = makeKeyBuffer(m_rangeFieldNames);
@@ -202,8 +204,7 @@ void TDorodDataset::SetRange(const std::string& startValues, const std::string& 
 }
 
 void TDorodDataset::CancelRange() {
-    if (!m_store || m_store->FieldCount() == 0)
-        DatabaseError(msg::ClosedDataset);
+    if (!m_store || m_store->FieldCount() == 0) DatabaseError(msg::ClosedDataset);
     CheckBrowseMode();
     m_ranged = false;
     BuildView(true);
@@ -226,8 +227,8 @@ bool TDorodDataset::GotoEntry(const TDorodRecordEntry* entry) {
     return true;
 }
 
-int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std::string>& keyValues,
-                             unsigned options) {
+int TDorodDataset::findEntry(const std::string& keyFields,
+                             const std::vector<std::string>& keyValues, unsigned options) {
     if (m_view.empty() || keyFields.empty() || keyValues.empty()) return -1;
     KeyBuffer key = makeKeyBuffer(keyFields);
     if (key.storeFields.empty()) return -1;
@@ -241,8 +242,9 @@ int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std
             const uint8_t* rec = m_view[pos]->data();
             bool match = true;
             for (size_t i = 0; i < key.storeFields.size() && match; ++i) {
-                const std::string& value = keyValues.size() == 1 ? keyValues[0] : 
-                    (i < keyValues.size() ? keyValues[i] : std::string());
+                const std::string& value =
+                    keyValues.size() == 1 ? keyValues[0]
+                                          : (i < keyValues.size() ? keyValues[i] : std::string());
                 const TDorodField& f = layout.fields[size_t(key.storeFields[i])];
                 filterState.set(rec);
                 const TField* field = FindField(f.name);
@@ -279,17 +281,18 @@ int TDorodDataset::findEntry(const std::string& keyFields, const std::vector<std
     std::string upperIndex = win1251::toUpper(m_indexFieldNames);
     const bool leadsIndex =
         !upperIndex.empty() &&
-        (upperIndex == upperKey ||
-         (upperIndex.size() > upperKey.size() && upperIndex.compare(0, upperKey.size(), upperKey) == 0 &&
-          upperIndex[upperKey.size()] == ';'));
+        (upperIndex == upperKey || (upperIndex.size() > upperKey.size() &&
+                                    upperIndex.compare(0, upperKey.size(), upperKey) == 0 &&
+                                    upperIndex[upperKey.size()] == ';'));
     size_t scanFrom = 0;
     if (leadsIndex && !(m_sortOptions & vsoCaseInsensitive) && m_sortedCount > 0) {
         const bool descending = (m_sortOptions & vsoDescendSort) != 0;
         const auto sortedEnd = m_view.begin() + std::ptrdiff_t(m_sortedCount);
-        const auto it = std::partition_point(m_view.begin(), sortedEnd, [&](const TDorodRecordEntry* e) {
-            const int d = compareKey(e);
-            return descending ? d > 0 : d < 0;
-        });
+        const auto it =
+            std::partition_point(m_view.begin(), sortedEnd, [&](const TDorodRecordEntry* e) {
+                const int d = compareKey(e);
+                return descending ? d > 0 : d < 0;
+            });
         if (it != sortedEnd && compareKey(*it) == 0) return int(it - m_view.begin());
         // Records appended after the last sort stand unsorted at the end.
         scanFrom = m_sortedCount;
@@ -336,15 +339,18 @@ int TDorodDataset::findInLookupList(const std::vector<int>& fields, const uint8_
                          [&](int i) { return orderedForLookup(layout.fields[size_t(i)]); }))
             return -2;
         list.positions.resize(m_view.size());
-        for (size_t i = 0; i < m_view.size(); ++i) list.positions[i] = uint32_t(i);
+        for (size_t i = 0; i < m_view.size(); ++i)
+            list.positions[i] = uint32_t(i);
         std::stable_sort(list.positions.begin(), list.positions.end(), [&](uint32_t a, uint32_t b) {
-            return record::compareRecords(layout, fields, m_view[a]->data(), m_view[b]->data(), false) < 0;
+            return record::compareRecords(layout, fields, m_view[a]->data(), m_view[b]->data(),
+                                          false) < 0;
         });
         list.built = true;
     }
-    const auto it = std::partition_point(list.positions.begin(), list.positions.end(), [&](uint32_t pos) {
-        return record::compareRecords(layout, fields, m_view[pos]->data(), wanted, false) < 0;
-    });
+    const auto it =
+        std::partition_point(list.positions.begin(), list.positions.end(), [&](uint32_t pos) {
+            return record::compareRecords(layout, fields, m_view[pos]->data(), wanted, false) < 0;
+        });
     if (it != list.positions.end() &&
         record::compareRecords(layout, fields, m_view[*it]->data(), wanted, false) == 0)
         return int(*it);
@@ -387,9 +393,9 @@ bool TDorodDataset::Locate(const std::string& keyFields, const std::vector<std::
     return true;
 }
 
-std::optional<std::vector<std::string>> TDorodDataset::Lookup(
-    const std::string& keyFields, const std::vector<std::string>& keyValues,
-    const std::string& resultFields) {
+std::optional<std::vector<std::string>>
+TDorodDataset::Lookup(const std::string& keyFields, const std::vector<std::string>& keyValues,
+                      const std::string& resultFields) {
     if (!Active()) DatabaseError(msg::ClosedDatasetOperation);
     CheckBrowseMode();
     const int found = findEntry(keyFields, keyValues, 0);
@@ -398,13 +404,15 @@ std::optional<std::vector<std::string>> TDorodDataset::Lookup(
     // keeps its own.
     const uint8_t* rec = m_view[size_t(found)]->data();
     const std::unique_ptr<TDorodRecordBuffer> calc = calculatedValuesOf(rec);
-    RecordSwitch lookupState(*this, TDataSetState::dsInternalCalc, rec, calc ? calc->data() : nullptr);
+    RecordSwitch lookupState(*this, TDataSetState::dsInternalCalc, rec,
+                             calc ? calc->data() : nullptr);
     std::vector<std::string> values;
     std::string_view names = resultFields;
     while (!names.empty()) {
         const size_t semicolon = names.find(';');
         values.push_back(FieldByName(names.substr(0, semicolon)).AsString());
-        names = semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
+        names =
+            semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
     }
     return values;
 }
@@ -443,10 +451,18 @@ bool TDorodDataset::findWithFilter(int start, int step) {
     return true;
 }
 
-bool TDorodDataset::FindFirst() { return findWithFilter(0, 1); }
-bool TDorodDataset::FindLast() { return findWithFilter(RecordCount() - 1, -1); }
-bool TDorodDataset::FindNext() { return findWithFilter(m_position + 1, 1); }
-bool TDorodDataset::FindPrior() { return findWithFilter(m_position - 1, -1); }
+bool TDorodDataset::FindFirst() {
+    return findWithFilter(0, 1);
+}
+bool TDorodDataset::FindLast() {
+    return findWithFilter(RecordCount() - 1, -1);
+}
+bool TDorodDataset::FindNext() {
+    return findWithFilter(m_position + 1, 1);
+}
+bool TDorodDataset::FindPrior() {
+    return findWithFilter(m_position - 1, -1);
+}
 
 // ----------------------------------------------------------------- master-detail
 
@@ -475,9 +491,12 @@ public:
             const std::string_view name = names.substr(0, semicolon);
             TField* f = master->FindField(name);
             // An unknown name would shift the pairing with the range fields.
-            if (!f) m_detail.DatabaseError(formatMessage(msg::FieldNotFound, std::string(name).c_str()));
+            if (!f)
+                m_detail.DatabaseError(
+                    formatMessage(msg::FieldNotFound, std::string(name).c_str()));
             fields.push_back(f);
-            names = semicolon == std::string_view::npos ? std::string_view{} : names.substr(semicolon + 1);
+            names = semicolon == std::string_view::npos ? std::string_view{}
+                                                        : names.substr(semicolon + 1);
         }
         return fields;
     }
@@ -498,8 +517,7 @@ TDataSource* TDorodDataset::MasterSource() const {
 void TDorodDataset::SetMasterSource(TDataSource* source) {
     if (source) {
         TDataSet* master = source->DataSet();
-        if (master && !dynamic_cast<TDorodDataset*>(master))
-            DatabaseError(msg::MasterNotDorod);
+        if (master && !dynamic_cast<TDorodDataset*>(master)) DatabaseError(msg::MasterNotDorod);
         // Walk up the chain of masters: this dataset may not be among them.
         for (TDataSet* d = master; d;) {
             if (d == this) DatabaseError(msg::CircularLink);
@@ -535,7 +553,8 @@ void TDorodDataset::ApplyMasterLink() {
         return;
     }
     std::vector<std::string> values;
-    for (TField* f : fields) values.push_back(f->AsString());
+    for (TField* f : fields)
+        values.push_back(f->AsString());
     const std::string joined = joinTabs(values);
     SetRange(joined, joined);
 }

@@ -59,7 +59,8 @@ int openRegular(const std::string& path, size_t& size, std::string& error) {
     return fd;
 }
 
-bool readAll(int fd, const std::string& path, std::string& contents, size_t size, std::string& error) {
+bool readAll(int fd, const std::string& path, std::string& contents, size_t size,
+             std::string& error) {
     contents.resize(size);
     size_t done = 0;
     while (done < contents.size()) {
@@ -116,7 +117,9 @@ bool writeFileAtomically(const std::string& path, std::string_view contents, std
     return file.commit(error);
 }
 
-TAtomicFileWriter::~TAtomicFileWriter() { discard(); }
+TAtomicFileWriter::~TAtomicFileWriter() {
+    discard();
+}
 
 void TAtomicFileWriter::discard() {
     if (m_fd < 0) return;
@@ -146,7 +149,9 @@ TWriteFaultScope::TWriteFaultScope(size_t budget) : m_budget(budget), m_outer(t_
     t_faultScope = this;
 }
 
-TWriteFaultScope::~TWriteFaultScope() { t_faultScope = m_outer; }
+TWriteFaultScope::~TWriteFaultScope() {
+    t_faultScope = m_outer;
+}
 
 bool TAtomicFileWriter::write(std::string_view data) {
     if (m_fd < 0 || m_failed) return false;
@@ -221,7 +226,8 @@ bool TAtomicFileWriter::commit(std::string& error) {
 std::string changeExtension(const std::string& path, std::string_view extension) {
     const size_t slash = path.find_last_of('/');
     const size_t dot = path.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
     return (hasExtension ? path.substr(0, dot) : path) + std::string(extension);
 }
 

@@ -25,7 +25,9 @@ public:
 
     // False with a reason when the file cannot be opened or read.
     bool open(const std::string& path, std::string& error);
-    std::string_view bytes() const { return m_mapped ? std::string_view(m_mapped, m_size) : m_copy; }
+    std::string_view bytes() const {
+        return m_mapped ? std::string_view(m_mapped, m_size) : m_copy;
+    }
 
 private:
     const char* m_mapped = nullptr;

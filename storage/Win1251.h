@@ -22,8 +22,12 @@ bool fromUtf8(std::string_view utf8, std::string& out, size_t* badIndex = nullpt
 extern const uint8_t kUpper[256];
 extern const uint8_t kLower[256];
 
-inline char upper(char c) { return char(kUpper[uint8_t(c)]); }
-inline char lower(char c) { return char(kLower[uint8_t(c)]); }
+inline char upper(char c) {
+    return char(kUpper[uint8_t(c)]);
+}
+inline char lower(char c) {
+    return char(kLower[uint8_t(c)]);
+}
 std::string toUpper(std::string_view s);
 std::string toLower(std::string_view s);
 void upperInPlace(std::string& s);

@@ -1,7 +1,7 @@
 #include "tables/AnnouncementTables.h"
 
-#include "storage/DorodTable.h"
 #include "platform/TextCodec.h"
+#include "storage/DorodTable.h"
 
 #include <QFile>
 
@@ -19,7 +19,8 @@ using dorod::TFieldType;
 
 QStringList qtList(const TValueList& list) {
     QStringList out;
-    for (const std::string& value : list) out.push_back(toQt(value));
+    for (const std::string& value : list)
+        out.push_back(toQt(value));
     return out;
 }
 
@@ -27,19 +28,27 @@ int64_t storedInteger(const dorod::TDorodCursor& store, const dorod::TDorodField
                       const dorod::TDorodRecordEntry* entry) {
     using dorod::FieldType;
     switch (field.type) {
-    case FieldType::SmallInt: return dorod::record::getInt16(entry->data(), field);
+    case FieldType::SmallInt:
+        return dorod::record::getInt16(entry->data(), field);
     case FieldType::Integer:
-    case FieldType::AutoInc: return dorod::record::getInt32(entry->data(), field);
-    case FieldType::Int64: return dorod::record::getInt64(entry->data(), field);
-    default: return std::strtoll(store.FieldAsText(field, entry).c_str(), nullptr, 10);
+    case FieldType::AutoInc:
+        return dorod::record::getInt32(entry->data(), field);
+    case FieldType::Int64:
+        return dorod::record::getInt64(entry->data(), field);
+    default:
+        return std::strtoll(store.FieldAsText(field, entry).c_str(), nullptr, 10);
     }
 }
 
 } // namespace
 
-std::vector<dorod::TFieldDef> announcementFieldDefs() { return announcementTable().fields; }
+std::vector<dorod::TFieldDef> announcementFieldDefs() {
+    return announcementTable().fields;
+}
 
-std::vector<dorod::TFieldDef> runDateFieldDefs() { return runDateTable().fields; }
+std::vector<dorod::TFieldDef> runDateFieldDefs() {
+    return runDateTable().fields;
+}
 
 const QStringList& clientCategories() {
     static const QStringList list = qtList(clientCategoryValues());
@@ -61,10 +70,18 @@ const QString& announcementType() {
     return type;
 }
 
-const std::vector<std::string>& clientCategoriesBytes() { return clientCategoryValues(); }
-const std::vector<std::string>& paymentMethodsBytes() { return paymentMethodValues(); }
-const std::vector<std::string>& subjectCategoriesBytes() { return subjectCategoryValues(); }
-const std::string& announcementTypeBytes() { return announcementTypeValue(); }
+const std::vector<std::string>& clientCategoriesBytes() {
+    return clientCategoryValues();
+}
+const std::vector<std::string>& paymentMethodsBytes() {
+    return paymentMethodValues();
+}
+const std::vector<std::string>& subjectCategoriesBytes() {
+    return subjectCategoryValues();
+}
+const std::string& announcementTypeBytes() {
+    return announcementTypeValue();
+}
 
 bool isTextColour(int number) {
     return std::any_of(kTextColours.begin(), kTextColours.end(),
@@ -96,7 +113,8 @@ int nextAnnouncementNumber(dorod::TDorodTable& tData, bool* numberExisted) {
     const bool ignoreCase = (tData.SortOptions() & dorod::vsoCaseInsensitive) != 0;
     const bool descending = (tData.SortOptions() & dorod::vsoDescendSort) != 0;
     auto compare = [&](const dorod::TDorodRecordEntry* a, const dorod::TDorodRecordEntry* b) {
-        const int d = dorod::record::compareRecords(layout, order, a->data(), b->data(), ignoreCase);
+        const int d =
+            dorod::record::compareRecords(layout, order, a->data(), b->data(), ignoreCase);
         return descending ? -d : d;
     };
 
@@ -112,9 +130,11 @@ int nextAnnouncementNumber(dorod::TDorodTable& tData, bool* numberExisted) {
     int64_t number = (last ? storedInteger(*store, idField, last) : 0) + 1;
     if (ids.count(number)) {
         if (numberExisted) *numberExisted = true;
-        while (ids.count(number)) ++number;
+        while (ids.count(number))
+            ++number;
     }
-    if (number > std::numeric_limits<int32_t>::max() || number < std::numeric_limits<int32_t>::min())
+    if (number > std::numeric_limits<int32_t>::max() ||
+        number < std::numeric_limits<int32_t>::min())
         throw std::range_error("Номера объявлений исчерпаны");
     return int(number);
 }

@@ -30,8 +30,8 @@ std::vector<dorod::TFieldDef> runDateFieldDefs();
 // The fixed value lists in the order of the entry form's drop-down lists. Stored and
 // compared exactly as given; the byte forms are the lists of tables/defs, for comparing
 // with field values without a conversion per row.
-const QStringList& clientCategories(); // ClientCat
-const QStringList& paymentMethods();   // Oplata
+const QStringList& clientCategories();  // ClientCat
+const QStringList& paymentMethods();    // Oplata
 const QStringList& subjectCategories(); // ObjCat
 const QString& announcementType();      // type: "БЕГУЩАЯ СТРОКА"
 const std::vector<std::string>& clientCategoriesBytes();

@@ -31,11 +31,14 @@ TTemplateLine parseTemplateLine(const QString& line) {
 
 QStringList templateFieldNames(const QString& line) {
     QStringList names;
-    for (const TTemplateLine::Field& f : parseTemplateLine(line).fields) names << f.name;
+    for (const TTemplateLine::Field& f : parseTemplateLine(line).fields)
+        names << f.name;
     return names;
 }
 
-bool lacksFieldMarkers(const QString& line) { return !line.contains(kOpen); }
+bool lacksFieldMarkers(const QString& line) {
+    return !line.contains(kOpen);
+}
 
 QString substituteTemplate(const QString& line, const TFieldValues& values) {
     const TTemplateLine parsed = parseTemplateLine(line);
@@ -80,7 +83,8 @@ QString templateNameProblem(const QString& name) {
             .arg(name);
     if (name.contains(QStringLiteral(".."))) return refused;
     for (QChar ch : name)
-        if (kForbiddenInNames.contains(ch) || ch.unicode() < 0x20 || ch.unicode() == 0x7F) return refused;
+        if (kForbiddenInNames.contains(ch) || ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            return refused;
     return QString();
 }
 

@@ -19,7 +19,8 @@ TfFileNAme::TfFileNAme(const QString& folder, QWidget* parent) : QDialog(parent)
     ui.eNAme = new QLineEdit(this);
     ui.eNAme->setObjectName(QStringLiteral("eNAme"));
     ui.eNAme->setMinimumWidth(300);
-    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Создать"), this);
+    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_FileIcon),
+                                 QStringLiteral("Создать"), this);
     ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     ui.BitBtn1->setDefault(true);
     ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
@@ -44,7 +45,9 @@ void TfFileNAme::BitBtn1Click() {
     if (createTemplateFile()) accept();
 }
 
-void TfFileNAme::BitBtn2Click() { reject(); }
+void TfFileNAme::BitBtn2Click() {
+    reject();
+}
 
 bool TfFileNAme::createTemplateFile() {
     const QString name = ui.eNAme->text();

@@ -64,7 +64,9 @@ void TfTempEditor::BitBtn1Click() {
     accept();
 }
 
-void TfTempEditor::BitBtn2Click() { reject(); }
+void TfTempEditor::BitBtn2Click() {
+    reject();
+}
 
 void runTemplateEditor(const QString& templatePath, QWidget* parent) {
     TfTempEditor fTempEditor(templatePath, parent);

@@ -40,12 +40,14 @@ TfTEmpSele::TfTEmpSele(TDesk& desk, QWidget* parent)
     ui.FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
     ui.FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ui.FileListBox1->setMinimumSize(320, 260);
-    connect(ui.FileListBox1, &QListWidget::itemDoubleClicked, this, &TfTEmpSele::FileListBox1DblClick);
+    connect(ui.FileListBox1, &QListWidget::itemDoubleClicked, this,
+            &TfTEmpSele::FileListBox1DblClick);
 
     ui.BitBtn1 = pictureButton(this, "BitBtn1", QStyle::SP_FileIcon, QStringLiteral("Создать"),
                                QStringLiteral("Создать шаблон"));
-    ui.BitBtn2 = pictureButton(this, "BitBtn2", QStyle::SP_FileDialogDetailedView, QStringLiteral("Изменить"),
-                               QStringLiteral("Изменить выбранный шаблон"));
+    ui.BitBtn2 =
+        pictureButton(this, "BitBtn2", QStyle::SP_FileDialogDetailedView,
+                      QStringLiteral("Изменить"), QStringLiteral("Изменить выбранный шаблон"));
     ui.BitBtn3 = pictureButton(this, "BitBtn3", QStyle::SP_TrashIcon, QStringLiteral("Удалить"),
                                QStringLiteral("Удалить выбранный шаблон"));
     connect(ui.BitBtn1, &QPushButton::clicked, this, &TfTEmpSele::BitBtn1Click);
@@ -67,12 +69,19 @@ TfTEmpSele::~TfTEmpSele() = default;
 
 void TfTEmpSele::FormCreate() {
     if (!readList())
-        Dialogs::instance().error(this, QStringLiteral("Папка шаблонов «%1» не найдена").arg(m_folder));
+        Dialogs::instance().error(this,
+                                  QStringLiteral("Папка шаблонов «%1» не найдена").arg(m_folder));
 }
 
-void TfTEmpSele::BitBtn1Click() { createTemplate(); }
-void TfTEmpSele::BitBtn2Click() { editSelected(); }
-void TfTEmpSele::BitBtn3Click() { deleteSelected(); }
+void TfTEmpSele::BitBtn1Click() {
+    createTemplate();
+}
+void TfTEmpSele::BitBtn2Click() {
+    editSelected();
+}
+void TfTEmpSele::BitBtn3Click() {
+    deleteSelected();
+}
 
 void TfTEmpSele::FileListBox1DblClick() {
     const QString path = selectedPath();
@@ -119,7 +128,8 @@ void TfTEmpSele::deleteSelected() {
         const QString path = selectedPath();
         // A file already gone is not worth a word; one that stays is.
         if (!path.isEmpty() && !QFile::remove(path) && QFileInfo::exists(path))
-            Dialogs::instance().error(this, QStringLiteral("Не удалось удалить файл «%1»").arg(path));
+            Dialogs::instance().error(this,
+                                      QStringLiteral("Не удалось удалить файл «%1»").arg(path));
     }
     readList();
 }

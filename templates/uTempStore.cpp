@@ -85,14 +85,18 @@ void TfTempStore::offerFields(const QStringList& names) {
     }
 }
 
-void TfTempStore::e1Change() { refill(); }
+void TfTempStore::e1Change() {
+    refill();
+}
 
 void TfTempStore::BitBtn1Click() {
     m_filled = ui.eText->toPlainText();
     accept();
 }
 
-void TfTempStore::BitBtn2Click() { reject(); }
+void TfTempStore::BitBtn2Click() {
+    reject();
+}
 
 void TfTempStore::refill() {
     QString error;
@@ -109,7 +113,8 @@ void TfTempStore::refill() {
 
 TFieldValues TfTempStore::values() const {
     TFieldValues v;
-    for (size_t i = 0; i < v.size(); ++i) v[i] = ui.e[i]->text();
+    for (size_t i = 0; i < v.size(); ++i)
+        v[i] = ui.e[i]->text();
     return v;
 }
 

@@ -29,10 +29,10 @@ public:
 
     struct Ui {
         QPlainTextEdit* eText = nullptr; // the filled text, editable
-        std::array<QLabel*, kMaxTemplateFields> l{};    // l1 … l7, "Переменная №1" … "Переменная №7"
+        std::array<QLabel*, kMaxTemplateFields> l{}; // l1 … l7, "Переменная №1" … "Переменная №7"
         std::array<QLineEdit*, kMaxTemplateFields> e{}; // e1 … e7, the field values
-        QPushButton* BitBtn1 = nullptr; // "Внести"
-        QPushButton* BitBtn2 = nullptr; // "Отмена"
+        QPushButton* BitBtn1 = nullptr;                 // "Внести"
+        QPushButton* BitBtn2 = nullptr;                 // "Отмена"
     } ui;
 
     const QString& templatePath() const { return m_templatePath; }

@@ -82,7 +82,9 @@ bool isNumeric(dorod::TFieldType t) {
            t == TFieldType::ftLargeint;
 }
 
-bool isDate(dorod::TFieldType t) { return t == dorod::TFieldType::ftDate || t == dorod::TFieldType::ftDateTime; }
+bool isDate(dorod::TFieldType t) {
+    return t == dorod::TFieldType::ftDate || t == dorod::TFieldType::ftDateTime;
+}
 
 // A number in a format of zeros: "0" whole, "0.00" with two decimals; the desk's decimal
 // separator, no grouping.
@@ -103,11 +105,14 @@ bool TReport::PrepareReport(QString* error) {
     m_prepared.clear();
     if (!isLoaded()) return fail(QStringLiteral("Шаблон отчета не загружен"), error);
     const TPlaceholderValue value = [this](const QString& setName, const QString& fieldName,
-                                           const QString& format, QString* reason) -> std::optional<QString> {
+                                           const QString& format,
+                                           QString* reason) -> std::optional<QString> {
         const auto it = m_datasets.find(setName);
         if (it == m_datasets.end()) {
             if (m_keepUnbound)
-                return QStringLiteral("[%1.%2%3]").arg(setName, fieldName, format.isEmpty() ? QString() : QLatin1Char(':') + format);
+                return QStringLiteral("[%1.%2%3]")
+                    .arg(setName, fieldName,
+                         format.isEmpty() ? QString() : QLatin1Char(':') + format);
             *reason = QStringLiteral("набор данных «%1» не подключен").arg(setName);
             return std::nullopt;
         }
@@ -129,7 +134,8 @@ bool TReport::PrepareReport(QString* error) {
             const dorod::CivilDate d = dorod::civilFromDayNumber(field->AsDayNumber());
             return QLocale(QLocale::Russian).toString(QDate(d.year, d.month, d.day), format);
         }
-        *reason = QStringLiteral("формат «%1» не подходит к полю «%2.%3»").arg(format, setName, fieldName);
+        *reason = QStringLiteral("формат «%1» не подходит к полю «%2.%3»")
+                      .arg(format, setName, fieldName);
         return std::nullopt;
     };
     QString message;
@@ -149,7 +155,8 @@ void TReport::ShowPreparedReport(QWidget* parent) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
     printer.setPageLayout(m_prepared.front().layout);
-    printer.setDocName(m_template.title.isEmpty() ? QFileInfo(m_template.path).completeBaseName() : m_template.title);
+    printer.setDocName(m_template.title.isEmpty() ? QFileInfo(m_template.path).completeBaseName()
+                                                  : m_template.title);
 
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(kPreviewCaption);
@@ -160,8 +167,9 @@ void TReport::ShowPreparedReport(QWidget* parent) {
         QAction* save = tools->addAction(QStringLiteral("Сохранить в PDF"));
         save->setObjectName(QStringLiteral("savePdf"));
         QObject::connect(save, &QAction::triggered, &dialog, [this, &dialog] {
-            const QString path = QFileDialog::getSaveFileName(&dialog, QStringLiteral("Сохранить в PDF"), QString(),
-                                                              QStringLiteral("PDF (*.pdf)"));
+            const QString path =
+                QFileDialog::getSaveFileName(&dialog, QStringLiteral("Сохранить в PDF"), QString(),
+                                             QStringLiteral("PDF (*.pdf)"));
             if (path.isEmpty()) return;
             QString message;
             if (!exportToPdf(path, &message)) Dialogs::instance().error(&dialog, message);
@@ -178,7 +186,8 @@ bool TReport::exportToPdf(const QString& path, QString* error) {
     if (m_prepared.empty() && !PrepareReport(error)) return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Не удалось записать «%1»: %2").arg(QDir::toNativeSeparators(path), file.errorString()),
+        return fail(QStringLiteral("Не удалось записать «%1»: %2")
+                        .arg(QDir::toNativeSeparators(path), file.errorString()),
                     error);
     {
         QPdfWriter writer(&file);
@@ -188,7 +197,8 @@ bool TReport::exportToPdf(const QString& path, QString* error) {
         paintReportPages(writer, m_prepared);
     }
     if (!file.commit())
-        return fail(QStringLiteral("Не удалось записать «%1»: %2").arg(QDir::toNativeSeparators(path), file.errorString()),
+        return fail(QStringLiteral("Не удалось записать «%1»: %2")
+                        .arg(QDir::toNativeSeparators(path), file.errorString()),
                     error);
     return true;
 }

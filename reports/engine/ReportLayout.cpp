@@ -41,14 +41,19 @@ QFont fontOf(const TReportTextObject& o) {
     return font;
 }
 
-double mmToMeasure(double mm) { return mm * kMeasureDpi / kMmPerInch; }
-double measureToMm(double px) { return px * kMmPerInch / kMeasureDpi; }
+double mmToMeasure(double mm) {
+    return mm * kMeasureDpi / kMmPerInch;
+}
+double measureToMm(double px) {
+    return px * kMmPerInch / kMeasureDpi;
+}
 
 } // namespace
 
-bool fillPlaceholders(const QString& text, const TPlaceholderValue& value, QString& out, QString* error) {
-    static const QRegularExpression placeholder(
-        QStringLiteral("\\[([A-Za-z_][A-Za-z0-9_]*)\\.([A-Za-z_][A-Za-z0-9_]*)(?::([^\\]\\n]*))?\\]"));
+bool fillPlaceholders(const QString& text, const TPlaceholderValue& value, QString& out,
+                      QString* error) {
+    static const QRegularExpression placeholder(QStringLiteral(
+        "\\[([A-Za-z_][A-Za-z0-9_]*)\\.([A-Za-z_][A-Za-z0-9_]*)(?::([^\\]\\n]*))?\\]"));
     out.clear();
     qsizetype from = 0;
     for (auto it = placeholder.globalMatch(text); it.hasNext();) {
@@ -90,7 +95,8 @@ QStringList breakTextLines(const TReportTextObject& object, const QString& text,
             line.setLineWidth(width);
             QString piece = marked.mid(line.textStart(), line.textLength());
             piece.remove(QChar(0x200B));
-            while (piece.endsWith(QLatin1Char(' '))) piece.chop(1);
+            while (piece.endsWith(QLatin1Char(' ')))
+                piece.chop(1);
             lines << piece;
         }
         layout.endLayout();
@@ -112,13 +118,15 @@ struct Block {
     bool splittable = false;
 };
 
-bool layOutTemplatePage(const TReportPage& page, const TPlaceholderValue& value, const QString& path,
-                        std::vector<TPreparedPage>& out, QString* error) {
+bool layOutTemplatePage(const TReportPage& page, const TPlaceholderValue& value,
+                        const QString& path, std::vector<TPreparedPage>& out, QString* error) {
     std::vector<const TReportObject*> order;
-    for (const auto& o : page.objects) order.push_back(o.get());
-    std::stable_sort(order.begin(), order.end(), [](const TReportObject* a, const TReportObject* b) {
-        return a->rect.top() < b->rect.top();
-    });
+    for (const auto& o : page.objects)
+        order.push_back(o.get());
+    std::stable_sort(order.begin(), order.end(),
+                     [](const TReportObject* a, const TReportObject* b) {
+                         return a->rect.top() < b->rect.top();
+                     });
 
     // Growth of the stretching texts: everything whose top lies at or below a text's
     // bottom moves down by as much as that text grew.
@@ -154,13 +162,16 @@ bool layOutTemplatePage(const TReportPage& page, const TPlaceholderValue& value,
                 }
             } else {
                 // A fixed box shows the lines that fit in it (at least the first).
-                const int fit = std::max(1, int(std::floor((b.height - 2 * kTextPaddingY + kEpsilon) / b.lineHeight)));
-                while (b.lines.size() > fit) b.lines.removeLast();
+                const int fit = std::max(
+                    1, int(std::floor((b.height - 2 * kTextPaddingY + kEpsilon) / b.lineHeight)));
+                while (b.lines.size() > fit)
+                    b.lines.removeLast();
             }
         }
         blocks.push_back(std::move(b));
     }
-    std::stable_sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) { return a.top < b.top; });
+    std::stable_sort(blocks.begin(), blocks.end(),
+                     [](const Block& a, const Block& b) { return a.top < b.top; });
 
     const QSizeF size = page.size();
     const double bottomLimit = size.height() - page.margins.bottom();
@@ -180,7 +191,8 @@ bool layOutTemplatePage(const TReportPage& page, const TPlaceholderValue& value,
     newPage(-1e9);
     auto pageOf = [&](double top) {
         size_t k = 0;
-        while (k + 1 < starts.size() && starts[k + 1] <= top + kEpsilon) ++k;
+        while (k + 1 < starts.size() && starts[k + 1] <= top + kEpsilon)
+            ++k;
         return k;
     };
     auto paperY = [&](size_t k, double top) { return k == 0 ? top : top - starts[k] + contentTop; };
@@ -204,7 +216,8 @@ bool layOutTemplatePage(const TReportPage& page, const TPlaceholderValue& value,
             bool first = true;
             while (done < int(b.lines.size())) {
                 const double room = bottomLimit - y - 2 * kTextPaddingY;
-                int n = std::min(int(b.lines.size()) - done, int(std::floor((room + kEpsilon) / b.lineHeight)));
+                int n = std::min(int(b.lines.size()) - done,
+                                 int(std::floor((room + kEpsilon) / b.lineHeight)));
                 if (n <= 0 && y <= contentTop + kEpsilon) n = 1; // a page shows at least one line
                 if (n > 0) {
                     TPreparedItem chunk = item;
@@ -331,8 +344,8 @@ void paintPage(QPainter& painter, const TPreparedPage& page) {
             // Kept in proportion, centred in its box.
             QSizeF s = p.image.size();
             s.scale(r.size(), Qt::KeepAspectRatio);
-            const QRectF target(r.left() + (r.width() - s.width()) / 2, r.top() + (r.height() - s.height()) / 2,
-                                s.width(), s.height());
+            const QRectF target(r.left() + (r.width() - s.width()) / 2,
+                                r.top() + (r.height() - s.height()) / 2, s.width(), s.height());
             painter.drawImage(target, p.image);
             break;
         }
@@ -357,7 +370,8 @@ void paintReportPages(QPagedPaintDevice& device, const std::vector<TPreparedPage
     QPainter painter(&device);
     for (size_t i = 0; i < pages.size(); ++i) {
         if (i > 0) {
-            if (!pages[i].layout.isEquivalentTo(pages[i - 1].layout)) device.setPageLayout(pages[i].layout);
+            if (!pages[i].layout.isEquivalentTo(pages[i - 1].layout))
+                device.setPageLayout(pages[i].layout);
             device.newPage();
         }
         paintPage(painter, pages[i]);

@@ -21,8 +21,8 @@ namespace vornelta {
 struct TPreparedItem {
     const TReportObject* source = nullptr;
     QRectF rect;
-    QLineF line;          // a line object
-    QStringList lines;    // a text object's lines as they are painted
+    QLineF line;           // a line object
+    QStringList lines;     // a text object's lines as they are painted
     double lineHeight = 0; // mm
     unsigned frame = 0;    // sides drawn: a text split over pages is open where it continues
 };

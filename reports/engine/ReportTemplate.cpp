@@ -22,8 +22,8 @@ QSizeF TReportPage::size() const {
 }
 
 QPageLayout TReportPage::pageLayout() const {
-    return QPageLayout(QPageSize(paperSize, QPageSize::Millimeter), orientation, QMarginsF(0, 0, 0, 0),
-                       QPageLayout::Millimeter);
+    return QPageLayout(QPageSize(paperSize, QPageSize::Millimeter), orientation,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
 namespace {
@@ -55,7 +55,8 @@ bool decodeTemplate(const QByteArray& bytes, QString& text, QString& reason) {
             return false;
         }
     } else if (encoding != QLatin1String("windows-1251") && encoding != QLatin1String("cp1251")) {
-        reason = QStringLiteral("кодировка «%1» не поддерживается (windows-1251 или utf-8)").arg(encoding);
+        reason = QStringLiteral("кодировка «%1» не поддерживается (windows-1251 или utf-8)")
+                     .arg(encoding);
         return false;
     }
     text = toQt(std::string_view(bytes.constData(), size_t(bytes.size())));
@@ -80,21 +81,24 @@ private:
             m_xml.readNext();
             if (m_xml.isStartElement()) {
                 if (m_xml.name() != QLatin1String("report"))
-                    return fail(QStringLiteral("ожидался элемент <report>, а не <%1>").arg(m_xml.name()));
+                    return fail(
+                        QStringLiteral("ожидался элемент <report>, а не <%1>").arg(m_xml.name()));
                 if (!checkAttributes({"title"})) return false;
                 out.title = m_xml.attributes().value(QLatin1String("title")).toString();
                 if (!readReport(out)) return false;
             }
         }
         if (m_xml.hasError()) return xmlFail();
-        if (out.pages.empty()) return fail(QStringLiteral("в шаблоне нет ни одной страницы (<page>)"));
+        if (out.pages.empty())
+            return fail(QStringLiteral("в шаблоне нет ни одной страницы (<page>)"));
         return true;
     }
 
     bool readReport(TReportTemplate& out) {
         while (m_xml.readNextStartElement()) {
             if (m_xml.name() != QLatin1String("page"))
-                return fail(QStringLiteral("неизвестный элемент <%1> (ожидался <page>)").arg(m_xml.name()));
+                return fail(
+                    QStringLiteral("неизвестный элемент <%1> (ожидался <page>)").arg(m_xml.name()));
             out.pages.emplace_back();
             if (!readPage(out.pages.back())) return false;
         }
@@ -110,7 +114,8 @@ private:
         if (orientation == QLatin1String("landscape"))
             page.orientation = QPageLayout::Landscape;
         else if (!orientation.isEmpty() && orientation != QLatin1String("portrait"))
-            return fail(QStringLiteral("orientation: «%1» (portrait или landscape)").arg(orientation));
+            return fail(
+                QStringLiteral("orientation: «%1» (portrait или landscape)").arg(orientation));
         if (a.hasAttribute(QLatin1String("margins"))) {
             std::vector<double> m;
             if (!numbers(QStringLiteral("margins"), 4, m)) return false;
@@ -135,7 +140,8 @@ private:
             else if (tag == QLatin1String("picture"))
                 object = readPicture();
             else
-                return fail(QStringLiteral("неизвестный объект <%1> (text, line, rect, picture)").arg(tag));
+                return fail(
+                    QStringLiteral("неизвестный объект <%1> (text, line, rect, picture)").arg(tag));
             if (!object) return false;
             object->sourceLine = int(line);
             if (!object->name().isEmpty()) {
@@ -153,15 +159,18 @@ private:
     std::unique_ptr<TReportObject> readText() {
         auto t = std::make_unique<TReportTextObject>();
         const QXmlStreamAttributes a = m_xml.attributes();
-        if (!checkAttributes({"name", "rect", "font", "size", "bold", "italic", "underline", "align",
-                              "valign", "frame", "frame-width", "wrap", "stretch", "color", "fill"}))
+        if (!checkAttributes({"name", "rect", "font", "size", "bold", "italic", "underline",
+                              "align", "valign", "frame", "frame-width", "wrap", "stretch", "color",
+                              "fill"}))
             return nullptr;
         t->setName(a.value(QLatin1String("name")).toString());
         if (!readRectAttr(t->rect)) return nullptr;
-        if (a.hasAttribute(QLatin1String("font"))) t->fontFamily = a.value(QLatin1String("font")).toString();
+        if (a.hasAttribute(QLatin1String("font")))
+            t->fontFamily = a.value(QLatin1String("font")).toString();
         if (!number(QStringLiteral("size"), t->fontSize, 1, 200)) return nullptr;
         if (!flag(QStringLiteral("bold"), t->bold) || !flag(QStringLiteral("italic"), t->italic) ||
-            !flag(QStringLiteral("underline"), t->underline) || !flag(QStringLiteral("wrap"), t->wordWrap) ||
+            !flag(QStringLiteral("underline"), t->underline) ||
+            !flag(QStringLiteral("wrap"), t->wordWrap) ||
             !flag(QStringLiteral("stretch"), t->stretch))
             return nullptr;
         Qt::Alignment h = Qt::AlignLeft, v = Qt::AlignTop;
@@ -194,11 +203,13 @@ private:
         if (!checkAttributes({"name", "from", "to", "width", "color"})) return nullptr;
         l->setName(m_xml.attributes().value(QLatin1String("name")).toString());
         std::vector<double> from, to;
-        if (!numbers(QStringLiteral("from"), 2, from) || !numbers(QStringLiteral("to"), 2, to)) return nullptr;
+        if (!numbers(QStringLiteral("from"), 2, from) || !numbers(QStringLiteral("to"), 2, to))
+            return nullptr;
         l->from = QPointF(from[0], from[1]);
         l->to = QPointF(to[0], to[1]);
         l->rect = QRectF(l->from, l->to).normalized();
-        if (!number(QStringLiteral("width"), l->width, 0, 10) || !colour(QStringLiteral("color"), l->color))
+        if (!number(QStringLiteral("width"), l->width, 0, 10) ||
+            !colour(QStringLiteral("color"), l->color))
             return nullptr;
         return endEmpty(std::move(l));
     }
@@ -220,7 +231,8 @@ private:
         p->setName(a.value(QLatin1String("name")).toString());
         if (!readRectAttr(p->rect)) return nullptr;
         const QString file = a.value(QLatin1String("file")).toString();
-        const QString data = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement).trimmed();
+        const QString data =
+            m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement).trimmed();
         if (m_xml.hasError()) return xmlFailNull();
         if (!file.isEmpty()) {
             const QString full = QFileInfo(m_path).dir().filePath(file);
@@ -239,9 +251,12 @@ private:
     // lines dropped, so a template can be indented freely.
     static QString tidyText(const QString& raw) {
         QStringList lines = raw.split(QLatin1Char('\n'));
-        for (QString& l : lines) l = l.trimmed();
-        while (!lines.isEmpty() && lines.front().isEmpty()) lines.removeFirst();
-        while (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+        for (QString& l : lines)
+            l = l.trimmed();
+        while (!lines.isEmpty() && lines.front().isEmpty())
+            lines.removeFirst();
+        while (!lines.isEmpty() && lines.back().isEmpty())
+            lines.removeLast();
         return lines.join(QLatin1Char('\n'));
     }
 
@@ -254,27 +269,34 @@ private:
     bool checkAttributes(std::initializer_list<const char*> known) {
         for (const QXmlStreamAttribute& attr : m_xml.attributes()) {
             bool ok = false;
-            for (const char* k : known) ok = ok || attr.name() == QLatin1String(k);
+            for (const char* k : known)
+                ok = ok || attr.name() == QLatin1String(k);
             if (!ok)
-                return fail(QStringLiteral("неизвестный атрибут %1 у <%2>").arg(attr.name(), m_xml.name()));
+                return fail(
+                    QStringLiteral("неизвестный атрибут %1 у <%2>").arg(attr.name(), m_xml.name()));
         }
         return true;
     }
 
     bool readRectAttr(QRectF& rect) {
         std::vector<double> r;
-        if (!m_xml.attributes().hasAttribute(QLatin1String("rect"))) return fail(QStringLiteral("нет атрибута rect"));
+        if (!m_xml.attributes().hasAttribute(QLatin1String("rect")))
+            return fail(QStringLiteral("нет атрибута rect"));
         if (!numbers(QStringLiteral("rect"), 4, r)) return false;
-        if (r[2] <= 0 || r[3] <= 0) return fail(QStringLiteral("rect: ширина и высота должны быть больше нуля"));
+        if (r[2] <= 0 || r[3] <= 0)
+            return fail(QStringLiteral("rect: ширина и высота должны быть больше нуля"));
         rect = QRectF(r[0], r[1], r[2], r[3]);
         return true;
     }
 
     bool readPaperSize(const QString& size, QSizeF& out) {
         static const std::map<QString, QPageSize::PageSizeId> named = {
-            {QStringLiteral("A3"), QPageSize::A3}, {QStringLiteral("A4"), QPageSize::A4},
-            {QStringLiteral("A5"), QPageSize::A5}, {QStringLiteral("A6"), QPageSize::A6},
-            {QStringLiteral("B5"), QPageSize::B5}, {QStringLiteral("Letter"), QPageSize::Letter},
+            {QStringLiteral("A3"), QPageSize::A3},
+            {QStringLiteral("A4"), QPageSize::A4},
+            {QStringLiteral("A5"), QPageSize::A5},
+            {QStringLiteral("A6"), QPageSize::A6},
+            {QStringLiteral("B5"), QPageSize::B5},
+            {QStringLiteral("Letter"), QPageSize::Letter},
             {QStringLiteral("Legal"), QPageSize::Legal}};
         if (const auto it = named.find(size); it != named.end()) {
             out = QPageSize::size(it->second, QPageSize::Millimeter);
@@ -289,27 +311,39 @@ private:
                 return true;
             }
         }
-        return fail(QStringLiteral("size: «%1» (A3, A4, A5, A6, B5, Letter, Legal или ШИРИНАxВЫСОТА в мм)").arg(size));
+        return fail(
+            QStringLiteral("size: «%1» (A3, A4, A5, A6, B5, Letter, Legal или ШИРИНАxВЫСОТА в мм)")
+                .arg(size));
     }
 
     bool readFrame(unsigned& frame) {
         const QString text = m_xml.attributes().value(QLatin1String("frame")).toString();
         frame = 0;
-        for (const QString& side : text.split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts)) {
-            if (side == QLatin1String("all")) frame |= fsAll;
-            else if (side == QLatin1String("none")) continue;
-            else if (side == QLatin1String("left")) frame |= fsLeft;
-            else if (side == QLatin1String("top")) frame |= fsTop;
-            else if (side == QLatin1String("right")) frame |= fsRight;
-            else if (side == QLatin1String("bottom")) frame |= fsBottom;
-            else return fail(QStringLiteral("frame: «%1» (all, none, left, top, right, bottom)").arg(side));
+        for (const QString& side :
+             text.split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts)) {
+            if (side == QLatin1String("all"))
+                frame |= fsAll;
+            else if (side == QLatin1String("none"))
+                continue;
+            else if (side == QLatin1String("left"))
+                frame |= fsLeft;
+            else if (side == QLatin1String("top"))
+                frame |= fsTop;
+            else if (side == QLatin1String("right"))
+                frame |= fsRight;
+            else if (side == QLatin1String("bottom"))
+                frame |= fsBottom;
+            else
+                return fail(
+                    QStringLiteral("frame: «%1» (all, none, left, top, right, bottom)").arg(side));
         }
         return true;
     }
 
     bool numbers(const QString& attr, int count, std::vector<double>& out) {
         const QString text = m_xml.attributes().value(attr).toString();
-        const QStringList parts = text.split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
+        const QStringList parts =
+            text.split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
         out.clear();
         for (const QString& p : parts) {
             bool ok = false;
@@ -318,7 +352,8 @@ private:
             out.push_back(v);
         }
         if (int(out.size()) != count || parts.size() != count)
-            return fail(QStringLiteral("%1: «%2» (нужно чисел в мм: %3)").arg(attr, text).arg(count));
+            return fail(
+                QStringLiteral("%1: «%2» (нужно чисел в мм: %3)").arg(attr, text).arg(count));
         return true;
     }
 
@@ -328,7 +363,8 @@ private:
         bool ok = false;
         const double v = text.trimmed().toDouble(&ok);
         if (!ok || v < min || v > max)
-            return fail(QStringLiteral("%1: «%2» (число от %3 до %4)").arg(attr, text).arg(min).arg(max));
+            return fail(
+                QStringLiteral("%1: «%2» (число от %3 до %4)").arg(attr, text).arg(min).arg(max));
         out = v;
         return true;
     }
@@ -336,9 +372,12 @@ private:
     bool flag(const QString& attr, bool& out) {
         if (!m_xml.attributes().hasAttribute(attr)) return true;
         const QString text = m_xml.attributes().value(attr).toString();
-        if (text == QLatin1String("yes") || text == QLatin1String("true")) out = true;
-        else if (text == QLatin1String("no") || text == QLatin1String("false")) out = false;
-        else return fail(QStringLiteral("%1: «%2» (yes или no)").arg(attr, text));
+        if (text == QLatin1String("yes") || text == QLatin1String("true"))
+            out = true;
+        else if (text == QLatin1String("no") || text == QLatin1String("false"))
+            out = false;
+        else
+            return fail(QStringLiteral("%1: «%2» (yes или no)").arg(attr, text));
         return true;
     }
 
@@ -346,12 +385,15 @@ private:
         if (!m_xml.attributes().hasAttribute(attr)) return true;
         const QString text = m_xml.attributes().value(attr).toString();
         const QColor c = QColor::fromString(text);
-        if (!c.isValid()) return fail(QStringLiteral("%1: «%2» (цвет #RRGGBB или имя)").arg(attr, text));
+        if (!c.isValid())
+            return fail(QStringLiteral("%1: «%2» (цвет #RRGGBB или имя)").arg(attr, text));
         out = c;
         return true;
     }
 
-    bool fail(const QString& reason) { return failAt(m_xml.lineNumber(), reason, m_xml.columnNumber()); }
+    bool fail(const QString& reason) {
+        return failAt(m_xml.lineNumber(), reason, m_xml.columnNumber());
+    }
     bool failAt(qint64 line, const QString& reason, qint64 column = 0) {
         if (m_fault.reason.isEmpty()) m_fault = {line, column, reason};
         return false;
@@ -374,12 +416,14 @@ private:
 QString damaged(const QString& path, const Fault& f) {
     QString where = QStringLiteral("строка %1").arg(f.line);
     if (f.column > 0) where += QStringLiteral(", столбец %1").arg(f.column);
-    return QStringLiteral("Шаблон отчета «%1» поврежден: %2: %3").arg(QDir::toNativeSeparators(path), where, f.reason);
+    return QStringLiteral("Шаблон отчета «%1» поврежден: %2: %3")
+        .arg(QDir::toNativeSeparators(path), where, f.reason);
 }
 
 } // namespace
 
-bool parseReportTemplate(const QByteArray& bytes, const QString& path, TReportTemplate& out, QString* error) {
+bool parseReportTemplate(const QByteArray& bytes, const QString& path, TReportTemplate& out,
+                         QString* error) {
     out.clear();
     QString text, reason;
     if (!decodeTemplate(bytes, text, reason)) {
@@ -402,12 +446,15 @@ bool loadReportTemplate(const QString& path, TReportTemplate& out, QString* erro
     out.clear();
     QFile file(path);
     if (!QFileInfo(path).isFile()) {
-        if (error) *error = QStringLiteral("Не найден шаблон отчета «%1»").arg(QDir::toNativeSeparators(path));
+        if (error)
+            *error =
+                QStringLiteral("Не найден шаблон отчета «%1»").arg(QDir::toNativeSeparators(path));
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Шаблон отчета «%1» не читается: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+            *error = QStringLiteral("Шаблон отчета «%1» не читается: %2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
     return parseReportTemplate(file.readAll(), path, out, error);

@@ -50,8 +50,8 @@ public:
     bool italic = false;
     bool underline = false;
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop;
-    unsigned frame = 0;       // TFrameSide bits
-    double frameWidth = 0.2;  // mm
+    unsigned frame = 0;      // TFrameSide bits
+    double frameWidth = 0.2; // mm
     bool wordWrap = true;
     // Grows to fit its text, pushing the objects below down and flowing onto further pages.
     bool stretch = false;
@@ -100,7 +100,11 @@ struct TReportTemplate {
     QString title;
     std::vector<TReportPage> pages;
 
-    void clear() { path.clear(); title.clear(); pages.clear(); }
+    void clear() {
+        path.clear();
+        title.clear();
+        pages.clear();
+    }
 };
 
 // Reads the template file. False with one message naming the file (and for a damaged

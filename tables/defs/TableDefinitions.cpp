@@ -22,7 +22,8 @@ std::string cp1251(std::string_view utf8) {
 
 TValueList valueList(std::initializer_list<const char*> utf8) {
     TValueList out;
-    for (const char* value : utf8) out.push_back(cp1251(value));
+    for (const char* value : utf8)
+        out.push_back(cp1251(value));
     return out;
 }
 
@@ -62,7 +63,9 @@ const TTableDefinition& announcementTable() {
 
 const TTableDefinition& runDateTable() {
     static const TTableDefinition table{
-        kRunDateFileName, "tDates", {{"id", TFieldType::ftInteger, 0}, {"date", TFieldType::ftDate, 0}}};
+        kRunDateFileName,
+        "tDates",
+        {{"id", TFieldType::ftInteger, 0}, {"date", TFieldType::ftDate, 0}}};
     return table;
 }
 

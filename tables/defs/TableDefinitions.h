@@ -78,8 +78,8 @@ const TTableDefinition& transferTable();
 using TValueList = std::vector<std::string>;
 
 const TValueList& clientCategoryValues(); // ClientCat: ФИЗЛИЦА, ПРЕДПРИНИМАТЕЛИ, ЮРЛИЦА
-const TValueList& paymentMethodValues();  // Oplata: НАЛИЧНЫЙ … БЕСПЛАТНО
-const TValueList& subjectCategoryValues(); // ObjCat: ПРОЧЕЕ … УСЛУГИ
+const TValueList& paymentMethodValues();    // Oplata: НАЛИЧНЫЙ … БЕСПЛАТНО
+const TValueList& subjectCategoryValues();  // ObjCat: ПРОЧЕЕ … УСЛУГИ
 const std::string& announcementTypeValue(); // type: БЕГУЩАЯ СТРОКА
 // `tip`: СДАМ, ПРОДАМ, КУПЛЮ, ОБМЕН, in the order of the deal check boxes.
 const TValueList& realtyDealValues();

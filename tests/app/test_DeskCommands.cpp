@@ -49,7 +49,8 @@ protected:
         arguments.prepend("--folder");
         CommandRun r;
         QTextStream out(&r.out), err(&r.err);
-        const std::optional<int> code = runDeskCommand(arguments, QStringLiteral("/nonexistent"), out, err);
+        const std::optional<int> code =
+            runDeskCommand(arguments, QStringLiteral("/nonexistent"), out, err);
         EXPECT_TRUE(code.has_value());
         r.code = code.value_or(-1);
         return r;
@@ -108,12 +109,13 @@ TEST_F(DeskCommandsTest, FailuresExitOneAndUsageErrorsExitTwo) {
         QStringList arguments;
         const char* says;
     };
-    for (const Case& c : {Case{{"--period-report", "2026-12-01"}, "FROM and TO"},
-                          Case{{"--period-report", "2026-13-01", "2026-12-02"}, "not a date"},
-                          Case{{"--export-realty", "2026-12-01", "tomorrow"}, "not a date"},
-                          Case{{"--period-report", "2026-12-01", "2026-12-02", "--pdf"}, "--pdf"},
-                          Case{{"--export-realty", "2026-12-01", "2026-12-02", "--json"}, "unexpected"},
-                          Case{{"--period-report", "2026-12-01", "2026-12-02", "--xml"}, "unexpected"}}) {
+    for (const Case& c :
+         {Case{{"--period-report", "2026-12-01"}, "FROM and TO"},
+          Case{{"--period-report", "2026-13-01", "2026-12-02"}, "not a date"},
+          Case{{"--export-realty", "2026-12-01", "tomorrow"}, "not a date"},
+          Case{{"--period-report", "2026-12-01", "2026-12-02", "--pdf"}, "--pdf"},
+          Case{{"--export-realty", "2026-12-01", "2026-12-02", "--json"}, "unexpected"},
+          Case{{"--period-report", "2026-12-01", "2026-12-02", "--xml"}, "unexpected"}}) {
         r = run(c.arguments);
         EXPECT_EQ(r.code, 2) << c.arguments.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << r.err.toStdString();

@@ -9,9 +9,9 @@ TEST(ProgramHelp, HelpListsTheCommandsWithoutAWindowInEitherLanguage) {
     for (const bool russian : {false, true}) {
         SCOPED_TRACE(russian ? "ru" : "en");
         const QString help = vornelta::programHelp(russian);
-        for (const char* command : {"--folder", "--write-day", "--driver ALPHA|TextLine",
-                                    "--order date|category", "--period-report", "--json",
-                                    "--pdf", "--export-realty", "--version"})
+        for (const char* command :
+             {"--folder", "--write-day", "--driver ALPHA|TextLine", "--order date|category",
+              "--period-report", "--json", "--pdf", "--export-realty", "--version"})
             EXPECT_TRUE(help.contains(QLatin1String(command))) << command;
         EXPECT_TRUE(help.contains(QStringLiteral("~/.local/share/Vornelta")));
         EXPECT_EQ(help.contains(QStringLiteral("Использование")), russian);
@@ -25,7 +25,8 @@ TEST(ProgramHelp, AnswersOnlyHelpAndVersion) {
         const char* expected; // nullptr: the program starts as usual
     } cases[] = {
         {{QStringLiteral("--version")}, "vornelta 3.2.1\n"},
-        {{QStringLiteral("--folder"), QStringLiteral("/x"), QStringLiteral("--version")}, "vornelta 3.2.1\n"},
+        {{QStringLiteral("--folder"), QStringLiteral("/x"), QStringLiteral("--version")},
+         "vornelta 3.2.1\n"},
         {{QStringLiteral("-h")}, "Usage: vornelta"},
         {{QStringLiteral("--help"), QStringLiteral("--version")}, "Usage: vornelta"},
         {{}, nullptr},
@@ -38,7 +39,9 @@ TEST(ProgramHelp, AnswersOnlyHelpAndVersion) {
         const std::optional<QString> text =
             informationRequested(c.arguments, QStringLiteral("3.2.1"), false);
         ASSERT_EQ(text.has_value(), c.expected != nullptr);
-        if (text) EXPECT_TRUE(text->startsWith(QLatin1String(c.expected))) << text->toStdString();
+        if (text) {
+            EXPECT_TRUE(text->startsWith(QLatin1String(c.expected))) << text->toStdString();
+        }
     }
     EXPECT_EQ(*informationRequested({QStringLiteral("--version")}, QStringLiteral("3.2.1"), true),
               QStringLiteral("vornelta, версия 3.2.1\n"));

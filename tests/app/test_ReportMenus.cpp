@@ -29,8 +29,9 @@ TEST_F(ReportMenusTest, EachItemOpensItsWindow) {
         const char* caption;
         const char* opens;
     };
-    for (const Item& item : {Item{"N8", "Отчет за период", "Отчет"}, Item{"N9", "Диаграмма", "Диаграмма"},
-                             Item{"N11", "В квартеон", "Вывод в \"Квартеон\""}}) {
+    for (const Item& item :
+         {Item{"N8", "Отчет за период", "Отчет"}, Item{"N9", "Диаграмма", "Диаграмма"},
+          Item{"N11", "В квартеон", "Вывод в \"Квартеон\""}}) {
         auto* action = window.findChild<QAction*>(QString::fromLatin1(item.action));
         ASSERT_NE(action, nullptr) << item.action;
         EXPECT_EQ(action->text(), QString::fromUtf8(item.caption));

@@ -1,15 +1,15 @@
 // The settings dialog as the operator uses it: it opens on the stored values, "Сохранить"
 // writes config.INI at once (and refuses what the file cannot hold), "Закрыть" and Esc
 // change nothing, and the page "Диски" says where each drive letter writes.
+#include "app/uSetup.h"
+#include "app/uVornelta.h"
 #include "desk/Desk.h"
-#include "storage/DorodLocale.h"
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "guisupport/ScriptedFileDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
 #include "platform/SystemLocale.h"
-#include "app/uSetup.h"
-#include "app/uVornelta.h"
+#include "storage/DorodLocale.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -39,19 +39,22 @@ namespace {
 // The dialog's controls, found by their system names.
 struct SetupControls {
     explicit SetupControls(const QWidget& d)
-        : PageControl1(control<QTabWidget>(d, "PageControl1")), TabSheet1(control<QWidget>(d, "TabSheet1")),
-          TabSheet2(control<QWidget>(d, "TabSheet2")), GroupBox1(control<QGroupBox>(d, "GroupBox1")),
-          ePrice(control<QDoubleSpinBox>(d, "ePrice")), ePriceP(control<QDoubleSpinBox>(d, "ePriceP")),
+        : PageControl1(control<QTabWidget>(d, "PageControl1")),
+          TabSheet1(control<QWidget>(d, "TabSheet1")), TabSheet2(control<QWidget>(d, "TabSheet2")),
+          GroupBox1(control<QGroupBox>(d, "GroupBox1")),
+          ePrice(control<QDoubleSpinBox>(d, "ePrice")),
+          ePriceP(control<QDoubleSpinBox>(d, "ePriceP")),
           ePriceUr(control<QDoubleSpinBox>(d, "ePriceUr")),
-          ePricepovtor(control<QDoubleSpinBox>(d, "ePricepovtor")), eFirst(control<QLineEdit>(d, "eFirst")),
-          eLast(control<QLineEdit>(d, "eLast")), edelay(control<QSpinBox>(d, "edelay")),
-          eSymKol(control<QSpinBox>(d, "eSymKol")), eProb(control<QSpinBox>(d, "eProb")),
-          eOutDev(control<QComboBox>(d, "eOutDev")), BitBtn1(control<QPushButton>(d, "BitBtn1")),
-          BitBtn2(control<QPushButton>(d, "BitBtn2")) {
+          ePricepovtor(control<QDoubleSpinBox>(d, "ePricepovtor")),
+          eFirst(control<QLineEdit>(d, "eFirst")), eLast(control<QLineEdit>(d, "eLast")),
+          edelay(control<QSpinBox>(d, "edelay")), eSymKol(control<QSpinBox>(d, "eSymKol")),
+          eProb(control<QSpinBox>(d, "eProb")), eOutDev(control<QComboBox>(d, "eOutDev")),
+          BitBtn1(control<QPushButton>(d, "BitBtn1")), BitBtn2(control<QPushButton>(d, "BitBtn2")) {
         const char* letters = "ABCDEF";
         for (int i = 0; i < 6; ++i) {
             eDrive[size_t(i)] = control<QLineEdit>(d, (std::string("eDrive") + letters[i]).c_str());
-            bDrive[size_t(i)] = control<QToolButton>(d, (std::string("bDrive") + letters[i]).c_str());
+            bDrive[size_t(i)] =
+                control<QToolButton>(d, (std::string("bDrive") + letters[i]).c_str());
         }
     }
     QTabWidget* PageControl1;
@@ -66,7 +69,9 @@ struct SetupControls {
     std::array<QLineEdit*, 6> eDrive{};
     std::array<QToolButton*, 6> bDrive{};
 };
-SetupControls ctl(const QWidget& dialog) { return SetupControls(dialog); }
+SetupControls ctl(const QWidget& dialog) {
+    return SetupControls(dialog);
+}
 
 // A config.INI with every key, a comment, the owner's NAME, a key and a section of
 // someone else.
@@ -132,9 +137,11 @@ TEST_F(SetupDialogTest, OpensOnTheStoredValuesUnderTheirLabels) {
     EXPECT_EQ(ctl(dialog).PageControl1->tabText(1), QStringLiteral("Диски"));
     EXPECT_EQ(ctl(dialog).PageControl1->currentWidget(), ctl(dialog).TabSheet1);
     EXPECT_EQ(ctl(dialog).GroupBox1->title(), QStringLiteral("Цена за слово"));
-    for (QWidget* price : {static_cast<QWidget*>(ctl(dialog).ePrice), static_cast<QWidget*>(ctl(dialog).ePriceP),
-                           static_cast<QWidget*>(ctl(dialog).ePriceUr)})
-        EXPECT_TRUE(ctl(dialog).GroupBox1->isAncestorOf(price)) << price->objectName().toStdString();
+    for (QWidget* price :
+         {static_cast<QWidget*>(ctl(dialog).ePrice), static_cast<QWidget*>(ctl(dialog).ePriceP),
+          static_cast<QWidget*>(ctl(dialog).ePriceUr)})
+        EXPECT_TRUE(ctl(dialog).GroupBox1->isAncestorOf(price))
+            << price->objectName().toStdString();
     EXPECT_FALSE(ctl(dialog).GroupBox1->isAncestorOf(ctl(dialog).ePricepovtor));
     EXPECT_EQ(ctl(dialog).BitBtn1->text(), QStringLiteral("Сохранить"));
     EXPECT_EQ(ctl(dialog).BitBtn2->text(), QStringLiteral("Закрыть"));
@@ -171,14 +178,16 @@ TEST_F(SetupDialogTest, OpensOnTheStoredValuesUnderTheirLabels) {
     // The drive is chosen from the six letters, never typed.
     EXPECT_FALSE(ctl(dialog).eOutDev->isEditable());
     QStringList drives;
-    for (int i = 0; i < ctl(dialog).eOutDev->count(); ++i) drives << ctl(dialog).eOutDev->itemText(i);
+    for (int i = 0; i < ctl(dialog).eOutDev->count(); ++i)
+        drives << ctl(dialog).eOutDev->itemText(i);
     EXPECT_EQ(drives.join(QLatin1Char(' ')), QStringLiteral("A: B: C: D: E: F:"));
 }
 
 TEST_F(SetupDialogTest, EmptyConfigShowsZerosAndSavesAnEmptyDrive) {
     startWith(QString());
     TfSetup dialog(desk, nullptr);
-    for (const QDoubleSpinBox* box : {ctl(dialog).ePrice, ctl(dialog).ePriceP, ctl(dialog).ePriceUr, ctl(dialog).ePricepovtor})
+    for (const QDoubleSpinBox* box :
+         {ctl(dialog).ePrice, ctl(dialog).ePriceP, ctl(dialog).ePriceUr, ctl(dialog).ePricepovtor})
         EXPECT_EQ(box->value(), 0) << box->objectName().toStdString();
     for (const QSpinBox* box : {ctl(dialog).edelay, ctl(dialog).eSymKol, ctl(dialog).eProb})
         EXPECT_EQ(box->value(), 0) << box->objectName().toStdString();
@@ -190,12 +199,14 @@ TEST_F(SetupDialogTest, EmptyConfigShowsZerosAndSavesAnEmptyDrive) {
     dialog.BitBtn1Click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_TRUE(dialogs.boxes().empty());
-    EXPECT_EQ(config(), "[General]\r\nWordPrice=0\r\nWordPriceP=0\r\nWordPriceUr=0\r\nPricePovtor=0\r\n"
-                        "BlockDelay=0\r\nStringFirst=\r\nStringLast=\r\nSymKol=0\r\nOutDev=\r\nXProb=0\r\n");
+    EXPECT_EQ(config(),
+              "[General]\r\nWordPrice=0\r\nWordPriceP=0\r\nWordPriceUr=0\r\nPricePovtor=0\r\n"
+              "BlockDelay=0\r\nStringFirst=\r\nStringLast=\r\nSymKol=0\r\nOutDev=\r\nXProb=0\r\n");
 }
 
 TEST_F(SetupDialogTest, ADriveOutsideTheListChoosesNothingAndIsSavedEmpty) {
-    const std::pair<const char*, const char*> cases[] = {{"G:", ""}, {"C:\\", ""}, {"d:", "D:"}, {"E:", "E:"}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"G:", ""}, {"C:\\", ""}, {"d:", "D:"}, {"E:", "E:"}};
     for (const auto& [stored, saved] : cases) {
         SCOPED_TRACE(stored);
         startWith(QStringLiteral("[General]\r\nOutDev=%1\r\n").arg(QString::fromLatin1(stored)));
@@ -203,7 +214,8 @@ TEST_F(SetupDialogTest, ADriveOutsideTheListChoosesNothingAndIsSavedEmpty) {
         EXPECT_EQ(ctl(dialog).eOutDev->currentText(), QString::fromLatin1(saved));
         dialog.BitBtn1Click();
         EXPECT_EQ(desk.settings.OutDev, QString::fromLatin1(saved));
-        EXPECT_NE(config().find("\r\nOutDev=" + std::string(saved) + "\r\n"), std::string::npos) << config();
+        EXPECT_NE(config().find("\r\nOutDev=" + std::string(saved) + "\r\n"), std::string::npos)
+            << config();
     }
 }
 
@@ -254,15 +266,17 @@ TEST_F(SetupDialogTest, SaveWritesTheControlsAtOnceAndKeepsEveryOtherLine) {
 
 TEST_F(SetupDialogTest, UntouchedValuesAreWrittenBackAsStored) {
     // Values a box cannot hold as they are: more decimals than kopecks, beyond the ranges.
-    const QString stored = QStringLiteral("[General]\r\nWordPrice=0,125\r\nWordPriceP=2000000000\r\n"
-                                          "WordPriceUr=-3\r\nPricePovtor=7,125\r\nBlockDelay=-5\r\n"
-                                          "StringFirst=А\r\nStringLast=Я\r\nSymKol=250000\r\nOutDev=A:\r\n"
-                                          "XProb=0\r\n");
+    const QString stored =
+        QStringLiteral("[General]\r\nWordPrice=0,125\r\nWordPriceP=2000000000\r\n"
+                       "WordPriceUr=-3\r\nPricePovtor=7,125\r\nBlockDelay=-5\r\n"
+                       "StringFirst=А\r\nStringLast=Я\r\nSymKol=250000\r\nOutDev=A:\r\n"
+                       "XProb=0\r\n");
     startWith(stored);
     {
         TfSetup dialog(desk, nullptr);
         EXPECT_EQ(ctl(dialog).ePricepovtor->value(), 7.125);
-        EXPECT_EQ(ctl(dialog).ePricepovtor->text(), QStringLiteral("7") + point() + QStringLiteral("125"));
+        EXPECT_EQ(ctl(dialog).ePricepovtor->text(),
+                  QStringLiteral("7") + point() + QStringLiteral("125"));
         dialog.BitBtn1Click();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
@@ -326,7 +340,8 @@ TEST_F(SetupDialogTest, EnterInAFieldSaves) {
     QTest::keyClick(ctl(dialog).eLast, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_NE(config().find(cp1251(QStringLiteral("\r\nStringLast=До встречи\r\n"))), std::string::npos);
+    EXPECT_NE(config().find(cp1251(QStringLiteral("\r\nStringLast=До встречи\r\n"))),
+              std::string::npos);
 }
 
 TEST_F(SetupDialogTest, AFailedWriteKeepsTheDialogOpenAndLosesNothing) {
@@ -381,10 +396,12 @@ TEST_F(SetupDialogTest, RefusesTextsWindows1251CannotHold) {
 
         dialog.BitBtn1Click();
         ASSERT_EQ(dialogs.errors().size(), 1);
-        EXPECT_TRUE(dialogs.errors()[0].contains(QString::fromUtf8(c.field))) << dialogs.errors()[0].toStdString();
+        EXPECT_TRUE(dialogs.errors()[0].contains(QString::fromUtf8(c.field)))
+            << dialogs.errors()[0].toStdString();
         EXPECT_TRUE(dialogs.errors()[0].contains(QStringLiteral("Ω")));
         EXPECT_TRUE(dialog.isVisible());
-        EXPECT_TRUE(ctl(dialog).PageControl1->currentWidget()->isAncestorOf(edit)); // the operator sees the field
+        EXPECT_TRUE(ctl(dialog).PageControl1->currentWidget()->isAncestorOf(
+            edit)); // the operator sees the field
         EXPECT_EQ(config(), cp1251(kFullConfig));
         EXPECT_EQ(desk.settings.WordPrice, 12.5);
 
@@ -426,8 +443,10 @@ TEST_F(SetupDialogTest, DrivesPageMapsLettersToFoldersAndBack) {
         EXPECT_EQ(r.kind, guisupport::ScriptedFileDialogs::Kind::Directory);
         asked << r.caption + QLatin1Char('|') + r.start;
     }
-    EXPECT_EQ(asked, QStringList({QStringLiteral("Папка диска B:|") + folder.file(QStringLiteral("B")),
-                                  QStringLiteral("Папка диска C:|") + folder.file(QStringLiteral("flash"))}));
+    EXPECT_EQ(
+        asked,
+        QStringList({QStringLiteral("Папка диска B:|") + folder.file(QStringLiteral("B")),
+                     QStringLiteral("Папка диска C:|") + folder.file(QStringLiteral("flash"))}));
     EXPECT_EQ(ctl(dialog).eDrive[1]->text(), QStringLiteral("/media/Флешка"));
     EXPECT_EQ(ctl(dialog).eDrive[2]->text(), QStringLiteral("flash"));
     ctl(dialog).eDrive[0]->clear(); // back to the default folder
@@ -439,8 +458,9 @@ TEST_F(SetupDialogTest, DrivesPageMapsLettersToFoldersAndBack) {
     EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QStringLiteral("/media/Флешка"));
     EXPECT_EQ(desk.drives.folderFor(QStringLiteral("C:")), folder.file(QStringLiteral("flash")));
     const std::string bytes = config();
-    EXPECT_NE(bytes.find(cp1251(QStringLiteral("[Drives]\r\nA=\r\nC=flash\r\nB=/media/Флешка\r\n"))),
-              std::string::npos)
+    EXPECT_NE(
+        bytes.find(cp1251(QStringLiteral("[Drives]\r\nA=\r\nC=flash\r\nB=/media/Флешка\r\n"))),
+        std::string::npos)
         << bytes;
 
     // Read back at the next start, the dialog shows the same folders.

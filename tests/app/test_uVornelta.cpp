@@ -1,14 +1,14 @@
 // The main window as an operator uses it: first start on an empty folder, the caption,
 // search as you type, deleting an announcement with its run days, the settings on close.
+#include "app/ProgramStart.h"
+#include "app/uVornelta.h"
 #include "desk/Desk.h"
+#include "desk/ProgramSetup.h"
 #include "guisupport/DeskRows.h"
 #include "guisupport/GuiHelpers.h"
-#include "desk/ProgramSetup.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
 #include "platform/TextCodec.h"
-#include "app/ProgramStart.h"
-#include "app/uVornelta.h"
 
 #include "storage/DorodDate.h"
 #include "storage/Win1251.h"
@@ -36,12 +36,12 @@ using guisupport::cp1251;
 using guisupport::kDay1;
 using guisupport::kDay2;
 using guisupport::kRows;
-using guisupport::writeDesk;
 using guisupport::readBytes;
-using guisupport::TempFolder;
-using guisupport::writeBytes;
 using guisupport::ScriptedDialogs;
 using guisupport::ScriptedModalRunner;
+using guisupport::TempFolder;
+using guisupport::writeBytes;
+using guisupport::writeDesk;
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -68,7 +68,8 @@ protected:
         dates.SetTableName(fromQt(folder.file(QStringLiteral("dates.d"))));
         dates.Open();
         for (dates.First(); !dates.Eof(); dates.Next())
-            if (dates.FieldByName("id").AsInteger() == id) days.push_back(dates.FieldByName("date").AsDayNumber());
+            if (dates.FieldByName("id").AsInteger() == id)
+                days.push_back(dates.FieldByName("date").AsDayNumber());
         return days;
     }
 
@@ -120,11 +121,13 @@ TEST_F(MainWindowTest, SearchMatchesAnyLetterCaseAndPiecesOfWords) {
     EXPECT_EQ(listedIds(), (QStringList{"1", "3", "4"}));
     control<QLineEdit>(*window, "eTextForFind")->setText(QStringLiteral("КВАРТ"));
     EXPECT_EQ(listedIds(), (QStringList{"1", "3", "4"}));
-    control<QLineEdit>(*window, "eTextForFind")->setText(QStringLiteral("ртир")); // from the middle of a word
+    control<QLineEdit>(*window, "eTextForFind")
+        ->setText(QStringLiteral("ртир")); // from the middle of a word
     EXPECT_EQ(listedIds(), (QStringList{"1", "3", "4"}));
     control<QLineEdit>(*window, "eTextForFind")->setText(QStringLiteral("гараж"));
     EXPECT_EQ(listedIds(), (QStringList{"2"}));
-    control<QLineEdit>(*window, "eTextForFind")->setText(QStringLiteral("Ω")); // no Windows-1251 byte: nothing matches
+    control<QLineEdit>(*window, "eTextForFind")
+        ->setText(QStringLiteral("Ω")); // no Windows-1251 byte: nothing matches
     EXPECT_TRUE(listedIds().isEmpty());
     control<QLineEdit>(*window, "eTextForFind")->clear();
     EXPECT_EQ(listedIds(), (QStringList{"1", "2", "3", "4"}));
@@ -183,7 +186,8 @@ TEST_F(MainWindowTest, ClosingWritesTheSettingsKeepingForeignLines) {
     start();
     window->close();
     const QString written = toQt(readBytes(folder.file(QStringLiteral("config.INI"))));
-    EXPECT_TRUE(written.startsWith(QStringLiteral("; desk of the channel\r\n[General]\r\nNAME=Студия\r\n")))
+    EXPECT_TRUE(
+        written.startsWith(QStringLiteral("; desk of the channel\r\n[General]\r\nNAME=Студия\r\n")))
         << written.toStdString();
     EXPECT_TRUE(written.contains(QStringLiteral("WordPrice=2,5\r\n")));
     EXPECT_TRUE(written.contains(QStringLiteral("XProb=0\r\n")));
@@ -212,7 +216,8 @@ TEST_F(MainWindowTest, MenuOpensTheSettingsAndFlagsNewAnnouncements) {
     control<QToolButton>(*window, "SpeedButton2")->click();
     EXPECT_EQ(modes, (QList<bool>{true, false}));
     EXPECT_EQ(runner.openedTitles(),
-              (QStringList{QStringLiteral("Настройки"), QStringLiteral("Объявление"), QStringLiteral("Объявление")}));
+              (QStringList{QStringLiteral("Настройки"), QStringLiteral("Объявление"),
+                           QStringLiteral("Объявление")}));
 }
 
 TEST(DeskRunDates, FollowTheCurrentAnnouncementThroughEditsAndOtherViews) {
@@ -259,8 +264,11 @@ TEST(DeskRunDates, FollowTheCurrentAnnouncementThroughEditsAndOtherViews) {
 }
 
 TEST(DeskSearch, UpperCasedSubstringOverWindows1251Bytes) {
-    const auto up = [](const char* utf8) { return dorod::win1251::toUpper(cp1251(QString::fromUtf8(utf8))); };
-    EXPECT_TRUE(dorod::win1251::containsUpperCased(cp1251(QStringLiteral("Продам ёлку")), up("ЁЛК")));
+    const auto up = [](const char* utf8) {
+        return dorod::win1251::toUpper(cp1251(QString::fromUtf8(utf8)));
+    };
+    EXPECT_TRUE(
+        dorod::win1251::containsUpperCased(cp1251(QStringLiteral("Продам ёлку")), up("ЁЛК")));
     EXPECT_TRUE(dorod::win1251::containsUpperCased(cp1251(QStringLiteral("abc")), ""));
     EXPECT_FALSE(dorod::win1251::containsUpperCased(cp1251(QStringLiteral("ab")), up("abc")));
     EXPECT_TRUE(dorod::win1251::containsUpperCased(cp1251(QStringLiteral("xxABC")), up("abc")));
@@ -273,9 +281,11 @@ TEST(DeskSearch, LongTextsAgreeWithAPlainSearch) {
     const std::string letters = cp1251(QStringLiteral("абвгдеёжзАБВГДЕЁЖЗ 12-"));
     for (int round = 0; round < 2000; ++round) {
         std::string text(size_t(random() % 120), ' ');
-        for (char& c : text) c = letters[random() % letters.size()];
+        for (char& c : text)
+            c = letters[random() % letters.size()];
         std::string needle(size_t(1 + random() % 6), ' ');
-        for (char& c : needle) c = letters[random() % letters.size()];
+        for (char& c : needle)
+            c = letters[random() % letters.size()];
         const std::string upperText = dorod::win1251::toUpper(text);
         const std::string upperNeedle = dorod::win1251::toUpper(needle);
         EXPECT_EQ(dorod::win1251::containsUpperCased(text, upperNeedle),
@@ -346,12 +356,13 @@ TEST_F(MainWindowTest, DoubleClickOnAnEmptyListOpensTheFormAsChangeDoes) {
 TEST_F(MainWindowTest, ControlsCarryTheirSystemNamesAndCaptions) {
     start();
     const std::pair<const char*, QString> actions[] = {
-        {"N2", QStringLiteral("Добавить")},        {"N3", QStringLiteral("Изменить")},
-        {"N4", QStringLiteral("Удалить")},         {"N8", QStringLiteral("Отчет за период")},
-        {"N6", QStringLiteral("Настройки")},       {"N10", QStringLiteral("Вывод строки")},
+        {"N2", QStringLiteral("Добавить")},    {"N3", QStringLiteral("Изменить")},
+        {"N4", QStringLiteral("Удалить")},     {"N8", QStringLiteral("Отчет за период")},
+        {"N6", QStringLiteral("Настройки")},   {"N10", QStringLiteral("Вывод строки")},
         {"N11", QStringLiteral("В квартеон")},
     };
-    for (const auto& [name, text] : actions) EXPECT_EQ(control<QAction>(*window, name)->text(), text) << name;
+    for (const auto& [name, text] : actions)
+        EXPECT_EQ(control<QAction>(*window, name)->text(), text) << name;
     EXPECT_EQ(control<QLabel>(*window, "Label1")->text(), QStringLiteral("Поиск:"));
     EXPECT_EQ(control<QLineEdit>(*window, "eTextForFind")->width(), 137);
     EXPECT_EQ(control<QToolButton>(*window, "SpeedButton3")->size(), QSize(33, 33));

@@ -1,11 +1,11 @@
 // config.INI as the desk reads and writes it: the section "General", Windows-1251 bytes
 // with CR LF, numbers with the locale's decimal separator, every line the desk does not
 // own (NAME among them) kept as it was.
-#include "storage/DorodLocale.h"
-#include "platform/DriveMap.h"
-#include "guisupport/GuiHelpers.h"
 #include "desk/Settings.h"
+#include "guisupport/GuiHelpers.h"
+#include "platform/DriveMap.h"
 #include "platform/SystemLocale.h"
+#include "storage/DorodLocale.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -62,11 +62,12 @@ TEST_F(SettingsTest, MissingFileGivesEveryDefaultAndIsNotCreated) {
 }
 
 TEST_F(SettingsTest, ReadsTheKeysOfGeneralInAnyLetterCase) {
-    writeConfig(QStringLiteral("[Other]\r\nWordPrice=99\r\nNAME=Не тот\r\n"
-                               "[general]\r\nwordprice=12,5\r\nWORDPRICEP = 7.25\r\nWordPriceUr=30\r\n"
-                               "PricePovtor=15,75\r\nBlockDelay=40\r\nStringFirst=Бегущая строка\r\n"
-                               "StringLast=Конец блока\r\nSymKol=250\r\nOutDev=C:\r\nXProb=3\r\n"
-                               "NAME=Телеканал «Север»\r\n"));
+    writeConfig(
+        QStringLiteral("[Other]\r\nWordPrice=99\r\nNAME=Не тот\r\n"
+                       "[general]\r\nwordprice=12,5\r\nWORDPRICEP = 7.25\r\nWordPriceUr=30\r\n"
+                       "PricePovtor=15,75\r\nBlockDelay=40\r\nStringFirst=Бегущая строка\r\n"
+                       "StringLast=Конец блока\r\nSymKol=250\r\nOutDev=C:\r\nXProb=3\r\n"
+                       "NAME=Телеканал «Север»\r\n"));
     TSettings s = nonDefaults();
     LoadConfig(path, s);
     EXPECT_EQ(s.WordPrice, 12.5);
@@ -84,9 +85,9 @@ TEST_F(SettingsTest, ReadsTheKeysOfGeneralInAnyLetterCase) {
 
 TEST_F(SettingsTest, AnUnreadableNumberGivesItsDefault) {
     const std::pair<const char*, const char*> cases[] = {
-        {"WordPrice", "abc"},         {"WordPrice", ""},         {"WordPriceP", "1 000"},
-        {"WordPriceUr", "12,5 руб"},  {"PricePovtor", "1,2,3"},  {"PricePovtor", "1e999"},
-        {"BlockDelay", "1,5"},        {"SymKol", "12abc"},       {"SymKol", "99999999999"},
+        {"WordPrice", "abc"},        {"WordPrice", ""},        {"WordPriceP", "1 000"},
+        {"WordPriceUr", "12,5 руб"}, {"PricePovtor", "1,2,3"}, {"PricePovtor", "1e999"},
+        {"BlockDelay", "1,5"},       {"SymKol", "12abc"},      {"SymKol", "99999999999"},
         {"XProb", "десять"},
     };
     for (const auto& [key, value] : cases) {
@@ -124,11 +125,12 @@ TEST_F(SettingsTest, FirstSaveCreatesTheTenKeysInOrderWithoutName) {
     drives.setConfigured(QStringLiteral("A:"), QStringLiteral("/media/usb0"));
     QString error;
     ASSERT_TRUE(SaveConfig(path, s, &drives, &error)) << error.toStdString();
-    EXPECT_EQ(config(), cp1251(QStringLiteral("[General]\r\nWordPrice=12,5\r\nWordPriceP=7,25\r\n"
-                                              "WordPriceUr=1234,56\r\nPricePovtor=1000000000\r\n"
-                                              "BlockDelay=40\r\nStringFirst=Бегущая строка\r\n"
-                                              "StringLast=Конец\r\nSymKol=250\r\nOutDev=A:\r\nXProb=3\r\n"
-                                              "[Drives]\r\nA=/media/usb0\r\n")));
+    EXPECT_EQ(config(),
+              cp1251(QStringLiteral("[General]\r\nWordPrice=12,5\r\nWordPriceP=7,25\r\n"
+                                    "WordPriceUr=1234,56\r\nPricePovtor=1000000000\r\n"
+                                    "BlockDelay=40\r\nStringFirst=Бегущая строка\r\n"
+                                    "StringLast=Конец\r\nSymKol=250\r\nOutDev=A:\r\nXProb=3\r\n"
+                                    "[Drives]\r\nA=/media/usb0\r\n")));
 }
 
 TEST_F(SettingsTest, SaveKeepsEveryLineItDoesNotOwn) {
@@ -148,18 +150,19 @@ TEST_F(SettingsTest, SaveKeepsEveryLineItDoesNotOwn) {
     s.StringFirst = QStringLiteral("Начало");
     s.NAME = QStringLiteral("Другое имя"); // the owner's, never written
     ASSERT_TRUE(SaveConfig(path, s));
-    EXPECT_EQ(config(), cp1251(QStringLiteral("; рабочее место кассира\r\n"
-                                              "[General]\r\n"
-                                              "NAME=Телеканал «Север»\r\n"
-                                              "WordPrice=2,5\r\n"
-                                              "Extra = оставить как есть\r\n"
-                                              "OutDev=C:\r\n"
-                                              "WordPriceP=0\r\nWordPriceUr=0\r\nPricePovtor=0\r\n"
-                                              "BlockDelay=0\r\nStringFirst=Начало\r\nStringLast=\r\n"
-                                              "SymKol=0\r\nXProb=0\r\n"
-                                              "\r\n"
-                                              "[Other]\r\n"
-                                              "WordPrice=99\r\n")));
+    EXPECT_EQ(config(),
+              cp1251(QStringLiteral("; рабочее место кассира\r\n"
+                                    "[General]\r\n"
+                                    "NAME=Телеканал «Север»\r\n"
+                                    "WordPrice=2,5\r\n"
+                                    "Extra = оставить как есть\r\n"
+                                    "OutDev=C:\r\n"
+                                    "WordPriceP=0\r\nWordPriceUr=0\r\nPricePovtor=0\r\n"
+                                    "BlockDelay=0\r\nStringFirst=Начало\r\nStringLast=\r\n"
+                                    "SymKol=0\r\nXProb=0\r\n"
+                                    "\r\n"
+                                    "[Other]\r\n"
+                                    "WordPrice=99\r\n")));
 }
 
 TEST_F(SettingsTest, NumbersUseTheLocaleSeparatorAndReadBack) {
@@ -204,7 +207,8 @@ TEST_F(SettingsTest, FailedSaveSaysWhyAndLeavesTheFileAsItWas) {
 
     s.StringFirst = QStringLiteral("Новый");
     error.clear();
-    EXPECT_FALSE(SaveConfig(folder.file(QStringLiteral("нет такой папки/config.INI")), s, nullptr, &error));
+    EXPECT_FALSE(
+        SaveConfig(folder.file(QStringLiteral("нет такой папки/config.INI")), s, nullptr, &error));
     EXPECT_FALSE(error.isEmpty());
 
     const QString folderInstead = folder.file(QStringLiteral("dir.INI"));

@@ -5,8 +5,8 @@
 
 #include "platform/Dialogs.h"
 #include "platform/ModalRunner.h"
-#include "support/TempDir.h"
 #include "platform/TextCodec.h"
+#include "support/TempDir.h"
 
 #include <QFile>
 #include <QString>
@@ -31,8 +31,7 @@ inline void typeText(QWidget* widget, const QString& text) {
 }
 
 // A window's control by its system name (its objectName); a missing one fails the test.
-template <typename T = QWidget>
-T* control(const QObject& window, const char* name) {
+template <typename T = QWidget> T* control(const QObject& window, const char* name) {
     T* found = window.findChild<T*>(QString::fromLatin1(name));
     if (!found) throw std::runtime_error(std::string("no control named ") + name);
     return found;
@@ -40,10 +39,11 @@ T* control(const QObject& window, const char* name) {
 
 // Puts a service object in for the life of this object, then restores the previous one:
 //   ScriptedDialogs dialogs;  InstallDialogs installed(dialogs);
-template <typename Service>
-class ScopedInstance {
+template <typename Service> class ScopedInstance {
 public:
-    explicit ScopedInstance(Service& service) : m_previous(&Service::instance()) { Service::setInstance(&service); }
+    explicit ScopedInstance(Service& service) : m_previous(&Service::instance()) {
+        Service::setInstance(&service);
+    }
     ~ScopedInstance() { Service::setInstance(m_previous); }
     ScopedInstance(const ScopedInstance&) = delete;
     ScopedInstance& operator=(const ScopedInstance&) = delete;
@@ -58,7 +58,9 @@ using InstallModalRunner = ScopedInstance<vornelta::ModalRunner>;
 class TempFolder {
 public:
     // With a trailing '/', as the program folder is given.
-    QString path() const { return QFile::decodeName(m_dir.path().string().c_str()) + QLatin1Char('/'); }
+    QString path() const {
+        return QFile::decodeName(m_dir.path().string().c_str()) + QLatin1Char('/');
+    }
     QString file(const QString& name) const { return path() + name; }
     const testsupport::TempDir& dir() const { return m_dir; }
 

@@ -35,7 +35,9 @@ public:
     // The answer to the next question: true for Yes.
     void answer(bool yes) { m_answers.push_back(yes); }
 
-    void information(QWidget*, const QString& text) override { m_boxes.push_back({Kind::Information, text}); }
+    void information(QWidget*, const QString& text) override {
+        m_boxes.push_back({Kind::Information, text});
+    }
     bool question(QWidget*, const QString& text) override {
         m_boxes.push_back({Kind::Question, text});
         if (m_answers.empty()) {

@@ -35,7 +35,8 @@ public:
     void next(Driver oneDialog) { m_queue.push_back(std::move(oneDialog)); }
 
     int run(QDialog& dialog) override {
-        m_opened.push_back({QString::fromLatin1(dialog.metaObject()->className()), dialog.windowTitle()});
+        m_opened.push_back(
+            {QString::fromLatin1(dialog.metaObject()->className()), dialog.windowTitle()});
         Driver driver;
         if (!m_queue.empty()) {
             driver = std::move(m_queue.front());
@@ -44,8 +45,8 @@ public:
             driver = m_every;
         }
         if (!driver) {
-            ADD_FAILURE() << "Unexpected dialog: " << m_opened.back().className.toStdString() << " \""
-                          << m_opened.back().title.toStdString() << "\"";
+            ADD_FAILURE() << "Unexpected dialog: " << m_opened.back().className.toStdString()
+                          << " \"" << m_opened.back().title.toStdString() << "\"";
             return QDialog::Rejected;
         }
         return driver(dialog);
@@ -54,7 +55,8 @@ public:
     const std::vector<Opened>& opened() const { return m_opened; }
     QStringList openedTitles() const {
         QStringList out;
-        for (const Opened& o : m_opened) out << o.title;
+        for (const Opened& o : m_opened)
+            out << o.title;
         return out;
     }
 

@@ -26,7 +26,9 @@ namespace intaketest {
 
 using namespace vornelta;
 
-inline QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+inline QString q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 struct Row {
     int id;
@@ -39,7 +41,9 @@ struct Row {
     QList<int> runDays; // day numbers
 };
 
-inline int day(int y, int m, int d) { return dorod::dayNumberFromCivil(y, m, d); }
+inline int day(int y, int m, int d) {
+    return dorod::dayNumberFromCivil(y, m, d);
+}
 
 class IntakeTest : public ::testing::Test {
 protected:
@@ -103,7 +107,8 @@ protected:
         for (table.First(); !table.Eof(); table.Next()) {
             std::map<std::string, std::string> row;
             for (int i = 0; i < table.FieldCount(); ++i)
-                row[table.Field(i).FieldName()] = table.Field(i).IsNull() ? "<null>" : table.Field(i).AsString();
+                row[table.Field(i).FieldName()] =
+                    table.Field(i).IsNull() ? "<null>" : table.Field(i).AsString();
             rows.push_back(row);
         }
         return rows;
@@ -115,7 +120,8 @@ protected:
         table.SetTableName(fromQt(folder.file(QStringLiteral("dates.d"))));
         table.Open();
         for (table.First(); !table.Eof(); table.Next())
-            if (table.FieldByName("id").AsInteger() == id) days.push_back(table.FieldByName("date").AsDayNumber());
+            if (table.FieldByName("id").AsInteger() == id)
+                days.push_back(table.FieldByName("date").AsDayNumber());
         return days;
     }
 
@@ -134,15 +140,46 @@ private:
 // whose name begins another's.
 inline std::vector<Row> knownClients() {
     return {
-        {1, q("ИВАНОВ ИВАН"), q("1234 567890"), q("22-33-44"), q("ФИЗЛИЦА"), q("Продам гараж"),
-         q("<<16777215>>\r\nПродам гараж"), {day(2026, 12, 10), day(2026, 12, 11)}},
-        {2, q("ООО РОМАШКА"), q("ИНН 7700"), q("8-800"), q("ЮРЛИЦА"), q("Ремонт квартир"),
-         q("<<255>>\r\nРемонт\r\n<<16777215>> квартир"), {day(2026, 12, 10)}},
-        {3, q("ИВАНОВ ИВАН"), q("другой"), q("99"), q("ПРЕДПРИНИМАТЕЛИ"), q("Куплю дом"),
-         q("<<16777215>>\r\nКуплю дом"), {}},
-        {4, q("ПЕТРОВ"), q("4444"), q("11"), q("ФИЗЛИЦА"), q("Сдам дачу"), q("<<16777215>>\r\nСдам дачу"),
+        {1,
+         q("ИВАНОВ ИВАН"),
+         q("1234 567890"),
+         q("22-33-44"),
+         q("ФИЗЛИЦА"),
+         q("Продам гараж"),
+         q("<<16777215>>\r\nПродам гараж"),
+         {day(2026, 12, 10), day(2026, 12, 11)}},
+        {2,
+         q("ООО РОМАШКА"),
+         q("ИНН 7700"),
+         q("8-800"),
+         q("ЮРЛИЦА"),
+         q("Ремонт квартир"),
+         q("<<255>>\r\nРемонт\r\n<<16777215>> квартир"),
+         {day(2026, 12, 10)}},
+        {3,
+         q("ИВАНОВ ИВАН"),
+         q("другой"),
+         q("99"),
+         q("ПРЕДПРИНИМАТЕЛИ"),
+         q("Куплю дом"),
+         q("<<16777215>>\r\nКуплю дом"),
+         {}},
+        {4,
+         q("ПЕТРОВ"),
+         q("4444"),
+         q("11"),
+         q("ФИЗЛИЦА"),
+         q("Сдам дачу"),
+         q("<<16777215>>\r\nСдам дачу"),
          {day(2026, 12, 12)}},
-        {5, q("ПЕТРОВА"), q("5555"), q("12"), q("ЮРЛИЦА"), q("Сдам дом"), q("<<16777215>>\r\nСдам дом"), {}},
+        {5,
+         q("ПЕТРОВА"),
+         q("5555"),
+         q("12"),
+         q("ЮРЛИЦА"),
+         q("Сдам дом"),
+         q("<<16777215>>\r\nСдам дом"),
+         {}},
     };
 }
 

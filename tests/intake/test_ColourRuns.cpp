@@ -20,7 +20,9 @@ constexpr int kBlack = kColourBlack;
 constexpr int kRed = kColourRed;
 constexpr int kWhite = kColourWhite;
 
-QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 struct Piece {
     const char* text;
@@ -58,24 +60,38 @@ TEST_P(ColourRunsEncode, WritesTheStoredForm) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, ColourRunsEncode,
     ::testing::Values(
-        EncodeCase{"TwoBlackLettersOneRed", {{"ав", kBlack}, {"б", kRed}}, kWhite,
+        EncodeCase{"TwoBlackLettersOneRed",
+                   {{"ав", kBlack}, {"б", kRed}},
+                   kWhite,
                    "<<0>>\r\nав\r\n<<255>>б"},
-        EncodeCase{"OneWhiteColour", {{"Продам дом", kWhite}}, kBlack,
-                   "<<16777215>>\r\nПродам дом"},
-        EncodeCase{"RedWordThenWhite", {{"Продам", kRed}, {" дом недорого", kWhite}}, kWhite,
+        EncodeCase{
+            "OneWhiteColour", {{"Продам дом", kWhite}}, kBlack, "<<16777215>>\r\nПродам дом"},
+        EncodeCase{"RedWordThenWhite",
+                   {{"Продам", kRed}, {" дом недорого", kWhite}},
+                   kWhite,
                    "<<255>>\r\nПродам\r\n<<16777215>> дом недорого"},
-        EncodeCase{"ColourComesBack", {{"a", kBlack}, {"b", kRed}, {"c", kBlack}}, kWhite,
+        EncodeCase{"ColourComesBack",
+                   {{"a", kBlack}, {"b", kRed}, {"c", kBlack}},
+                   kWhite,
                    "<<0>>\r\na\r\n<<255>>b\r\n<<0>>c"},
         EncodeCase{"EmptyTextNamesTheInsertionColour", {}, kRed, "<<255>>\r\n"},
         EncodeCase{"EmptyTextTypedWithoutAChoice", {}, kWhite, "<<16777215>>\r\n"},
         EncodeCase{"AngleBrackets", {{"a<b>c", kBlack}}, kWhite, "<<0>>\r\na&lt;b&gt;c"},
-        EncodeCase{"TextThatLooksLikeAMarker", {{"<<255>>", kBlack}, {"x", kRed}}, kWhite,
+        EncodeCase{"TextThatLooksLikeAMarker",
+                   {{"<<255>>", kBlack}, {"x", kRed}},
+                   kWhite,
                    "<<0>>\r\n&lt;&lt;255&gt;&gt;\r\n<<255>>x"},
-        EncodeCase{"AmpersandAloneStaysAsTyped", {{"Рога & копыта &", kBlack}}, kWhite,
+        EncodeCase{"AmpersandAloneStaysAsTyped",
+                   {{"Рога & копыта &", kBlack}},
+                   kWhite,
                    "<<0>>\r\nРога & копыта &"},
-        EncodeCase{"AmpersandBeforeAnEntityName", {{"&lt; &amp; &#10;", kBlack}}, kWhite,
+        EncodeCase{"AmpersandBeforeAnEntityName",
+                   {{"&lt; &amp; &#10;", kBlack}},
+                   kWhite,
                    "<<0>>\r\n&amp;lt; &amp;amp; &amp;#10;"},
-        EncodeCase{"LineBreaksInsideText", {{"a\r\nb\nc", kBlack}}, kWhite,
+        EncodeCase{"LineBreaksInsideText",
+                   {{"a\r\nb\nc", kBlack}},
+                   kWhite,
                    "<<0>>\r\na&#13;&#10;b&#10;c"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -115,8 +131,9 @@ TEST(ColourRunsEscape, EscapesExactlyWhatCouldBeMisreadAndUndoesIt) {
 // Random texts from fragments that stress the markers and the escape.
 TEST(ColourRunsRoundTrip, RandomTextsAndColoursComeBackFromBothReaders) {
     const std::vector<const char*> fragments{
-        "а", "Я", "ё", "Ё", "x", " ", "<", ">", "&", "<<", ">>", "lt;", "gt;", "amp;", "#13;",
-        "#10;", "&lt;", "&amp;", "<<255>>", "<<0>>", "\r", "\n", "\r\n", "1", "ы", "№"};
+        "а",       "Я",     "ё",   "Ё",   "x",    " ",    "<",    ">",    "&",
+        "<<",      ">>",    "lt;", "gt;", "amp;", "#13;", "#10;", "&lt;", "&amp;",
+        "<<255>>", "<<0>>", "\r",  "\n",  "\r\n", "1",    "ы",    "№"};
     const QRegularExpression storedLine(QStringLiteral("^(<<[0-9]+>>)?[^<>\r\n]*$"));
     std::mt19937 random(20240229);
     auto pick = [&](size_t n) { return size_t(random() % n); };
@@ -124,7 +141,8 @@ TEST(ColourRunsRoundTrip, RandomTextsAndColoursComeBackFromBothReaders) {
     for (int round = 0; round < 400; ++round) {
         QString text;
         const size_t count = pick(16);
-        for (size_t i = 0; i < count; ++i) text += q(fragments[pick(fragments.size())]);
+        for (size_t i = 0; i < count; ++i)
+            text += q(fragments[pick(fragments.size())]);
         QList<int> colours;
         while (colours.size() < text.size()) {
             const int colour = kTextColours[pick(kTextColours.size())].number;
@@ -136,7 +154,8 @@ TEST(ColourRunsRoundTrip, RandomTextsAndColoursComeBackFromBothReaders) {
 
         const QString stored = encodeColourRuns(text, colours, insertion);
         const QStringList lines = stored.split(QStringLiteral("\r\n"));
-        for (const QString& line : lines) EXPECT_TRUE(storedLine.match(line).hasMatch()) << line.toStdString();
+        for (const QString& line : lines)
+            EXPECT_TRUE(storedLine.match(line).hasMatch()) << line.toStdString();
         EXPECT_EQ(lines.back().isEmpty(), text.isEmpty());
         bool representable = false;
         EXPECT_EQ(toQt(fromQt(stored, &representable)), stored);
@@ -189,44 +208,60 @@ TEST_P(ColourRunsDecode, ReadsTheBestTextAndColours) {
 INSTANTIATE_TEST_SUITE_P(
     Values, ColourRunsDecode,
     ::testing::Values(
-        DecodeCase{"ThreeLines", "<<0>>\r\nав\r\n<<255>>б", {{"ав", kBlack}, {"б", kRed}}, kBlack,
-                   false},
+        DecodeCase{
+            "ThreeLines", "<<0>>\r\nав\r\n<<255>>б", {{"ав", kBlack}, {"б", kRed}}, kBlack, false},
         DecodeCase{"EmptyText", "<<255>>\r\n", {}, kRed, false},
-        DecodeCase{"EqualNeighbourRunsAreLegal", "<<0>>\r\nab\r\n<<0>>c", {{"abc", kBlack}},
-                   kBlack, false},
-        DecodeCase{"EscapesUndone", "<<0>>\r\nA&lt;B&amp;lt;C&#10;D & E",
-                   {{"A<B&lt;C\nD & E", kBlack}}, kBlack, false},
+        DecodeCase{"EqualNeighbourRunsAreLegal",
+                   "<<0>>\r\nab\r\n<<0>>c",
+                   {{"abc", kBlack}},
+                   kBlack,
+                   false},
+        DecodeCase{"EscapesUndone",
+                   "<<0>>\r\nA&lt;B&amp;lt;C&#10;D & E",
+                   {{"A<B&lt;C\nD & E", kBlack}},
+                   kBlack,
+                   false},
         DecodeCase{"EmptyValue", "", {}, kWhite, true},
         DecodeCase{"NoMarker", "Продам дом", {{"Продам дом", kWhite}}, kWhite, true},
         DecodeCase{"TextOnTheFirstMarkerLine", "<<255>>ab", {{"ab", kRed}}, kRed, true},
-        DecodeCase{"LinesWithoutMarkerAreJoined", "<<0>>\r\nab\r\ncd", {{"abcd", kBlack}},
-                   kBlack, true},
-        DecodeCase{"NonNumericMarkerIsText", "<<abc>>\r\nx", {{"<<abc>>x", kWhite}}, kWhite,
+        DecodeCase{
+            "LinesWithoutMarkerAreJoined", "<<0>>\r\nab\r\ncd", {{"abcd", kBlack}}, kBlack, true},
+        DecodeCase{"NonNumericMarkerIsText", "<<abc>>\r\nx", {{"<<abc>>x", kWhite}}, kWhite, true},
+        DecodeCase{"UnknownColourKeepsTheColourInForce",
+                   "<<0>>\r\nab\r\n<<12345>>c",
+                   {{"abc", kBlack}},
+                   kBlack,
                    true},
-        DecodeCase{"UnknownColourKeepsTheColourInForce", "<<0>>\r\nab\r\n<<12345>>c",
-                   {{"abc", kBlack}}, kBlack, true},
-        DecodeCase{"UnknownFirstColourGivesTheDefault", "<<12345>>\r\nx", {{"x", kWhite}}, kWhite,
-                   true},
+        DecodeCase{
+            "UnknownFirstColourGivesTheDefault", "<<12345>>\r\nx", {{"x", kWhite}}, kWhite, true},
         DecodeCase{"NumberTooLarge", "<<99999999999>>\r\nx", {{"x", kWhite}}, kWhite, true},
         DecodeCase{"LeadingZeros", "<<0255>>\r\nx", {{"x", kRed}}, kRed, true},
-        DecodeCase{"BareLineFeeds", "<<0>>\nab\n<<255>>c", {{"ab", kBlack}, {"c", kRed}}, kBlack,
+        DecodeCase{
+            "BareLineFeeds", "<<0>>\nab\n<<255>>c", {{"ab", kBlack}, {"c", kRed}}, kBlack, true},
+        DecodeCase{"BreakAtTheEnd",
+                   "<<0>>\r\nab\r\n<<255>>c\r\n",
+                   {{"ab", kBlack}, {"c", kRed}},
+                   kBlack,
                    true},
-        DecodeCase{"BreakAtTheEnd", "<<0>>\r\nab\r\n<<255>>c\r\n", {{"ab", kBlack}, {"c", kRed}},
-                   kBlack, true},
         DecodeCase{"EmptyRun", "<<0>>\r\n\r\n<<255>>c", {{"c", kRed}}, kRed, true},
         DecodeCase{"UnterminatedMarker", "<<0>>\r\na<<b", {{"a<<b", kBlack}}, kBlack, true},
         DecodeCase{"UnterminatedAtTheEnd", "<<255", {{"<<255", kWhite}}, kWhite, true},
-        DecodeCase{"MarkerSplitByALineBreak", "<<0>>\r\na<<2\r\n55>>b", {{"a<<255>>b", kBlack}},
-                   kBlack, true},
+        DecodeCase{"MarkerSplitByALineBreak",
+                   "<<0>>\r\na<<2\r\n55>>b",
+                   {{"a<<255>>b", kBlack}},
+                   kBlack,
+                   true},
         DecodeCase{"StrayBrackets", "<<0>>\r\na>b<c", {{"a>b<c", kBlack}}, kBlack, true},
         // A damaged value with an empty marker inside a run or at a line's start keeps
         // those characters as text.
-        DecodeCase{"EmptyMarkerInsideARun", "<<0>>\r\na<<>>b", {{"a<<>>b", kBlack}}, kBlack,
-                   true},
-        DecodeCase{"EmptyMarkerStartingALine", "<<255>>\r\nab\r\n<<>>c", {{"ab<<>>c", kRed}},
-                   kRed, true},
-        DecodeCase{"ThirdBracketBeforeAMarker", "<<<255>>\r\nx", {{"<", kWhite}, {"x", kRed}},
-                   kWhite, true}),
+        DecodeCase{"EmptyMarkerInsideARun", "<<0>>\r\na<<>>b", {{"a<<>>b", kBlack}}, kBlack, true},
+        DecodeCase{
+            "EmptyMarkerStartingALine", "<<255>>\r\nab\r\n<<>>c", {{"ab<<>>c", kRed}}, kRed, true},
+        DecodeCase{"ThirdBracketBeforeAMarker",
+                   "<<<255>>\r\nx",
+                   {{"<", kWhite}, {"x", kRed}},
+                   kWhite,
+                   true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ColourRunsFit, ColoursLaidOverAnotherTextPositionByPosition) {
@@ -244,8 +279,12 @@ struct LinesCase {
     bool damaged;
 };
 
-ColourLine marker(int colour, const char* text) { return {true, colour, q(text)}; }
-ColourLine plain(int colour, const char* text) { return {false, colour, q(text)}; }
+ColourLine marker(int colour, const char* text) {
+    return {true, colour, q(text)};
+}
+ColourLine plain(int colour, const char* text) {
+    return {false, colour, q(text)};
+}
 
 class ColourRunsLines : public ::testing::TestWithParam<LinesCase> {};
 
@@ -270,26 +309,40 @@ INSTANTIATE_TEST_SUITE_P(
                   {marker(kWhite, ""), plain(kWhite, "Продам дом"), marker(kRed, "недорого")},
                   false},
         LinesCase{"EmptyTextIsOneMarkerLine", "<<255>>\r\n", {marker(kRed, "")}, false},
-        LinesCase{"EscapesUndonePerLine", "<<0>>\r\n&lt;&gt;\r\n<<255>>&amp;lt;",
-                  {marker(kBlack, ""), plain(kBlack, "<>"), marker(kRed, "&lt;")}, false},
+        LinesCase{"EscapesUndonePerLine",
+                  "<<0>>\r\n&lt;&gt;\r\n<<255>>&amp;lt;",
+                  {marker(kBlack, ""), plain(kBlack, "<>"), marker(kRed, "&lt;")},
+                  false},
         LinesCase{"EmptyValueHasNoLines", "", {}, true},
-        LinesCase{"TextBeforeAnyMarker", "ab<<255>>c\r\nd",
-                  {plain(kNoColour, "ab"), marker(kRed, "c"), plain(kRed, "d")}, true},
-        LinesCase{"TwoMarkersOnOneLine", "<<0>>a<<255>>b",
-                  {marker(kBlack, "a"), marker(kRed, "b")}, true},
-        LinesCase{"UnknownColourRepeatsTheColourInForce", "<<0>>\r\nab\r\n<<77>>c",
-                  {marker(kBlack, ""), plain(kBlack, "ab"), marker(kBlack, "c")}, true},
-        LinesCase{"UnknownFirstColourHasNone", "<<77>>\r\nx",
-                  {marker(kNoColour, ""), plain(kNoColour, "x")}, true},
-        LinesCase{"AnyLineBreakEndsALine", "<<0>>\r\na\rb\nc",
+        LinesCase{"TextBeforeAnyMarker",
+                  "ab<<255>>c\r\nd",
+                  {plain(kNoColour, "ab"), marker(kRed, "c"), plain(kRed, "d")},
+                  true},
+        LinesCase{"TwoMarkersOnOneLine",
+                  "<<0>>a<<255>>b",
+                  {marker(kBlack, "a"), marker(kRed, "b")},
+                  true},
+        LinesCase{"UnknownColourRepeatsTheColourInForce",
+                  "<<0>>\r\nab\r\n<<77>>c",
+                  {marker(kBlack, ""), plain(kBlack, "ab"), marker(kBlack, "c")},
+                  true},
+        LinesCase{"UnknownFirstColourHasNone",
+                  "<<77>>\r\nx",
+                  {marker(kNoColour, ""), plain(kNoColour, "x")},
+                  true},
+        LinesCase{"AnyLineBreakEndsALine",
+                  "<<0>>\r\na\rb\nc",
                   {marker(kBlack, ""), plain(kBlack, "a"), plain(kBlack, "b"), plain(kBlack, "c")},
                   true},
-        LinesCase{"BreakAtTheEndOpensNoLine", "<<0>>\r\nab\r\n",
-                  {marker(kBlack, ""), plain(kBlack, "ab")}, true},
-        LinesCase{"EmptyLinesKept", "<<0>>\r\n\r\n",
-                  {marker(kBlack, ""), plain(kBlack, "")}, true},
-        LinesCase{"UnterminatedMarkerIsText", "<<0>>\r\n<<0",
-                  {marker(kBlack, ""), plain(kBlack, "<<0")}, true}),
+        LinesCase{"BreakAtTheEndOpensNoLine",
+                  "<<0>>\r\nab\r\n",
+                  {marker(kBlack, ""), plain(kBlack, "ab")},
+                  true},
+        LinesCase{"EmptyLinesKept", "<<0>>\r\n\r\n", {marker(kBlack, ""), plain(kBlack, "")}, true},
+        LinesCase{"UnterminatedMarkerIsText",
+                  "<<0>>\r\n<<0",
+                  {marker(kBlack, ""), plain(kBlack, "<<0")},
+                  true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

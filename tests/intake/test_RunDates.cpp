@@ -20,16 +20,21 @@ struct IntervalCase {
 TEST(RunDates, IntervalRunsForwardFromTheFirstDayWithoutTheLast) {
     const QDate june1(2004, 6, 1);
     const std::vector<IntervalCase> cases = {
-        {june1, QDate(2004, 6, 6),
+        {june1,
+         QDate(2004, 6, 6),
          {june1, QDate(2004, 6, 2), QDate(2004, 6, 3), QDate(2004, 6, 4), QDate(2004, 6, 5)}},
-        {june1, june1, {}},                                        // equal: nothing
-        {june1, QDate(2004, 5, 30), {june1, QDate(2004, 6, 2)}},    // "to" before "from": still forward
-        {QDate(2004, 2, 28), QDate(2004, 3, 2), {QDate(2004, 2, 28), QDate(2004, 2, 29), QDate(2004, 3, 1)}},
+        {june1, june1, {}}, // equal: nothing
+        {june1,
+         QDate(2004, 5, 30),
+         {june1, QDate(2004, 6, 2)}}, // "to" before "from": still forward
+        {QDate(2004, 2, 28),
+         QDate(2004, 3, 2),
+         {QDate(2004, 2, 28), QDate(2004, 2, 29), QDate(2004, 3, 1)}},
         {QDate(2026, 12, 31), QDate(2027, 1, 2), {QDate(2026, 12, 31), QDate(2027, 1, 1)}},
     };
     for (const IntervalCase& c : cases)
-        EXPECT_EQ(intervalDays(c.from, c.to), c.days) << c.from.toString().toStdString() << " .. "
-                                                      << c.to.toString().toStdString();
+        EXPECT_EQ(intervalDays(c.from, c.to), c.days)
+            << c.from.toString().toStdString() << " .. " << c.to.toString().toStdString();
     EXPECT_EQ(intervalEnd(june1, 5), QDate(2004, 6, 6));
 }
 

@@ -11,7 +11,9 @@ using namespace vornelta;
 
 namespace {
 
-QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 struct WordCase {
     const char* text;
@@ -24,25 +26,27 @@ TEST_P(WordCountTest, CountsTokensOfFourOrMoreCharacters) {
     EXPECT_EQ(countWords(q(GetParam().text)), GetParam().words) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tokens, WordCountTest,
-    ::testing::Values(
-        // 4, 3, 3, 2, 10 and 4 characters: a verb, a room count, an abbreviation, a
-        // preposition, an adjective, a noun.
-        WordCase{"Сдам 2-к кв. в прекрасном доме", 3}, WordCase{"", 0}, WordCase{"   ", 0},
-        WordCase{"Сдам  гараж", 2},            // two spaces count as one
-        WordCase{" Сдам гараж ", 2},           // leading and trailing spaces
-        WordCase{"три", 0}, WordCase{"four", 1}, // the threshold
-        WordCase{"т., а/я", 0}, WordCase{"т.е., а/я", 1}, // punctuation belongs to the token
-        WordCase{"Продам\tгараж", 1},          // only the space separates
-        WordCase{"КВАРТИРА,ГАРАЖ", 1}));
+INSTANTIATE_TEST_SUITE_P(Tokens, WordCountTest,
+                         ::testing::Values(
+                             // 4, 3, 3, 2, 10 and 4 characters: a verb, a room count, an
+                             // abbreviation, a preposition, an adjective, a noun.
+                             WordCase{"Сдам 2-к кв. в прекрасном доме", 3}, WordCase{"", 0},
+                             WordCase{"   ", 0},
+                             WordCase{"Сдам  гараж", 2},              // two spaces count as one
+                             WordCase{" Сдам гараж ", 2},             // leading and trailing spaces
+                             WordCase{"три", 0}, WordCase{"four", 1}, // the threshold
+                             WordCase{"т., а/я", 0},
+                             WordCase{"т.е., а/я", 1},     // punctuation belongs to the token
+                             WordCase{"Продам\tгараж", 1}, // only the space separates
+                             WordCase{"КВАРТИРА,ГАРАЖ", 1}));
 
 TEST(WordCount, LimitMessageComesOnlyAboveTheLimit) {
     EXPECT_FALSE(exceedsCharacterLimit(q("12345"), 5));
     EXPECT_TRUE(exceedsCharacterLimit(q("123456"), 5));
     EXPECT_FALSE(exceedsCharacterLimit(QString(), 0));
     EXPECT_TRUE(exceedsCharacterLimit(q("а"), 0)); // no limit entered: every text is over it
-    EXPECT_EQ(characterLimitMessage(250), q("Установлено ограничение на количество символов ! 250"));
+    EXPECT_EQ(characterLimitMessage(250),
+              q("Установлено ограничение на количество символов ! 250"));
 }
 
 TEST(WordCount, SubjectCategoryFromKeywordsInAnyCase) {
@@ -95,9 +99,10 @@ struct RoundCase {
 };
 
 TEST_F(PriceTest, SumBoxRoundsHalfAwayFromZero) {
-    for (const RoundCase& c : {RoundCase{0.125, 0.13}, RoundCase{1.005, 1.01}, RoundCase{2.675, 2.68},
-                               RoundCase{0.124999, 0.12}, RoundCase{10.0 / 3, 3.33}, RoundCase{-0.125, -0.13},
-                               RoundCase{100, 100}})
+    for (const RoundCase& c :
+         {RoundCase{0.125, 0.13}, RoundCase{1.005, 1.01}, RoundCase{2.675, 2.68},
+          RoundCase{0.124999, 0.12}, RoundCase{10.0 / 3, 3.33}, RoundCase{-0.125, -0.13},
+          RoundCase{100, 100}})
         EXPECT_DOUBLE_EQ(roundToKopecks(c.value), c.rounded) << c.value;
 }
 

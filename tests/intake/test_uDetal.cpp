@@ -44,7 +44,8 @@ protected:
     static QString panel(const TfDetal& f, int i) { return f.ui.panels[size_t(i)]->text(); }
     static QStringList dates(const TfDetal& f) {
         QStringList out;
-        for (int i = 0; i < f.ui.eDates->count(); ++i) out << f.ui.eDates->item(i)->text();
+        for (int i = 0; i < f.ui.eDates->count(); ++i)
+            out << f.ui.eDates->item(i)->text();
         return out;
     }
     static void type(TfDetal& f, const QString& text) { guisupport::typeText(f.ui.eText, text); }
@@ -63,7 +64,8 @@ protected:
     void installReceiptTemplate() {
         const QString target = folder.file(q("Отчеты/sprav.frf"));
         QFile::remove(target);
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VORNELTA_SOURCE_DIR) + q("/resources/Отчеты/sprav.frf"), target));
+        ASSERT_TRUE(QFile::copy(
+            QStringLiteral(VORNELTA_SOURCE_DIR) + q("/resources/Отчеты/sprav.frf"), target));
     }
     // The text of the receipt now prepared in the desk's report, through a PDF.
     QString receiptText() {
@@ -156,9 +158,11 @@ TEST_F(DetalTest, NewAnnouncementForAKnownClientIsSavedWithColoursAndDays) {
     EXPECT_EQ(row.at("temp"), "1");
     EXPECT_EQ(row.at("slov"), "3");
     EXPECT_EQ(row.at("povt"), "True");
-    EXPECT_EQ(row.at("XML"), guisupport::cp1251(q("<<255>>\r\nПродам\r\n<<16777215>> гараж у дома")));
+    EXPECT_EQ(row.at("XML"),
+              guisupport::cp1251(q("<<255>>\r\nПродам\r\n<<16777215>> гараж у дома")));
     EXPECT_EQ(row.at("Summa"), "32,5");
-    EXPECT_EQ(runDaysInFile(6), (std::vector<int>{day(2026, 12, 9), day(2026, 12, 10), day(2026, 12, 20)}));
+    EXPECT_EQ(runDaysInFile(6),
+              (std::vector<int>{day(2026, 12, 9), day(2026, 12, 10), day(2026, 12, 20)}));
     EXPECT_EQ(runDaysInFile(1), (std::vector<int>{day(2026, 12, 10), day(2026, 12, 11)}));
 }
 
@@ -180,7 +184,8 @@ TEST_F(DetalTest, ChangeKeepsNumberDateClientAndRestoresColours) {
     EXPECT_EQ(f->ui.eOplata->currentText(), q("НАЛИЧНЫЙ"));
     EXPECT_EQ(f->ui.eKateg->currentText(), q("ПРОЧЕЕ"));
     EXPECT_EQ(f->ui.eText->toPlainText(), q("Дом и дом"));
-    QList<int> expected = QList<int>(3, kColourRed) + QList<int>(3, kColourWhite) + QList<int>(3, kColourGreen);
+    QList<int> expected =
+        QList<int>(3, kColourRed) + QList<int>(3, kColourWhite) + QList<int>(3, kColourGreen);
     EXPECT_EQ(f->textColours(), expected);
     EXPECT_EQ(f->ui.eText->textCursor().position(), 0);
     EXPECT_FALSE(f->ui.eText->textCursor().hasSelection());
@@ -209,8 +214,8 @@ TEST_F(DetalTest, ValidationStopsAtTheFirstMissingValueInOrder) {
     auto f = open(true);
     const std::string before = guisupport::readBytes(folder.file(q("data.d")));
     const QStringList messages = {q("Не введен клиент"), q("Не введена категория клиента"),
-                                  q("Не введена классификация объявления"), q("Не введен cпособ оплаты"),
-                                  q("Не введены даты выхода !")};
+                                  q("Не введена классификация объявления"),
+                                  q("Не введен cпособ оплаты"), q("Не введены даты выхода !")};
     const std::vector<std::function<void()>> corrections = {
         [&] { f->ui.eClient->setText(q("НОВЫЙ")); },
         [&] { choose(f->ui.eClientCat, "ЮРЛИЦА"); },
@@ -333,14 +338,15 @@ TEST_F(DetalTest, CategoryGuessAndTheLimitFollowEveryChange) {
     type(*f, q("квартира"));
     EXPECT_EQ(f->ui.eKateg->currentText(), q("НЕДВИЖИМОСТЬ"));
     EXPECT_TRUE(dialogs.informations().isEmpty());
-    type(*f, q(" а"));                 // 10 characters: at the limit, no message
+    type(*f, q(" а")); // 10 characters: at the limit, no message
     EXPECT_TRUE(dialogs.informations().isEmpty());
-    type(*f, q(" автомобиль"));        // over it: a message at each change
+    type(*f, q(" автомобиль")); // over it: a message at each change
     EXPECT_EQ(f->ui.eKateg->currentText(), q("АВТОТРАНСПОРТ"));
     EXPECT_EQ(dialogs.informations().size(), 11);
-    EXPECT_EQ(dialogs.informations().front(), q("Установлено ограничение на количество символов ! 10"));
+    EXPECT_EQ(dialogs.informations().front(),
+              q("Установлено ограничение на количество символов ! 10"));
     dialogs.clear();
-    colour(*f, 0, 3, 1);               // colours are no change of the text
+    colour(*f, 0, 3, 1); // colours are no change of the text
     EXPECT_TRUE(dialogs.informations().isEmpty());
 }
 
@@ -359,12 +365,12 @@ TEST_F(DetalTest, DateToolsAndThePricePanels) {
 
     f->ui.dFrom->setDate(QDate(2026, 6, 1));
     EXPECT_EQ(f->ui.dTo->date(), QDate(2026, 12, 9)); // dFrom alone does not move dTo
-    f->ui.b[3]->click();                               // "5"
+    f->ui.b[3]->click();                              // "5"
     EXPECT_EQ(f->ui.dTo->date(), QDate(2026, 6, 6));
     type(*f, q("Продам дом дешево"));
     f->ui.BitBtn4->click();
-    EXPECT_EQ(dates(*f), (QStringList{q("01.06.2026"), q("02.06.2026"), q("03.06.2026"), q("04.06.2026"),
-                                      q("05.06.2026")}));
+    EXPECT_EQ(dates(*f), (QStringList{q("01.06.2026"), q("02.06.2026"), q("03.06.2026"),
+                                      q("04.06.2026"), q("05.06.2026")}));
     EXPECT_EQ(panel(*f, 4), q("Расчетная сумма: 20"));
     // Typing on leaves the computed sum until the days change.
     type(*f, q(" срочно"));
@@ -372,7 +378,8 @@ TEST_F(DetalTest, DateToolsAndThePricePanels) {
     // Fill on a full list answered No keeps it and prices again.
     dialogs.answer(false);
     f->ui.BitBtn4->click();
-    EXPECT_EQ(dialogs.questions(), QStringList{q("Перед заполнением таблица дат будет очищена. Продолжить?")});
+    EXPECT_EQ(dialogs.questions(),
+              QStringList{q("Перед заполнением таблица дат будет очищена. Продолжить?")});
     EXPECT_EQ(f->ui.eDates->count(), 5);
     EXPECT_EQ(panel(*f, 4), q("Расчетная сумма: 30"));
     // Yes: emptied and filled anew.
@@ -451,7 +458,8 @@ TEST_F(DetalTest, MissingReceiptTemplateLeavesTheAnnouncementSavedAndClosesWithO
     EXPECT_TRUE(f->saved());
     EXPECT_EQ(f->result(), int(QDialog::Accepted));
     ASSERT_EQ(dialogs.errors().size(), 1);
-    EXPECT_TRUE(dialogs.errors().front().contains(q("sprav.frf"))) << dialogs.errors().front().toStdString();
+    EXPECT_TRUE(dialogs.errors().front().contains(q("sprav.frf")))
+        << dialogs.errors().front().toStdString();
     EXPECT_EQ(rowsOf("data.d").size(), 6u);
     EXPECT_EQ(runDaysInFile(6), std::vector<int>{day(2026, 12, 10)});
 }

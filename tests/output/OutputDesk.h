@@ -38,7 +38,8 @@ inline void addAnnouncement(vornelta::TDesk& desk, const Announcement& a) {
     desk.tData.FieldByName("Tel").SetAsString(cp1251(a.tel));
     desk.tData.FieldByName("povt").SetAsBoolean(a.povt);
     const QList<int> colours(a.text.size(), a.colour);
-    desk.tData.FieldByName("XML").SetAsString(cp1251(vornelta::encodeColourRuns(a.text, colours, a.colour)));
+    desk.tData.FieldByName("XML").SetAsString(
+        cp1251(vornelta::encodeColourRuns(a.text, colours, a.colour)));
     desk.tData.Post();
     for (const QDate& day : a.runDays) {
         desk.tDates.Insert();
@@ -57,7 +58,8 @@ public:
         desk = std::make_unique<vornelta::TDesk>(vornelta::ProgramFolder(folder.path()));
         desk->open();
         desk->tDates.SetFiltered(false); // rows go in whatever the view shows
-        for (const Announcement& a : rows) addAnnouncement(*desk, a);
+        for (const Announcement& a : rows)
+            addAnnouncement(*desk, a);
         desk->tData.SaveToFile(desk->tData.TablePath());
         desk->tDates.SaveToFile(desk->tDates.TablePath());
         desk->tDates.SetFiltered(true);

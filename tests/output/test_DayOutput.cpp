@@ -30,7 +30,8 @@ TDayRow dayRow(int id, QDate indate, const QString& objCat) {
 
 QList<int> ids(const TDayList& list) {
     QList<int> out;
-    for (const TDayRow& r : list.rows()) out << r.Id;
+    for (const TDayRow& r : list.rows())
+        out << r.Id;
     return out;
 }
 
@@ -53,12 +54,14 @@ TEST(DayListTest, SortsAscendingWithTiesByCreationNumberAndFollowsTheSelection) 
 
 TEST(DayListTest, MovesExchangeFieldsWhileCreationNumbersStayWithThePlaces) {
     TDayList list;
-    for (int id = 1; id <= 4; ++id) list.append(dayRow(id, QDate(2026, 12, 1), QStringLiteral("ПРОЧЕЕ")));
+    for (int id = 1; id <= 4; ++id)
+        list.append(dayRow(id, QDate(2026, 12, 1), QStringLiteral("ПРОЧЕЕ")));
     list.exchange(2, 3);
     EXPECT_EQ(ids(list), (QList<int>{1, 2, 4, 3}));
     list.moveToTop(2);
     EXPECT_EQ(ids(list), (QList<int>{4, 1, 2, 3}));
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(list.creationNumber(i), i + 1);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(list.creationNumber(i), i + 1);
     // All keys equal: the sort orders by the places' creation numbers, so the hand order stays.
     list.sort(TDayOrder::ByCategory, -1);
     EXPECT_EQ(ids(list), (QList<int>{4, 1, 2, 3}));
@@ -68,10 +71,26 @@ TEST(DayListTest, MovesExchangeFieldsWhileCreationNumbersStayWithThePlaces) {
 }
 
 TEST(DayListTest, FillCopiesTheDaysAnnouncementsAndReportsLostOnes) {
-    DeskFixture f({{1, QDate(2026, 12, 1), QStringLiteral("УСЛУГИ"), QStringLiteral("Ремонт"), {kDay, kOtherDay}, true, QStringLiteral("2-15-30"), 255},
-                   {2, QDate(2026, 11, 30), QStringLiteral("ПРОЧЕЕ"), QString(701, QLatin1Char('x')), {kDay, kDay}},
-                   {3, QDate(2026, 12, 2), QStringLiteral("ПРОЧЕЕ"), QStringLiteral("Другой день"), {kOtherDay}},
-                   {4, QDate(2026, 12, 2), QStringLiteral("ПРОЧЕЕ"), QStringLiteral("Удалено"), {kDay}}});
+    DeskFixture f(
+        {{1,
+          QDate(2026, 12, 1),
+          QStringLiteral("УСЛУГИ"),
+          QStringLiteral("Ремонт"),
+          {kDay, kOtherDay},
+          true,
+          QStringLiteral("2-15-30"),
+          255},
+         {2,
+          QDate(2026, 11, 30),
+          QStringLiteral("ПРОЧЕЕ"),
+          QString(701, QLatin1Char('x')),
+          {kDay, kDay}},
+         {3,
+          QDate(2026, 12, 2),
+          QStringLiteral("ПРОЧЕЕ"),
+          QStringLiteral("Другой день"),
+          {kOtherDay}},
+         {4, QDate(2026, 12, 2), QStringLiteral("ПРОЧЕЕ"), QStringLiteral("Удалено"), {kDay}}});
     // Announcement 4 is deleted, its run day left behind.
     ASSERT_TRUE(locateAnnouncement(*f.desk, 4));
     f.desk->tData.Delete();
@@ -80,7 +99,8 @@ TEST(DayListTest, FillCopiesTheDaysAnnouncementsAndReportsLostOnes) {
     TDayList list;
     QList<int> lost, steps;
     int total = -1;
-    TFillProgress progress{[&](int n) { total = n; }, [&](int n) { steps << n; }, [&](int id) { lost << id; }};
+    TFillProgress progress{[&](int n) { total = n; }, [&](int n) { steps << n; },
+                           [&](int id) { lost << id; }};
     fillDayList(*f.desk, kDay, list, progress);
 
     EXPECT_EQ(ids(list), (QList<int>{1, 2, 2}));
@@ -112,7 +132,8 @@ protected:
     DayOutputTest() : f({}) {}
     TDayOutput request(const QString& driver) {
         TDayOutput r;
-        r.rows = {dayRow(1, QDate(2026, 12, 1), QString()), dayRow(2, QDate(2026, 12, 1), QString())};
+        r.rows = {dayRow(1, QDate(2026, 12, 1), QString()),
+                  dayRow(2, QDate(2026, 12, 1), QString())};
         r.rows[0].text = QStringLiteral("Продам дом");
         r.rows[0].XML = QStringLiteral("<<255>>\r\nПродам дом");
         r.rows[1].text = QStringLiteral("Куплю гараж");
@@ -121,7 +142,9 @@ protected:
         r.today = QDate(2026, 12, 7);
         return r;
     }
-    QString textPath() const { return f.folder.file(QStringLiteral("Тексты/Вывод текста 07.12.2026.txt")); }
+    QString textPath() const {
+        return f.folder.file(QStringLiteral("Тексты/Вывод текста 07.12.2026.txt"));
+    }
     DeskFixture f;
 };
 
@@ -133,9 +156,9 @@ TEST_F(DayOutputTest, PlainTextFileWithAndWithoutTrailingSpaces) {
         EXPECT_EQ(result.written, QStringList{textPath()});
         const std::string sp(size_t(xprob), ' ');
         EXPECT_EQ(readBytes(textPath()), cp1251(QStringLiteral("Начало")) + sp + "\r\n`\r\n" +
-                                             cp1251(QStringLiteral("Продам дом")) + sp + "\r\n`\r\n" +
-                                             cp1251(QStringLiteral("Куплю гараж")) + sp + "\r\n" +
-                                             cp1251(QStringLiteral("Конец")) + "\r\n")
+                                             cp1251(QStringLiteral("Продам дом")) + sp +
+                                             "\r\n`\r\n" + cp1251(QStringLiteral("Куплю гараж")) +
+                                             sp + "\r\n" + cp1251(QStringLiteral("Конец")) + "\r\n")
             << xprob;
     }
 }
@@ -149,12 +172,15 @@ TEST_F(DayOutputTest, EachDriverWritesItsFileOnTheDriveAfterTheTextFile) {
         r.progress = [&](int n) { events << QString::number(n); };
         const TOutputResult result = writeDayOutput(*f.desk, r);
         ASSERT_TRUE(result.ok) << result.error.toStdString();
-        const QString name = driver == kDriverAlpha ? QStringLiteral("scr_7_12.sc") : QStringLiteral("tvl_7_12.tvl");
+        const QString name =
+            driver == kDriverAlpha ? QStringLiteral("scr_7_12.sc") : QStringLiteral("tvl_7_12.tvl");
         EXPECT_EQ(result.written, (QStringList{textPath(), QDir(drive).filePath(name)}));
-        const QStringList lines = driver == kDriverAlpha
-                                      ? titlingScriptLines(r.rows, QStringLiteral("Начало"), QStringLiteral("Конец"))
-                                      : textLineListLines(r.rows, QStringLiteral("Начало"), QStringLiteral("Конец"));
-        EXPECT_EQ(readBytes(QDir(drive).filePath(name)), cp1251(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+        const QStringList lines =
+            driver == kDriverAlpha
+                ? titlingScriptLines(r.rows, QStringLiteral("Начало"), QStringLiteral("Конец"))
+                : textLineListLines(r.rows, QStringLiteral("Начало"), QStringLiteral("Конец"));
+        EXPECT_EQ(readBytes(QDir(drive).filePath(name)),
+                  cp1251(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
     }
     EXPECT_EQ(events, (QStringList{"1", "2", "prompt", "1", "2", "prompt"}));
 }

@@ -44,7 +44,8 @@ QList<ZipEntry> readZip(const QByteArray& zip) {
 }
 
 TEST(WordProcessorTest, StoredZipCarriesTheStandardCrc) {
-    const QList<ZipEntry> entries = readZip(storedZip({{QStringLiteral("a.txt"), QByteArray("123456789")}}));
+    const QList<ZipEntry> entries =
+        readZip(storedZip({{QStringLiteral("a.txt"), QByteArray("123456789")}}));
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0].crc, 0xCBF43926u);
     EXPECT_EQ(entries[0].method, 0);
@@ -74,7 +75,8 @@ TEST(WordProcessorTest, DocumentHoldsOneParagraphPerRowAndOpensWhereItWasWritten
     EXPECT_EQ(entries[2].name, QStringLiteral("content.xml"));
     const QString content = QString::fromUtf8(entries[2].data);
     EXPECT_TRUE(content.contains(QStringLiteral("<text:p>Продам &lt;дом&gt; &amp; сад</text:p>")));
-    EXPECT_TRUE(content.contains(QStringLiteral("<text:p>a <text:s text:c=\"2\"/>b<text:tab/>c</text:p>")));
+    EXPECT_TRUE(
+        content.contains(QStringLiteral("<text:p>a <text:s text:c=\"2\"/>b<text:tab/>c</text:p>")));
     EXPECT_EQ(content.count(QStringLiteral("<text:p")), 2);
 
     EXPECT_TRUE(openedPath.endsWith(QStringLiteral(".odt")));

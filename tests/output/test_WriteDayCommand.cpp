@@ -1,7 +1,7 @@
 // `--write-day`: its options, and the day written without a window as "Вывести" writes it.
-#include "output/WriteDayCommand.h"
 #include "output/DayOutput.h"
 #include "output/TextLineListWriter.h"
+#include "output/WriteDayCommand.h"
 
 #include "output/OutputDesk.h"
 
@@ -28,9 +28,17 @@ TEST(WriteDayOptionsTest, ReadsTheOptionsAndRefusesWhatItDoesNotKnow) {
     };
     const Case cases[] = {
         {{"--write-day", "2026-12-10"}, true, QDate(2026, 12, 10), "ALPHA", TDayOrder::None},
-        {{"--folder", "/x", "--write-day=10.12.2026", "--driver", "TextLine", "--order", "category"},
-         true, QDate(2026, 12, 10), "TextLine", TDayOrder::ByCategory},
-        {{"--write-day", "2026-12-10", "--order=date", "--folder=/x"}, true, QDate(2026, 12, 10), "ALPHA", TDayOrder::ByDate},
+        {{"--folder", "/x", "--write-day=10.12.2026", "--driver", "TextLine", "--order",
+          "category"},
+         true,
+         QDate(2026, 12, 10),
+         "TextLine",
+         TDayOrder::ByCategory},
+        {{"--write-day", "2026-12-10", "--order=date", "--folder=/x"},
+         true,
+         QDate(2026, 12, 10),
+         "ALPHA",
+         TDayOrder::ByDate},
         {{"--write-day", "2026-02-30"}, false, {}, {}, TDayOrder::None},
         {{"--write-day"}, false, {}, {}, TDayOrder::None},
         {{"--write-day", "2026-12-10", "--driver", "alpha"}, false, {}, {}, TDayOrder::None},
@@ -59,7 +67,11 @@ protected:
     WriteDayCommandTest()
         : f({{1, QDate(2026, 12, 3), QStringLiteral("УСЛУГИ"), QStringLiteral("Ремонт"), {kDay}},
              {2, QDate(2026, 12, 1), QStringLiteral("ПРОЧЕЕ"), QStringLiteral("Продам"), {kDay}},
-             {3, QDate(2026, 12, 2), QStringLiteral("АВТОТРАНСПОРТ"), QStringLiteral("Куплю"), {kDay}}}) {}
+             {3,
+              QDate(2026, 12, 2),
+              QStringLiteral("АВТОТРАНСПОРТ"),
+              QStringLiteral("Куплю"),
+              {kDay}}}) {}
 
     int run(const TWriteDayOptions& options) {
         out.clear();
@@ -67,7 +79,9 @@ protected:
         QTextStream o(&out), e(&err);
         return runWriteDay(*f.desk, options, QDate(2026, 12, 7), o, e);
     }
-    QString textPath() const { return f.folder.file(QStringLiteral("Тексты/Вывод текста 07.12.2026.txt")); }
+    QString textPath() const {
+        return f.folder.file(QStringLiteral("Тексты/Вывод текста 07.12.2026.txt"));
+    }
 
     DeskFixture f;
     QString out, err;
@@ -83,14 +97,17 @@ TEST_F(WriteDayCommandTest, WritesTheSortedDayAndPrintsEachPath) {
     a.text = QStringLiteral("Куплю");
     b.text = QStringLiteral("Продам");
     c.text = QStringLiteral("Ремонт");
-    EXPECT_EQ(readBytes(tvl), cp1251(textLineListLines({a, b, c}, QStringLiteral("Начало"), QStringLiteral("Конец"))
-                                         .join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+    EXPECT_EQ(readBytes(tvl),
+              cp1251(textLineListLines({a, b, c}, QStringLiteral("Начало"), QStringLiteral("Конец"))
+                         .join(QStringLiteral("\r\n")) +
+                     QStringLiteral("\r\n")));
 
     // No order asked for: the fill order; ALPHA when no driver is given.
     EXPECT_EQ(run({kDay, kDriverAlpha, TDayOrder::None}), 0);
     EXPECT_TRUE(out.endsWith(QStringLiteral("scr_7_12.sc\n")));
     const std::string text = readBytes(textPath());
-    EXPECT_LT(text.find(cp1251(QStringLiteral("Ремонт"))), text.find(cp1251(QStringLiteral("Продам"))));
+    EXPECT_LT(text.find(cp1251(QStringLiteral("Ремонт"))),
+              text.find(cp1251(QStringLiteral("Продам"))));
 }
 
 TEST_F(WriteDayCommandTest, LostAnnouncementIsReportedAndSkippedAndFailuresExitWithOne) {

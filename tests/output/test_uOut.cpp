@@ -3,8 +3,8 @@
 // editing a moved row, "Просмотр", and "Вывести" with each driver and its failures.
 #include "output/uOut.h"
 
-#include "output/OutputDesk.h"
 #include "guisupport/ScriptedDialogs.h"
+#include "output/OutputDesk.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -44,9 +44,24 @@ private:
 };
 
 const QList<Announcement> kRows = {
-    {1, QDate(2026, 12, 3), QStringLiteral("УСЛУГИ"), QStringLiteral("Ремонт квартир"), {kDay}, true, QStringLiteral("2-15-30"), 255},
-    {2, QDate(2026, 12, 1), QStringLiteral("НЕДВИЖИМОСТЬ"), QStringLiteral("Продам дом"), {kDay, kDay}},
-    {3, QDate(2026, 12, 3), QStringLiteral("АВТОТРАНСПОРТ"), QStringLiteral("Продам ВАЗ"), {kDay, kOtherDay}},
+    {1,
+     QDate(2026, 12, 3),
+     QStringLiteral("УСЛУГИ"),
+     QStringLiteral("Ремонт квартир"),
+     {kDay},
+     true,
+     QStringLiteral("2-15-30"),
+     255},
+    {2,
+     QDate(2026, 12, 1),
+     QStringLiteral("НЕДВИЖИМОСТЬ"),
+     QStringLiteral("Продам дом"),
+     {kDay, kDay}},
+    {3,
+     QDate(2026, 12, 3),
+     QStringLiteral("АВТОТРАНСПОРТ"),
+     QStringLiteral("Продам ВАЗ"),
+     {kDay, kOtherDay}},
     {4, QDate(2026, 12, 2), QStringLiteral("ПРОЧЕЕ"), QStringLiteral("Завтра"), {kOtherDay}},
 };
 
@@ -63,16 +78,22 @@ protected:
     QStringList shownTexts() const {
         QStringList out;
         const auto* model = window->ui.Stri->model();
-        for (int r = 0; r < model->rowCount(); ++r) out << model->index(r, 0).data().toString();
+        for (int r = 0; r < model->rowCount(); ++r)
+            out << model->index(r, 0).data().toString();
         return out;
     }
     QList<int> listedIds() const {
         QList<int> out;
-        for (const TDayRow& r : window->mtDAta().rows()) out << r.Id;
+        for (const TDayRow& r : window->mtDAta().rows())
+            out << r.Id;
         return out;
     }
-    QString drivePath(const QString& name) const { return QDir(f.desk->drives.folderFor(QStringLiteral("A:"))).filePath(name); }
-    QString textPath() const { return f.folder.file(QStringLiteral("Тексты/Вывод текста 07.12.2026.txt")); }
+    QString drivePath(const QString& name) const {
+        return QDir(f.desk->drives.folderFor(QStringLiteral("A:"))).filePath(name);
+    }
+    QString textPath() const {
+        return f.folder.file(QStringLiteral("Тексты/Вывод текста 07.12.2026.txt"));
+    }
 
     DeskFixture f;
     ScriptedDialogs dialogs;
@@ -85,13 +106,14 @@ TEST_F(OutputWindowTest, OpensOnTodayEmptyUnsortedWithTheAlphaDriver) {
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Вывод объявлений"));
     EXPECT_EQ(w->ui.eOdate->date(), QDate(2026, 12, 7));
     EXPECT_EQ(w->ui.Stri->model()->rowCount(), 0);
-    EXPECT_EQ(w->ui.Stri->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Текст"));
+    EXPECT_EQ(w->ui.Stri->model()->headerData(0, Qt::Horizontal).toString(),
+              QStringLiteral("Текст"));
     EXPECT_FALSE(w->ui.cDAt->isChecked());
     EXPECT_FALSE(w->ui.rCat->isChecked());
     EXPECT_EQ(w->ui.eType->currentText(), QStringLiteral("ALPHA"));
     EXPECT_TRUE(w->ui.eType->isEditable());
-    for (const char* name : {"eOdate", "BitBtn1", "Stri", "SpeedButton1", "SpeedButton2", "Button1", "cDAt", "rCat",
-                             "Gauge1", "eType", "BitBtn4", "BitBtn2", "BitBtn3"})
+    for (const char* name : {"eOdate", "BitBtn1", "Stri", "SpeedButton1", "SpeedButton2", "Button1",
+                             "cDAt", "rCat", "Gauge1", "eType", "BitBtn4", "BitBtn2", "BitBtn3"})
         EXPECT_NE(w->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
     EXPECT_EQ(w->ui.Button1->text(), QStringLiteral("№1"));
     EXPECT_EQ(w->ui.BitBtn2->text(), QStringLiteral("Вывести"));
@@ -107,8 +129,9 @@ TEST_F(OutputWindowTest, FillListsTheDayTwiceOverAndAgainWithoutDuplicates) {
     EXPECT_EQ(attached, (QList<bool>{false, true}));
     // Announcement 2 runs twice that day and is listed twice.
     EXPECT_EQ(listedIds(), (QList<int>{1, 2, 2, 3}));
-    EXPECT_EQ(shownTexts(), (QStringList{QStringLiteral("Ремонт квартир"), QStringLiteral("Продам дом"),
-                                         QStringLiteral("Продам дом"), QStringLiteral("Продам ВАЗ")}));
+    EXPECT_EQ(shownTexts(),
+              (QStringList{QStringLiteral("Ремонт квартир"), QStringLiteral("Продам дом"),
+                           QStringLiteral("Продам дом"), QStringLiteral("Продам ВАЗ")}));
     EXPECT_EQ(window->ui.Gauge1->value(), 4);
     EXPECT_EQ(window->selectedRow(), 0);
     fill(kDay);
@@ -124,7 +147,8 @@ TEST_F(OutputWindowTest, DeletedAnnouncementGivesOneErrorAndNoRow) {
     ASSERT_TRUE(locateAnnouncement(*f.desk, 2));
     f.desk->tData.Delete();
     fill(kDay);
-    EXPECT_EQ(dialogs.informations(), (QStringList{QStringLiteral("ERROR"), QStringLiteral("ERROR")}));
+    EXPECT_EQ(dialogs.informations(),
+              (QStringList{QStringLiteral("ERROR"), QStringLiteral("ERROR")}));
     EXPECT_EQ(listedIds(), (QList<int>{1, 3}));
 }
 
@@ -211,14 +235,17 @@ TEST_F(OutputWindowTest, DoubleClickEditsTheMovedRowsAnnouncementAndRefreshesIt)
 
 TEST_F(OutputWindowTest, PreviewMakesTheFourCallsInOrderOrShowsWhyItCannot) {
     QStringList calls;
-    window->createWordProcessor = [&](QString*) { return std::make_unique<RecordingWordProcessor>(calls); };
+    window->createWordProcessor = [&](QString*) {
+        return std::make_unique<RecordingWordProcessor>(calls);
+    };
     window->ui.BitBtn4->click(); // an empty list: an empty document, still checked
     EXPECT_EQ(calls, (QStringList{"Documents.Add", "CheckGrammar"}));
     calls.clear();
     fill(kOtherDay);
     window->ui.BitBtn4->click();
-    EXPECT_EQ(calls, (QStringList{"Documents.Add", QStringLiteral("TypeText:Продам ВАЗ"), "TypeParagraph",
-                                  QStringLiteral("TypeText:Завтра"), "TypeParagraph", "CheckGrammar"}));
+    EXPECT_EQ(calls,
+              (QStringList{"Documents.Add", QStringLiteral("TypeText:Продам ВАЗ"), "TypeParagraph",
+                           QStringLiteral("TypeText:Завтра"), "TypeParagraph", "CheckGrammar"}));
     EXPECT_TRUE(dialogs.boxes().empty());
 
     window->createWordProcessor = [](QString* error) -> std::unique_ptr<WordProcessor> {
@@ -248,14 +275,17 @@ TEST_F(OutputWindowTest, OutputWithEachDriverTextWritesNamesOfTheDayOfWriting) {
         window->ui.eType->setEditText(c.driver);
         window->show();
         window->ui.BitBtn2->click();
-        EXPECT_EQ(dialogs.informations(), (QStringList{QStringLiteral("Вставте дискету в дисковод A:"),
-                                                       QStringLiteral("Скрипт успешно записан")}))
+        EXPECT_EQ(dialogs.informations(),
+                  (QStringList{QStringLiteral("Вставте дискету в дисковод A:"),
+                               QStringLiteral("Скрипт успешно записан")}))
             << c.driver.toStdString();
         EXPECT_EQ(window->result(), QDialog::Accepted);
         EXPECT_FALSE(window->isVisible());
         EXPECT_TRUE(QFileInfo::exists(textPath()));
-        const QStringList onDrive = QDir(f.desk->drives.folderFor(QStringLiteral("A:"))).entryList(QDir::Files);
-        EXPECT_EQ(onDrive, c.file.isEmpty() ? QStringList{} : QStringList{c.file}) << c.driver.toStdString();
+        const QStringList onDrive =
+            QDir(f.desk->drives.folderFor(QStringLiteral("A:"))).entryList(QDir::Files);
+        EXPECT_EQ(onDrive, c.file.isEmpty() ? QStringList{} : QStringList{c.file})
+            << c.driver.toStdString();
     }
 }
 
@@ -299,12 +329,13 @@ TEST_F(OutputWindowTest, OutputWritesTheListInItsCurrentOrder) {
     window->ui.eType->setEditText(QStringLiteral("TextLine"));
     window->ui.BitBtn2->click();
     const std::string tvl = readBytes(drivePath(QStringLiteral("tvl_7_12.tvl")));
-    const std::string expected = "TV Studio TextLineList File Version 1.10\r\n\r\n2| |" + cp1251(QStringLiteral("Начало")) +
-                                 "| |1000\r\n2| |" + cp1251(QStringLiteral("Продам ВАЗ")) + "||1000\r\n2| |" +
-                                 cp1251(QStringLiteral("Ремонт квартир")) + "|2-15-30|1000\r\n2| |" +
-                                 cp1251(QStringLiteral("Продам дом")) + "||1000\r\n2| |" +
-                                 cp1251(QStringLiteral("Продам дом")) + "||1000\r\n2| |" +
-                                 cp1251(QStringLiteral("Конец")) + "| |1000\r\n";
+    const std::string expected = "TV Studio TextLineList File Version 1.10\r\n\r\n2| |" +
+                                 cp1251(QStringLiteral("Начало")) + "| |1000\r\n2| |" +
+                                 cp1251(QStringLiteral("Продам ВАЗ")) + "||1000\r\n2| |" +
+                                 cp1251(QStringLiteral("Ремонт квартир")) +
+                                 "|2-15-30|1000\r\n2| |" + cp1251(QStringLiteral("Продам дом")) +
+                                 "||1000\r\n2| |" + cp1251(QStringLiteral("Продам дом")) +
+                                 "||1000\r\n2| |" + cp1251(QStringLiteral("Конец")) + "| |1000\r\n";
     EXPECT_EQ(tvl, expected);
 }
 

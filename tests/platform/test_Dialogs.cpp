@@ -17,12 +17,17 @@ namespace {
 TEST(MessageBoxDialogs, ShowTheTextAndTellWhichButtonWasClicked) {
     MessageBoxDialogs boxes;
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Бегущая строка"));
-    const std::tuple<std::function<bool()>, const char*, bool, QMessageBox::Icon, const char*> cases[] = {
-        {[&] { return boxes.question(nullptr, QStringLiteral("Удалить ?")); }, "Да", true, QMessageBox::Question, "Да Нет"},
-        {[&] { return boxes.question(nullptr, QStringLiteral("Удалить ?")); }, "Нет", false, QMessageBox::Question, "Да Нет"},
-        {[&] { return boxes.information(nullptr, QStringLiteral("Готово")), true; }, "OK", true, QMessageBox::Information, "OK"},
-        {[&] { return boxes.error(nullptr, QStringLiteral("Ошибка")), true; }, "OK", true, QMessageBox::Critical, "OK"},
-    };
+    const std::tuple<std::function<bool()>, const char*, bool, QMessageBox::Icon, const char*>
+        cases[] = {
+            {[&] { return boxes.question(nullptr, QStringLiteral("Удалить ?")); }, "Да", true,
+             QMessageBox::Question, "Да Нет"},
+            {[&] { return boxes.question(nullptr, QStringLiteral("Удалить ?")); }, "Нет", false,
+             QMessageBox::Question, "Да Нет"},
+            {[&] { return boxes.information(nullptr, QStringLiteral("Готово")), true; }, "OK", true,
+             QMessageBox::Information, "OK"},
+            {[&] { return boxes.error(nullptr, QStringLiteral("Ошибка")), true; }, "OK", true,
+             QMessageBox::Critical, "OK"},
+        };
     for (const auto& [show, click, answer, icon, buttons] : cases) {
         SCOPED_TRACE(click);
         QString title;
@@ -44,7 +49,8 @@ TEST(MessageBoxDialogs, ShowTheTextAndTellWhichButtonWasClicked) {
         });
         poll.start(5);
         EXPECT_EQ(show(), answer);
-        EXPECT_EQ(title, QStringLiteral("Vornelta")); // its own caption, whatever the program is called
+        EXPECT_EQ(title,
+                  QStringLiteral("Vornelta")); // its own caption, whatever the program is called
         EXPECT_EQ(seenIcon, icon);
         seen.sort();
         QStringList expected = QString::fromUtf8(buttons).split(QLatin1Char(' '));

@@ -1,7 +1,7 @@
 // Drives "A:" … "F:" as folders: configured in config.INI, else a folder of the letter
 // under the program folder; a missing folder is "no diskette".
-#include "platform/DriveMap.h"
 #include "guisupport/GuiHelpers.h"
+#include "platform/DriveMap.h"
 #include "platform/IniFile.h"
 
 #include <QDir>
@@ -15,7 +15,8 @@ namespace {
 class DriveMapTest : public ::testing::Test {
 protected:
     DriveMap load(const std::string& drivesSection) {
-        guisupport::writeBytes(iniPath, "[General]\r\nA=/not/this/section\r\n[Drives]\r\n" + drivesSection);
+        guisupport::writeBytes(iniPath,
+                               "[General]\r\nA=/not/this/section\r\n[Drives]\r\n" + drivesSection);
         EXPECT_TRUE(ini.load(iniPath));
         DriveMap drives;
         drives.load(ini, program.path());
@@ -29,7 +30,8 @@ protected:
 };
 
 TEST_F(DriveMapTest, DrivesMapToConfiguredOrDefaultFolders) {
-    const DriveMap drives = load("A=" + usb0.toStdString() + "\r\nc = flash \r\nD=\r\nG=/ignored\r\n");
+    const DriveMap drives =
+        load("A=" + usb0.toStdString() + "\r\nc = flash \r\nD=\r\nG=/ignored\r\n");
     const std::pair<const char*, QString> cases[] = {
         {"A:", usb0},
         {"a", usb0},
@@ -64,12 +66,14 @@ TEST_F(DriveMapTest, SavedMapReadsBackAndAClearedLetterIsEmptied) {
     drives.setConfigured(QStringLiteral("Z:"), QStringLiteral("/nowhere"));
     drives.save(ini);
     ASSERT_TRUE(ini.save(iniPath));
-    EXPECT_EQ(guisupport::readBytes(iniPath),
-              "[General]\r\nA=/not/this/section\r\n[Drives]\r\nA=\r\nE=/media/e\r\nB=/media/usb1\r\n");
+    EXPECT_EQ(
+        guisupport::readBytes(iniPath),
+        "[General]\r\nA=/not/this/section\r\n[Drives]\r\nA=\r\nE=/media/e\r\nB=/media/usb1\r\n");
 
     DriveMap again;
     again.load(ini, program.path());
-    for (const QString& drive : DriveMap::letters()) EXPECT_EQ(again.folderFor(drive), drives.folderFor(drive));
+    for (const QString& drive : DriveMap::letters())
+        EXPECT_EQ(again.folderFor(drive), drives.folderFor(drive));
     EXPECT_EQ(again.folderFor(QStringLiteral("A:")), program.file(QStringLiteral("A")));
 }
 

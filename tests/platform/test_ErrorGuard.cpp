@@ -1,10 +1,10 @@
 // An exception that escapes a handler ends the command with the error box; the program
 // goes on. The test main runs a plain QApplication, so the guard is driven through
 // GuardedApplication::notifyGuarded, the body of its notify.
-#include "storage/DataSet.h"
-#include "platform/ErrorGuard.h"
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
+#include "platform/ErrorGuard.h"
+#include "storage/DataSet.h"
 
 #include <QBuffer>
 #include <QTextStream>
@@ -54,8 +54,12 @@ protected:
 
 TEST_F(ErrorGuardTest, EscapingExceptionBecomesTheErrorBoxAndTheProgramGoesOn) {
     const std::pair<std::function<void()>, QString> cases[] = {
-        {[] { throw dorod::EDatabaseError(guisupport::cp1251(QStringLiteral("tData: Поле 'Клиент' не найдено"))); },
-         QStringLiteral("tData: Поле 'Клиент' не найдено")}, // engine messages are Windows-1251 bytes
+        {[] {
+             throw dorod::EDatabaseError(
+                 guisupport::cp1251(QStringLiteral("tData: Поле 'Клиент' не найдено")));
+         },
+         QStringLiteral(
+             "tData: Поле 'Клиент' не найдено")}, // engine messages are Windows-1251 bytes
         {[] { throw std::runtime_error("Cannot create file /media/usb0/x"); },
          QStringLiteral("Cannot create file /media/usb0/x")},
         {[] { throw 42; }, QStringLiteral("Неизвестная ошибка")},
@@ -99,8 +103,8 @@ TEST(CommandGuard, ExitCodeAndErrorLine) {
         {"runs through", [] { return 0; }, 0, QString()},
         {"own failure code", [] { return 3; }, 3, QString()},
         {"engine error",
-         []() -> int { throw dorod::EDatabaseError("tRielt: \xCE\xF8\xE8\xE1\xEA\xE0"); },
-         1, QStringLiteral("tRielt: Ошибка\n")},
+         []() -> int { throw dorod::EDatabaseError("tRielt: \xCE\xF8\xE8\xE1\xEA\xE0"); }, 1,
+         QStringLiteral("tRielt: Ошибка\n")},
         {"standard error", []() -> int { throw std::runtime_error("Disk A: not ready"); }, 1,
          QStringLiteral("Disk A: not ready\n")},
         {"anything else", []() -> int { throw 7; }, 1, QStringLiteral("Неизвестная ошибка\n")},
@@ -111,7 +115,8 @@ TEST(CommandGuard, ExitCodeAndErrorLine) {
         errFile.open(QIODevice::WriteOnly);
         QTextStream err(&errFile);
         EXPECT_EQ(runCommandGuarded(err, c.body), c.code);
-        EXPECT_EQ(QString::fromUtf8(errFile.data()), c.err) << "err is flushed before the command returns";
+        EXPECT_EQ(QString::fromUtf8(errFile.data()), c.err)
+            << "err is flushed before the command returns";
     }
 }
 

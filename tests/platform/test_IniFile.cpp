@@ -17,7 +17,9 @@ const QString kGeneral = QStringLiteral("General");
 
 class IniFileTest : public ::testing::Test {
 protected:
-    static std::string crlf(const QStringList& lines) { return cp1251(lines.join(QStringLiteral("\r\n")) + "\r\n"); }
+    static std::string crlf(const QStringList& lines) {
+        return cp1251(lines.join(QStringLiteral("\r\n")) + "\r\n");
+    }
     IniFile loadBytes(const std::string& bytes) {
         guisupport::writeBytes(path, bytes);
         IniFile ini;
@@ -35,15 +37,22 @@ protected:
 
 TEST_F(IniFileTest, ChangingOneValueLeavesEveryOtherLineByteForByte) {
     const QStringList original = {
-        QStringLiteral("; Настройки стола рекламы"), QStringLiteral("[General]"),
-        QStringLiteral("NAME=ТЕЛЕКАНАЛ «ВОРНЕЛЬТА» №1"), QStringLiteral("WordPrice = 5,5"),
-        QStringLiteral("SymKol=  200  "), QStringLiteral("Unknown=что-то своё"),
-        QStringLiteral("\tno equals sign"), QString(), QStringLiteral("[Other]"), QStringLiteral("WordPrice=99"),
+        QStringLiteral("; Настройки стола рекламы"),
+        QStringLiteral("[General]"),
+        QStringLiteral("NAME=ТЕЛЕКАНАЛ «ВОРНЕЛЬТА» №1"),
+        QStringLiteral("WordPrice = 5,5"),
+        QStringLiteral("SymKol=  200  "),
+        QStringLiteral("Unknown=что-то своё"),
+        QStringLiteral("\tno equals sign"),
+        QString(),
+        QStringLiteral("[Other]"),
+        QStringLiteral("WordPrice=99"),
         QStringLiteral("   "),
     };
     IniFile ini = loadBytes(crlf(original));
     ini.setValue(kGeneral, QStringLiteral("WordPrice"), QStringLiteral("7,25"));
-    ini.setValue(kGeneral, QStringLiteral("SymKol"), QStringLiteral("200")); // same value: line untouched
+    ini.setValue(kGeneral, QStringLiteral("SymKol"),
+                 QStringLiteral("200")); // same value: line untouched
     save(ini);
     QStringList expected = original;
     expected[3] = QStringLiteral("WordPrice=7,25");
@@ -52,37 +61,55 @@ TEST_F(IniFileTest, ChangingOneValueLeavesEveryOtherLineByteForByte) {
 
 TEST_F(IniFileTest, ValuesAsWindowsReadsThem) {
     const IniFile ini = loadBytes(crlf({
-        QStringLiteral("Orphan=before any section"), QStringLiteral("[general]"),
-        QStringLiteral("  Spaced  =  around  "), QStringLiteral("Equals=a=b"), QStringLiteral("Empty="),
-        QStringLiteral("Quoted=\" in quotes \""), QStringLiteral("Half=\"open"), QStringLiteral("NoBreak=\u00A0x"),
-        QStringLiteral(";Comment=no"), QStringLiteral("Twice=first"), QStringLiteral("TWICE=second"),
-        QStringLiteral("[ Other ]"), QStringLiteral("Elsewhere=yes"),
+        QStringLiteral("Orphan=before any section"),
+        QStringLiteral("[general]"),
+        QStringLiteral("  Spaced  =  around  "),
+        QStringLiteral("Equals=a=b"),
+        QStringLiteral("Empty="),
+        QStringLiteral("Quoted=\" in quotes \""),
+        QStringLiteral("Half=\"open"),
+        QStringLiteral("NoBreak=\u00A0x"),
+        QStringLiteral(";Comment=no"),
+        QStringLiteral("Twice=first"),
+        QStringLiteral("TWICE=second"),
+        QStringLiteral("[ Other ]"),
+        QStringLiteral("Elsewhere=yes"),
     }));
     const std::tuple<const char*, const char*, std::optional<QString>> cases[] = {
-        {"General", "spaced", QStringLiteral("around")}, {"GENERAL", "Equals", QStringLiteral("a=b")},
-        {"General", "Empty", QString()},                 {"General", "Quoted", QStringLiteral(" in quotes ")},
-        {"General", "Half", QStringLiteral("\"open")},   {"General", "NoBreak", QStringLiteral("\u00A0x")},
-        {"General", "Twice", QStringLiteral("first")},   {"Other", "Elsewhere", QStringLiteral("yes")},
-        {"General", ";Comment", std::nullopt},           {"General", "Elsewhere", std::nullopt},
-        {"General", "Orphan", std::nullopt},             {"Missing", "Spaced", std::nullopt},
+        {"General", "spaced", QStringLiteral("around")},
+        {"GENERAL", "Equals", QStringLiteral("a=b")},
+        {"General", "Empty", QString()},
+        {"General", "Quoted", QStringLiteral(" in quotes ")},
+        {"General", "Half", QStringLiteral("\"open")},
+        {"General", "NoBreak", QStringLiteral("\u00A0x")},
+        {"General", "Twice", QStringLiteral("first")},
+        {"Other", "Elsewhere", QStringLiteral("yes")},
+        {"General", ";Comment", std::nullopt},
+        {"General", "Elsewhere", std::nullopt},
+        {"General", "Orphan", std::nullopt},
+        {"Missing", "Spaced", std::nullopt},
     };
     for (const auto& [section, key, value] : cases) {
         SCOPED_TRACE(std::string(section) + "/" + key);
         EXPECT_EQ(ini.value(QString::fromLatin1(section), QString::fromLatin1(key)), value);
     }
-    EXPECT_EQ(ini.keys(kGeneral).join(QLatin1Char(',')), QStringLiteral("Spaced,Equals,Empty,Quoted,Half,NoBreak,Twice"));
+    EXPECT_EQ(ini.keys(kGeneral).join(QLatin1Char(',')),
+              QStringLiteral("Spaced,Equals,Empty,Quoted,Half,NoBreak,Twice"));
 }
 
 TEST_F(IniFileTest, WritesFindKeysInAnyLetterCaseAndAddWhatIsMissing) {
     IniFile ini = loadBytes("[general]\r\nwordprice=3\r\n\r\n\r\n[Other]\r\nx=1\r\n");
     ini.setValue(QStringLiteral("GENERAL"), QStringLiteral("WordPrice"), QStringLiteral("4"));
-    ini.setValue(kGeneral, QStringLiteral("OutDev"), QStringLiteral("A:")); // before the section's blank lines
+    ini.setValue(kGeneral, QStringLiteral("OutDev"),
+                 QStringLiteral("A:")); // before the section's blank lines
     ini.setValue(QStringLiteral("Other"), QStringLiteral("y"), QStringLiteral("2"));
     ini.setValue(QStringLiteral("Drives"), QStringLiteral("A"), QStringLiteral("/media/usb0"));
-    ini.setValue(QStringLiteral("Drives"), QStringLiteral("B"), QStringLiteral("a\r\nNAME=line break"));
+    ini.setValue(QStringLiteral("Drives"), QStringLiteral("B"),
+                 QStringLiteral("a\r\nNAME=line break"));
     save(ini);
-    EXPECT_EQ(readBytes(path), "[general]\r\nwordprice=4\r\nOutDev=A:\r\n\r\n\r\n[Other]\r\nx=1\r\ny=2\r\n"
-                               "[Drives]\r\nA=/media/usb0\r\nB=a  NAME=line break\r\n");
+    EXPECT_EQ(readBytes(path),
+              "[general]\r\nwordprice=4\r\nOutDev=A:\r\n\r\n\r\n[Other]\r\nx=1\r\ny=2\r\n"
+              "[Drives]\r\nA=/media/usb0\r\nB=a  NAME=line break\r\n");
 }
 
 TEST_F(IniFileTest, CyrillicIsStoredAsWindows1251AndLfOnlyFilesComeBackWithCrLf) {
@@ -91,8 +118,8 @@ TEST_F(IniFileTest, CyrillicIsStoredAsWindows1251AndLfOnlyFilesComeBackWithCrLf)
     EXPECT_EQ(ini.value(kGeneral, QStringLiteral("NAME")), QStringLiteral("КАНАЛ"));
     ini.setValue(kGeneral, QStringLiteral("StringFirst"), text);
     save(ini);
-    EXPECT_EQ(readBytes(path), "[General]\r\nNAME=\xCA\xC0\xCD\xC0\xCB\r\nStringFirst=" + cp1251(text) +
-                                   "\r\n\r\n[Other]\r\nz=9\r\n");
+    EXPECT_EQ(readBytes(path), "[General]\r\nNAME=\xCA\xC0\xCD\xC0\xCB\r\nStringFirst=" +
+                                   cp1251(text) + "\r\n\r\n[Other]\r\nz=9\r\n");
     IniFile again;
     ASSERT_TRUE(again.load(path));
     EXPECT_EQ(again.value(kGeneral, QStringLiteral("StringFirst")), text);

@@ -4,8 +4,8 @@
 
 #include <QDateEdit>
 #include <QHBoxLayout>
-#include <QVBoxLayout>
 #include <QLabel>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -67,7 +67,8 @@ TEST(IntervalFields, DaysAreTheEngineDayNumbersOfTheChosenDates) {
         SCOPED_TRACE(from.toString(Qt::ISODate).toStdString());
         fields.DateFrom->setDate(from);
         fields.DateTo->setDate(to);
-        EXPECT_EQ(fields.firstDay(), dorod::dayNumberFromCivil(from.year(), from.month(), from.day()));
+        EXPECT_EQ(fields.firstDay(),
+                  dorod::dayNumberFromCivil(from.year(), from.month(), from.day()));
         EXPECT_EQ(fields.lastDay(), dorod::dayNumberFromCivil(to.year(), to.month(), to.day()));
         EXPECT_EQ(fields.lastDay() - fields.firstDay(), from.daysTo(to));
     }

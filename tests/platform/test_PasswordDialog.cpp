@@ -1,10 +1,10 @@
 // The "Login password" dialog and the prompt that opens enciphered tables with it.
+#include "guisupport/GuiHelpers.h"
+#include "guisupport/ScriptedModalRunner.h"
+#include "platform/PasswordDialog.h"
 #include "storage/DataSet.h"
 #include "storage/DorodDatabase.h"
 #include "storage/DorodTable.h"
-#include "guisupport/GuiHelpers.h"
-#include "platform/PasswordDialog.h"
-#include "guisupport/ScriptedModalRunner.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -37,7 +37,8 @@ TEST(PasswordDialog, Layout) {
     EXPECT_EQ(dialog.okButton()->geometry(), QRect(18, 77, 75, 25));
     EXPECT_EQ(dialog.cancelButton()->text(), QStringLiteral("Cancel"));
     EXPECT_EQ(dialog.cancelButton()->geometry(), QRect(113, 77, 75, 25));
-    const QPoint offCentre = dialog.geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    const QPoint offCentre =
+        dialog.geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
     EXPECT_LE(offCentre.manhattanLength(), 2);
 }
 
@@ -45,8 +46,10 @@ TEST(PasswordDialog, EnterConfirmsAndEscapeCancels) {
     const std::tuple<const char*, std::function<void(PasswordDialog&)>, int> cases[] = {
         {"OK", [](PasswordDialog& d) { d.okButton()->click(); }, QDialog::Accepted},
         {"Cancel", [](PasswordDialog& d) { d.cancelButton()->click(); }, QDialog::Rejected},
-        {"Enter", [](PasswordDialog& d) { QTest::keyClick(d.edit(), Qt::Key_Return); }, QDialog::Accepted},
-        {"Escape", [](PasswordDialog& d) { QTest::keyClick(d.edit(), Qt::Key_Escape); }, QDialog::Rejected},
+        {"Enter", [](PasswordDialog& d) { QTest::keyClick(d.edit(), Qt::Key_Return); },
+         QDialog::Accepted},
+        {"Escape", [](PasswordDialog& d) { QTest::keyClick(d.edit(), Qt::Key_Escape); },
+         QDialog::Rejected},
     };
     for (const auto& [name, act, result] : cases) {
         SCOPED_TRACE(name);
@@ -133,12 +136,15 @@ TEST_F(PasswordPromptTest, CancelLeavesTheTableClosed) {
         dynamic_cast<PasswordDialog&>(d).cancelButton()->click();
         return d.result();
     });
-    EXPECT_EQ(openTable(), QStringLiteral("Error opening table: Invalid password. Table cannot be open"));
+    EXPECT_EQ(openTable(),
+              QStringLiteral("Error opening table: Invalid password. Table cannot be open"));
 }
 
 TEST_F(PasswordPromptTest, WrongAttemptIsOfferedAgainAllSelected) {
     QStringList messages;
-    dorod::TDorodSession::Instance().OnShowMessage = [&](const std::string& m) { messages << toQt(m); };
+    dorod::TDorodSession::Instance().OnShowMessage = [&](const std::string& m) {
+        messages << toQt(m);
+    };
     QString offered, selected;
     runner.next(typeAndConfirm(QStringLiteral("секрет!")));
     runner.next([&](QDialog& d) {

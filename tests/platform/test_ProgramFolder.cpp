@@ -21,7 +21,8 @@ TEST(ProgramFolder, FromTheArguments) {
         {{}, exe},
         {{QStringLiteral("--folder"), QStringLiteral("/data/desk")}, QStringLiteral("/data/desk/")},
         {{QStringLiteral("--folder=/data/x/../Реклама//")}, QStringLiteral("/data/Реклама/")},
-        {{QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("--folder"), QStringLiteral("desk")},
+        {{QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("--folder"),
+          QStringLiteral("desk")},
          QDir::currentPath() + QStringLiteral("/desk/")},
         {{QStringLiteral("--folder"), QStringLiteral("/")}, QStringLiteral("/")},
         {{QStringLiteral("--folder")}, exe}, // no value
@@ -30,7 +31,8 @@ TEST(ProgramFolder, FromTheArguments) {
     };
     for (const auto& [arguments, path] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
-        const ProgramFolder folder = ProgramFolder::fromArguments(arguments, QStringLiteral("/opt/vornelta/bin"));
+        const ProgramFolder folder =
+            ProgramFolder::fromArguments(arguments, QStringLiteral("/opt/vornelta/bin"));
         EXPECT_EQ(folder.path(), path);
         EXPECT_EQ(folder.file(QStringLiteral("data.d")), path + QStringLiteral("data.d"));
     }
@@ -60,7 +62,8 @@ TEST(ProgramFolder, InstalledProgramUsesTheUserDataFolderUnlessToldOtherwise) {
     const QString data = l.root.path() + QStringLiteral("/home/.local/share/Vornelta");
     EXPECT_TRUE(ProgramFolder::isInstalled(l.prefixBin));
     EXPECT_EQ(ProgramFolder::fromArguments({}, l.prefixBin, data).path(), data + QLatin1Char('/'));
-    EXPECT_EQ(ProgramFolder::fromArguments({QStringLiteral("--folder"), l.bare}, l.prefixBin, data).path(),
+    EXPECT_EQ(ProgramFolder::fromArguments({QStringLiteral("--folder"), l.bare}, l.prefixBin, data)
+                  .path(),
               l.bare + QLatin1Char('/'));
 
     // A build folder, or a desk's folder with a copied executable, stays the program folder.
@@ -81,8 +84,8 @@ TEST(ProgramFolder, ReadOnlyExecutableFolderCountsAsInstalled) {
     EXPECT_TRUE(ProgramFolder::isInstalled(l.bare));
     EXPECT_EQ(ProgramFolder::fromArguments({}, l.bare, QStringLiteral("/data/")).path(),
               QStringLiteral("/data/"));
-    QFile::setPermissions(l.bare, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                      QFileDevice::ExeOwner);
+    QFile::setPermissions(l.bare,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST(ProgramFolder, ShippedFilesAreFoundInTheBuildTreeAndInstalled) {
@@ -107,21 +110,26 @@ TEST(MessageLanguage, FollowsTheFirstLocaleVariableSet) {
         const char* lang;
         bool russian;
     } cases[] = {
-        {"ru_RU.UTF-8", "", "", true},      {"", "ru_RU.UTF-8", "en_US.UTF-8", true},
-        {"", "", "ru_RU.UTF-8", true},      {"C", "", "ru_RU.UTF-8", false},
+        {"ru_RU.UTF-8", "", "", true},       {"", "ru_RU.UTF-8", "en_US.UTF-8", true},
+        {"", "", "ru_RU.UTF-8", true},       {"C", "", "ru_RU.UTF-8", false},
         {"", "en_GB.UTF-8", "ru_RU", false}, {"", "", "", false},
     };
     for (const auto& c : cases) {
         const char* values[] = {c.all, c.messages, c.lang};
         for (int i = 0; i < 3; ++i) {
-            if (*values[i]) ::setenv(names[i], values[i], 1);
-            else ::unsetenv(names[i]);
+            if (*values[i])
+                ::setenv(names[i], values[i], 1);
+            else
+                ::unsetenv(names[i]);
         }
-        EXPECT_EQ(vornelta::russianMessages(), c.russian) << c.all << "|" << c.messages << "|" << c.lang;
+        EXPECT_EQ(vornelta::russianMessages(), c.russian)
+            << c.all << "|" << c.messages << "|" << c.lang;
     }
     for (int i = 0; i < 3; ++i) {
-        if (had[i]) ::setenv(names[i], saved[i].c_str(), 1);
-        else ::unsetenv(names[i]);
+        if (had[i])
+            ::setenv(names[i], saved[i].c_str(), 1);
+        else
+            ::unsetenv(names[i]);
     }
 }
 

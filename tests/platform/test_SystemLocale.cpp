@@ -1,8 +1,8 @@
 // The engine's date, time and number formats taken from the system locale.
-#include "storage/DorodDate.h"
-#include "storage/DorodLocale.h"
 #include "guisupport/GuiHelpers.h"
 #include "platform/SystemLocale.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodLocale.h"
 
 #include <QLocale>
 
@@ -31,7 +31,8 @@ TEST_F(SystemLocaleTest, LocalesGiveTheEngineTheirFormats) {
         {"en_US", QStringLiteral("M/d/yy"), QStringLiteral("h:mm:ss"), '.'},
         {"fi_FI", QStringLiteral("d.M.yyyy"), QStringLiteral("h.mm.ss"), ','},
         {"bg_BG", QStringLiteral("d.MM.yy г."), QStringLiteral("h:mm:ss ч."), ','},
-        {"ar_EG", QStringLiteral("dd.MM.yyyy"), QStringLiteral("h:mm:ss"), ','}, // no bytes for its marks
+        {"ar_EG", QStringLiteral("dd.MM.yyyy"), QStringLiteral("h:mm:ss"),
+         ','}, // no bytes for its marks
     };
     for (const auto& [name, date, time, separator] : cases) {
         SCOPED_TRACE(name);
@@ -54,7 +55,8 @@ TEST_F(SystemLocaleTest, EngineTextsFollowTheAppliedLocaleAndReadBack) {
         SCOPED_TRACE(name);
         applyLocale(QLocale(QString::fromLatin1(name)));
         EXPECT_EQ(dorod::formatDateTime(value), dateTime);
-        EXPECT_EQ(dorod::formatDate(day), std::string(dateTime).substr(0, std::string(dateTime).find(' ')));
+        EXPECT_EQ(dorod::formatDate(day),
+                  std::string(dateTime).substr(0, std::string(dateTime).find(' ')));
         EXPECT_EQ(dorod::formatFloat(2.5), number);
         EXPECT_EQ(dorod::parseDateTime(dateTime), value);
         EXPECT_EQ(dorod::parseFloat(number), 2.5);
@@ -65,11 +67,14 @@ TEST(EngineFormats, QtFormatsBecomeWhatTheEngineCanPrintAndRead) {
     using Convert = std::optional<std::string> (*)(const QString&);
     const std::tuple<Convert, QString, std::optional<QString>> cases[] = {
         {engineDateFormat, QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy-MM-dd")},
-        {engineDateFormat, QStringLiteral("d MMM yyyy"), QStringLiteral("d MM yyyy")},   // month name → number
-        {engineDateFormat, QStringLiteral("dddd, d MMMM yy"), QStringLiteral("d MM yy")}, // weekday left out
+        {engineDateFormat, QStringLiteral("d MMM yyyy"),
+         QStringLiteral("d MM yyyy")}, // month name → number
+        {engineDateFormat, QStringLiteral("dddd, d MMMM yy"),
+         QStringLiteral("d MM yy")}, // weekday left out
         {engineDateFormat, QStringLiteral("d.M.yyyy ddd"), QStringLiteral("d.M.yyyy")},
         {engineDateFormat, QStringLiteral("dd''MM''yy"), QStringLiteral("dd'MM'yy")},
-        {engineDateFormat, QStringLiteral("dd 'de' MM yyyy"), std::nullopt}, // a field letter as text
+        {engineDateFormat, QStringLiteral("dd 'de' MM yyyy"),
+         std::nullopt}, // a field letter as text
         {engineDateFormat, QStringLiteral("dd.MM"), std::nullopt},
         {engineDateFormat, QStringLiteral("dd.MM.yyyy.yy"), std::nullopt},
         {engineDateFormat, QStringLiteral("dd.MM.yyyy HH:mm"), std::nullopt},

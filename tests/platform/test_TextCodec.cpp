@@ -9,12 +9,15 @@ namespace {
 
 TEST(TextCodec, BytesAndCharactersCorrespondBothWays) {
     std::string all;
-    for (int b = 1; b < 256; ++b) all += char(b);
+    for (int b = 1; b < 256; ++b)
+        all += char(b);
     EXPECT_EQ(fromQt(toQt(all)), all);
 
     const std::pair<const char*, QString> cases[] = {
-        {"\xC0\xDF\xE0\xFF", QStringLiteral("АЯая")}, {"\xA8\xB8\xB9", QStringLiteral("Ёё№")},
-        {"\x88\xAB\xBB", QStringLiteral("€«»")},     {"\x98", QString(QChar(0x98))}, // unassigned byte
+        {"\xC0\xDF\xE0\xFF", QStringLiteral("АЯая")},
+        {"\xA8\xB8\xB9", QStringLiteral("Ёё№")},
+        {"\x88\xAB\xBB", QStringLiteral("€«»")},
+        {"\x98", QString(QChar(0x98))}, // unassigned byte
     };
     for (const auto& [bytes, text] : cases) {
         EXPECT_EQ(toQt(bytes), text);

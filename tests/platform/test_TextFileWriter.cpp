@@ -30,7 +30,8 @@ TEST_F(TextFileWriterTest, WritesWindows1251WithCrLfAfterEveryLineAndReadsItBack
         {{}, ""},
         {{QString()}, "\r\n"},
         {{QStringLiteral("TV Studio 1.10"), QString(), QStringLiteral("ПРОДАМ ёлку №1  ")},
-         "TV Studio 1.10\r\n\r\n\xCF\xD0\xCE\xC4\xC0\xCC \xB8\xEB\xEA\xF3 \xB9" "1  \r\n"},
+         "TV Studio 1.10\r\n\r\n\xCF\xD0\xCE\xC4\xC0\xCC \xB8\xEB\xEA\xF3 \xB9"
+         "1  \r\n"},
     };
     for (const auto& [lines, bytes] : cases) {
         QString error;
@@ -45,7 +46,8 @@ TEST_F(TextFileWriterTest, WritesWindows1251WithCrLfAfterEveryLineAndReadsItBack
     writeBytes(path, "\xC0\n\xC1\r\n\r\nlast"); // LF only, and no end after the last line
     QStringList lines;
     ASSERT_TRUE(readTextFile(path, lines));
-    EXPECT_EQ(lines, QStringList({QStringLiteral("А"), QStringLiteral("Б"), QString(), QStringLiteral("last")}));
+    EXPECT_EQ(lines, QStringList({QStringLiteral("А"), QStringLiteral("Б"), QString(),
+                                  QStringLiteral("last")}));
 }
 
 TEST_F(TextFileWriterTest, CharacterWithoutAByteIsRefusedAndNothingIsWritten) {
@@ -63,7 +65,8 @@ TEST_F(TextFileWriterTest, MissingFolderIsNoDiskette) {
     const QString target = folder.file(QStringLiteral("A/scr_5_3.sc"));
     QString error;
     EXPECT_FALSE(writeTextFile(target, {QStringLiteral("line")}, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("папки «%1» нет").arg(folder.file(QStringLiteral("A")))))
+    EXPECT_TRUE(
+        error.contains(QStringLiteral("папки «%1» нет").arg(folder.file(QStringLiteral("A")))))
         << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("A"))));
     QStringList lines;

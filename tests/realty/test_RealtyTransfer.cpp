@@ -9,9 +9,9 @@
 #include "realty/uRieltOut.h"
 
 #include <QDateEdit>
-#include <QLabel>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTextStream>
 
@@ -28,7 +28,9 @@ struct TransferRow {
     bool operator==(const TransferRow&) const = default;
 };
 
-void PrintTo(const TransferRow& r, std::ostream* os) { *os << r.date << " " << r.tip << " " << r.vid; }
+void PrintTo(const TransferRow& r, std::ostream* os) {
+    *os << r.date << " " << r.tip << " " << r.vid;
+}
 
 class RealtyTransferTest : public DeskFixture {
 protected:
@@ -36,7 +38,8 @@ protected:
         DeskFixture::SetUp();
         ASSERT_TRUE(QDir().mkpath(driveA()));
         // In the order of classification; the fourth was classified last with an earlier date.
-        for (const RealtyRow& r : rows) addRealtyRow(*desk, r);
+        for (const RealtyRow& r : rows)
+            addRealtyRow(*desk, r);
     }
 
     QString driveA() const { return folder.file(QStringLiteral("A")); }
@@ -48,18 +51,21 @@ protected:
         table.SetTableName(QFile::encodeName(transferPath()).toStdString());
         table.Open();
         if (fieldNames)
-            for (int i = 0; i < table.FieldCount(); ++i) fieldNames->push_back(table.Field(i).FieldName());
+            for (int i = 0; i < table.FieldCount(); ++i)
+                fieldNames->push_back(table.Field(i).FieldName());
         EXPECT_EQ(table.FieldByName("date").DataType(), dorod::TFieldType::ftDateTime);
         std::vector<TransferRow> out;
         for (table.First(); !table.Eof(); table.Next())
-            out.push_back({table.FieldByName("date").AsDayNumber(), table.FieldByName("vid").AsString(),
-                           table.FieldByName("tip").AsString(), table.FieldByName("text").AsString()});
+            out.push_back({table.FieldByName("date").AsDayNumber(),
+                           table.FieldByName("vid").AsString(), table.FieldByName("tip").AsString(),
+                           table.FieldByName("text").AsString()});
         return out;
     }
 
     TransferRow expected(int index) const {
         const RealtyRow& r = rows[size_t(index)];
-        return {r.date, guisupport::cp1251(r.vid), guisupport::cp1251(r.tip), guisupport::cp1251(r.text)};
+        return {r.date, guisupport::cp1251(r.vid), guisupport::cp1251(r.tip),
+                guisupport::cp1251(r.text)};
     }
 
     void expectSettled() {
@@ -69,11 +75,16 @@ protected:
     }
 
     const std::vector<RealtyRow> rows{
-        {day(2026, 12, 1), QStringLiteral("СДАМ"), QStringLiteral("ОДНОКОМНАТНАЯ"), QStringLiteral("Сдам квартиру\r\nна длительный срок")},
-        {day(2026, 12, 5), QStringLiteral("ПРОДАМ"), QStringLiteral(""), QStringLiteral("продам КВАРТИРУ")},
-        {day(2026, 12, 10), QStringLiteral("ОБМЕН"), QStringLiteral("ЧЕТЫРЕХКОМНАТНАЯ"), QStringLiteral("Обмен квартиры")},
-        {day(2026, 12, 3), QStringLiteral(""), QStringLiteral("ДВУХКОМНАТНАЯ"), QStringLiteral("Куплю квартиру")},
-        {day(2026, 11, 30), QStringLiteral("КУПЛЮ"), QStringLiteral("ТРЕХКОМНАТНАЯ"), QStringLiteral("до интервала")},
+        {day(2026, 12, 1), QStringLiteral("СДАМ"), QStringLiteral("ОДНОКОМНАТНАЯ"),
+         QStringLiteral("Сдам квартиру\r\nна длительный срок")},
+        {day(2026, 12, 5), QStringLiteral("ПРОДАМ"), QStringLiteral(""),
+         QStringLiteral("продам КВАРТИРУ")},
+        {day(2026, 12, 10), QStringLiteral("ОБМЕН"), QStringLiteral("ЧЕТЫРЕХКОМНАТНАЯ"),
+         QStringLiteral("Обмен квартиры")},
+        {day(2026, 12, 3), QStringLiteral(""), QStringLiteral("ДВУХКОМНАТНАЯ"),
+         QStringLiteral("Куплю квартиру")},
+        {day(2026, 11, 30), QStringLiteral("КУПЛЮ"), QStringLiteral("ТРЕХКОМНАТНАЯ"),
+         QStringLiteral("до интервала")},
     };
 };
 
@@ -82,7 +93,8 @@ TEST_F(RealtyTransferTest, WritesTheIntervalsRowsInClassificationOrderBothEndsIn
     EXPECT_EQ(result.path, transferPath());
     EXPECT_EQ(result.rows, 4);
     std::vector<std::string> fields;
-    EXPECT_EQ(readTransfer(&fields), (std::vector<TransferRow>{expected(0), expected(1), expected(2), expected(3)}));
+    EXPECT_EQ(readTransfer(&fields),
+              (std::vector<TransferRow>{expected(0), expected(1), expected(2), expected(3)}));
     EXPECT_EQ(fields, (std::vector<std::string>{"date", "vid", "tip", "text"}));
     expectSettled();
 }
@@ -166,7 +178,8 @@ TEST_F(RealtyTransferTest, WindowStartsOnTodayExportsAndCloses) {
     EXPECT_EQ(window.ui.DateFrom->date(), today);
     EXPECT_EQ(window.ui.DateTo->date(), today);
     EXPECT_EQ(window.ui.Label3->text(), QStringLiteral("Вывод в программу \"Квартеон\""));
-    EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->text(), QStringLiteral("Вывести"));
+    EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->text(),
+              QStringLiteral("Вывести"));
 
     window.ui.DateFrom->setDate(QDate(2026, 12, 3));
     window.ui.DateTo->setDate(QDate(2026, 12, 5));

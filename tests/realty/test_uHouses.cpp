@@ -7,8 +7,8 @@
 #include "desk/Desk.h"
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedModalRunner.h"
-#include "storage/DorodDate.h"
 #include "platform/TextCodec.h"
+#include "storage/DorodDate.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -33,7 +33,9 @@ struct TicksCase {
     const char* vid;
 };
 
-void PrintTo(const TicksCase& c, std::ostream* os) { *os << c.text; }
+void PrintTo(const TicksCase& c, std::ostream* os) {
+    *os << c.text;
+}
 
 constexpr bool o = false, X = true;
 
@@ -53,17 +55,25 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Digits are not recognised.
         TicksCase{"Сдам 2-х комнатную квартиру", {{X, o, o, o}, {o, o, o, o}}, "СДАМ", ""},
-        TicksCase{"Продам или обменяю двухкомнатную квартиру", {{o, X, o, X}, {o, X, o, o}}, "ОБМЕН",
+        TicksCase{"Продам или обменяю двухкомнатную квартиру",
+                  {{o, X, o, X}, {o, X, o, o}},
+                  "ОБМЕН",
                   "ДВУХКОМНАТНАЯ"},
         // «ё» upper-cases to «Ё», which is not «Е».
         TicksCase{"Продам трёхкомнатную квартиру", {{o, X, o, o}, {o, o, o, o}}, "ПРОДАМ", ""},
-        TicksCase{"Сдам трехкомнатную квартиру", {{X, o, o, o}, {o, o, X, o}}, "СДАМ", "ТРЕХКОМНАТНАЯ"},
+        TicksCase{
+            "Сдам трехкомнатную квартиру", {{X, o, o, o}, {o, o, X, o}}, "СДАМ", "ТРЕХКОМНАТНАЯ"},
         // No word boundaries.
-        TicksCase{"одновременно куплю квартиру", {{o, o, X, o}, {X, o, o, o}}, "КУПЛЮ", "ОДНОКОМНАТНАЯ"},
+        TicksCase{
+            "одновременно куплю квартиру", {{o, o, X, o}, {X, o, o, o}}, "КУПЛЮ", "ОДНОКОМНАТНАЯ"},
         TicksCase{"двухэтажный дом, квартира", {{o, o, o, o}, {o, X, o, o}}, "", "ДВУХКОМНАТНАЯ"},
-        TicksCase{"КуПлЮ ЧЕТЫРЕХкомнатную квартиру", {{o, o, X, o}, {o, o, o, X}}, "КУПЛЮ",
+        TicksCase{"КуПлЮ ЧЕТЫРЕХкомнатную квартиру",
+                  {{o, o, X, o}, {o, o, o, X}},
+                  "КУПЛЮ",
                   "ЧЕТЫРЕХКОМНАТНАЯ"},
-        TicksCase{"сдам продам куплю обмен одно двух трех четырех", {{X, X, X, X}, {X, X, X, X}}, "ОБМЕН",
+        TicksCase{"сдам продам куплю обмен одно двух трех четырех",
+                  {{X, X, X, X}, {X, X, X, X}},
+                  "ОБМЕН",
                   "ЧЕТЫРЕХКОМНАТНАЯ"},
         TicksCase{"Квартира у моря", {{o, o, o, o}, {o, o, o, o}}, "", ""},
         TicksCase{"", {{o, o, o, o}, {o, o, o, o}}, "", ""}));
@@ -98,7 +108,9 @@ protected:
         return b;
     }
     static TfHhouses& houses(QDialog& d) { return dynamic_cast<TfHhouses&>(d); }
-    static QPushButton* button(QDialog& d) { return d.findChild<QPushButton*>(QStringLiteral("BitBtn1")); }
+    static QPushButton* button(QDialog& d) {
+        return d.findChild<QPushButton*>(QStringLiteral("BitBtn1"));
+    }
 
     TempFolder folder;
     TDesk desk{ProgramFolder(folder.path())};

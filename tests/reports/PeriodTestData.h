@@ -17,7 +17,9 @@
 
 namespace periodtest {
 
-inline int day(int year, int month, int d) { return dorod::dayNumberFromCivil(year, month, d); }
+inline int day(int year, int month, int d) {
+    return dorod::dayNumberFromCivil(year, month, d);
+}
 
 struct Announcement {
     int indate; // day number
@@ -56,7 +58,9 @@ inline void addRealtyRow(vornelta::TDesk& desk, const RealtyRow& r) {
     desk.tRielt.Post();
 }
 
-inline void saveTable(dorod::TDorodTable& table) { table.SaveToFile(table.TablePath()); }
+inline void saveTable(dorod::TDorodTable& table) {
+    table.SaveToFile(table.TablePath());
+}
 
 // A desk opened on a fresh program folder, under the Russian date and number forms.
 class DeskFixture : public ::testing::Test {

@@ -23,7 +23,8 @@ const QString kPr = QStringLiteral("ПРОЧЕЕ"), kNed = QStringLiteral("НЕ�
 
 QMap<QString, QString> asMap(const ReportValues& values) {
     QMap<QString, QString> map;
-    for (const auto& [name, text] : values) map[name] = text;
+    for (const auto& [name, text] : values)
+        map[name] = text;
     return map;
 }
 
@@ -34,10 +35,10 @@ TEST(PeriodTotalsFormat, MoneyInGeneralFormWithTheLocaleSeparator) {
         double value;
         const char* text;
     };
-    for (const Case& c : {Case{1234.5, "1234,5"}, Case{100, "100"}, Case{0, "0"}, Case{-0.0, "0"},
-                          Case{0.1 + 0.1 + 0.1, "0,3"}, Case{1.0 / 3, "0,333333333333333"},
-                          Case{-12.25, "-12,25"}, Case{123456789012.5, "123456789012,5"},
-                          Case{1e15, "1E15"}, Case{2.5e-7, "2,5E-7"}})
+    for (const Case& c :
+         {Case{1234.5, "1234,5"}, Case{100, "100"}, Case{0, "0"}, Case{-0.0, "0"},
+          Case{0.1 + 0.1 + 0.1, "0,3"}, Case{1.0 / 3, "0,333333333333333"}, Case{-12.25, "-12,25"},
+          Case{123456789012.5, "123456789012,5"}, Case{1e15, "1E15"}, Case{2.5e-7, "2,5E-7"}})
         EXPECT_EQ(formatMoney(c.value), QString::fromUtf8(c.text)) << c.value;
     dorod::FormatSettings point;
     point.decimalSeparator = '.';
@@ -48,12 +49,13 @@ TEST(PeriodTotalsFormat, MoneyInGeneralFormWithTheLocaleSeparator) {
 
 TEST(PeriodTotalsAdd, GroupsCountOnlyExactValuesAndAreIndependent) {
     PeriodTotals t;
-    const auto add = [&](const QString& c, const QString& o, const QString& s, int slov, double sum) {
+    const auto add = [&](const QString& c, const QString& o, const QString& s, int slov,
+                         double sum) {
         t.add(guisupport::cp1251(c), guisupport::cp1251(o), guisupport::cp1251(s), slov, sum);
     };
     add(kFiz, kNal, kPr, 10, 50);
-    add(QStringLiteral("физлица"), kBez, kNed, 5, 25);     // lower case: no client group
-    add(kFiz + QLatin1Char(' '), kBes, kUs, 3, 7.5);        // trailing blank: no client group
+    add(QStringLiteral("физлица"), kBez, kNed, 5, 25); // lower case: no client group
+    add(kFiz + QLatin1Char(' '), kBes, kUs, 3, 7.5);   // trailing blank: no client group
     add(kUr, QStringLiteral(""), QStringLiteral("ПРОЧЕЕ?"), 1, 2);
     add(kPred, kVz, kAu, 2, 4);
     EXPECT_EQ(t.rows, 5);
@@ -73,7 +75,8 @@ protected:
     void SetUp() override {
         DeskFixture::SetUp();
         int id = 0;
-        for (const Announcement& a : announcements) addAnnouncement(*desk, ++id, a);
+        for (const Announcement& a : announcements)
+            addAnnouncement(*desk, ++id, a);
     }
 
     QMap<QString, QString> report(int from, int to) {
@@ -82,12 +85,12 @@ protected:
 
     const int d1 = day(2026, 12, 1), d5 = day(2026, 12, 5), d10 = day(2026, 12, 10);
     const std::vector<Announcement> announcements{
-        {day(2026, 11, 30), kFiz, kNal, kPr, 100, 1000},  // the day before
-        {d1, kFiz, kNal, kPr, 10, 0.1},                   // the first day
+        {day(2026, 11, 30), kFiz, kNal, kPr, 100, 1000}, // the day before
+        {d1, kFiz, kNal, kPr, 10, 0.1},                  // the first day
         {d5, kUr, kBez, kNed, 20, 0.1},
-        {d10, kPred, kVz, kAu, 30, 0.1},                  // the last day
+        {d10, kPred, kVz, kAu, 30, 0.1}, // the last day
         {d10, QStringLiteral("физлица"), kBes, kUs, 5, 12.5},
-        {day(2026, 12, 11), kUr, kBez, kNed, 100, 1000},  // the day after
+        {day(2026, 12, 11), kUr, kBez, kNed, 100, 1000}, // the day after
     };
 };
 
@@ -95,13 +98,31 @@ TEST_F(PeriodTotalsTest, BothEndsCountAndEveryFigureHasItsText) {
     const QMap<QString, QString> r = report(d1, d10);
     const QMap<QString, QString> expected{
         {"interval", QStringLiteral("с 01.12.2026 по 10.12.2026")},
-        {"vskol", "4"}, {"vsslov", "65"}, {"vssum", "12,8"},
-        {"katfizkol", "1"}, {"katurkol", "1"}, {"katpredkol", "1"},
-        {"katfizsum", "0,1"}, {"katursum", "0,1"}, {"katpredsum", "0,1"},
-        {"spnalkol", "1"}, {"spbezkol", "1"}, {"spvzkol", "1"}, {"spbeskol", "1"},
-        {"spnalsum", "0,1"}, {"spbezsum", "0,1"}, {"spvzsum", "0,1"}, {"spbessum", "12,5"},
-        {"koprkol", "1"}, {"koprsum", "0,1"}, {"konedkol", "1"}, {"konedsum", "0,1"},
-        {"koaukol", "1"}, {"koausum", "0,1"}, {"kouskol", "1"}, {"koussum", "12,5"},
+        {"vskol", "4"},
+        {"vsslov", "65"},
+        {"vssum", "12,8"},
+        {"katfizkol", "1"},
+        {"katurkol", "1"},
+        {"katpredkol", "1"},
+        {"katfizsum", "0,1"},
+        {"katursum", "0,1"},
+        {"katpredsum", "0,1"},
+        {"spnalkol", "1"},
+        {"spbezkol", "1"},
+        {"spvzkol", "1"},
+        {"spbeskol", "1"},
+        {"spnalsum", "0,1"},
+        {"spbezsum", "0,1"},
+        {"spvzsum", "0,1"},
+        {"spbessum", "12,5"},
+        {"koprkol", "1"},
+        {"koprsum", "0,1"},
+        {"konedkol", "1"},
+        {"konedsum", "0,1"},
+        {"koaukol", "1"},
+        {"koausum", "0,1"},
+        {"kouskol", "1"},
+        {"koussum", "12,5"},
     };
     EXPECT_EQ(r, expected);
 }
@@ -129,10 +150,12 @@ TEST_F(PeriodTotalsTest, TheLastDayAloneAndThreeTimesOneTenth) {
 
 TEST_F(PeriodTotalsTest, EmptyAndReversedIntervalsGiveZeroEverywhere) {
     for (auto [from, to] : {std::pair{day(2025, 1, 1), day(2025, 1, 31)}, std::pair{d10, d1}}) {
-        const ReportValues values = periodReportValues(computePeriodTotals(*desk, from, to), from, to);
+        const ReportValues values =
+            periodReportValues(computePeriodTotals(*desk, from, to), from, to);
         ASSERT_EQ(values.size(), 26);
         EXPECT_EQ(values[0].second, periodIntervalText(from, to));
-        for (int i = 1; i < values.size(); ++i) EXPECT_EQ(values[i].second, "0") << values[i].first.toStdString();
+        for (int i = 1; i < values.size(); ++i)
+            EXPECT_EQ(values[i].second, "0") << values[i].first.toStdString();
     }
 }
 
@@ -154,7 +177,8 @@ TEST_F(PeriodTotalsTest, APendingEditIsCountedAndTheNamesComeInTheReportsOrder) 
     EXPECT_EQ(asMap(values)["vskol"], "2");
 
     QStringList names;
-    for (const auto& v : values) names << v.first;
+    for (const auto& v : values)
+        names << v.first;
     EXPECT_EQ(names, periodReportObjectNames());
     EXPECT_EQ(names.first(), "interval");
     EXPECT_EQ(names.last(), "koussum");

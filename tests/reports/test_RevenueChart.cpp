@@ -56,7 +56,7 @@ TEST(RevenueChartBuckets, StepFollowsTheIntervalsLengthAndBucketsCoverIt) {
 
 TEST(RevenueChartBuckets, WeeksRunMondayToSundayAndLabelsNameTheirDays) {
     const RevenueChart weeks = RevenueChart::forInterval(day(2026, 12, 1), day(2027, 1, 1));
-    EXPECT_EQ(weeks.buckets[0].last, day(2026, 12, 6)); // Sunday
+    EXPECT_EQ(weeks.buckets[0].last, day(2026, 12, 6));  // Sunday
     EXPECT_EQ(weeks.buckets[1].first, day(2026, 12, 7)); // Monday
     EXPECT_EQ(chartBucketLabel(weeks, 1), QStringLiteral("07.12–13.12"));
     const RevenueChart months = RevenueChart::forInterval(day(2026, 1, 15), day(2026, 12, 31));
@@ -71,14 +71,20 @@ protected:
     void SetUp() override {
         DeskFixture::SetUp();
         int id = 0;
-        for (const Announcement& a : announcements) addAnnouncement(*desk, ++id, a);
+        for (const Announcement& a : announcements)
+            addAnnouncement(*desk, ++id, a);
     }
     const std::vector<Announcement> announcements{
-        {day(2026, 11, 30), QStringLiteral("ФИЗЛИЦА"), QStringLiteral("НАЛИЧНЫЙ"), QStringLiteral("ПРОЧЕЕ"), 1, 1000},
-        {day(2026, 12, 1), QStringLiteral("ФИЗЛИЦА"), QStringLiteral("НАЛИЧНЫЙ"), QStringLiteral("ПРОЧЕЕ"), 1, 10},
-        {day(2026, 12, 1), QStringLiteral("ЮРЛИЦА"), QStringLiteral("НАЛИЧНЫЙ"), QStringLiteral("УСЛУГИ"), 1, 20},
-        {day(2026, 12, 3), QStringLiteral("ЮРЛИЦА"), QStringLiteral("НАЛИЧНЫЙ"), QStringLiteral("услуги"), 1, 5},
-        {day(2026, 12, 3), QStringLiteral("ЮРЛИЦА"), QStringLiteral("НАЛИЧНЫЙ"), QStringLiteral("НЕДВИЖИМОСТЬ"), 1, 7.5},
+        {day(2026, 11, 30), QStringLiteral("ФИЗЛИЦА"), QStringLiteral("НАЛИЧНЫЙ"),
+         QStringLiteral("ПРОЧЕЕ"), 1, 1000},
+        {day(2026, 12, 1), QStringLiteral("ФИЗЛИЦА"), QStringLiteral("НАЛИЧНЫЙ"),
+         QStringLiteral("ПРОЧЕЕ"), 1, 10},
+        {day(2026, 12, 1), QStringLiteral("ЮРЛИЦА"), QStringLiteral("НАЛИЧНЫЙ"),
+         QStringLiteral("УСЛУГИ"), 1, 20},
+        {day(2026, 12, 3), QStringLiteral("ЮРЛИЦА"), QStringLiteral("НАЛИЧНЫЙ"),
+         QStringLiteral("услуги"), 1, 5},
+        {day(2026, 12, 3), QStringLiteral("ЮРЛИЦА"), QStringLiteral("НАЛИЧНЫЙ"),
+         QStringLiteral("НЕДВИЖИМОСТЬ"), 1, 7.5},
     };
 };
 
@@ -95,7 +101,8 @@ TEST_F(RevenueChartTest, MoneyGoesToItsDayAndCategoryAndMatchesTheReport) {
     EXPECT_EQ(chartSeriesName(4), QStringLiteral("БЕЗ КАТЕГОРИИ"));
     const PeriodTotals totals = computePeriodTotals(*desk, from, to);
     EXPECT_DOUBLE_EQ(chart.total(), totals.money);
-    for (int s = 0; s < 4; ++s) EXPECT_DOUBLE_EQ(chart.totals[size_t(s)], totals.subjectMoney[size_t(s)]);
+    for (int s = 0; s < 4; ++s)
+        EXPECT_DOUBLE_EQ(chart.totals[size_t(s)], totals.subjectMoney[size_t(s)]);
 }
 
 TEST_F(RevenueChartTest, SavedAsPdfAndPngAndAFailedSaveLeavesNothing) {

@@ -32,7 +32,8 @@ protected:
     void SetUp() override {
         DeskFixture::SetUp();
         QFile::remove(folder.file(kTemplate));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VORNELTA_RESOURCES_DIR "/") + kTemplate, folder.file(kTemplate)));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VORNELTA_RESOURCES_DIR "/") + kTemplate,
+                                folder.file(kTemplate)));
         addAnnouncement(*desk, 1, {day(2026, 12, 1), "ФИЗЛИЦА", "НАЛИЧНЫЙ", "ПРОЧЕЕ", 4, 1000});
         addAnnouncement(*desk, 2, {day(2026, 12, 31), "ЮРЛИЦА", "БЕЗНАЛИЧНЫЙ", "УСЛУГИ", 6, 234.5});
         addAnnouncement(*desk, 3, {day(2027, 1, 1), "ЮРЛИЦА", "БЕЗНАЛИЧНЫЙ", "УСЛУГИ", 6, 1});
@@ -60,14 +61,15 @@ TEST_F(PeriodReportWindowTest, EachRunFillsTheTemplateShowsThePreviewAndStaysOpe
     QStringList seen;
     runner.next([&](QDialog& preview) {
         EXPECT_GE(desk->fRep.pageCount(), 1); // before FindObject, which drops the pages
-        seen << objectText("interval") << objectText("vskol") << objectText("vssum") << objectText("katursum")
-             << objectText("spbeskol");
+        seen << objectText("interval") << objectText("vskol") << objectText("vssum")
+             << objectText("katursum") << objectText("spbeskol");
         return preview.result();
     });
     window.ui.DateFrom->setDate(QDate(2026, 12, 1));
     window.ui.BitBtn1->click();
     EXPECT_EQ(runner.openedTitles(), QStringList{kPreviewCaption});
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("с 01.12.2026 по 31.12.2026"), "2", "1234,5", "234,5", "0"}));
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("с 01.12.2026 по 31.12.2026"), "2", "1234,5",
+                                 "234,5", "0"}));
     EXPECT_TRUE(dialogs.boxes().empty());
     EXPECT_FALSE(desk->tData.Filtered()) << "the list stays filtered";
     EXPECT_EQ(desk->tData.RecordCount(), 3);
@@ -116,8 +118,10 @@ TEST_F(PeriodReportWindowTest, CommandWritesThePdfWhoseTextReadsBack) {
     QString out, err;
     {
         QTextStream o(&out), e(&err);
-        const std::optional<int> code = runDeskCommand(
-            {"--folder", folder.path(), "--period-report", "2026-12-01", "2026-12-31", "--pdf", pdf}, "/x", o, e);
+        const std::optional<int> code =
+            runDeskCommand({"--folder", folder.path(), "--period-report", "2026-12-01",
+                            "2026-12-31", "--pdf", pdf},
+                           "/x", o, e);
         ASSERT_EQ(code, 0) << err.toStdString();
     }
     EXPECT_TRUE(out.isEmpty());
@@ -134,8 +138,10 @@ TEST_F(PeriodReportWindowTest, CommandWritesThePdfWhoseTextReadsBack) {
     ASSERT_TRUE(QFile::remove(pdf));
     {
         QTextStream o(&out), e(&err);
-        const std::optional<int> code = runDeskCommand(
-            {"--folder", folder.path(), "--period-report", "2026-12-01", "2026-12-31", "--pdf", pdf}, "/x", o, e);
+        const std::optional<int> code =
+            runDeskCommand({"--folder", folder.path(), "--period-report", "2026-12-01",
+                            "2026-12-31", "--pdf", pdf},
+                           "/x", o, e);
         EXPECT_EQ(code, 1);
     }
     EXPECT_TRUE(err.contains("reptotal.frf")) << err.toStdString();

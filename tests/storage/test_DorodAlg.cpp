@@ -199,14 +199,16 @@ TEST(KeyBlock, RunsCipheredWithKeyText) {
 TEST(Sapphire, KeySetupGivesUpRedrawingAfterElevenMisses) {
     const auto modelCards = [](std::string_view key, int& limited) {
         std::array<uint8_t, 256> cards{};
-        for (size_t i = 0; i < 256; ++i) cards[i] = uint8_t(i);
+        for (size_t i = 0; i < 256; ++i)
+            cards[i] = uint8_t(i);
         uint8_t rsum = 0;
         size_t pos = 0;
         for (int i = 255; i >= 0; --i) {
             unsigned pick = 0;
             if (i > 0) {
                 unsigned mask = 1;
-                while (mask < unsigned(i)) mask = (mask << 1) + 1;
+                while (mask < unsigned(i))
+                    mask = (mask << 1) + 1;
                 for (int misses = 0;; ++misses) {
                     rsum = uint8_t(cards[rsum] + uint8_t(key[pos++]));
                     if (pos >= key.size()) {
@@ -227,8 +229,10 @@ TEST(Sapphire, KeySetupGivesUpRedrawingAfterElevenMisses) {
     };
     int limited = 0;
     std::vector<std::string> keys;
-    for (int b = 0; b < 256; ++b) keys.push_back(std::string(1, char(b)));
-    for (const char* k : {"ab", "secret", "\x12\x12", "zzzzzzzzzzzz"}) keys.push_back(k);
+    for (int b = 0; b < 256; ++b)
+        keys.push_back(std::string(1, char(b)));
+    for (const char* k : {"ab", "secret", "\x12\x12", "zzzzzzzzzzzz"})
+        keys.push_back(k);
     TSapphire cipher;
     for (const std::string& key : keys) {
         cipher.initialize(key);

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 TEST(DorodBlobStream, ReadsACopyAndWritesBackOnRelease) {
     dorod::TDorodTable table;
-    table.FieldDefs = {{"id", dorod::TFieldType::ftInteger, 0}, {"XML", dorod::TFieldType::ftMemo, 0}};
+    table.FieldDefs = {{"id", dorod::TFieldType::ftInteger, 0},
+                       {"XML", dorod::TFieldType::ftMemo, 0}};
     table.Open();
     table.Insert();
     {

@@ -13,9 +13,9 @@
 #include <vector>
 
 using namespace dorod;
+using ::testing::ElementsAre;
 using testsupport::errorOf;
 using testsupport::TableBuilder;
-using ::testing::ElementsAre;
 
 namespace {
 
@@ -113,10 +113,12 @@ TEST_F(DorodCalcFields, ValuesAreComputedForEveryRecordReadAndUnsetOnesAreNull) 
     EXPECT_EQ(tData.FieldByName("spare").AsString(), "");
 
     std::vector<double> totals;
-    for (tData.First(); !tData.Eof(); tData.Next()) totals.push_back(total());
+    for (tData.First(); !tData.Eof(); tData.Next())
+        totals.push_back(total());
     EXPECT_THAT(totals, ElementsAre(30, 10, 7, 9));
     std::vector<std::string> labels;
-    for (tData.Last(); !tData.Bof(); tData.Prior()) labels.push_back(label());
+    for (tData.Last(); !tData.Bof(); tData.Prior())
+        labels.push_back(label());
     EXPECT_THAT(labels, ElementsAre("IVANOVA #4", "SIDOROV #3", "PETROV #2", "IVANOV #1"));
 
     tData.SetRecNo(2);
@@ -124,7 +126,8 @@ TEST_F(DorodCalcFields, ValuesAreComputedForEveryRecordReadAndUnsetOnesAreNull) 
     ASSERT_TRUE(tData.Locate("client", {"SIDOROV"}));
     EXPECT_DOUBLE_EQ(total(), 7);
     EXPECT_EQ(label(), "SIDOROV #3");
-    for (TDataSetState state : statesSeen) EXPECT_EQ(state, TDataSetState::dsCalcFields);
+    for (TDataSetState state : statesSeen)
+        EXPECT_EQ(state, TDataSetState::dsCalcFields);
     EXPECT_EQ(tData.State(), TDataSetState::dsBrowse);
 }
 
@@ -138,7 +141,8 @@ TEST_F(DorodCalcFields, AValueSetForOneRecordDoesNotCarryOverToTheNext) {
     tData.Open();
     std::vector<std::string> seen;
     for (tData.First(); !tData.Eof(); tData.Next())
-        seen.push_back(tData.FieldByName("odd").IsNull() ? "null" : tData.FieldByName("odd").AsString());
+        seen.push_back(tData.FieldByName("odd").IsNull() ? "null"
+                                                         : tData.FieldByName("odd").AsString());
     EXPECT_THAT(seen, ElementsAre("yes", "null", "yes", "null"));
 
     // Without a handler nothing is set.
@@ -255,7 +259,10 @@ TEST_F(DorodCalcFields, KeyFieldListsMayNotNameCalculatedFields) {
     open();
     const std::string message = "tData: There are calc or BLOB fields in list of key fields";
     EXPECT_EQ(errorOf([&] { tData.Locate("total", {"30"}); }), message);
-    EXPECT_EQ(errorOf([&] { tData.Locate("id;label", {"1", "IVANOV #1"}, loPartialKey); }), message);
+    EXPECT_EQ(errorOf([&] {
+                  tData.Locate("id;label", {"1", "IVANOV #1"}, loPartialKey);
+              }),
+              message);
     EXPECT_EQ(errorOf([&] { tData.Lookup("label", {"IVANOV #1"}, "id"); }), message);
     tData.SetRangeFieldNames("id;total");
     EXPECT_EQ(errorOf([&] { tData.SetRange("1\t0", "3\t100"); }), message);

@@ -104,25 +104,38 @@ void checkNumbers(const std::vector<NumberCase>& cases) {
 }
 
 constexpr double kDay = 86400000.0;
-double day(int y, int m, int d) { return dayNumberFromCivil(y, m, d); }
+double day(int y, int m, int d) {
+    return dayNumberFromCivil(y, m, d);
+}
 
 } // namespace
 
 TEST_F(DorodConvertTest, Integers) {
     using enum FieldType;
     checkNumbers({
-        {SmallInt, "123", true, 123},       {SmallInt, " -7\t", true, -7},
-        {SmallInt, "+5", true, 5},          {SmallInt, "007", true, 7},
-        {SmallInt, "32767", true, 32767},   {SmallInt, "-32768", true, -32768},
-        {SmallInt, "32768", false, 0},      {SmallInt, "-32769", false, 0},
-        {SmallInt, "12abc", false, 0},      {SmallInt, "1.5", false, 0},
-        {SmallInt, "1,5", false, 0},        {SmallInt, "+-1", false, 0},
-        {SmallInt, "--1", false, 0},        {SmallInt, "-", false, 0},
-        {SmallInt, "1 2", false, 0},        {SmallInt, "0x10", false, 0},
-        {SmallInt, "1e3", false, 0},        {Integer, "2147483647", true, 2147483647},
+        {SmallInt, "123", true, 123},
+        {SmallInt, " -7\t", true, -7},
+        {SmallInt, "+5", true, 5},
+        {SmallInt, "007", true, 7},
+        {SmallInt, "32767", true, 32767},
+        {SmallInt, "-32768", true, -32768},
+        {SmallInt, "32768", false, 0},
+        {SmallInt, "-32769", false, 0},
+        {SmallInt, "12abc", false, 0},
+        {SmallInt, "1.5", false, 0},
+        {SmallInt, "1,5", false, 0},
+        {SmallInt, "+-1", false, 0},
+        {SmallInt, "--1", false, 0},
+        {SmallInt, "-", false, 0},
+        {SmallInt, "1 2", false, 0},
+        {SmallInt, "0x10", false, 0},
+        {SmallInt, "1e3", false, 0},
+        {Integer, "2147483647", true, 2147483647},
         {Integer, "-2147483648", true, -2147483648.0},
-        {Integer, "2147483648", false, 0},  {AutoInc, "42", true, 42},
-        {AutoInc, "-2147483649", false, 0}, {Int64, "9223372036854775807", true, 9223372036854775807.0},
+        {Integer, "2147483648", false, 0},
+        {AutoInc, "42", true, 42},
+        {AutoInc, "-2147483649", false, 0},
+        {Int64, "9223372036854775807", true, 9223372036854775807.0},
         {Int64, "-9223372036854775808", true, -9223372036854775807.0 - 1},
         {Int64, "9223372036854775808", false, 0},
         {Int64, "-9223372036854775809", false, 0},
@@ -143,23 +156,36 @@ TEST_F(DorodConvertTest, FloatsFollowTheDecimalSeparator) {
         {Double, "1e999", false, 0}, {Double, "INF", false, 0},   {Double, "NAN", false, 0},
         {Double, "1 5", false, 0},   {Double, "+-1", false, 0},   {Currency, "x", false, 0}};
     checkNumbers(bad);
-    checkNumbers({{Double, "1,5", true, 1.5},      {Double, " -2,25 ", true, -2.25},
-                  {Double, "1.5", true, 1.5},      {Double, ",5", true, 0.5},
-                  {Double, "5,", true, 5},         {Double, "+7", true, 7},
-                  {Double, "1,5E-2", true, 0.015}, {Double, "1e3", true, 1000},
+    checkNumbers({{Double, "1,5", true, 1.5},
+                  {Double, " -2,25 ", true, -2.25},
+                  {Double, "1.5", true, 1.5},
+                  {Double, ",5", true, 0.5},
+                  {Double, "5,", true, 5},
+                  {Double, "+7", true, 7},
+                  {Double, "1,5E-2", true, 0.015},
+                  {Double, "1e3", true, 1000},
                   {Currency, "100,25", true, 100.25}});
     use("yyyy-MM-dd", "HH:mm:ss", '.');
     checkNumbers(bad);
-    checkNumbers({{Double, "1.5", true, 1.5}, {Currency, "-0.125", true, -0.125},
+    checkNumbers({{Double, "1.5", true, 1.5},
+                  {Currency, "-0.125", true, -0.125},
                   {Double, "1,5", false, 0}});
 }
 
 TEST_F(DorodConvertTest, BooleanWordsInAnyCase) {
     // Windows-1251: "ДА" C4 C0, "да" E4 E0.
-    const char* yes[] = {"TRUE", "true", "True", "YES", "yes", "Yes", "T", "t", "1",
-                         "\xC4\xC0", "\xE4\xE0", "\xC4\xE0", "\xE4\xC0", " yes "};
-    const char* no[] = {"FALSE", "No", "0", "2", "Y", "TRUE1", "\xC4\xC0\xC0", "\xE4",
-                        "\xD0\xB4\xD0\xB0" /* "да" in UTF-8 */, "T R U E"};
+    const char* yes[] = {"TRUE", "true", "True",     "YES",      "yes",      "Yes",      "T",
+                         "t",    "1",    "\xC4\xC0", "\xE4\xE0", "\xC4\xE0", "\xE4\xC0", " yes "};
+    const char* no[] = {"FALSE",
+                        "No",
+                        "0",
+                        "2",
+                        "Y",
+                        "TRUE1",
+                        "\xC4\xC0\xC0",
+                        "\xE4",
+                        "\xD0\xB4\xD0\xB0" /* "да" in UTF-8 */,
+                        "T R U E"};
     for (const char* text : yes) {
         Rec r(FieldType::Boolean);
         EXPECT_TRUE(r.convert(text)) << text;
@@ -176,44 +202,70 @@ TEST_F(DorodConvertTest, DatesTimesAndDateTimes) {
     using enum FieldType;
     const double mar1 = day(2024, 3, 1);
     checkNumbers({
-        {Date, "01.03.2024", true, mar1},       {Date, " 1.3.2024 ", true, mar1},
-        {Date, "01.03.24", true, mar1},         {Date, "01.03.49", true, day(2049, 3, 1)},
-        {Date, "01.03.50", true, day(1950, 3, 1)}, {Date, "01.03.0024", true, day(24, 3, 1)},
-        {Date, "01.01.0001", true, 1},          {Date, "31.12.9999", true, 3652059},
+        {Date, "01.03.2024", true, mar1},
+        {Date, " 1.3.2024 ", true, mar1},
+        {Date, "01.03.24", true, mar1},
+        {Date, "01.03.49", true, day(2049, 3, 1)},
+        {Date, "01.03.50", true, day(1950, 3, 1)},
+        {Date, "01.03.0024", true, day(24, 3, 1)},
+        {Date, "01.01.0001", true, 1},
+        {Date, "31.12.9999", true, 3652059},
         {Date, "29.02.2024", true, day(2024, 2, 29)},
-        {Date, "31.02.2024", false, 0},         {Date, "29.02.2023", false, 0},
-        {Date, "00.01.2024", false, 0},         {Date, "01.13.2024", false, 0},
-        {Date, "01.03.0000", false, 0},         {Date, "01/03/2024", false, 0},
-        {Date, "2024-03-01", false, 0},         {Date, "01.03", false, 0},
-        {Date, "01.03.", false, 0},             {Date, "001.03.2024", false, 0},
-        {Date, "01.03.20245", false, 0},        {Date, "01.03.2024x", false, 0},
-        {Date, "01.03.2024 12:00", false, 0},   {Date, "abc", false, 0},
-        {Time, "12:30:45", true, 45045000},     {Time, "1:2:3", true, 3723000},
-        {Time, "12:30", true, 45000000},        {Time, "00:00:00", true, 0},
-        {Time, "23:59:59", true, 86399000},     {Time, "24:00:00", false, 0},
-        {Time, "12:60:00", false, 0},           {Time, "12:30:60", false, 0},
-        {Time, "12", false, 0},                 {Time, "12:", false, 0},
-        {Time, "12:30:", false, 0},             {Time, "12:30:45:00", false, 0},
-        {Time, "12-30", false, 0},              {Time, "12:30:45x", false, 0},
+        {Date, "31.02.2024", false, 0},
+        {Date, "29.02.2023", false, 0},
+        {Date, "00.01.2024", false, 0},
+        {Date, "01.13.2024", false, 0},
+        {Date, "01.03.0000", false, 0},
+        {Date, "01/03/2024", false, 0},
+        {Date, "2024-03-01", false, 0},
+        {Date, "01.03", false, 0},
+        {Date, "01.03.", false, 0},
+        {Date, "001.03.2024", false, 0},
+        {Date, "01.03.20245", false, 0},
+        {Date, "01.03.2024x", false, 0},
+        {Date, "01.03.2024 12:00", false, 0},
+        {Date, "abc", false, 0},
+        {Time, "12:30:45", true, 45045000},
+        {Time, "1:2:3", true, 3723000},
+        {Time, "12:30", true, 45000000},
+        {Time, "00:00:00", true, 0},
+        {Time, "23:59:59", true, 86399000},
+        {Time, "24:00:00", false, 0},
+        {Time, "12:60:00", false, 0},
+        {Time, "12:30:60", false, 0},
+        {Time, "12", false, 0},
+        {Time, "12:", false, 0},
+        {Time, "12:30:", false, 0},
+        {Time, "12:30:45:00", false, 0},
+        {Time, "12-30", false, 0},
+        {Time, "12:30:45x", false, 0},
         {DateTime, "01.03.2024", true, mar1 * kDay},
         {DateTime, "01.03.2024 12:30:45", true, mar1 * kDay + 45045000},
         {DateTime, " 01.03.2024   12:30 ", true, mar1 * kDay + 45000000},
-        {DateTime, "01.03.2024 25:00", false, 0}, {DateTime, "12:30", false, 0},
-        {DateTime, "01.03.2024x12:30", false, 0}, {DateTime, "31.02.2024 10:00", false, 0},
+        {DateTime, "01.03.2024 25:00", false, 0},
+        {DateTime, "12:30", false, 0},
+        {DateTime, "01.03.2024x12:30", false, 0},
+        {DateTime, "31.02.2024 10:00", false, 0},
         {DateTime, "01.03.2024 12:30 x", false, 0},
     });
     use("yyyy-MM-dd", "h:mm:ss.zzz", '.');
     checkNumbers({
-        {Date, "2024-03-01", true, mar1},       {Date, "24-3-1", true, mar1},
-        {Date, "01.03.2024", false, 0},         {Time, "12:30:45.123", true, 45045123},
-        {Time, "12:30:45", true, 45045000},     {Time, "12:30:45.", false, 0},
+        {Date, "2024-03-01", true, mar1},
+        {Date, "24-3-1", true, mar1},
+        {Date, "01.03.2024", false, 0},
+        {Time, "12:30:45.123", true, 45045123},
+        {Time, "12:30:45", true, 45045000},
+        {Time, "12:30:45.", false, 0},
         {Time, "12:30:45.1234", false, 0},
         {DateTime, "2024-03-01 1:00:00.500", true, mar1 * kDay + 3600500},
     });
     use("yyyyMMdd", "hhmmss", ',');
-    checkNumbers({{Date, "20240301", true, mar1},   {Date, "2024031", false, 0},
-                  {Date, "202403011", false, 0},    {Time, "123045", true, 45045000},
-                  {Time, "1230", true, 45000000},   {Time, "12304", false, 0}});
+    checkNumbers({{Date, "20240301", true, mar1},
+                  {Date, "2024031", false, 0},
+                  {Date, "202403011", false, 0},
+                  {Time, "123045", true, 45045000},
+                  {Time, "1230", true, 45000000},
+                  {Time, "12304", false, 0}});
 }
 
 TEST_F(DorodConvertTest, TextsAreCutToTheDeclaredSize) {

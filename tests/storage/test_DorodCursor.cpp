@@ -1,12 +1,12 @@
 // The record store: auto-increment, record states through post, delete, revert and
 // commit, sorting and key comparison, release of user data, stored sizes, progress and
 // saving to files.
-#include "support/TableBuilder.h"
 #include "storage/DorodCursor.h"
 #include "storage/FileIo.h"
-#include "support/ImageBuilder.h"
-#include "support/TempDir.h"
 #include "storage/Win1251.h"
+#include "support/ImageBuilder.h"
+#include "support/TableBuilder.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -267,8 +267,9 @@ TEST_F(DorodStore, CaseInsensitiveOrderFoldsCyrillicLetters) {
     const uint8_t* upperYo = store.Entry(4)->data();
     EXPECT_EQ(record::compareRecords(layout, {0}, lowerYo, upperYo, true), 0);
     EXPECT_NE(record::compareRecords(layout, {0}, lowerYo, upperYo, false), 0);
-    EXPECT_LT(record::compareRecords(layout, {0}, store.Entry(1)->data(), store.Entry(0)->data(), true),
-              0);
+    EXPECT_LT(
+        record::compareRecords(layout, {0}, store.Entry(1)->data(), store.Entry(0)->data(), true),
+        0);
 
     ASSERT_TRUE(store.DeleteRecord(store.Entry(3), message));
     ASSERT_TRUE(store.DeleteRecord(store.Entry(4), message));

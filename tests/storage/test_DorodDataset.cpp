@@ -19,13 +19,13 @@
 #include <vector>
 
 using namespace dorod;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
 using testsupport::cp1251;
 using testsupport::errorOf;
 using testsupport::idsOf;
 using testsupport::TableBuilder;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-using ::testing::StartsWith;
 
 namespace {
 
@@ -65,11 +65,16 @@ protected:
                         {"code", FieldType::SmallStr, 8, "UNICOD"},
                         {"num", FieldType::AutoInc},
                         {"memo", FieldType::Memo}});
-        b.row({"1", "01.02.2024", cp1251("ИВАНОВ"), cp1251("Продам дом"), "150.5", "", "A0000001", "1"});
-        b.row({"2", "01.02.2024", cp1251("ПЕТРОВ"), cp1251("Куплю гараж"), "80", "12", "A0000002", "2"});
-        b.row({"3", "02.02.2024", cp1251("СИДОРОВ"), cp1251("Сдам квартиру"), "99.9", "5", "A0000003", "3"});
-        b.row({"4", "03.02.2024", cp1251("ИВАНОВ"), cp1251("Нужен водитель"), "120", "", "A0000004", "4"});
-        b.row({"5", "05.02.2024", cp1251("КУЗНЕЦОВ"), cp1251("Ремонт обуви"), "45", "7", "A0000005", "5"});
+        b.row({"1", "01.02.2024", cp1251("ИВАНОВ"), cp1251("Продам дом"), "150.5", "", "A0000001",
+               "1"});
+        b.row({"2", "01.02.2024", cp1251("ПЕТРОВ"), cp1251("Куплю гараж"), "80", "12", "A0000002",
+               "2"});
+        b.row({"3", "02.02.2024", cp1251("СИДОРОВ"), cp1251("Сдам квартиру"), "99.9", "5",
+               "A0000003", "3"});
+        b.row({"4", "03.02.2024", cp1251("ИВАНОВ"), cp1251("Нужен водитель"), "120", "", "A0000004",
+               "4"});
+        b.row({"5", "05.02.2024", cp1251("КУЗНЕЦОВ"), cp1251("Ремонт обуви"), "45", "7", "A0000005",
+               "5"});
         b.save(file);
     }
 
@@ -122,12 +127,14 @@ TEST_F(DorodDataset, OpensTableFileAndWalksItsRecordsBothWays) {
     EXPECT_DOUBLE_EQ(tData.FieldByName("summa").AsFloat(), 150.5);
 
     std::vector<int> forward;
-    for (tData.First(); !tData.Eof(); tData.Next()) forward.push_back(id());
+    for (tData.First(); !tData.Eof(); tData.Next())
+        forward.push_back(id());
     EXPECT_THAT(forward, ElementsAre(1, 2, 3, 4, 5));
     EXPECT_EQ(tData.RecNo(), 5);
 
     std::vector<int> backward;
-    for (tData.Last(); !tData.Bof(); tData.Prior()) backward.push_back(id());
+    for (tData.Last(); !tData.Bof(); tData.Prior())
+        backward.push_back(id());
     EXPECT_THAT(backward, ElementsAre(5, 4, 3, 2, 1));
 
     tData.SetRecNo(3);
@@ -155,8 +162,8 @@ TEST_F(DorodDataset, ZeroValuesReadAsNullOnlyForTypesWithoutANaturalZero) {
         bool null;
         const char* text;
     } cases[] = {
-        {"i", false, "0"}, {"l", true, ""},  {"d", true, ""},      {"s", true, ""},
-        {"f", false, "0"}, {"t", true, ""},  {"b", false, "False"},
+        {"i", false, "0"}, {"l", true, ""}, {"d", true, ""},       {"s", true, ""},
+        {"f", false, "0"}, {"t", true, ""}, {"b", false, "False"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
@@ -182,9 +189,9 @@ TEST_F(DorodDataset, NewRecordTakesDefaultsFromTheFileBeforeOnNewRecord) {
     EXPECT_EQ(dateSeenByHandler, today);
     const std::string code = tData.FieldByName("code").AsString();
     EXPECT_EQ(code.size(), 8u);
-    EXPECT_EQ(code.find_first_not_of(
-                  "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"),
-              std::string::npos)
+    EXPECT_EQ(
+        code.find_first_not_of("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"),
+        std::string::npos)
         << code;
     EXPECT_TRUE(tData.FieldByName("client").IsNull());
 
@@ -221,8 +228,8 @@ TEST_F(DorodDataset, UnicodCodeIsBuiltFromTheClockAndTheRunCounter) {
         int32_t counterBefore;
         const char* code;
     } cases[] = {
-        {clockAt(2000, 11, 2, 1, 2, 3, 450), -1, "00P1zMW0"},   // first code of a run
-        {clockAt(2000, 11, 2, 1, 2, 3, 450), 3843, "00P1zMV0"}, // counter wraps to 0
+        {clockAt(2000, 11, 2, 1, 2, 3, 450), -1, "00P1zMW0"},    // first code of a run
+        {clockAt(2000, 11, 2, 1, 2, 3, 450), 3843, "00P1zMV0"},  // counter wraps to 0
         {clockAt(2030, 1, 15, 10, 20, 30, 999), -1, "4bKJqnf0"}, // hours wrap past 62^3
         {clockAt(2024, 3, 5, 23, 59, 59, 0), 100, "rENw301d"},
     };
@@ -695,7 +702,9 @@ TEST_F(DorodDataset, KeyFieldListsMayNotNameBlobFields) {
     open(tData, path);
     EXPECT_EQ(errorOf([&] { tData.Locate("memo", {"x"}); }),
               "tData: There are calc or BLOB fields in list of key fields");
-    EXPECT_EQ(errorOf([&] { tData.Locate("id;memo", {"1", "x"}); }),
+    EXPECT_EQ(errorOf([&] {
+                  tData.Locate("id;memo", {"1", "x"});
+              }),
               "tData: There are calc or BLOB fields in list of key fields");
     tData.SetRangeFieldNames("memo");
     EXPECT_EQ(errorOf([&] { tData.SetRange("a", "b"); }),

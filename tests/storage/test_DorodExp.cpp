@@ -1,11 +1,11 @@
 // Filter conditions: the condition grammar, "like" masks and their limits, binding to a
 // record store and testing its records, and hostile filter texts.
-#include "support/TableBuilder.h"
 #include "storage/DorodCursor.h"
 #include "storage/DorodDate.h"
 #include "storage/DorodExp.h"
 #include "storage/DorodLocale.h"
 #include "storage/Win1251.h"
+#include "support/TableBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,6 @@ using namespace dorod;
 using testsupport::cp1251;
 
 namespace {
-
 
 std::string repeat(std::string_view s, int n) {
     std::string out;
@@ -66,7 +65,8 @@ TEST_F(DorodConditionTest, Grammar) {
     struct Case {
         std::string text, expected;
     } cases[] = {
-        {cp1251("Summa >= 100 AND Client LIKE 'ИВАН%'"), cp1251("Summa:1 >= 100:6; Client:1 LIKE ИВАН%:2")},
+        {cp1251("Summa >= 100 AND Client LIKE 'ИВАН%'"),
+         cp1251("Summa:1 >= 100:6; Client:1 LIKE ИВАН%:2")},
         {"t.Summa > u.Slov and a<>b AND c<=1 AND d<2 AND e=3 AND f*=4",
          "t.Summa:1 > u.Slov:1; a:1 <> b:1; c:1 <= 1:6; d:1 < 2:6; e:1 = 3:6; f:1 *= 4:6"},
         {"Summa > -5", "Summa:1 > -5:6"},
@@ -242,16 +242,19 @@ TEST(DorodMask, LongTextsAgreeWithTheFullMatcher) {
     const std::string textChars = std::string("abAB") + '\0';
     for (int round = 0; round < 8000; ++round) {
         std::string m = "%", t;
-        for (int i = 1 + int(rng() % 5); i > 0; --i) m += "abAB"[rng() % 4];
+        for (int i = 1 + int(rng() % 5); i > 0; --i)
+            m += "abAB"[rng() % 4];
         if (round % 2 == 1) {
             m += round % 4 == 1 ? "%" : "_";
-            for (int i = 1 + int(rng() % 3); i > 0; --i) m += "abAB"[rng() % 4];
+            for (int i = 1 + int(rng() % 3); i > 0; --i)
+                m += "abAB"[rng() % 4];
         }
         if (round % 8 != 7) m += '%';
         for (int i = int(rng() % 70); i > 0; --i)
             t += textChars[rng() % (rng() % 8 == 0 ? textChars.size() : textChars.size() - 1)];
         const TDorodMask mask(m);
-        ASSERT_EQ(mask.Matches(t), referenceMatch(mask, std::string_view(t).substr(0, t.find('\0'))))
+        ASSERT_EQ(mask.Matches(t),
+                  referenceMatch(mask, std::string_view(t).substr(0, t.find('\0'))))
             << m << " / " << t;
     }
 }

@@ -15,7 +15,8 @@ using testsupport::TableBuilder;
 class DorodTableFilter : public ::testing::Test {
 protected:
     void SetUp() override {
-        TableBuilder({{"id", FieldType::Integer}, {"name", FieldType::String, 40},
+        TableBuilder({{"id", FieldType::Integer},
+                      {"name", FieldType::String, 40},
                       {"price", FieldType::Double}})
             .row({"1", cp1251("Квартира в центре"), "100"})
             .row({"2", cp1251("квартира у реки"), "250,5"})
@@ -29,7 +30,8 @@ protected:
 
     std::vector<int> ids() {
         std::vector<int> out;
-        for (table.First(); !table.Eof(); table.Next()) out.push_back(table.FieldByName("id").AsInteger());
+        for (table.First(); !table.Eof(); table.Next())
+            out.push_back(table.FieldByName("id").AsInteger());
         return out;
     }
 
@@ -109,7 +111,6 @@ TEST_F(DorodTableFilter, CaseInsensitiveFilterOption) {
 }
 
 } // namespace
-
 
 namespace {
 

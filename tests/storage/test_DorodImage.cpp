@@ -363,7 +363,8 @@ TEST(DorodImageReader, FindsNotesWithAndWithoutRecords) {
 TEST(DorodImageReader, NameWithBlankIsWrittenWithUnderscore) {
     TDorodCursor store;
     std::string defineMessage;
-    ASSERT_TRUE(store.DefineFields({makeField("last name", FieldType::SmallStr, 20)}, defineMessage));
+    ASSERT_TRUE(
+        store.DefineFields({makeField("last name", FieldType::SmallStr, 20)}, defineMessage));
     TDorodStream stream;
     store.WriteImage(stream);
     EXPECT_EQ(stream.bytes, ImageBuilder().item("XXX.last_name K").build());
@@ -466,9 +467,9 @@ TEST(DorodImageWriter, SmallStrAbove35IsRefusedWhereFieldsAreDefined) {
         SCOPED_TRACE(size);
         TDorodCursor store;
         std::string message;
-        EXPECT_FALSE(store.DefineFields({makeField("id", FieldType::Integer),
-                                         makeField("name", FieldType::SmallStr, size)},
-                                        message));
+        EXPECT_FALSE(store.DefineFields(
+            {makeField("id", FieldType::Integer), makeField("name", FieldType::SmallStr, size)},
+            message));
         EXPECT_EQ(message, "Field 'name': a SmallStr holds 0 to 35 characters, not " +
                                std::to_string(size) + "; a longer text is a String");
         EXPECT_EQ(store.FieldCount(), 0);

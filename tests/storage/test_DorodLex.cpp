@@ -1,9 +1,9 @@
 // The filter lexer: token kinds and texts of the whole keyword set, quoting, numbers
 // under both decimal separators, aggregates, and the lexer's error messages.
-#include "support/TableBuilder.h"
 #include "storage/DorodLex.h"
 #include "storage/DorodLocale.h"
 #include "storage/Win1251.h"
+#include "support/TableBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,6 @@ using namespace dorod;
 using testsupport::cp1251;
 
 namespace {
-
 
 // Short names of the token kinds, indexed by the kind's code (19 is unused).
 const char* const kKindNames[] = {"?",    "id",  "str", "comma", "dot",   "kw",   "num",   "star",

@@ -1,11 +1,11 @@
 // Password-protected tables: what is written, how the password is found on opening,
 // and that wrong passwords and damaged files never expose plain records.
-#include "support/TableBuilder.h"
 #include "storage/DorodDatabase.h"
 #include "storage/DorodTable.h"
 #include "storage/FileIo.h"
-#include "support/TempDir.h"
 #include "storage/Win1251.h"
+#include "support/TableBuilder.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,6 @@ using testsupport::cp1251;
 using testsupport::TempDir;
 
 const std::string kSecretText = "ЖИЛЬЕ В ЦЕНТРЕ"; // stored as Windows-1251
-
 
 class PasswordTest : public ::testing::Test {
 protected:
@@ -66,7 +65,7 @@ TEST_F(PasswordTest, EncipheredFileKeepsHeaderPlainAndRecordsHidden) {
     std::string first, second, error;
     ASSERT_TRUE(fileio::readFile(path, first, error));
     EXPECT_EQ(first[4], 'P');
-    EXPECT_NE(first.find("XXX.Text s100"), std::string::npos); // descriptions readable
+    EXPECT_NE(first.find("XXX.Text s100"), std::string::npos);     // descriptions readable
     EXPECT_EQ(first.find(cp1251(kSecretText)), std::string::npos); // records are not
 
     // Each save draws a new key: the same data enciphers differently, the header not.
@@ -219,7 +218,9 @@ TEST_F(PasswordTest, LargeTablesAreWrittenInPiecesThatReadBackWhole) {
     TDorodTable table;
     table.FieldDefs = {{"id", TFieldType::ftInteger, 0}, {"Text", TFieldType::ftMemo, 0}};
     table.Open();
-    const auto textOf = [](int id) { return std::string(size_t(300 + id % 97), char('A' + id % 26)); };
+    const auto textOf = [](int id) {
+        return std::string(size_t(300 + id % 97), char('A' + id % 26));
+    };
     for (int id = 1; id <= 4000; ++id) {
         table.Insert();
         table.FieldByName("id").SetAsInteger(id);

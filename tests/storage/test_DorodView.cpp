@@ -4,9 +4,9 @@
 // and the scan of Locate agree with a brute-force search.
 #include "storage/DorodLocale.h"
 #include "storage/DorodTable.h"
+#include "storage/Win1251.h"
 #include "support/TableBuilder.h"
 #include "support/TempDir.h"
-#include "storage/Win1251.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,14 +19,14 @@
 #include <vector>
 
 using namespace dorod;
-using testsupport::cp1251;
-using testsupport::errorOf;
-using testsupport::idsOf;
-using testsupport::TableBuilder;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
+using testsupport::cp1251;
+using testsupport::errorOf;
+using testsupport::idsOf;
+using testsupport::TableBuilder;
 
 namespace {
 
@@ -327,7 +327,8 @@ TEST_F(DorodView, LocateRunsBeforeScrollWhetherOrNotItFinds) {
 // text keys take different lists.
 TEST_F(DorodView, LookupListFindsNothingForAbsentKeys) {
     TableBuilder b({{"id", FieldType::Integer}, {"name", FieldType::SmallStr, 10}});
-    for (int id : {50, 10, 40, 20, 30}) b.row({std::to_string(id), "n" + std::to_string(id)});
+    for (int id : {50, 10, 40, 20, 30})
+        b.row({std::to_string(id), "n" + std::to_string(id)});
     const std::string file = dir.file("gaps.d");
     b.save(file);
     open(t, file);
@@ -395,7 +396,8 @@ protected:
     }
     std::vector<std::string> datesOf(TDataSet& d) {
         std::vector<std::string> dates;
-        for (d.First(); !d.Eof(); d.Next()) dates.push_back(d.FieldByName("date").AsString());
+        for (d.First(); !d.Eof(); d.Next())
+            dates.push_back(d.FieldByName("date").AsString());
         return dates;
     }
     void expectDetailFollows(TDorodTable& master, TDorodTable& detail) {
@@ -409,7 +411,8 @@ protected:
             const int masterId = id(master);
             SCOPED_TRACE("master " + std::to_string(masterId));
             EXPECT_THAT(datesOf(detail), ElementsAreArray(expected.at(masterId)));
-            for (detail.First(); !detail.Eof(); detail.Next()) EXPECT_EQ(id(detail), masterId);
+            for (detail.First(); !detail.Eof(); detail.Next())
+                EXPECT_EQ(id(detail), masterId);
         }
     }
 
@@ -505,11 +508,12 @@ public:
     explicit RandomKeys(uint32_t seed) : m_rng(seed) {}
     int id() { return std::uniform_int_distribution<int>(-20, 400)(m_rng); }
     std::string name() {
-        static const std::vector<std::string> pieces = {
-            "a", "b", "A", "B", "1", cp1251("ж"), cp1251("Ж"), cp1251("я")};
+        static const std::vector<std::string> pieces = {"a", "b",         "A",         "B",
+                                                        "1", cp1251("ж"), cp1251("Ж"), cp1251("я")};
         std::string text;
         const int length = std::uniform_int_distribution<int>(1, 4)(m_rng);
-        for (int i = 0; i < length; ++i) text += pieces[pick(pieces.size())];
+        for (int i = 0; i < length; ++i)
+            text += pieces[pick(pieces.size())];
         return text;
     }
     size_t pick(size_t count) { return std::uniform_int_distribution<size_t>(0, count - 1)(m_rng); }
@@ -541,7 +545,8 @@ std::string checkLocate(TDorodTable& t, RandomKeys& keys, const char* keyFields,
         Row wanted = k % 3 == 1 ? Row{keys.id(), keys.name()} : rows[keys.pick(rows.size())];
         if (k % 3 == 2) wanted.name = win1251::toUpper(wanted.name); // may or may not exist
         std::vector<std::string> values;
-        for (Part p : parts) values.push_back(p == Part::Id ? std::to_string(wanted.id) : wanted.name);
+        for (Part p : parts)
+            values.push_back(p == Part::Id ? std::to_string(wanted.id) : wanted.name);
 
         int expected = -1;
         for (size_t i = 0; i < rows.size() && expected < 0; ++i)
@@ -553,12 +558,12 @@ std::string checkLocate(TDorodTable& t, RandomKeys& keys, const char* keyFields,
         if (!ok && mismatches++ == 0) {
             std::ostringstream out;
             out << "key id " << wanted.id << " name '" << win1251::toUtf8(wanted.name)
-                << "': found " << found << " at " << t.RecNo() << ", brute force "
-                << expected + 1;
+                << "': found " << found << " at " << t.RecNo() << ", brute force " << expected + 1;
             first = out.str();
         }
     }
-    return mismatches == 0 ? std::string() : std::to_string(mismatches) + " mismatches, first " + first;
+    return mismatches == 0 ? std::string()
+                           : std::to_string(mismatches) + " mismatches, first " + first;
 }
 
 // The option path: case-insensitive and prefix matches of the name.
@@ -575,7 +580,8 @@ std::string checkLocateOptions(TDorodTable& t, RandomKeys& keys, int count) {
         int expected = -1;
         for (size_t i = 0; i < rows.size() && expected < 0; ++i) {
             const std::string name = win1251::toUpper(rows[i].name);
-            if (partial ? name.compare(0, upperWanted.size(), upperWanted) == 0 : name == upperWanted)
+            if (partial ? name.compare(0, upperWanted.size(), upperWanted) == 0
+                        : name == upperWanted)
                 expected = int(i);
         }
         const bool found = t.Locate("name", {wanted}, options);
@@ -589,7 +595,8 @@ TEST_F(DorodView, RandomizedLocateAgreesWithBruteForceOnEverySearchPath) {
     RandomKeys keys(20240205);
     {
         TableBuilder b({{"id", FieldType::Integer}, {"name", FieldType::SmallStr, 10}});
-        for (int i = 0; i < 3000; ++i) b.row({std::to_string(keys.id()), keys.name()});
+        for (int i = 0; i < 3000; ++i)
+            b.row({std::to_string(keys.id()), keys.name()});
         b.save(file);
     }
     const struct {
@@ -598,14 +605,14 @@ TEST_F(DorodView, RandomizedLocateAgreesWithBruteForceOnEverySearchPath) {
         const char* keyFields;
         std::vector<Part> parts;
     } scenarios[] = {
-        {"id;name", 0, "id", {Part::Id}},                            // binary search
-        {"id;name", 0, "ID;Name", {Part::Id, Part::Name}},           // binary, whole index
-        {"id;name", vsoDescendSort, "id", {Part::Id}},               // binary, descending
-        {"name;id", 0, "name", {Part::Name}},                        // binary on texts
-        {"name;id", 0, "id", {Part::Id}},                            // not leading: scan
-        {"name;id", vsoCaseInsensitive, "name", {Part::Name}},       // ignoring case: scan
+        {"id;name", 0, "id", {Part::Id}},                      // binary search
+        {"id;name", 0, "ID;Name", {Part::Id, Part::Name}},     // binary, whole index
+        {"id;name", vsoDescendSort, "id", {Part::Id}},         // binary, descending
+        {"name;id", 0, "name", {Part::Name}},                  // binary on texts
+        {"name;id", 0, "id", {Part::Id}},                      // not leading: scan
+        {"name;id", vsoCaseInsensitive, "name", {Part::Name}}, // ignoring case: scan
         {"name;id", vsoCaseInsensitive | vsoDescendSort, "name;id", {Part::Name, Part::Id}},
-        {"", 0, "id;name", {Part::Id, Part::Name}},                  // no index: scan
+        {"", 0, "id;name", {Part::Id, Part::Name}}, // no index: scan
     };
     for (const auto& s : scenarios) {
         SCOPED_TRACE(std::string("index '") + s.index + "' options " + std::to_string(s.options) +

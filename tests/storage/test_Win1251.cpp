@@ -1,6 +1,6 @@
 // Windows-1251: conversion to and from UTF-8, letter case and text order.
-#include "support/TableBuilder.h"
 #include "storage/Win1251.h"
+#include "support/TableBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +41,6 @@ char32_t unicodeLower(char32_t c) {
     if (c >= 0x400 && c <= 0x40F) return c + 0x50;
     return c == 0x490 ? 0x491 : c;
 }
-
 
 } // namespace
 

@@ -38,7 +38,8 @@ inline std::string errorOf(const std::function<void()>& action) {
 // The ids of a dataset's view, in view order.
 inline std::vector<int> idsOf(dorod::TDataSet& t) {
     std::vector<int> ids;
-    for (t.First(); !t.Eof(); t.Next()) ids.push_back(t.FieldByName("id").AsInteger());
+    for (t.First(); !t.Eof(); t.Next())
+        ids.push_back(t.FieldByName("id").AsInteger());
     return ids;
 }
 

@@ -1,11 +1,11 @@
 // The announcement tables: numbering a new announcement over every row of data.d,
 // table files created with the right fields and widths, the value lists and colours.
-#include "tables/AnnouncementTables.h"
 #include "storage/DorodDate.h"
 #include "storage/DorodTable.h"
-#include "tables/RealtyTables.h"
 #include "support/TableBuilder.h"
 #include "support/TempDir.h"
+#include "tables/AnnouncementTables.h"
+#include "tables/RealtyTables.h"
 
 #include <gtest/gtest.h>
 
@@ -73,8 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         NumberingCase{"SkipsARunOfTakenNumbers", {8, 10, 9, 7}, "", 0, 11, true},
         NumberingCase{"SkipsFromAnyStart", {2, 3, 1}, "", 0, 4, true},
         NumberingCase{"IndexOrderLastIsLargest", {8, 2, 5}, "id", 0, 9, false},
-        NumberingCase{"DescendingIndexLastIsSmallest", {8, 2, 3}, "id",
-                      dorod::vsoDescendSort, 4, true}),
+        NumberingCase{
+            "DescendingIndexLastIsSmallest", {8, 2, 3}, "id", dorod::vsoDescendSort, 4, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A view that hides rows (the main window's search filter, a range) must not make the
@@ -117,7 +117,8 @@ TEST(AnnouncementNumberingHiddenRows, NumberIsFreeInTheWholeTableAndViewStays) {
 
         EXPECT_EQ(number, 4);
         EXPECT_EQ(existed, h.existed);
-        for (int id : allIds(table)) EXPECT_NE(id, number);
+        for (int id : allIds(table))
+            EXPECT_NE(id, number);
         EXPECT_EQ(table.RecordCount(), 2);
         EXPECT_EQ(table.RecNo(), recNo);
         EXPECT_EQ(table.FieldByName("id").AsInteger(), currentId);
@@ -157,7 +158,8 @@ struct TableFileCase {
 
 TEST(AnnouncementTableFiles, CreatedFilesOpenWithTheirFields) {
     const std::vector<TableFileCase> cases{
-        {kAnnouncementFileName, announcementFieldDefs(),
+        {kAnnouncementFileName,
+         announcementFieldDefs(),
          {"id", "indate", "Client", "Pasport", "Tel", "Text", "ClientCat", "Oplata", "ObjCat",
           "type", "temp", "slov", "povt", "XML", "Summa"}},
         {kRunDateFileName, runDateFieldDefs(), {"id", "date"}},
@@ -169,7 +171,8 @@ TEST(AnnouncementTableFiles, CreatedFilesOpenWithTheirFields) {
         SCOPED_TRACE(c.file);
         const std::string path = dir.file(c.file);
         QString error;
-        ASSERT_TRUE(createTableFile(QString::fromStdString(path), c.defs, &error)) << error.toStdString();
+        ASSERT_TRUE(createTableFile(QString::fromStdString(path), c.defs, &error))
+            << error.toStdString();
 
         dorod::TDorodTable table;
         table.SetTableName(path);
@@ -192,8 +195,8 @@ TEST(AnnouncementTableFiles, AnnouncementRowKeepsEveryValueThroughTheFile) {
     const std::string path = dir.file(kAnnouncementFileName);
     ASSERT_TRUE(createTableFile(QString::fromStdString(path), announcementFieldDefs()));
 
-    const std::string text = cp1251(std::string(kTextWidth / 2, 'x') + "я") +
-                             std::string(kTextWidth / 2 - 1, 'y');
+    const std::string text =
+        cp1251(std::string(kTextWidth / 2, 'x') + "я") + std::string(kTextWidth / 2 - 1, 'y');
     const std::string tel(kTelWidth, '7');
     const std::string xml = cp1251("<<0>>\r\nab\r\n<<255>>в");
     {
@@ -277,12 +280,21 @@ TEST(AnnouncementValueLists, ExactValuesInFormOrderAndTheirBytesFitTheFields) {
         int width;
     };
     const std::vector<ListCase> cases{
-        {"ClientCat", clientCategories(), clientCategoriesBytes(),
-         {"ФИЗЛИЦА", "ПРЕДПРИНИМАТЕЛИ", "ЮРЛИЦА"}, kClientCatWidth},
-        {"Oplata", paymentMethods(), paymentMethodsBytes(),
-         {"НАЛИЧНЫЙ", "БЕЗНАЛИЧНЫЙ", "ВЗАИМОРАСЧЕТ", "БЕСПЛАТНО"}, kOplataWidth},
-        {"ObjCat", subjectCategories(), subjectCategoriesBytes(),
-         {"ПРОЧЕЕ", "НЕДВИЖИМОСТЬ", "АВТОТРАНСПОРТ", "УСЛУГИ"}, kObjCatWidth},
+        {"ClientCat",
+         clientCategories(),
+         clientCategoriesBytes(),
+         {"ФИЗЛИЦА", "ПРЕДПРИНИМАТЕЛИ", "ЮРЛИЦА"},
+         kClientCatWidth},
+        {"Oplata",
+         paymentMethods(),
+         paymentMethodsBytes(),
+         {"НАЛИЧНЫЙ", "БЕЗНАЛИЧНЫЙ", "ВЗАИМОРАСЧЕТ", "БЕСПЛАТНО"},
+         kOplataWidth},
+        {"ObjCat",
+         subjectCategories(),
+         subjectCategoriesBytes(),
+         {"ПРОЧЕЕ", "НЕДВИЖИМОСТЬ", "АВТОТРАНСПОРТ", "УСЛУГИ"},
+         kObjCatWidth},
         {"type", {announcementType()}, {announcementTypeBytes()}, {"БЕГУЩАЯ СТРОКА"}, kTypeWidth},
     };
     for (const ListCase& c : cases) {
@@ -304,10 +316,14 @@ TEST(AnnouncementColours, NumbersNamesAndColoursWithRedInTheLowByte) {
         int red, green, blue;
     };
     const std::vector<ColourCase> expected{
-        {0, "black", 0, 0, 0},           {8388608, "navy", 0, 0, 128},
-        {8388736, "purple", 128, 0, 128}, {32768, "green", 0, 128, 0},
-        {255, "red", 255, 0, 0},          {33023, "orange", 255, 128, 0},
-        {65535, "yellow", 255, 255, 0},   {16777215, "white", 255, 255, 255},
+        {0, "black", 0, 0, 0},
+        {8388608, "navy", 0, 0, 128},
+        {8388736, "purple", 128, 0, 128},
+        {32768, "green", 0, 128, 0},
+        {255, "red", 255, 0, 0},
+        {33023, "orange", 255, 128, 0},
+        {65535, "yellow", 255, 255, 0},
+        {16777215, "white", 255, 255, 255},
     };
     ASSERT_EQ(kTextColours.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -320,7 +336,8 @@ TEST(AnnouncementColours, NumbersNamesAndColoursWithRedInTheLowByte) {
         EXPECT_EQ(colourNumberFromQColor(QColor(c.red, c.green, c.blue)), c.number);
     }
     EXPECT_EQ(kColourWhite, 16777215);
-    for (int other : {1, 254, 16777216, -1}) EXPECT_FALSE(isTextColour(other)) << other;
+    for (int other : {1, 254, 16777216, -1})
+        EXPECT_FALSE(isTextColour(other)) << other;
 }
 
 } // namespace

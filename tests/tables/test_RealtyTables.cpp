@@ -1,11 +1,11 @@
 // The realty tables: rielt.d and rielt_out.d hold the same four fields in their own
 // orders, and the deal and flat values fit those fields exactly through a table file.
-#include "tables/RealtyTables.h"
-#include "tables/AnnouncementTables.h"
 #include "storage/DorodDate.h"
 #include "storage/DorodTable.h"
 #include "support/TableBuilder.h"
 #include "support/TempDir.h"
+#include "tables/AnnouncementTables.h"
+#include "tables/RealtyTables.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +19,13 @@ namespace {
 
 std::vector<std::string> namesOf(const std::vector<dorod::TFieldDef>& defs) {
     std::vector<std::string> names;
-    for (const dorod::TFieldDef& d : defs) names.push_back(d.Name);
+    for (const dorod::TFieldDef& d : defs)
+        names.push_back(d.Name);
     return names;
 }
 
-const dorod::TFieldDef& defNamed(const std::vector<dorod::TFieldDef>& defs, const std::string& name) {
+const dorod::TFieldDef& defNamed(const std::vector<dorod::TFieldDef>& defs,
+                                 const std::string& name) {
     for (const dorod::TFieldDef& d : defs)
         if (d.Name == name) return d;
     throw std::out_of_range(name);
@@ -52,9 +54,14 @@ TEST(RealtyTables, DealAndFlatValuesInCheckBoxOrder) {
         int width;
     };
     const std::vector<ListCase> cases{
-        {"tip", realtyDeals(), realtyDealsBytes(), {"СДАМ", "ПРОДАМ", "КУПЛЮ", "ОБМЕН"},
+        {"tip",
+         realtyDeals(),
+         realtyDealsBytes(),
+         {"СДАМ", "ПРОДАМ", "КУПЛЮ", "ОБМЕН"},
          kRealtyTipWidth},
-        {"vid", realtyFlats(), realtyFlatsBytes(),
+        {"vid",
+         realtyFlats(),
+         realtyFlatsBytes(),
          {"ОДНОКОМНАТНАЯ", "ДВУХКОМНАТНАЯ", "ТРЕХКОМНАТНАЯ", "ЧЕТЫРЕХКОМНАТНАЯ"},
          kRealtyVidWidth},
     };

@@ -35,7 +35,8 @@ std::vector<FieldShape> shapeOf(const std::string& path) {
 
 std::vector<FieldShape> shapeOf(const std::vector<dorod::TDorodField>& fields) {
     std::vector<FieldShape> shape;
-    for (const dorod::TDorodField& f : fields) shape.push_back({f.name, f.type, f.declaredSize});
+    for (const dorod::TDorodField& f : fields)
+        shape.push_back({f.name, f.type, f.declaredSize});
     return shape;
 }
 
@@ -48,8 +49,8 @@ void PrintTo(const FieldShape& f, std::ostream* os) {
 TEST(TableDefinitions, CreatedFilesHaveTheDefinedFieldsWithShortTextsInline) {
     testsupport::TempDir dir;
     std::set<std::string> files;
-    for (const TTableDefinition* table :
-         {&announcementTable(), &runDateTable(), &realtyTable(), &realtyOutTable(), &transferTable()}) {
+    for (const TTableDefinition* table : {&announcementTable(), &runDateTable(), &realtyTable(),
+                                          &realtyOutTable(), &transferTable()}) {
         SCOPED_TRACE(table->fileName);
         files.insert(table->fileName);
         const std::string path = dir.file(table->fileName);
@@ -61,8 +62,8 @@ TEST(TableDefinitions, CreatedFilesHaveTheDefinedFieldsWithShortTextsInline) {
         for (size_t i = 0; i < shape.size(); ++i) {
             const dorod::TFieldDef& def = table->fields[i];
             if (def.DataType != dorod::TFieldType::ftString) continue;
-            EXPECT_EQ(shape[i].type, def.Size <= 35 ? dorod::FieldType::SmallStr
-                                                    : dorod::FieldType::String)
+            EXPECT_EQ(shape[i].type,
+                      def.Size <= 35 ? dorod::FieldType::SmallStr : dorod::FieldType::String)
                 << def.Name;
             EXPECT_EQ(shape[i].size, def.Size) << def.Name;
         }

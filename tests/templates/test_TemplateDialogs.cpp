@@ -37,7 +37,8 @@ using guisupport::ScriptedModalRunner;
 using guisupport::TempFolder;
 using guisupport::writeBytes;
 
-const QString kFlat = QStringLiteral("Продам <<Комнат>>комнатную квартиру, цена <<Цена>>. Тел. <<Телефон>>");
+const QString kFlat =
+    QStringLiteral("Продам <<Комнат>>комнатную квартиру, цена <<Цена>>. Тел. <<Телефон>>");
 
 class TemplateDialogsTest : public ::testing::Test {
 protected:
@@ -55,7 +56,8 @@ protected:
     static QStringList listed(QDialog& d) {
         QStringList names;
         auto* list = d.findChild<QListWidget*>(QStringLiteral("FileListBox1"));
-        for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
+        for (int i = 0; i < list->count(); ++i)
+            names << list->item(i)->text();
         return names;
     }
     static void select(QDialog& d, const QString& name) {
@@ -88,8 +90,9 @@ protected:
 
 TEST_F(TemplateDialogsTest, ADoubleClickedTemplateIsFilledIntoTheAnnouncement) {
     runner.next([&](QDialog& d) {
-        EXPECT_EQ(listed(d), (QStringList{QStringLiteral("Без полей.txt"), QStringLiteral("Квартира.txt"),
-                                          QStringLiteral("Услуги.tpl")}));
+        EXPECT_EQ(listed(d),
+                  (QStringList{QStringLiteral("Без полей.txt"), QStringLiteral("Квартира.txt"),
+                               QStringLiteral("Услуги.tpl")}));
         select(d, QStringLiteral("Квартира.txt"));
         dynamic_cast<TfTEmpSele&>(d).FileListBox1DblClick();
         EXPECT_EQ(d.result(), QDialog::Accepted) << "the list closes before the fill dialog opens";
@@ -97,11 +100,15 @@ TEST_F(TemplateDialogsTest, ADoubleClickedTemplateIsFilledIntoTheAnnouncement) {
     });
     runner.next([&](QDialog& d) {
         TfTempStore& s = store(d);
-        EXPECT_EQ(offered(s), (QStringList{QStringLiteral("Комнат"), QStringLiteral("Цена"), QStringLiteral("Телефон")}));
-        EXPECT_EQ(s.findChild<QLabel*>(QStringLiteral("l4"))->text(), QStringLiteral("Переменная №4"));
-        EXPECT_EQ(s.ui.eText->toPlainText(), QStringLiteral("Продам комнатную квартиру, цена . Тел. "));
+        EXPECT_EQ(offered(s), (QStringList{QStringLiteral("Комнат"), QStringLiteral("Цена"),
+                                           QStringLiteral("Телефон")}));
+        EXPECT_EQ(s.findChild<QLabel*>(QStringLiteral("l4"))->text(),
+                  QStringLiteral("Переменная №4"));
+        EXPECT_EQ(s.ui.eText->toPlainText(),
+                  QStringLiteral("Продам комнатную квартиру, цена . Тел. "));
         guisupport::typeText(s.findChild<QLineEdit*>(QStringLiteral("e1")), QStringLiteral("двух"));
-        guisupport::typeText(s.findChild<QLineEdit*>(QStringLiteral("e3")), QStringLiteral("22-33-44"));
+        guisupport::typeText(s.findChild<QLineEdit*>(QStringLiteral("e3")),
+                             QStringLiteral("22-33-44"));
         s.findChild<QLineEdit*>(QStringLiteral("e2"))->setText(QStringLiteral("900 000"));
         EXPECT_EQ(s.ui.eText->toPlainText(),
                   QStringLiteral("Продам двухкомнатную квартиру, цена 900 000. Тел. 22-33-44"));
@@ -110,7 +117,8 @@ TEST_F(TemplateDialogsTest, ADoubleClickedTemplateIsFilledIntoTheAnnouncement) {
     });
     EXPECT_EQ(chooseAndFillTemplate(desk, nullptr),
               QStringLiteral("Продам двухкомнатную квартиру, цена 900 000. Тел. 22-33-44"));
-    EXPECT_EQ(runner.openedTitles(), (QStringList{QStringLiteral("Шаблоны"), QStringLiteral("Заполнение шаблона")}));
+    EXPECT_EQ(runner.openedTitles(),
+              (QStringList{QStringLiteral("Шаблоны"), QStringLiteral("Заполнение шаблона")}));
     EXPECT_TRUE(dialogs.boxes().empty());
 }
 
@@ -154,7 +162,8 @@ TEST_F(TemplateDialogsTest, ATemplateWithoutFieldsSaysSoAndOffersItsText) {
 }
 
 TEST_F(TemplateDialogsTest, TheQuickCallOpensNothingForAMissingFile) {
-    EXPECT_EQ(fillTemplateFile(desk, nullptr, file(QStringLiteral("Нет такого.txt"))), std::nullopt);
+    EXPECT_EQ(fillTemplateFile(desk, nullptr, file(QStringLiteral("Нет такого.txt"))),
+              std::nullopt);
     EXPECT_TRUE(runner.opened().empty());
 }
 
@@ -162,7 +171,8 @@ TEST_F(TemplateDialogsTest, EveryChangeReadsTheTemplateAgainAndDropsHandEdits) {
     runner.next([&](QDialog& d) {
         TfTempStore& s = store(d);
         s.ui.eText->setPlainText(QStringLiteral("правка вручную"));
-        put(QStringLiteral("Квартира.txt"), QStringLiteral("Сдам <<Комнат>>комнатную на <<Срок>>\r\n"));
+        put(QStringLiteral("Квартира.txt"),
+            QStringLiteral("Сдам <<Комнат>>комнатную на <<Срок>>\r\n"));
         s.ui.e[0]->setText(QStringLiteral("одно"));
         EXPECT_EQ(s.ui.eText->toPlainText(), QStringLiteral("Сдам однокомнатную на "));
         return QDialog::Rejected;
@@ -205,7 +215,8 @@ TEST_F(TemplateDialogsTest, CreatingOverAnExistingNameEmptiesItAndListsTheNewOne
     });
     runner.next([&](QDialog& d) {
         EXPECT_EQ(dynamic_cast<TfTempEditor&>(d).ui.eText->toPlainText(), QString());
-        EXPECT_EQ(readBytes(file(QStringLiteral("Квартира.txt"))), std::string()) << "emptied before the editor";
+        EXPECT_EQ(readBytes(file(QStringLiteral("Квартира.txt"))), std::string())
+            << "emptied before the editor";
         button(d, "BitBtn2")->click(); // "Закрыть"
         return d.result();
     });
@@ -219,16 +230,19 @@ TEST_F(TemplateDialogsTest, CreatingOverAnExistingNameEmptiesItAndListsTheNewOne
         return d.result();
     });
     runner.next([&](QDialog& d) {
-        dynamic_cast<TfTempEditor&>(d).ui.eText->setPlainText(QStringLiteral("Продам <<Марка>>\nпримечание"));
+        dynamic_cast<TfTempEditor&>(d).ui.eText->setPlainText(
+            QStringLiteral("Продам <<Марка>>\nпримечание"));
         button(d, "BitBtn1")->click();
         return d.result();
     });
     list.BitBtn1Click();
-    EXPECT_EQ(readBytes(file(QStringLiteral("Авто.txt"))), cp1251(QStringLiteral("Продам <<Марка>>\r\nпримечание\r\n")));
+    EXPECT_EQ(readBytes(file(QStringLiteral("Авто.txt"))),
+              cp1251(QStringLiteral("Продам <<Марка>>\r\nпримечание\r\n")));
     EXPECT_TRUE(listed(list).contains(QStringLiteral("Авто.txt")));
-    EXPECT_EQ(runner.openedTitles(),
-              (QStringList{QStringLiteral("Введите название файла"), QStringLiteral("Редактор шаблонов"),
-                           QStringLiteral("Введите название файла"), QStringLiteral("Редактор шаблонов")}));
+    EXPECT_EQ(runner.openedTitles(), (QStringList{QStringLiteral("Введите название файла"),
+                                                  QStringLiteral("Редактор шаблонов"),
+                                                  QStringLiteral("Введите название файла"),
+                                                  QStringLiteral("Редактор шаблонов")}));
 }
 
 TEST_F(TemplateDialogsTest, ANameOutsideTheFolderIsRefusedAndTheNameDialogStaysOpen) {
@@ -237,7 +251,8 @@ TEST_F(TemplateDialogsTest, ANameOutsideTheFolderIsRefusedAndTheNameDialogStaysO
     TfTEmpSele list(desk, nullptr);
     runner.next([&](QDialog& d) {
         auto* name = d.findChild<QLineEdit*>(QStringLiteral("eNAme"));
-        for (const QString& bad : {QStringLiteral("../data"), QStringLiteral("a/b"), QStringLiteral("x:y"), QString()}) {
+        for (const QString& bad :
+             {QStringLiteral("../data"), QStringLiteral("a/b"), QStringLiteral("x:y"), QString()}) {
             name->setText(bad);
             button(d, "BitBtn1")->click();
             EXPECT_NE(d.result(), QDialog::Accepted) << bad.toStdString();
@@ -248,12 +263,14 @@ TEST_F(TemplateDialogsTest, ANameOutsideTheFolderIsRefusedAndTheNameDialogStaysO
     list.BitBtn1Click();
     EXPECT_EQ(dialogs.errors().size(), 4);
     EXPECT_EQ(readBytes(folder.file(QStringLiteral("data.txt"))), outside);
-    EXPECT_EQ(runner.openedTitles(), QStringList{QStringLiteral("Введите название файла")}) << "no editor";
+    EXPECT_EQ(runner.openedTitles(), QStringList{QStringLiteral("Введите название файла")})
+        << "no editor";
     EXPECT_EQ(listed(list).size(), 3);
 }
 
 TEST_F(TemplateDialogsTest, TheEditorKeepsLinesAndWritesCrLf) {
-    put(QStringLiteral("Смешанный.txt"), QStringLiteral("первая <<поле>>\nвторая\r\n\r\nчетвертая"));
+    put(QStringLiteral("Смешанный.txt"),
+        QStringLiteral("первая <<поле>>\nвторая\r\n\r\nчетвертая"));
     TfTEmpSele list(desk, nullptr);
     select(list, QStringLiteral("Смешанный.txt"));
     runner.next([&](QDialog& d) {
@@ -296,7 +313,8 @@ TEST_F(TemplateDialogsTest, DeleteAsksAndDeletesOnlyOnYes) {
     dialogs.answer(true);
     list.BitBtn3Click();
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("Услуги.tpl"))));
-    EXPECT_EQ(listed(list), (QStringList{QStringLiteral("Без полей.txt"), QStringLiteral("Квартира.txt")}));
+    EXPECT_EQ(listed(list),
+              (QStringList{QStringLiteral("Без полей.txt"), QStringLiteral("Квартира.txt")}));
 
     // A file already gone is not reported; the list is read again.
     select(list, QStringLiteral("Квартира.txt"));

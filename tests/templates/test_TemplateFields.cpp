@@ -24,11 +24,14 @@ struct FillCase {
     QString result;
 };
 
-void PrintTo(const FillCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const FillCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 TFieldValues valuesOf(const std::vector<QString>& given) {
     TFieldValues v;
-    for (size_t i = 0; i < given.size() && i < v.size(); ++i) v[i] = given[i];
+    for (size_t i = 0; i < given.size() && i < v.size(); ++i)
+        v[i] = given[i];
     return v;
 }
 
@@ -44,10 +47,12 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, TemplateFillTest,
     ::testing::Values(
         FillCase{"three fields and the wording after the last",
-                 QStringLiteral("Продам <<комнат>>комнатную квартиру, цена <<цена>> руб. Тел. <<телефон>>, звонить вечером."),
+                 QStringLiteral("Продам <<комнат>>комнатную квартиру, цена <<цена>> руб. Тел. "
+                                "<<телефон>>, звонить вечером."),
                  {QStringLiteral("двух"), QStringLiteral("900 000"), QStringLiteral("22-33-44")},
                  {QStringLiteral("комнат"), QStringLiteral("цена"), QStringLiteral("телефон")},
-                 QStringLiteral("Продам двухкомнатную квартиру, цена 900 000 руб. Тел. 22-33-44, звонить вечером.")},
+                 QStringLiteral("Продам двухкомнатную квартиру, цена 900 000 руб. Тел. 22-33-44, "
+                                "звонить вечером.")},
         FillCase{"fields left empty leave the wording",
                  QStringLiteral("Продам <<марка>>, тел. <<телефон>>"),
                  {},
@@ -79,7 +84,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {QStringLiteral("срок")},
                  QStringLiteral("Скидка >> 10% до пятницы только << сегодня")},
         FillCase{"an empty line", QString(), {}, {}, QString()}),
-    [](const ::testing::TestParamInfo<FillCase>& info) { return "case" + std::to_string(info.index); });
+    [](const ::testing::TestParamInfo<FillCase>& info) {
+        return "case" + std::to_string(info.index);
+    });
 
 TEST(TemplateFields, OnlyALineWithoutAnyOpeningMarkerSaysItHasNoFields) {
     EXPECT_TRUE(lacksFieldMarkers(QStringLiteral("Ремонт обуви")));
@@ -91,7 +98,8 @@ TEST(TemplateFields, OnlyALineWithoutAnyOpeningMarkerSaysItHasNoFields) {
 
 TEST(TemplateFields, TheTemplateIsTheFirstLineOfItsFile) {
     TempFolder folder;
-    const QString a = folder.file(QStringLiteral("a.txt")), b = folder.file(QStringLiteral("b.txt"));
+    const QString a = folder.file(QStringLiteral("a.txt")),
+                  b = folder.file(QStringLiteral("b.txt"));
     writeBytes(a, cp1251(QStringLiteral("Куплю <<что>> дорого\r\nвторая строка <<не поле>>\r\n")));
     writeBytes(b, cp1251(QStringLiteral("Куплю <<что>> дорого\nсовсем другое\n<<x>>")));
     const auto lineA = readTemplateLine(a), lineB = readTemplateLine(b);
@@ -112,9 +120,12 @@ TEST(TemplateFields, TheTemplateIsTheFirstLineOfItsFile) {
 
 TEST(TemplateFields, TheEditorWritesOneLinePerTextLine) {
     EXPECT_EQ(templateFileLines(QString()), QStringList());
-    EXPECT_EQ(templateFileLines(QStringLiteral("а\nб")), (QStringList{QStringLiteral("а"), QStringLiteral("б")}));
-    EXPECT_EQ(templateFileLines(QStringLiteral("а\nб\n")), (QStringList{QStringLiteral("а"), QStringLiteral("б")}));
-    EXPECT_EQ(templateFileLines(QStringLiteral("а\n\nб")), (QStringList{QStringLiteral("а"), QString(), QStringLiteral("б")}));
+    EXPECT_EQ(templateFileLines(QStringLiteral("а\nб")),
+              (QStringList{QStringLiteral("а"), QStringLiteral("б")}));
+    EXPECT_EQ(templateFileLines(QStringLiteral("а\nб\n")),
+              (QStringList{QStringLiteral("а"), QStringLiteral("б")}));
+    EXPECT_EQ(templateFileLines(QStringLiteral("а\n\nб")),
+              (QStringList{QStringLiteral("а"), QString(), QStringLiteral("б")}));
     EXPECT_EQ(templateFileLines(QStringLiteral("\n")), QStringList{QString()});
 }
 
@@ -123,10 +134,11 @@ TEST(TemplateFields, ANewTemplateNameStaysInsideTheFolder) {
                                 QStringLiteral("услуги (ремонт)"), QStringLiteral(".скрытый")})
         EXPECT_EQ(templateNameProblem(good), QString()) << good.toStdString();
     for (const QString& bad :
-         {QString(), QStringLiteral("   "), QStringLiteral("../data"), QStringLiteral(".."), QStringLiteral("a/b"),
-          QStringLiteral("a\\b"), QStringLiteral("C:x"), QStringLiteral("a*"), QStringLiteral("a?"),
-          QStringLiteral("a\"b"), QStringLiteral("a<b"), QStringLiteral("a>b"), QStringLiteral("a|b"),
-          QStringLiteral("a\tb"), QStringLiteral("кв..")})
+         {QString(), QStringLiteral("   "), QStringLiteral("../data"), QStringLiteral(".."),
+          QStringLiteral("a/b"), QStringLiteral("a\\b"), QStringLiteral("C:x"),
+          QStringLiteral("a*"), QStringLiteral("a?"), QStringLiteral("a\"b"), QStringLiteral("a<b"),
+          QStringLiteral("a>b"), QStringLiteral("a|b"), QStringLiteral("a\tb"),
+          QStringLiteral("кв..")})
         EXPECT_NE(templateNameProblem(bad), QString()) << bad.toStdString();
 
     EXPECT_EQ(templateFolder(QStringLiteral("/desk/")), QStringLiteral("/desk/Шаблоны"));

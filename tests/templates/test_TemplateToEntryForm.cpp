@@ -36,8 +36,10 @@ class TemplateToEntryFormTest : public ::testing::Test {
 protected:
     TemplateToEntryFormTest() {
         QDir().mkpath(folder.file(QStringLiteral("Шаблоны")));
-        guisupport::writeBytes(folder.file(QStringLiteral("Шаблоны/Квартира.txt")),
-                               cp1251(QStringLiteral("Продам <<Комнат>>комнатную квартиру, цена <<Цена>>. Тел. <<Телефон>>\r\n")));
+        guisupport::writeBytes(
+            folder.file(QStringLiteral("Шаблоны/Квартира.txt")),
+            cp1251(QStringLiteral(
+                "Продам <<Комнат>>комнатную квартиру, цена <<Цена>>. Тел. <<Телефон>>\r\n")));
         desk.open();
         setTemplateCalls({chooseAndFillTemplate, fillTemplateFile});
     }
@@ -79,8 +81,9 @@ TEST_F(TemplateToEntryFormTest, TheTemplateListFillsTheTextAndTheWordsAreCounted
     });
     runner.next(fillAndEnter);
     runAnnouncementForm(desk, nullptr, true);
-    EXPECT_EQ(runner.openedTitles(), (QStringList{QStringLiteral("Объявление"), QStringLiteral("Шаблоны"),
-                                                  QStringLiteral("Заполнение шаблона")}));
+    EXPECT_EQ(runner.openedTitles(),
+              (QStringList{QStringLiteral("Объявление"), QStringLiteral("Шаблоны"),
+                           QStringLiteral("Заполнение шаблона")}));
 }
 
 TEST_F(TemplateToEntryFormTest, TheQuickCallFillsANamedTemplateAndIgnoresAMissingOne) {
@@ -98,7 +101,8 @@ TEST_F(TemplateToEntryFormTest, TheQuickCallFillsANamedTemplateAndIgnoresAMissin
     });
     runner.next(fillAndEnter);
     runAnnouncementForm(desk, nullptr, true);
-    EXPECT_EQ(runner.openedTitles(), (QStringList{QStringLiteral("Объявление"), QStringLiteral("Заполнение шаблона")}));
+    EXPECT_EQ(runner.openedTitles(),
+              (QStringList{QStringLiteral("Объявление"), QStringLiteral("Заполнение шаблона")}));
 }
 
 } // namespace

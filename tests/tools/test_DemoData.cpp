@@ -4,8 +4,8 @@
 #include "storage/DorodDate.h"
 #include "storage/DorodRecord.h"
 #include "storage/DorodTable.h"
-#include "support/TempDir.h"
 #include "storage/Win1251.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -120,7 +120,8 @@ Runs readRuns(const std::string& xml) {
     std::vector<std::string> lines;
     for (size_t from = 0;;) {
         const size_t crlf = xml.find("\r\n", from);
-        lines.push_back(xml.substr(from, crlf == std::string::npos ? std::string::npos : crlf - from));
+        lines.push_back(
+            xml.substr(from, crlf == std::string::npos ? std::string::npos : crlf - from));
         if (crlf == std::string::npos) break;
         from = crlf + 2;
     }
@@ -184,17 +185,18 @@ TEST_F(DemoFolder, CreatesTheFolderWithEveryFileTheProgramOpens) {
 TEST_F(DemoFolder, TablesHaveTheProgramsFields) {
     ASSERT_EQ(s_run->status, 0) << s_run->err;
     EXPECT_EQ(Table(file("data.d")).layout(),
-              (std::vector<std::string>{"id Integer", "indate Date", "Client String", "Pasport String",
-                                        "Tel String", "Text String", "ClientCat SmallStr",
-                                        "Oplata SmallStr", "ObjCat String", "type SmallStr",
-                                        "temp Integer", "slov Integer", "povt Boolean", "XML Memo",
-                                        "Summa Double"}));
-    EXPECT_EQ(Table(file("dates.d")).layout(), (std::vector<std::string>{"id Integer", "date Date"}));
+              (std::vector<std::string>{"id Integer", "indate Date", "Client String",
+                                        "Pasport String", "Tel String", "Text String",
+                                        "ClientCat SmallStr", "Oplata SmallStr", "ObjCat String",
+                                        "type SmallStr", "temp Integer", "slov Integer",
+                                        "povt Boolean", "XML Memo", "Summa Double"}));
+    EXPECT_EQ(Table(file("dates.d")).layout(),
+              (std::vector<std::string>{"id Integer", "date Date"}));
     Table rielt(file("rielt.d")), rieltOut(file("rielt_out.d"));
-    EXPECT_EQ(rielt.layout(),
-              (std::vector<std::string>{"date DateTime", "tip SmallStr", "vid SmallStr", "text Memo"}));
-    EXPECT_EQ(rieltOut.layout(),
-              (std::vector<std::string>{"date DateTime", "vid SmallStr", "tip SmallStr", "text Memo"}));
+    EXPECT_EQ(rielt.layout(), (std::vector<std::string>{"date DateTime", "tip SmallStr",
+                                                        "vid SmallStr", "text Memo"}));
+    EXPECT_EQ(rieltOut.layout(), (std::vector<std::string>{"date DateTime", "vid SmallStr",
+                                                           "tip SmallStr", "text Memo"}));
     EXPECT_TRUE(rielt.rows().empty());
     EXPECT_TRUE(rieltOut.rows().empty());
 }
@@ -227,7 +229,8 @@ TEST_F(DemoFolder, RunDaysBelongToAnnouncementsAndStartOnTheIntakeDay) {
     Table data(file("data.d")), dates(file("dates.d"));
     std::map<int32_t, int32_t> intake;
     for (const uint8_t* r : data.rows())
-        intake[dorod::record::getInt32(r, data.field("id"))] = dorod::record::getInt32(r, data.field("indate"));
+        intake[dorod::record::getInt32(r, data.field("id"))] =
+            dorod::record::getInt32(r, data.field("indate"));
     std::map<int32_t, int> daysOf;
     const int32_t today = dorod::dayNumberFromCivil(2024, 3, 15);
     bool runsAfterToday = false;
@@ -247,12 +250,14 @@ TEST_F(DemoFolder, FieldValuesAreWhatTheDeskStores) {
     ASSERT_EQ(s_run->status, 0) << s_run->err;
     Table data(file("data.d")), dates(file("dates.d"));
     std::map<int32_t, int> daysOf;
-    for (const uint8_t* r : dates.rows()) ++daysOf[dorod::record::getInt32(r, dates.field("id"))];
-    const std::set<std::string> clientCats{cp1251("ФИЗЛИЦА"), cp1251("ПРЕДПРИНИМАТЕЛИ"), cp1251("ЮРЛИЦА")};
-    const std::set<std::string> payments{cp1251("НАЛИЧНЫЙ"), cp1251("БЕЗНАЛИЧНЫЙ"), cp1251("ВЗАИМОРАСЧЕТ"),
-                                         cp1251("БЕСПЛАТНО")};
-    const std::set<std::string> subjects{cp1251("ПРОЧЕЕ"), cp1251("НЕДВИЖИМОСТЬ"), cp1251("АВТОТРАНСПОРТ"),
-                                         cp1251("УСЛУГИ")};
+    for (const uint8_t* r : dates.rows())
+        ++daysOf[dorod::record::getInt32(r, dates.field("id"))];
+    const std::set<std::string> clientCats{cp1251("ФИЗЛИЦА"), cp1251("ПРЕДПРИНИМАТЕЛИ"),
+                                           cp1251("ЮРЛИЦА")};
+    const std::set<std::string> payments{cp1251("НАЛИЧНЫЙ"), cp1251("БЕЗНАЛИЧНЫЙ"),
+                                         cp1251("ВЗАИМОРАСЧЕТ"), cp1251("БЕСПЛАТНО")};
+    const std::set<std::string> subjects{cp1251("ПРОЧЕЕ"), cp1251("НЕДВИЖИМОСТЬ"),
+                                         cp1251("АВТОТРАНСПОРТ"), cp1251("УСЛУГИ")};
     const std::set<int> colours{0, 8388608, 8388736, 32768, 255, 33023, 65535, 16777215};
     std::set<int> coloursSeen;
     std::set<std::string> clients;
@@ -279,7 +284,8 @@ TEST_F(DemoFolder, FieldValuesAreWhatTheDeskStores) {
         // The price the entry form proposes with the sample prices (6 a word and day,
         // 15 for the repeated telephone); nothing for a free announcement.
         const bool povt = getBoolean(r, data.field("povt"));
-        const double expected = payment == cp1251("БЕСПЛАТНО") ? 0.0 : daysOf[id] * words * 6.0 + (povt ? 15.0 : 0.0);
+        const double expected =
+            payment == cp1251("БЕСПЛАТНО") ? 0.0 : daysOf[id] * words * 6.0 + (povt ? 15.0 : 0.0);
         EXPECT_DOUBLE_EQ(getDouble(r, data.field("Summa")), expected);
 
         const Runs runs = readRuns(std::string(getText(r, data.field("XML"))));
@@ -305,9 +311,10 @@ TEST_F(DemoFolder, ConfigIsWindows1251WithCrLfAndSamplePrices) {
     ASSERT_GE(ini.size(), 2u);
     EXPECT_EQ(ini.substr(ini.size() - 2), "\r\n");
     EXPECT_EQ(ini.rfind("[General]\r\n", 0), 0u);
-    EXPECT_NE(ini.find("\r\nNAME=" + cp1251("ТРК «Златогорск»: бегущая строка") + "\r\n"), std::string::npos);
-    for (const char* line : {"WordPrice=6", "WordPriceP=8", "WordPriceUr=10", "PricePovtor=15", "SymKol=600",
-                             "OutDev=A:", "XProb=3", "BlockDelay=30"})
+    EXPECT_NE(ini.find("\r\nNAME=" + cp1251("ТРК «Златогорск»: бегущая строка") + "\r\n"),
+              std::string::npos);
+    for (const char* line : {"WordPrice=6", "WordPriceP=8", "WordPriceUr=10", "PricePovtor=15",
+                             "SymKol=600", "OutDev=A:", "XProb=3", "BlockDelay=30"})
         EXPECT_NE(ini.find(std::string("\r\n") + line + "\r\n"), std::string::npos) << line;
     EXPECT_NE(ini.find("\r\nStringFirst=" + cp1251("Бегущая строка.")), std::string::npos);
 }
@@ -351,9 +358,9 @@ TEST(DemoData, SameOptionsGiveTheSameFiles) {
 
 TEST(DemoData, WrongArgumentsAreUsageErrors) {
     TempDir dir;
-    for (const std::string& args : {std::string(), dir.path().string() + " --bogus",
-                                   dir.path().string() + " --seed x", dir.path().string() + " --today 15.03.2024",
-                                   dir.path().string() + " other"}) {
+    for (const std::string& args :
+         {std::string(), dir.path().string() + " --bogus", dir.path().string() + " --seed x",
+          dir.path().string() + " --today 15.03.2024", dir.path().string() + " other"}) {
         const DemoRun r = demo(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << args;

@@ -1,7 +1,7 @@
 // The dorod tool driven as an administrator or a script would: create, dump, copy,
 // check, and the messages and exit codes of every failure.
-#include "tools/dorod/DorodTool.h"
 #include "support/TempDir.h"
+#include "tools/dorod/DorodTool.h"
 
 #include <gtest/gtest.h>
 
@@ -91,7 +91,8 @@ TEST(DorodTool, DelimitedDumpsQuoteAndEscape) {
 
     const ToolRun csv = dorod({"dump", "--csv", a});
     ASSERT_EQ(csv.status, 0);
-    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')), "id,indate,Client,cat,big,povt,t,Summa,XML,pic");
+    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')),
+              "id,indate,Client,cat,big,povt,t,Summa,XML,pic");
     EXPECT_NE(csv.out.find("2,2026-12-08,\"ИВАНОВ, \"\"И\"\"\",ФИЗЛИЦА,"), std::string::npos)
         << csv.out;
     EXPECT_NE(csv.out.find("\"<<255>>\r\nтекст\""), std::string::npos);
@@ -217,8 +218,10 @@ public:
         ::setenv(name, value, 1);
     }
     ~ScopedEnv() {
-        if (m_old) ::setenv(m_name, m_old->c_str(), 1);
-        else ::unsetenv(m_name);
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
     }
 
 private:
@@ -251,8 +254,8 @@ TEST(DorodTool, TheExecutableReportsItsStatus) {
     EXPECT_EQ(readBytes(dir.file("err.txt")), "Error opening file " + dir.file("none.d") + "\n");
     const int usage = std::system((std::string(DOROD_EXECUTABLE) + " 2>/dev/null").c_str());
     EXPECT_EQ(WEXITSTATUS(usage), 2);
-    const int version = std::system((std::string(DOROD_EXECUTABLE) + " --version >" +
-                                     dir.file("version.txt")).c_str());
+    const int version = std::system(
+        (std::string(DOROD_EXECUTABLE) + " --version >" + dir.file("version.txt")).c_str());
     EXPECT_EQ(WEXITSTATUS(version), 0);
     EXPECT_EQ(readBytes(dir.file("version.txt")).rfind("dorod ", 0), 0u);
 }
@@ -272,7 +275,8 @@ std::string ids(const std::string& csv) {
     std::istringstream lines(csv);
     std::string row;
     std::getline(lines, row); // header
-    while (std::getline(lines, row)) out += (out.empty() ? "" : " ") + row.substr(0, row.find(','));
+    while (std::getline(lines, row))
+        out += (out.empty() ? "" : " ") + row.substr(0, row.find(','));
     return out;
 }
 
@@ -295,8 +299,8 @@ TEST(DorodToolView, DumpShowsTheOrderedRangedView) {
     EXPECT_EQ(ranged.status, 0) << ranged.err;
     EXPECT_EQ(ids(ranged.out), "2 3 1");
     // Fewer values than range fields compare only the leading fields.
-    const ToolRun leading = dorod({"dump", "--csv", "--range-fields", "id;date", "--range", "1",
-                                   "1", file});
+    const ToolRun leading =
+        dorod({"dump", "--csv", "--range-fields", "id;date", "--range", "1", "1", file});
     EXPECT_EQ(ids(leading.out), "1 1");
 }
 
@@ -305,8 +309,8 @@ TEST(DorodToolView, LocatePrintsTheRecordFoundOrFails) {
     const std::string file = dir.file("dates.d");
     ASSERT_EQ(dorod({"create", file}, kRunDates).status, 0);
 
-    const ToolRun found = dorod({"dump", "--csv", "--order", "date;id", "--locate",
-                                 "date;id=02.12.2026\t3", file});
+    const ToolRun found =
+        dorod({"dump", "--csv", "--order", "date;id", "--locate", "date;id=02.12.2026\t3", file});
     EXPECT_EQ(found.status, 0) << found.err;
     EXPECT_EQ(found.out, "id,date,who\n3,2026-12-02,борис\n");
 
@@ -330,10 +334,10 @@ TEST(DorodToolView, FilterExpressionSelectsRecords) {
 
     EXPECT_EQ(ids(dorod({"dump", "--csv", "--filter", "id >= 2 AND id < 4", file}).out), "3 2");
     EXPECT_EQ(ids(dorod({"dump", "--csv", "--filter", "who = 'анна'", file}).out), "2");
-    EXPECT_EQ(ids(dorod({"dump", "--csv", "--filter", "who = 'анна'", "--filter-case-insensitive",
-                         file})
-                      .out),
-              "1 2");
+    EXPECT_EQ(
+        ids(dorod({"dump", "--csv", "--filter", "who = 'анна'", "--filter-case-insensitive", file})
+                .out),
+        "1 2");
     EXPECT_EQ(ids(dorod({"dump", "--csv", "--filter", "who LIKE '%рис'", file}).out), "3 4");
 
     const ToolRun unknownField = dorod({"dump", "--filter", "price > 1", file});

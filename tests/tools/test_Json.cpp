@@ -96,9 +96,10 @@ TEST(Json, DoublesRoundTripBitExactlyInTheirShortestText) {
         double value;
         const char* text;
     } cases[] = {
-        {0.1, "0.1"},         {150.0, "150"},   {-0.0, "-0"},
-        {1e21, "1e+21"},      {5e-324, "5e-324"}, {123456789.125, "123456789.125"},
-        {1e308, "1e+308"},    {-2.2250738585072014e-308, "-2.2250738585072014e-308"},
+        {0.1, "0.1"},       {150.0, "150"},
+        {-0.0, "-0"},       {1e21, "1e+21"},
+        {5e-324, "5e-324"}, {123456789.125, "123456789.125"},
+        {1e308, "1e+308"},  {-2.2250738585072014e-308, "-2.2250738585072014e-308"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(json::doubleText(c.value), c.text);
@@ -167,7 +168,7 @@ TEST(Json, ErrorsNameLineCharacterColumnAndWhatWasWrong) {
         const char* what;
     } cases[] = {
         {"[1,\n  x]", "line 2, column 3: ", "invalid literal"},
-        {"[\"\xC3\xA9\", x]", "line 1, column 7: ", "invalid literal"}, // é counts as one column
+        {"[\"\xC3\xA9\", x]", "line 1, column 7: ", "invalid literal"},  // é counts as one column
         {"\xEF\xBB\xBF[01]", "line 1, column 3: ", "unexpected number"}, // BOM is not a column
         {"{\"a\":1}\n\n  ,", "line 3, column 3: ", "expected end of input"},
         {"\"abc", "line 1, column 5: ", "missing closing quote"},
@@ -308,8 +309,7 @@ TEST(Json, StreamingWriterRejectsMisuse) {
     EXPECT_THROW(misuse([](json::Writer& w) { w.beginArray(), w.key("a"); }), std::logic_error);
     EXPECT_THROW(misuse([](json::Writer& w) { w.null(), w.null(); }), std::logic_error);
     EXPECT_THROW(misuse([](json::Writer& w) { w.real(INFINITY); }), std::invalid_argument);
-    EXPECT_THROW(misuse([](json::Writer& w) { w.value(Value::binary({1, 2})); }),
-                 std::logic_error);
+    EXPECT_THROW(misuse([](json::Writer& w) { w.value(Value::binary({1, 2})); }), std::logic_error);
 }
 
 TEST(Base64, Rfc4648VectorsBothWays) {

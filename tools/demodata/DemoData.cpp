@@ -1,14 +1,14 @@
 #include "tools/demodata/DemoData.h"
 
-#include "tables/AnnouncementTables.h"
+#include "desk/ProgramSetup.h"
 #include "intake/ColourRuns.h"
-#include "storage/DorodDate.h"
-#include "storage/DorodTable.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
-#include "desk/ProgramSetup.h"
-#include "tables/RealtyTables.h"
 #include "platform/TextCodec.h"
+#include "storage/DorodDate.h"
+#include "storage/DorodTable.h"
+#include "tables/AnnouncementTables.h"
+#include "tables/RealtyTables.h"
 
 #include <QDate>
 #include <QFile>
@@ -36,7 +36,9 @@ constexpr int kHighlights[] = {kColourRed, kColourYellow, kColourOrange, kColour
 
 constexpr int kSunday = 7; // ISO day of the week
 
-std::string encodedPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string encodedPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 void defineFields(dorod::TDorodCursor& cursor, const TTableDefinition& table) {
     std::string message;
@@ -63,7 +65,8 @@ QList<int> chooseColours(Random& r, const QString& text, const QString& tel) {
     const qsizetype firstBlank = text.indexOf(QLatin1Char(' '));
     const qsizetype telAt = tel.isEmpty() ? -1 : text.lastIndexOf(tel);
     const auto paint = [&](qsizetype from, qsizetype length, int colour) {
-        for (qsizetype i = from; i < from + length && i < colours.size(); ++i) colours[i] = colour;
+        for (qsizetype i = from; i < from + length && i < colours.size(); ++i)
+            colours[i] = colour;
     };
     if (kind < 65) return colours;
     if (kind < 80) {
@@ -124,7 +127,8 @@ std::vector<int32_t> intakeDays(Random& r, size_t n, int32_t today) {
     for (int32_t d = today - kDemoSpanDays + 1; d < today; ++d)
         if (isoWeekday(d) != kSunday) open.push_back(d);
     std::vector<int32_t> days(n);
-    for (size_t i = 0; i < n; ++i) days[i] = open[r.below(open.size())];
+    for (size_t i = 0; i < n; ++i)
+        days[i] = open[r.below(open.size())];
     std::sort(days.begin(), days.end());
     if (n > 0) days.back() = today;
     return days;
@@ -134,11 +138,17 @@ std::vector<int32_t> intakeDays(Random& r, size_t n, int32_t today) {
 // from the intake day or the day after.
 std::vector<int32_t> runDays(Random& r, int32_t indate) {
     const uint64_t band = r.below(100);
-    const int count = band < 10 ? 1 : band < 25 ? 3 : band < 45 ? 5 : band < 70 ? 7 : band < 85 ? 10 : 14;
+    const int count = band < 10   ? 1
+                      : band < 25 ? 3
+                      : band < 45 ? 5
+                      : band < 70 ? 7
+                      : band < 85 ? 10
+                                  : 14;
     const int32_t start = indate + (r.chance(0.6) ? 1 : 0);
     const int step = r.chance(0.2) ? 2 : 1;
     std::vector<int32_t> days(static_cast<size_t>(count));
-    for (int k = 0; k < count; ++k) days[size_t(k)] = start + k * step;
+    for (int k = 0; k < count; ++k)
+        days[size_t(k)] = start + k * step;
     return days;
 }
 
@@ -180,10 +190,13 @@ void fillLarge(Tables& t, const DemoOptions& o, const TSettings& settings) {
     workload::AnnouncementGenerator generator(o.seed, n, o.today, workload::kDefaultSpanDays);
     // The run dates first, for the prices.
     std::vector<AnnouncementKey> keys(n);
-    for (size_t i = 0; i < n; ++i) keys[i] = AnnouncementKey{int32_t(i + 1), generator.intakeDayOf(i)};
-    const std::vector<RunDate> rows = workload::makeRunDates(keys, workload::kLargeRunDates, o.seed);
+    for (size_t i = 0; i < n; ++i)
+        keys[i] = AnnouncementKey{int32_t(i + 1), generator.intakeDayOf(i)};
+    const std::vector<RunDate> rows =
+        workload::makeRunDates(keys, workload::kLargeRunDates, o.seed);
     std::vector<int> daysOf(n + 1);
-    for (const RunDate& d : rows) ++daysOf[size_t(d.id)];
+    for (const RunDate& d : rows)
+        ++daysOf[size_t(d.id)];
 
     Random r(o.seed ^ kDemoStream);
     ClientBook clients;
@@ -230,7 +243,8 @@ TSettings demoSettings() {
     s.WordPriceUr = 10;
     s.PricePovtor = 15;
     s.BlockDelay = 30;
-    s.StringFirst = QStringLiteral("Бегущая строка. Прием объявлений: ул. Ленина, 15, тел. 2-15-30.");
+    s.StringFirst =
+        QStringLiteral("Бегущая строка. Прием объявлений: ул. Ленина, 15, тел. 2-15-30.");
     s.StringLast = QStringLiteral("Спасибо за внимание!");
     s.SymKol = kTextWidth;
     s.OutDev = QStringLiteral("A:");

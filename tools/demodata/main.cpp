@@ -2,9 +2,9 @@
 // realty tables and a sample config.INI.
 #include "tools/demodata/DemoData.h"
 
-#include "storage/DorodDate.h"
 #include "platform/MessageLanguage.h"
 #include "platform/SystemLocale.h"
+#include "storage/DorodDate.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -123,10 +123,10 @@ int main(int argc, char** argv) {
     }
     try {
         const vornelta::demo::DemoSummary s = vornelta::demo::makeDemoFolder(options);
-        std::printf("vornelta-demo: %zu announcements taken %s ... %s, %zu run dates up to %s, in %s\n",
-                    s.announcements, dateText(s.firstIntakeDay).c_str(),
-                    dateText(s.lastIntakeDay).c_str(), s.runDates, dateText(s.lastRunDay).c_str(),
-                    options.folder.toLocal8Bit().constData());
+        std::printf(
+            "vornelta-demo: %zu announcements taken %s ... %s, %zu run dates up to %s, in %s\n",
+            s.announcements, dateText(s.firstIntakeDay).c_str(), dateText(s.lastIntakeDay).c_str(),
+            s.runDates, dateText(s.lastRunDay).c_str(), options.folder.toLocal8Bit().constData());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vornelta-demo: %s\n", e.what());
         return 1;

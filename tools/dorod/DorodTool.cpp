@@ -4,10 +4,10 @@
 #include "storage/DorodDatabase.h"
 #include "storage/DorodTable.h"
 #include "storage/FileIo.h"
+#include "storage/Win1251.h"
 #include "tools/dorod/Json.h"
 #include "tools/dorod/TableValues.h"
 #include "tools/dorod/TerminalPrompt.h"
-#include "storage/Win1251.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -74,7 +74,8 @@ constexpr const char* kUsageRussian =
 const char* usage() {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
-        if (value && *value) return std::string_view(value).starts_with("ru") ? kUsageRussian : kUsage;
+        if (value && *value)
+            return std::string_view(value).starts_with("ru") ? kUsageRussian : kUsage;
     }
     return kUsage;
 }
@@ -95,11 +96,21 @@ struct CommandLine {
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     // Option and the number of values it takes.
     static const std::map<std::string, int> kOptions = {
-        {"--json", 0},         {"--csv", 0},        {"--tsv", 0},
-        {"--backup", 0},       {"--sort-on", 1},    {"--partial", 0},
-        {"--order", 1},        {"--descending", 0}, {"--case-insensitive", 0},
-        {"--range-fields", 1}, {"--range", 2},      {"--locate", 1},
-        {"--password", 1},     {"--new-password", 1},   {"--filter", 1},
+        {"--json", 0},
+        {"--csv", 0},
+        {"--tsv", 0},
+        {"--backup", 0},
+        {"--sort-on", 1},
+        {"--partial", 0},
+        {"--order", 1},
+        {"--descending", 0},
+        {"--case-insensitive", 0},
+        {"--range-fields", 1},
+        {"--range", 2},
+        {"--locate", 1},
+        {"--password", 1},
+        {"--new-password", 1},
+        {"--filter", 1},
         {"--filter-case-insensitive", 0},
     };
     CommandLine line;
@@ -135,7 +146,9 @@ struct EngineError {
     std::string text;
 };
 
-std::string utf8(std::string_view bytes) { return win1251::toUtf8(bytes); }
+std::string utf8(std::string_view bytes) {
+    return win1251::toUtf8(bytes);
+}
 
 std::string win1251Argument(const std::string& text, const std::string& option) {
     std::string bytes;
@@ -202,7 +215,8 @@ int commandInfo(const CommandLine& line, std::ostream& out, std::ostream& err) {
 // The records a dump shows: the table's view, in view order.
 std::vector<const TDorodRecordEntry*> viewRecords(TDorodTable& table) {
     std::vector<const TDorodRecordEntry*> records;
-    for (table.First(); !table.Eof(); table.Next()) records.push_back(table.CurrentEntry());
+    for (table.First(); !table.Eof(); table.Next())
+        records.push_back(table.CurrentEntry());
     return records;
 }
 
@@ -236,7 +250,8 @@ void dumpJson(const TDorodCursor& store, const std::vector<const TDorodRecordEnt
     w.beginArray();
     for (const TDorodRecordEntry* e : records) {
         w.beginArray();
-        for (int i = 0; i < store.FieldCount(); ++i) w.value(valueToJson(*store.Field(i), e->data()));
+        for (int i = 0; i < store.FieldCount(); ++i)
+            w.value(valueToJson(*store.Field(i), e->data()));
         w.endArray();
     }
     w.endArray();
@@ -259,11 +274,20 @@ std::string tsvCell(const std::string& s) {
     std::string q;
     for (char c : s) {
         switch (c) {
-        case '\\': q += "\\\\"; break;
-        case '\t': q += "\\t"; break;
-        case '\n': q += "\\n"; break;
-        case '\r': q += "\\r"; break;
-        default: q += c;
+        case '\\':
+            q += "\\\\";
+            break;
+        case '\t':
+            q += "\\t";
+            break;
+        case '\n':
+            q += "\\n";
+            break;
+        case '\r':
+            q += "\\r";
+            break;
+        default:
+            q += c;
         }
     }
     return q;
@@ -278,7 +302,8 @@ void dumpDelimited(const TDorodCursor& store, const std::vector<const TDorodReco
     out << "\n";
     for (const TDorodRecordEntry* e : records) {
         for (int i = 0; i < store.FieldCount(); ++i)
-            out << (i ? std::string(1, separator) : "") << cell(valueToCell(*store.Field(i), e->data()));
+            out << (i ? std::string(1, separator) : "")
+                << cell(valueToCell(*store.Field(i), e->data()));
         out << "\n";
     }
 }
@@ -317,8 +342,10 @@ int commandDump(const CommandLine& line, std::ostream& out, std::ostream& err) {
         }
         if (line.has("--range")) {
             const std::vector<std::string>& range = line.options.at("--range");
-            table.SetRangeFieldNames(win1251Argument(line.options.at("--range-fields")[0], "--range-fields"));
-            table.SetRange(win1251Argument(range[0], "--range"), win1251Argument(range[1], "--range"));
+            table.SetRangeFieldNames(
+                win1251Argument(line.options.at("--range-fields")[0], "--range-fields"));
+            table.SetRange(win1251Argument(range[0], "--range"),
+                           win1251Argument(range[1], "--range"));
         }
         if (line.has("--locate")) {
             const std::string locate = win1251Argument(line.options.at("--locate")[0], "--locate");
@@ -375,15 +402,17 @@ TDorodField fieldFromJson(const json::Value& v, size_t index) {
         throw EngineError{where + ": \"size\" must be a whole number"};
     if (f.type == FieldType::String && (size < 0 || size > kMaxDeclaredStringLength))
         throw EngineError{where + ": a String size must be 0 to 65535"};
-    if (f.type == FieldType::SmallStr || f.type == FieldType::String) f.declaredSize = int32_t(size);
+    if (f.type == FieldType::SmallStr || f.type == FieldType::String)
+        f.declaredSize = int32_t(size);
     f.qualifier = textField(v, "qualifier", kDefaultQualifier, where);
     f.defaultValue = textField(v, "default", "", where);
     f.extraText = textField(v, "extra", "", where);
     for (const std::string* text : {&f.qualifier, &f.name, &f.defaultValue, &f.extraText})
         if (text->find_first_of(std::string{kItemSeparator, kSectionEnd}) != std::string::npos)
             throw EngineError{where + ": texts may not hold the bytes 0x12 or 0x14"};
-    if (f.qualifier.find_first_of(". ") != std::string::npos || f.name.find('~') != std::string::npos ||
-        f.qualifier.find('~') != std::string::npos || f.defaultValue.find('~') != std::string::npos)
+    if (f.qualifier.find_first_of(". ") != std::string::npos ||
+        f.name.find('~') != std::string::npos || f.qualifier.find('~') != std::string::npos ||
+        f.defaultValue.find('~') != std::string::npos)
         throw EngineError{where + ": the name, qualifier or default would not read back"};
     return f;
 }

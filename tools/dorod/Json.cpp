@@ -81,7 +81,8 @@ public:
     using string_t = Value::string_t;
     using binary_t = Value::binary_t;
 
-    TreeBuilder(std::string_view text, const char** furthest) : m_text(text), m_furthest(furthest) {}
+    TreeBuilder(std::string_view text, const char** furthest)
+        : m_text(text), m_furthest(furthest) {}
 
     bool null() { return put(Value()); }
     bool boolean(bool b) { return put(Value(b)); }
@@ -184,7 +185,8 @@ bool parse(std::string_view text, Value& out, std::string& error) {
     bool ok = false;
     try {
         ok = Value::sax_parse(first, last, &builder, nlohmann::detail::input_format_t::json, true);
-    } catch (const nlohmann::detail::exception& e) { // the parser reports through the builder; be safe
+    } catch (
+        const nlohmann::detail::exception& e) { // the parser reports through the builder; be safe
         error = describe(e);
         return false;
     }

@@ -1,9 +1,9 @@
 #include "tools/dorod/TableValues.h"
 
-#include "tools/dorod/Base64.h"
 #include "storage/DorodDate.h"
 #include "storage/DorodRecord.h"
 #include "storage/Win1251.h"
+#include "tools/dorod/Base64.h"
 
 #include <charconv>
 #include <cmath>
@@ -44,7 +44,9 @@ bool dateTimeParts(double v, int64_t& day, int64_t& ms) {
     return true;
 }
 
-bool dayInRange(int64_t day) { return day >= 1 && day <= dayNumberFromCivil(9999, 12, 31); }
+bool dayInRange(int64_t day) {
+    return day >= 1 && day <= dayNumberFromCivil(9999, 12, 31);
+}
 
 std::string doubleText(double v) {
     if (std::isnan(v)) return "NaN";
@@ -61,10 +63,14 @@ bool jsonToDouble(const json::Value& v, double& out) {
     if (v.is_number()) return json::toDouble(v, out);
     if (!v.is_string()) return false;
     const std::string& s = v.get_ref<const std::string&>();
-    if (s == "NaN") out = std::numeric_limits<double>::quiet_NaN();
-    else if (s == "Infinity") out = std::numeric_limits<double>::infinity();
-    else if (s == "-Infinity") out = -std::numeric_limits<double>::infinity();
-    else return false;
+    if (s == "NaN")
+        out = std::numeric_limits<double>::quiet_NaN();
+    else if (s == "Infinity")
+        out = std::numeric_limits<double>::infinity();
+    else if (s == "-Infinity")
+        out = -std::numeric_limits<double>::infinity();
+    else
+        return false;
     return true;
 }
 
@@ -134,19 +140,16 @@ json::Value valueToJson(const TDorodField& f, const uint8_t* rec) {
         return doubleJson(record::getDouble(rec, f));
     case FieldType::Date: {
         const int32_t day = record::getInt32(rec, f);
-        return dayInRange(day) ? json::Value(isoDate(day))
-                               : json::Value(day);
+        return dayInRange(day) ? json::Value(isoDate(day)) : json::Value(day);
     }
     case FieldType::Time: {
         const int32_t ms = record::getInt32(rec, f);
-        return ms >= 0 && ms < kMsPerDay ? json::Value(isoTime(ms))
-                                         : json::Value(ms);
+        return ms >= 0 && ms < kMsPerDay ? json::Value(isoTime(ms)) : json::Value(ms);
     }
     case FieldType::DateTime: {
         const double v = record::getDouble(rec, f);
         int64_t day = 0, ms = 0;
-        if (dateTimeParts(v, day, ms))
-            return json::Value(isoDate(day) + "T" + isoTime(ms));
+        if (dateTimeParts(v, day, ms)) return json::Value(isoDate(day) + "T" + isoTime(ms));
         return doubleJson(v);
     }
     case FieldType::SmallStr:
@@ -202,7 +205,7 @@ bool jsonToValue(const TDorodField& f, const json::Value& v, uint8_t* rec, std::
     case FieldType::Date: {
         int32_t day = 0;
         if (v.is_string() ? !parseIsoDate(v.get_ref<const std::string&>(), day)
-                         : !jsonToInt(v, INT32_MIN, INT32_MAX, n))
+                          : !jsonToInt(v, INT32_MIN, INT32_MAX, n))
             break;
         record::setInt32(rec, f, v.is_string() ? day : int32_t(n));
         return true;
@@ -210,13 +213,14 @@ bool jsonToValue(const TDorodField& f, const json::Value& v, uint8_t* rec, std::
     case FieldType::Time: {
         int32_t ms = 0;
         if (v.is_string() ? !parseIsoTime(v.get_ref<const std::string&>(), ms)
-                         : !jsonToInt(v, INT32_MIN, INT32_MAX, n))
+                          : !jsonToInt(v, INT32_MIN, INT32_MAX, n))
             break;
         record::setInt32(rec, f, v.is_string() ? ms : int32_t(n));
         return true;
     }
     case FieldType::DateTime: {
-        if (v.is_string() && v.get_ref<const std::string&>().size() == 23 && v.get_ref<const std::string&>()[10] == 'T') {
+        if (v.is_string() && v.get_ref<const std::string&>().size() == 23 &&
+            v.get_ref<const std::string&>()[10] == 'T') {
             int32_t day = 0, ms = 0;
             const std::string& s = v.get_ref<const std::string&>();
             if (!parseIsoDate(std::string_view(s).substr(0, 10), day) ||
@@ -241,8 +245,8 @@ bool jsonToValue(const TDorodField& f, const json::Value& v, uint8_t* rec, std::
             return false;
         }
         const size_t limit = f.type == FieldType::SmallStr ? size_t(f.declaredSize)
-                             : f.type == FieldType::String  ? size_t(kMaxStringBytes)
-                                                            : size_t(kMaxBlobBytes);
+                             : f.type == FieldType::String ? size_t(kMaxStringBytes)
+                                                           : size_t(kMaxBlobBytes);
         if (bytes.size() > limit) {
             error = "text of " + std::to_string(bytes.size()) + " bytes is longer than " +
                     std::to_string(limit);

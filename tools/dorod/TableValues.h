@@ -21,8 +21,8 @@ bool jsonToValue(const TDorodField& field, const json::Value& value, uint8_t* re
                  std::string& error);
 
 // Dates and times in the dump's text forms.
-std::string isoDate(int64_t dayNumber);             // YYYY-MM-DD
-std::string isoTime(int64_t ms);                    // HH:MM:SS.mmm
+std::string isoDate(int64_t dayNumber); // YYYY-MM-DD
+std::string isoTime(int64_t ms);        // HH:MM:SS.mmm
 bool parseIsoDate(std::string_view text, int32_t& dayNumber);
 bool parseIsoTime(std::string_view text, int32_t& ms);
 

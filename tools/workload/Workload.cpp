@@ -503,9 +503,13 @@ std::string body(Random& r, const Lexicon& lx, Subject subject, size_t wanted, s
 
 } // namespace
 
-std::vector<dorod::TDorodField> announcementFields() { return announcementTable().storeFields(); }
+std::vector<dorod::TDorodField> announcementFields() {
+    return announcementTable().storeFields();
+}
 
-std::vector<dorod::TDorodField> runDateFields() { return runDateTable().storeFields(); }
+std::vector<dorod::TDorodField> runDateFields() {
+    return runDateTable().storeFields();
+}
 
 int32_t countWords(std::string_view text) {
     int32_t count = 0;

@@ -10,21 +10,20 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QTranslator>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <cstdio>
-#include <optional>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
 using namespace vornelta;
 
-const char* kUsage =
-    "usage: vornelta-report check TEMPLATE\n"
-    "       vornelta-report render TEMPLATE [--set NAME=TEXT]... --pdf OUT.pdf\n"
-    "       vornelta-report preview TEMPLATE [--set NAME=TEXT]...\n";
+const char* kUsage = "usage: vornelta-report check TEMPLATE\n"
+                     "       vornelta-report render TEMPLATE [--set NAME=TEXT]... --pdf OUT.pdf\n"
+                     "       vornelta-report preview TEMPLATE [--set NAME=TEXT]...\n";
 
 int usage(const QString& problem = {}) {
     if (!problem.isEmpty()) std::fprintf(stderr, "vornelta-report: %s\n", qPrintable(problem));
@@ -39,10 +38,14 @@ int failure(const QString& message) {
 
 QString kindName(TReportObjectKind kind) {
     switch (kind) {
-    case TReportObjectKind::Text: return QStringLiteral("text");
-    case TReportObjectKind::Line: return QStringLiteral("line");
-    case TReportObjectKind::Rectangle: return QStringLiteral("rect");
-    case TReportObjectKind::Picture: return QStringLiteral("picture");
+    case TReportObjectKind::Text:
+        return QStringLiteral("text");
+    case TReportObjectKind::Line:
+        return QStringLiteral("line");
+    case TReportObjectKind::Rectangle:
+        return QStringLiteral("rect");
+    case TReportObjectKind::Picture:
+        return QStringLiteral("picture");
     }
     return {};
 }
@@ -54,7 +57,8 @@ int check(const QString& path) {
     QTextStream out(stdout);
     const TReportTemplate& t = report.reportTemplate();
     out << path << ": " << t.pages.size() << (t.pages.size() == 1 ? " page" : " pages") << "\n";
-    static const QRegularExpression placeholder(QStringLiteral("\\[[A-Za-z_]\\w*\\.[A-Za-z_]\\w*(?::[^\\]\\n]*)?\\]"));
+    static const QRegularExpression placeholder(
+        QStringLiteral("\\[[A-Za-z_]\\w*\\.[A-Za-z_]\\w*(?::[^\\]\\n]*)?\\]"));
     for (size_t i = 0; i < t.pages.size(); ++i) {
         const TReportPage& page = t.pages[i];
         const QSizeF s = page.size();
@@ -67,7 +71,8 @@ int check(const QString& path) {
             if (o->kind() == TReportObjectKind::Text) {
                 QStringList fields;
                 const auto& text = static_cast<const TReportTextObject&>(*o).text();
-                for (auto it = placeholder.globalMatch(text); it.hasNext();) fields << it.next().captured();
+                for (auto it = placeholder.globalMatch(text); it.hasNext();)
+                    fields << it.next().captured();
                 if (!fields.isEmpty()) out << "  " << fields.join(QLatin1Char(' '));
             }
             out << "\n";
@@ -130,8 +135,8 @@ int render(const Command& c) {
         return 0;
     }
     if (!report.exportToPdf(c.pdf, &error)) return failure(error);
-    QTextStream(stdout) << c.pdf << ": " << report.pageCount() << (report.pageCount() == 1 ? " page" : " pages")
-                        << "\n";
+    QTextStream(stdout) << c.pdf << ": " << report.pageCount()
+                        << (report.pageCount() == 1 ? " page" : " pages") << "\n";
     return 0;
 }
 
@@ -139,7 +144,8 @@ int render(const Command& c) {
 
 int main(int argc, char** argv) {
     QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     const std::optional<Command> command = parseCommand(args);
     if (!command) return 2;
     // Fonts need a platform; only the preview shows a window.
@@ -148,7 +154,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Russian texts on the preview's standard buttons, as in the program.
     QTranslator qtTranslations;
-    if (qtTranslations.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (qtTranslations.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"),
+                            QStringLiteral("_"),
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslations);
     return command->name == QLatin1String("check") ? check(command->path) : render(*command);

@@ -20,14 +20,18 @@ inline QString shippedTemplate(const QString& name) {
 
 // A template of one or more pages around the given objects (written as UTF-8).
 inline QString reportXml(const QString& pages) {
-    return QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<report title=\"Тест\">\n") + pages +
-           QStringLiteral("</report>\n");
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<report title=\"Тест\">\n") +
+           pages + QStringLiteral("</report>\n");
 }
-inline QString pageXml(const QString& objects, const QString& attributes = QStringLiteral("size=\"A4\" margins=\"10 10 10 10\"")) {
-    return QStringLiteral("  <page %1>\n").arg(attributes) + objects + QStringLiteral("  </page>\n");
+inline QString
+pageXml(const QString& objects,
+        const QString& attributes = QStringLiteral("size=\"A4\" margins=\"10 10 10 10\"")) {
+    return QStringLiteral("  <page %1>\n").arg(attributes) + objects +
+           QStringLiteral("  </page>\n");
 }
 
-inline QString writeTemplate(const guisupport::TempFolder& folder, const QString& name, const QString& xml) {
+inline QString writeTemplate(const guisupport::TempFolder& folder, const QString& name,
+                             const QString& xml) {
     const QString path = folder.file(name);
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -43,7 +47,8 @@ inline QString pdfText(const QString& pdf, int first = 1, int last = 0) {
     args << pdf << QStringLiteral("-");
     p.start(QStringLiteral("pdftotext"), args);
     if (!p.waitForFinished(30000) || p.exitCode() != 0) {
-        ADD_FAILURE() << "pdftotext failed on " << pdf.toStdString() << ": " << p.readAllStandardError().toStdString();
+        ADD_FAILURE() << "pdftotext failed on " << pdf.toStdString() << ": "
+                      << p.readAllStandardError().toStdString();
         return {};
     }
     return QString::fromUtf8(p.readAllStandardOutput());
@@ -54,7 +59,8 @@ inline int pdfPageCount(const QString& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdfinfo"), {pdf});
     p.waitForFinished(30000);
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
+    for (const QString& line :
+         QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
         if (line.startsWith(QLatin1String("Pages:"))) return line.mid(6).trimmed().toInt();
     return -1;
 }
@@ -64,7 +70,8 @@ inline QStringList pdfFonts(const QString& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdffonts"), {pdf});
     p.waitForFinished(30000);
-    QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList lines =
+        QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return lines.mid(2);
 }
 

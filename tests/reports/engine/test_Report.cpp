@@ -35,11 +35,14 @@ using reporttest::writeTemplate;
 QString runDays(int count) {
     QStringList days;
     const QDate first(2026, 12, 10);
-    for (int i = 0; i < count; ++i) days << first.addDays(i).toString(QStringLiteral("dd.MM.yyyy"));
+    for (int i = 0; i < count; ++i)
+        days << first.addDays(i).toString(QStringLiteral("dd.MM.yyyy"));
     return days.join(QLatin1Char(','));
 }
 
-QString noSpace(QString text) { return text.remove(QRegularExpression(QStringLiteral("\\s"))); }
+QString noSpace(QString text) {
+    return text.remove(QRegularExpression(QStringLiteral("\\s")));
+}
 
 class ReportTest : public ::testing::Test {
 protected:
@@ -68,11 +71,12 @@ private:
 // The receipt's shape on a small page: a heading, the run days stretching, a total below.
 QString receiptLike() {
     return reportXml(pageXml(
-        QStringLiteral("<text name=\"title\" rect=\"10 10 85 8\" bold=\"yes\">КВИТАНЦИЯ</text>\n"
-                       "<text name=\"client\" rect=\"10 20 85 8\">Заказчик</text>\n"
-                       "<text name=\"dates\" rect=\"10 30 85 8\" frame=\"all\" stretch=\"yes\"></text>\n"
-                       "<text name=\"total\" rect=\"10 40 85 8\">ИТОГО ДНЕЙ</text>\n"
-                       "<line name=\"rule\" from=\"10 49\" to=\"95 49\"/>\n"),
+        QStringLiteral(
+            "<text name=\"title\" rect=\"10 10 85 8\" bold=\"yes\">КВИТАНЦИЯ</text>\n"
+            "<text name=\"client\" rect=\"10 20 85 8\">Заказчик</text>\n"
+            "<text name=\"dates\" rect=\"10 30 85 8\" frame=\"all\" stretch=\"yes\"></text>\n"
+            "<text name=\"total\" rect=\"10 40 85 8\">ИТОГО ДНЕЙ</text>\n"
+            "<line name=\"rule\" from=\"10 49\" to=\"95 49\"/>\n"),
         QStringLiteral("size=\"A6\" margins=\"10 10 10 10\"")));
 }
 
@@ -80,7 +84,8 @@ TEST_F(ReportTest, NamedObjectsReplacedInThePdfWithCyrillicEmbedded) {
     TReport report;
     QString error;
     ASSERT_TRUE(report.LoadFromFile(write(receiptLike()), &error)) << error.toStdString();
-    ASSERT_TRUE(report.setObjectText(QStringLiteral("client"), QStringLiteral("ООО «ЁЛКА» — Щукин"), &error));
+    ASSERT_TRUE(report.setObjectText(QStringLiteral("client"), QStringLiteral("ООО «ЁЛКА» — Щукин"),
+                                     &error));
     report.FindObject(QStringLiteral("dates"))->setText(QStringLiteral("10.06.2004,11.06.2004"));
     ASSERT_TRUE(report.PrepareReport(&error)) << error.toStdString();
     EXPECT_EQ(report.pageCount(), 1);
@@ -88,7 +93,8 @@ TEST_F(ReportTest, NamedObjectsReplacedInThePdfWithCyrillicEmbedded) {
     const QString text = pdfText(path);
     EXPECT_TRUE(text.contains(QStringLiteral("ООО «ЁЛКА» — Щукин"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("10.06.2004,11.06.2004"))) << text.toStdString();
-    EXPECT_FALSE(text.contains(QStringLiteral("Заказчик"))) << "the template's own text is replaced";
+    EXPECT_FALSE(text.contains(QStringLiteral("Заказчик")))
+        << "the template's own text is replaced";
     EXPECT_TRUE(text.contains(QStringLiteral("КВИТАНЦИЯ")));
     // Every font the text uses travels inside the file.
     const QStringList fonts = reporttest::pdfFonts(path);
@@ -96,15 +102,17 @@ TEST_F(ReportTest, NamedObjectsReplacedInThePdfWithCyrillicEmbedded) {
     for (const QString& line : fonts) {
         const QStringList cols = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         ASSERT_GE(cols.size(), 5);
-        EXPECT_EQ(cols[cols.size() - 5], QStringLiteral("yes")) << "not embedded: " << line.toStdString();
+        EXPECT_EQ(cols[cols.size() - 5], QStringLiteral("yes"))
+            << "not embedded: " << line.toStdString();
     }
 }
 
 TEST_F(ReportTest, ObjectsAreFoundByNameOnTheFirstPageOnly) {
     TReport report;
-    ASSERT_TRUE(report.LoadFromFile(write(reportXml(
-        pageXml(QStringLiteral("<text name=\"dates\" rect=\"1 1 50 8\">a</text><line name=\"rule\" from=\"1 1\" to=\"5 1\"/>")) +
-        pageXml(QStringLiteral("<text name=\"second\" rect=\"1 1 50 8\">b</text>"))))));
+    ASSERT_TRUE(report.LoadFromFile(write(
+        reportXml(pageXml(QStringLiteral("<text name=\"dates\" rect=\"1 1 50 8\">a</text><line "
+                                         "name=\"rule\" from=\"1 1\" to=\"5 1\"/>")) +
+                  pageXml(QStringLiteral("<text name=\"second\" rect=\"1 1 50 8\">b</text>"))))));
     ASSERT_NE(report.FindObject(QStringLiteral("dates")), nullptr);
     EXPECT_EQ(report.FindObject(QStringLiteral("dates"))->text(), QStringLiteral("a"));
     EXPECT_EQ(report.FindObject(QStringLiteral("Dates")), nullptr) << "names are exact";
@@ -113,7 +121,8 @@ TEST_F(ReportTest, ObjectsAreFoundByNameOnTheFirstPageOnly) {
 
     QString error;
     EXPECT_FALSE(report.setObjectText(QStringLiteral("vskol"), QStringLiteral("1"), &error));
-    EXPECT_EQ(error, QStringLiteral("В шаблоне отчета «%1» нет объекта «vskol»").arg(folder.file(QStringLiteral("t.frf"))));
+    EXPECT_EQ(error, QStringLiteral("В шаблоне отчета «%1» нет объекта «vskol»")
+                         .arg(folder.file(QStringLiteral("t.frf"))));
     EXPECT_EQ(report.lastError(), error);
 }
 
@@ -150,14 +159,17 @@ TEST_F(ReportTest, HundredRunDaysFlowOntoTheNextPageWhole) {
             if (item.source->name() == QLatin1String("dates")) lines += item.lines;
     EXPECT_EQ(lines.join(QString()), days);
     for (const QString& line : lines)
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^(\\d\\d\\.\\d\\d\\.\\d{4},?)+$")).match(line).hasMatch())
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^(\\d\\d\\.\\d\\d\\.\\d{4},?)+$"))
+                        .match(line)
+                        .hasMatch())
             << line.toStdString();
 
     // The pieces stay inside the margins and the total follows the last piece.
     const TPreparedPage& last = report.preparedPages().back();
     double datesBottom = 0, totalTop = -1, ruleY = -1;
     for (const TPreparedItem& item : last.items) {
-        EXPECT_LE(item.rect.bottom(), last.size.height() - 10 + 1e-6) << item.source->name().toStdString();
+        EXPECT_LE(item.rect.bottom(), last.size.height() - 10 + 1e-6)
+            << item.source->name().toStdString();
         if (item.source->name() == QLatin1String("dates")) {
             EXPECT_DOUBLE_EQ(item.rect.top(), 10) << "a continued piece starts at the top margin";
             datesBottom = item.rect.bottom();
@@ -177,23 +189,25 @@ TEST_F(ReportTest, HundredRunDaysFlowOntoTheNextPageWhole) {
     EXPECT_TRUE(firstPage.contains(QStringLiteral("10.12.2026"))) << firstPage.toStdString();
     EXPECT_TRUE(lastPage.contains(QStringLiteral("19.03.2027"))) << lastPage.toStdString();
     EXPECT_TRUE(noSpace(pdfText(path)).contains(days)) << "every day printed, in order";
-    EXPECT_GT(lastPage.indexOf(QStringLiteral("ИТОГО ДНЕЙ")), lastPage.indexOf(QStringLiteral("19.03.2027")));
+    EXPECT_GT(lastPage.indexOf(QStringLiteral("ИТОГО ДНЕЙ")),
+              lastPage.indexOf(QStringLiteral("19.03.2027")));
 }
 
 TEST_F(ReportTest, StretchingPushesOnlyWhatLiesBelow) {
     TReport report;
-    ASSERT_TRUE(report.LoadFromFile(write(reportXml(pageXml(QStringLiteral(
-        "<text name=\"grow\" rect=\"10 20 40 6\" stretch=\"yes\">x</text>\n"
-        "<text name=\"beside\" rect=\"60 22 40 6\">рядом</text>\n"
-        "<text name=\"fixed\" rect=\"10 40 40 6\">x</text>\n"
-        "<rect name=\"below\" rect=\"10 50 40 6\"/>\n"))))));
+    ASSERT_TRUE(report.LoadFromFile(write(reportXml(
+        pageXml(QStringLiteral("<text name=\"grow\" rect=\"10 20 40 6\" stretch=\"yes\">x</text>\n"
+                               "<text name=\"beside\" rect=\"60 22 40 6\">рядом</text>\n"
+                               "<text name=\"fixed\" rect=\"10 40 40 6\">x</text>\n"
+                               "<rect name=\"below\" rect=\"10 50 40 6\"/>\n"))))));
     const QString longText = QStringLiteral("слово ").repeated(60).trimmed();
     ASSERT_TRUE(report.setObjectText(QStringLiteral("grow"), longText));
     ASSERT_TRUE(report.setObjectText(QStringLiteral("fixed"), longText));
     ASSERT_TRUE(report.PrepareReport());
     ASSERT_EQ(report.pageCount(), 1);
     std::map<QString, TPreparedItem> items;
-    for (const TPreparedItem& item : report.preparedPages()[0].items) items[item.source->name()] = item;
+    for (const TPreparedItem& item : report.preparedPages()[0].items)
+        items[item.source->name()] = item;
     const double growth = items["grow"].rect.height() - 6;
     ASSERT_GT(growth, 10);
     EXPECT_EQ(items["grow"].rect.top(), 20);
@@ -226,7 +240,8 @@ protected:
     QString fill(const QString& text, QString* error = nullptr) {
         TReport report;
         EXPECT_TRUE(report.LoadFromFile(write(reportXml(pageXml(
-            QStringLiteral("<text name=\"f\" rect=\"10 10 180 40\" stretch=\"yes\">%1</text>").arg(text))))));
+            QStringLiteral("<text name=\"f\" rect=\"10 10 180 40\" stretch=\"yes\">%1</text>")
+                .arg(text))))));
         report.bindDataset(QStringLiteral("tData"), &desk->tData);
         if (!report.PrepareReport(error)) return QStringLiteral("(failed)");
         return report.preparedPages()[0].items[0].lines.join(QLatin1Char('\n'));
@@ -238,12 +253,16 @@ protected:
 TEST_F(ReportDatasetTest, PlaceholdersReadTheCurrentRow) {
     desk->tData.Last();
     ASSERT_EQ(desk->tData.FieldByName("id").AsInteger(), 8);
-    EXPECT_EQ(fill(QStringLiteral("№ [tData.id] [tData.Client]")), QStringLiteral("№ 8 ИВАНОВ И.И."));
-    EXPECT_EQ(fill(QStringLiteral("[tData.Summa]|[tData.Summa:0.00]|[tData.Summa:0]|[tData.slov:0.0]")),
-              QStringLiteral("1234,5|1234,50|1235|12,0"));
-    EXPECT_EQ(fill(QStringLiteral("[tData.indate]|[tData.indate:d MMMM yyyy]")), QStringLiteral("09.12.2026|9 декабря 2026"));
+    EXPECT_EQ(fill(QStringLiteral("№ [tData.id] [tData.Client]")),
+              QStringLiteral("№ 8 ИВАНОВ И.И."));
+    EXPECT_EQ(
+        fill(QStringLiteral("[tData.Summa]|[tData.Summa:0.00]|[tData.Summa:0]|[tData.slov:0.0]")),
+        QStringLiteral("1234,5|1234,50|1235|12,0"));
+    EXPECT_EQ(fill(QStringLiteral("[tData.indate]|[tData.indate:d MMMM yyyy]")),
+              QStringLiteral("09.12.2026|9 декабря 2026"));
     EXPECT_EQ(fill(QStringLiteral("[tData.Tel]")), QString()) << "an empty value";
-    EXPECT_EQ(fill(QStringLiteral("[в скобках] [tData] [tData.id")), QStringLiteral("[в скобках] [tData] [tData.id"))
+    EXPECT_EQ(fill(QStringLiteral("[в скобках] [tData] [tData.id")),
+              QStringLiteral("[в скобках] [tData] [tData.id"))
         << "what is no placeholder stays";
     desk->tData.First();
     EXPECT_EQ(fill(QStringLiteral("[tData.Client]")), QStringLiteral("ПЕРВЫЙ"));
@@ -256,9 +275,12 @@ TEST_F(ReportDatasetTest, PlaceholderFailuresNameObjectAndField) {
     };
     const std::vector<Case> cases = {
         {QStringLiteral("[tDates.id]"), QStringLiteral("набор данных «tDates» не подключен")},
-        {QStringLiteral("[tData.Nosuch]"), QStringLiteral("в наборе данных «tData» нет поля «Nosuch»")},
-        {QStringLiteral("[tData.Client:0.00]"), QStringLiteral("формат «0.00» не подходит к полю «tData.Client»")},
-        {QStringLiteral("[tData.Summa:#,##]"), QStringLiteral("формат «#,##» не подходит к полю «tData.Summa»")},
+        {QStringLiteral("[tData.Nosuch]"),
+         QStringLiteral("в наборе данных «tData» нет поля «Nosuch»")},
+        {QStringLiteral("[tData.Client:0.00]"),
+         QStringLiteral("формат «0.00» не подходит к полю «tData.Client»")},
+        {QStringLiteral("[tData.Summa:#,##]"),
+         QStringLiteral("формат «#,##» не подходит к полю «tData.Summa»")},
     };
     for (const Case& c : cases) {
         QString error;
@@ -269,7 +291,8 @@ TEST_F(ReportDatasetTest, PlaceholderFailuresNameObjectAndField) {
     desk->tData.Close();
     QString error;
     fill(QStringLiteral("[tData.id]"), &error);
-    EXPECT_TRUE(error.endsWith(QStringLiteral("набор данных «tData» закрыт"))) << error.toStdString();
+    EXPECT_TRUE(error.endsWith(QStringLiteral("набор данных «tData» закрыт")))
+        << error.toStdString();
 }
 
 TEST_F(ReportTest, PreviewOpensThroughTheModalRunner) {
@@ -287,7 +310,8 @@ TEST_F(ReportTest, PreviewOpensThroughTheModalRunner) {
         previewPages = preview->pageCount();
         canSavePdf = dialog.findChild<QAction*>(QStringLiteral("savePdf")) != nullptr;
         QObject::connect(&dialog, &QDialog::rejected, [&] { closed = true; });
-        if (auto* close = dialog.findChild<QAction*>(QStringLiteral("closePreview"))) close->trigger();
+        if (auto* close = dialog.findChild<QAction*>(QStringLiteral("closePreview")))
+            close->trigger();
         return dialog.result();
     });
     guisupport::InstallModalRunner installed(runner);
@@ -314,7 +338,8 @@ TEST_F(ReportTest, PreviewOfAReportThatCannotBePreparedShowsOneError) {
 
     dialogs.clear();
     TReport unbound;
-    ASSERT_TRUE(unbound.LoadFromFile(write(reportXml(pageXml(QStringLiteral("<text name=\"a\" rect=\"1 1 50 8\">[tData.id]</text>"))))));
+    ASSERT_TRUE(unbound.LoadFromFile(write(reportXml(
+        pageXml(QStringLiteral("<text name=\"a\" rect=\"1 1 50 8\">[tData.id]</text>"))))));
     unbound.ShowPreparedReport(nullptr);
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors()[0].contains(QStringLiteral("«tData» не подключен")));
@@ -337,7 +362,8 @@ TEST_F(ReportTest, PdfWriteFailureLeavesNoFile) {
     const QString path = folder.file(QStringLiteral("нет/out.pdf"));
     QString error;
     EXPECT_FALSE(report.exportToPdf(path, &error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Не удалось записать «%1»").arg(path))) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Не удалось записать «%1»").arg(path)))
+        << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(path));
     // An earlier PDF of that name survives a failed write over it: a folder in its way
     // cannot be replaced.
@@ -350,29 +376,35 @@ TEST_F(ReportTest, PdfWriteFailureLeavesNoFile) {
 // The shipped templates hold what the receipt and the period report hand over.
 TEST_F(ReportTest, ShippedPeriodReportTakesItsTwentySixValues) {
     const QStringList names = {
-        QStringLiteral("interval"),   QStringLiteral("vskol"),    QStringLiteral("vsslov"),   QStringLiteral("vssum"),
-        QStringLiteral("katfizkol"),  QStringLiteral("katurkol"), QStringLiteral("katpredkol"), QStringLiteral("katfizsum"),
-        QStringLiteral("katursum"),   QStringLiteral("katpredsum"), QStringLiteral("spnalkol"), QStringLiteral("spbezkol"),
-        QStringLiteral("spvzkol"),    QStringLiteral("spbeskol"), QStringLiteral("spnalsum"), QStringLiteral("spbezsum"),
-        QStringLiteral("spvzsum"),    QStringLiteral("spbessum"), QStringLiteral("koprkol"),  QStringLiteral("koprsum"),
-        QStringLiteral("konedkol"),   QStringLiteral("konedsum"), QStringLiteral("koaukol"),  QStringLiteral("koausum"),
+        QStringLiteral("interval"),   QStringLiteral("vskol"),     QStringLiteral("vsslov"),
+        QStringLiteral("vssum"),      QStringLiteral("katfizkol"), QStringLiteral("katurkol"),
+        QStringLiteral("katpredkol"), QStringLiteral("katfizsum"), QStringLiteral("katursum"),
+        QStringLiteral("katpredsum"), QStringLiteral("spnalkol"),  QStringLiteral("spbezkol"),
+        QStringLiteral("spvzkol"),    QStringLiteral("spbeskol"),  QStringLiteral("spnalsum"),
+        QStringLiteral("spbezsum"),   QStringLiteral("spvzsum"),   QStringLiteral("spbessum"),
+        QStringLiteral("koprkol"),    QStringLiteral("koprsum"),   QStringLiteral("konedkol"),
+        QStringLiteral("konedsum"),   QStringLiteral("koaukol"),   QStringLiteral("koausum"),
         QStringLiteral("kouskol"),    QStringLiteral("koussum")};
     ASSERT_EQ(names.size(), 26);
     TReport report;
     QString error;
     // Named as the desk names it, with a backslash.
-    const QString path = shippedTemplate(QStringLiteral("reptotal.frf")).replace(QStringLiteral("Отчеты/"), QStringLiteral("Отчеты\\"));
+    const QString path = shippedTemplate(QStringLiteral("reptotal.frf"))
+                             .replace(QStringLiteral("Отчеты/"), QStringLiteral("Отчеты\\"));
     ASSERT_TRUE(report.LoadFromFile(path, &error)) << error.toStdString();
     for (int i = 1; i < names.size(); ++i)
-        ASSERT_TRUE(report.setObjectText(names[i], QString::number(1000 + i) + QStringLiteral(",5"), &error))
+        ASSERT_TRUE(report.setObjectText(names[i], QString::number(1000 + i) + QStringLiteral(",5"),
+                                         &error))
             << error.toStdString();
-    ASSERT_TRUE(report.setObjectText(QStringLiteral("interval"), QStringLiteral("с 01.12.2026 по 31.12.2026"), &error));
+    ASSERT_TRUE(report.setObjectText(QStringLiteral("interval"),
+                                     QStringLiteral("с 01.12.2026 по 31.12.2026"), &error));
     ASSERT_TRUE(report.PrepareReport(&error)) << error.toStdString();
     EXPECT_EQ(report.pageCount(), 1);
     const QString text = pdfText(pdf(report));
     EXPECT_TRUE(text.contains(QStringLiteral("с 01.12.2026 по 31.12.2026")));
     for (int i = 1; i < names.size(); ++i)
-        EXPECT_TRUE(text.contains(QString::number(1000 + i) + QStringLiteral(",5"))) << names[i].toStdString();
+        EXPECT_TRUE(text.contains(QString::number(1000 + i) + QStringLiteral(",5")))
+            << names[i].toStdString();
 }
 
 TEST_F(ReportTest, ShippedReceiptPrintsTheSavedAnnouncement) {
@@ -381,23 +413,27 @@ TEST_F(ReportTest, ShippedReceiptPrintsTheSavedAnnouncement) {
     desk.tData.Insert();
     desk.tData.FieldByName("id").SetAsInteger(4512);
     desk.tData.FieldByName("indate").SetAsDayNumber(dorod::dayNumberFromCivil(2026, 12, 9));
-    desk.tData.FieldByName("Client").SetAsString(guisupport::cp1251(QStringLiteral("ПЕТРОВА А.С.")));
-    desk.tData.FieldByName("Text").SetAsString(guisupport::cp1251(QStringLiteral("Продам 2-комнатную квартиру")));
+    desk.tData.FieldByName("Client").SetAsString(
+        guisupport::cp1251(QStringLiteral("ПЕТРОВА А.С.")));
+    desk.tData.FieldByName("Text").SetAsString(
+        guisupport::cp1251(QStringLiteral("Продам 2-комнатную квартиру")));
     desk.tData.FieldByName("Oplata").SetAsString(guisupport::cp1251(QStringLiteral("НАЛИЧНЫЙ")));
     desk.tData.FieldByName("slov").SetAsInteger(3);
     desk.tData.FieldByName("Summa").SetAsFloat(450);
     desk.tData.Post();
 
     QString error;
-    ASSERT_TRUE(desk.fRep.LoadFromFile(shippedTemplate(QStringLiteral("sprav.frf")), &error)) << error.toStdString();
+    ASSERT_TRUE(desk.fRep.LoadFromFile(shippedTemplate(QStringLiteral("sprav.frf")), &error))
+        << error.toStdString();
     ASSERT_TRUE(desk.fRep.setObjectText(QStringLiteral("dates"), runDays(100), &error));
     desk.fRep.bindDataset(QStringLiteral("tData"), &desk.tData);
     ASSERT_TRUE(desk.fRep.PrepareReport(&error)) << error.toStdString();
     const QString path = pdf(desk.fRep);
     const QString text = pdfText(path);
-    for (const QString& part : {QStringLiteral("КВИТАНЦИЯ № 4512"), QStringLiteral("09.12.2026"),
-                                QStringLiteral("ПЕТРОВА А.С."), QStringLiteral("Продам 2-комнатную квартиру"),
-                                QStringLiteral("НАЛИЧНЫЙ"), QStringLiteral("450,00 руб.")})
+    for (const QString& part :
+         {QStringLiteral("КВИТАНЦИЯ № 4512"), QStringLiteral("09.12.2026"),
+          QStringLiteral("ПЕТРОВА А.С."), QStringLiteral("Продам 2-комнатную квартиру"),
+          QStringLiteral("НАЛИЧНЫЙ"), QStringLiteral("450,00 руб.")})
         EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
     EXPECT_TRUE(noSpace(text).contains(runDays(100)));
 }

@@ -21,15 +21,19 @@ TEST(ReportTemplate, ReadsPagesAndObjectsInMillimetres) {
     TempFolder folder;
     const QString path = writeTemplate(
         folder, QStringLiteral("t.frf"),
-        reportXml(pageXml(QStringLiteral(
-                              "    <text name=\"head\" rect=\"20 15.5 170 8\" font=\"DejaVu Serif\" size=\"14\" "
-                              "bold=\"yes\" align=\"center\" valign=\"middle\" frame=\"left bottom\" frame-width=\"0.5\" "
-                              "wrap=\"no\" stretch=\"yes\" color=\"#102030\" fill=\"#eeeeee\">\n"
-                              "      Первая строка\n      вторая\n    </text>\n"
-                              "    <line name=\"rule\" from=\"20 30\" to=\"190 30\" width=\"0.4\"/>\n"
-                              "    <rect rect=\"10 40 50 20\" width=\"0\" fill=\"silver\"/>\n"),
-                          QStringLiteral("size=\"A5\" orientation=\"landscape\" margins=\"5 6 7 8\"")) +
-                  pageXml(QStringLiteral("    <text rect=\"10 10 50 10\">x</text>\n"), QStringLiteral("size=\"100x150\""))));
+        reportXml(
+            pageXml(QStringLiteral(
+                        "    <text name=\"head\" rect=\"20 15.5 170 8\" font=\"DejaVu Serif\" "
+                        "size=\"14\" "
+                        "bold=\"yes\" align=\"center\" valign=\"middle\" frame=\"left bottom\" "
+                        "frame-width=\"0.5\" "
+                        "wrap=\"no\" stretch=\"yes\" color=\"#102030\" fill=\"#eeeeee\">\n"
+                        "      Первая строка\n      вторая\n    </text>\n"
+                        "    <line name=\"rule\" from=\"20 30\" to=\"190 30\" width=\"0.4\"/>\n"
+                        "    <rect rect=\"10 40 50 20\" width=\"0\" fill=\"silver\"/>\n"),
+                    QStringLiteral("size=\"A5\" orientation=\"landscape\" margins=\"5 6 7 8\"")) +
+            pageXml(QStringLiteral("    <text rect=\"10 10 50 10\">x</text>\n"),
+                    QStringLiteral("size=\"100x150\""))));
     TReportTemplate t;
     QString error;
     ASSERT_TRUE(loadReportTemplate(path, t, &error)) << error.toStdString();
@@ -71,15 +75,21 @@ TEST(ReportTemplate, ReadsPagesAndObjectsInMillimetres) {
 TEST(ReportTemplate, ReadsWindows1251AndUtf8) {
     TempFolder folder;
     const QString text = QStringLiteral("Квитанция № 1");
-    const QString body = QStringLiteral("<report><page><text name=\"t\" rect=\"1 1 50 9\">%1</text></page></report>").arg(text);
+    const QString body =
+        QStringLiteral("<report><page><text name=\"t\" rect=\"1 1 50 9\">%1</text></page></report>")
+            .arg(text);
     const QString cp1251Path = folder.file(QStringLiteral("cp.frf"));
-    guisupport::writeBytes(cp1251Path, guisupport::cp1251(QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\"?>") + body));
+    guisupport::writeBytes(
+        cp1251Path,
+        guisupport::cp1251(QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\"?>") +
+                           body));
     const QString utf8Path = writeTemplate(folder, QStringLiteral("u.frf"), body);
     for (const QString& path : {cp1251Path, utf8Path}) {
         TReportTemplate t;
         QString error;
         ASSERT_TRUE(loadReportTemplate(path, t, &error)) << error.toStdString();
-        EXPECT_EQ(static_cast<const TReportTextObject&>(*t.pages[0].objects[0]).text(), text) << path.toStdString();
+        EXPECT_EQ(static_cast<const TReportTextObject&>(*t.pages[0].objects[0]).text(), text)
+            << path.toStdString();
     }
 }
 
@@ -93,37 +103,57 @@ struct Damage {
 TEST(ReportTemplate, DamagedTemplateNamesFileLineAndReason) {
     const QString pic = QStringLiteral("<picture rect=\"1 1 5 5\" file=\"нет.png\"/>");
     const std::vector<Damage> cases = {
-        {"unclosed element", QStringLiteral("<report>\n<page>\n<text rect=\"1 1 5 5\">a</page>\n</report>"),
-         QString(), 3},
+        {"unclosed element",
+         QStringLiteral("<report>\n<page>\n<text rect=\"1 1 5 5\">a</page>\n</report>"), QString(),
+         3},
         {"not XML at all", QStringLiteral("Это не шаблон"), QString(), 1},
-        {"wrong root", QStringLiteral("<?xml version=\"1.0\"?>\n<frf/>"), QStringLiteral("<report>"), 2},
-        {"no pages", QStringLiteral("<report>\n</report>"), QStringLiteral("нет ни одной страницы"), 2},
-        {"unknown object", QStringLiteral("<report><page>\n\n<circle/></page></report>"), QStringLiteral("<circle>"), 3},
-        {"rect with three numbers", QStringLiteral("<report><page>\n<text rect=\"1 2 3\">a</text></page></report>"),
+        {"wrong root", QStringLiteral("<?xml version=\"1.0\"?>\n<frf/>"),
+         QStringLiteral("<report>"), 2},
+        {"no pages", QStringLiteral("<report>\n</report>"), QStringLiteral("нет ни одной страницы"),
+         2},
+        {"unknown object", QStringLiteral("<report><page>\n\n<circle/></page></report>"),
+         QStringLiteral("<circle>"), 3},
+        {"rect with three numbers",
+         QStringLiteral("<report><page>\n<text rect=\"1 2 3\">a</text></page></report>"),
          QStringLiteral("rect"), 2},
-        {"rect of no width", QStringLiteral("<report><page>\n<text rect=\"1 2 0 3\">a</text></page></report>"),
+        {"rect of no width",
+         QStringLiteral("<report><page>\n<text rect=\"1 2 0 3\">a</text></page></report>"),
          QStringLiteral("больше нуля"), 2},
-        {"no rect", QStringLiteral("<report><page>\n<rect width=\"1\"/></page></report>"), QStringLiteral("rect"), 2},
-        {"unknown attribute", QStringLiteral("<report><page>\n<text rect=\"1 1 5 5\" colour=\"red\">a</text></page></report>"),
+        {"no rect", QStringLiteral("<report><page>\n<rect width=\"1\"/></page></report>"),
+         QStringLiteral("rect"), 2},
+        {"unknown attribute",
+         QStringLiteral(
+             "<report><page>\n<text rect=\"1 1 5 5\" colour=\"red\">a</text></page></report>"),
          QStringLiteral("colour"), 2},
-        {"bad alignment", QStringLiteral("<report><page>\n<text rect=\"1 1 5 5\" align=\"middle\">a</text></page></report>"),
+        {"bad alignment",
+         QStringLiteral(
+             "<report><page>\n<text rect=\"1 1 5 5\" align=\"middle\">a</text></page></report>"),
          QStringLiteral("align"), 2},
-        {"bad flag", QStringLiteral("<report><page>\n<text rect=\"1 1 5 5\" bold=\"да\">a</text></page></report>"),
+        {"bad flag",
+         QStringLiteral(
+             "<report><page>\n<text rect=\"1 1 5 5\" bold=\"да\">a</text></page></report>"),
          QStringLiteral("bold"), 2},
-        {"bad colour", QStringLiteral("<report><page>\n<rect rect=\"1 1 5 5\" fill=\"#zz\"/></page></report>"),
+        {"bad colour",
+         QStringLiteral("<report><page>\n<rect rect=\"1 1 5 5\" fill=\"#zz\"/></page></report>"),
          QStringLiteral("fill"), 2},
-        {"bad paper", QStringLiteral("<report>\n<page size=\"A9\"></page></report>"), QStringLiteral("size"), 2},
-        {"margins eat the page", QStringLiteral("<report>\n<page size=\"A6\" margins=\"60 10 60 10\"></page></report>"),
+        {"bad paper", QStringLiteral("<report>\n<page size=\"A9\"></page></report>"),
+         QStringLiteral("size"), 2},
+        {"margins eat the page",
+         QStringLiteral("<report>\n<page size=\"A6\" margins=\"60 10 60 10\"></page></report>"),
          QStringLiteral("поля"), 2},
-        {"element inside a text", QStringLiteral("<report><page>\n<text rect=\"1 1 5 5\">a<b/></text></page></report>"),
+        {"element inside a text",
+         QStringLiteral("<report><page>\n<text rect=\"1 1 5 5\">a<b/></text></page></report>"),
          QString(), 2},
-        {"missing picture", QStringLiteral("<report><page>\n") + pic + QStringLiteral("</page></report>"),
+        {"missing picture",
+         QStringLiteral("<report><page>\n") + pic + QStringLiteral("</page></report>"),
          QStringLiteral("нет.png"), 2},
         {"duplicate name",
-         QStringLiteral("<report><page>\n<text name=\"dates\" rect=\"1 1 5 5\"/>\n<text name=\"dates\" rect=\"1 9 5 5\"/>"
+         QStringLiteral("<report><page>\n<text name=\"dates\" rect=\"1 1 5 5\"/>\n<text "
+                        "name=\"dates\" rect=\"1 9 5 5\"/>"
                         "</page></report>"),
          QStringLiteral("строке 2"), 3},
-        {"unknown encoding", QStringLiteral("<?xml version=\"1.0\" encoding=\"koi8-r\"?><report/>"), QStringLiteral("koi8-r"), 1},
+        {"unknown encoding", QStringLiteral("<?xml version=\"1.0\" encoding=\"koi8-r\"?><report/>"),
+         QStringLiteral("koi8-r"), 1},
     };
     TempFolder folder;
     for (const Damage& c : cases) {
@@ -134,7 +164,8 @@ TEST(ReportTemplate, DamagedTemplateNamesFileLineAndReason) {
         QString error;
         ASSERT_FALSE(loadReportTemplate(path, t, &error));
         EXPECT_TRUE(t.pages.empty() && t.title.isEmpty()) << "a failed load leaves nothing behind";
-        EXPECT_TRUE(error.startsWith(QStringLiteral("Шаблон отчета «%1» поврежден: строка %2").arg(path).arg(c.line)))
+        EXPECT_TRUE(error.startsWith(
+            QStringLiteral("Шаблон отчета «%1» поврежден: строка %2").arg(path).arg(c.line)))
             << error.toStdString();
         if (!c.reason.isEmpty()) {
             EXPECT_TRUE(error.contains(c.reason)) << error.toStdString();
@@ -156,9 +187,12 @@ TEST(ReportTemplate, EveryCutOfTheReceiptIsRefusedWithAMessage) {
     for (qsizetype cut = 0; cut < complete; cut += 3) {
         TReportTemplate t;
         QString error;
-        ASSERT_FALSE(parseReportTemplate(whole.left(cut), QStringLiteral("sprav.frf"), t, &error)) << cut;
+        ASSERT_FALSE(parseReportTemplate(whole.left(cut), QStringLiteral("sprav.frf"), t, &error))
+            << cut;
         EXPECT_TRUE(t.pages.empty());
-        EXPECT_TRUE(error.startsWith(QStringLiteral("Шаблон отчета «sprav.frf» поврежден: строка "))) << error.toStdString();
+        EXPECT_TRUE(
+            error.startsWith(QStringLiteral("Шаблон отчета «sprav.frf» поврежден: строка ")))
+            << error.toStdString();
     }
     TReportTemplate t;
     EXPECT_TRUE(parseReportTemplate(whole.left(complete), QStringLiteral("sprav.frf"), t));

@@ -27,16 +27,18 @@ ToolRun runTool(const QStringList& args) {
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(VORNELTA_REPORT_EXECUTABLE), args);
     if (!p.waitForFinished(60000)) ADD_FAILURE() << "vornelta-report did not finish";
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
 }
 
 QString sample(const TempFolder& folder) {
-    return writeTemplate(folder, QStringLiteral("образец.frf"),
-                         reportXml(pageXml(QStringLiteral(
-                             "<text name=\"client\" rect=\"10 10 100 8\">Заказчик: [tData.Client]</text>\n"
-                             "<text name=\"dates\" rect=\"10 20 100 8\" stretch=\"yes\">—</text>\n"
-                             "<line from=\"10 30\" to=\"100 30\"/>\n"))));
+    return writeTemplate(
+        folder, QStringLiteral("образец.frf"),
+        reportXml(pageXml(QStringLiteral(
+            "<text name=\"client\" rect=\"10 10 100 8\">Заказчик: [tData.Client]</text>\n"
+            "<text name=\"dates\" rect=\"10 20 100 8\" stretch=\"yes\">—</text>\n"
+            "<line from=\"10 30\" to=\"100 30\"/>\n"))));
 }
 
 TEST(ReportTool, CheckListsPagesAndNamedObjects) {
@@ -44,16 +46,18 @@ TEST(ReportTool, CheckListsPagesAndNamedObjects) {
     const ToolRun r = runTool({QStringLiteral("check"), sample(folder)});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("1 page"))) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("text client  [tData.Client]"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("text client  [tData.Client]")))
+        << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("text dates"))) << r.out.toStdString();
 }
 
 TEST(ReportTool, RenderFillsObjectsAndWritesThePdf) {
     TempFolder folder;
     const QString pdf = folder.file(QStringLiteral("out.pdf"));
-    const ToolRun r = runTool({QStringLiteral("render"), sample(folder), QStringLiteral("--set"),
-                           QStringLiteral("dates=10.06.2004,11.06.2004"), QStringLiteral("--set"),
-                           QStringLiteral("client=Клиент: ООО «Ромашка»"), QStringLiteral("--pdf"), pdf});
+    const ToolRun r =
+        runTool({QStringLiteral("render"), sample(folder), QStringLiteral("--set"),
+                 QStringLiteral("dates=10.06.2004,11.06.2004"), QStringLiteral("--set"),
+                 QStringLiteral("client=Клиент: ООО «Ромашка»"), QStringLiteral("--pdf"), pdf});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString text = reporttest::pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("10.06.2004,11.06.2004"))) << text.toStdString();
@@ -63,7 +67,8 @@ TEST(ReportTool, RenderFillsObjectsAndWritesThePdf) {
 TEST(ReportTool, FailuresExitWithOneAndUsageWithTwo) {
     TempFolder folder;
     const QString good = sample(folder);
-    const QString bad = writeTemplate(folder, QStringLiteral("bad.frf"), QStringLiteral("<report>\n<page>\n</report>"));
+    const QString bad = writeTemplate(folder, QStringLiteral("bad.frf"),
+                                      QStringLiteral("<report>\n<page>\n</report>"));
     const QString pdf = folder.file(QStringLiteral("out.pdf"));
     struct Case {
         QStringList args;
@@ -71,22 +76,36 @@ TEST(ReportTool, FailuresExitWithOneAndUsageWithTwo) {
         QString message; // a part of stderr
     };
     const std::vector<Case> cases = {
-        {{QStringLiteral("check"), folder.file(QStringLiteral("нет.frf"))}, 1, QStringLiteral("Не найден шаблон отчета")},
+        {{QStringLiteral("check"), folder.file(QStringLiteral("нет.frf"))},
+         1,
+         QStringLiteral("Не найден шаблон отчета")},
         {{QStringLiteral("check"), bad}, 1, QStringLiteral("поврежден: строка 3")},
-        {{QStringLiteral("render"), bad, QStringLiteral("--pdf"), pdf}, 1, QStringLiteral("поврежден")},
-        {{QStringLiteral("render"), good, QStringLiteral("--set"), QStringLiteral("vskol=1"), QStringLiteral("--pdf"), pdf},
-         1, QStringLiteral("нет объекта «vskol»")},
-        {{QStringLiteral("render"), good, QStringLiteral("--pdf"), folder.file(QStringLiteral("нет/out.pdf"))}, 1,
+        {{QStringLiteral("render"), bad, QStringLiteral("--pdf"), pdf},
+         1,
+         QStringLiteral("поврежден")},
+        {{QStringLiteral("render"), good, QStringLiteral("--set"), QStringLiteral("vskol=1"),
+          QStringLiteral("--pdf"), pdf},
+         1,
+         QStringLiteral("нет объекта «vskol»")},
+        {{QStringLiteral("render"), good, QStringLiteral("--pdf"),
+          folder.file(QStringLiteral("нет/out.pdf"))},
+         1,
          QStringLiteral("Не удалось записать")},
         {{}, 2, QStringLiteral("usage:")},
         {{QStringLiteral("check")}, 2, QStringLiteral("usage:")},
         {{QStringLiteral("check"), good, QStringLiteral("extra")}, 2, QStringLiteral("usage:")},
         {{QStringLiteral("print"), good}, 2, QStringLiteral("unknown command")},
         {{QStringLiteral("render"), good}, 2, QStringLiteral("--pdf")},
-        {{QStringLiteral("render"), good, QStringLiteral("--set"), QStringLiteral("noequals"), QStringLiteral("--pdf"), pdf},
-         2, QStringLiteral("NAME=TEXT")},
-        {{QStringLiteral("render"), good, QStringLiteral("--pdf")}, 2, QStringLiteral("needs a value")},
-        {{QStringLiteral("preview"), good, QStringLiteral("--pdf"), pdf}, 2, QStringLiteral("preview takes no --pdf")},
+        {{QStringLiteral("render"), good, QStringLiteral("--set"), QStringLiteral("noequals"),
+          QStringLiteral("--pdf"), pdf},
+         2,
+         QStringLiteral("NAME=TEXT")},
+        {{QStringLiteral("render"), good, QStringLiteral("--pdf")},
+         2,
+         QStringLiteral("needs a value")},
+        {{QStringLiteral("preview"), good, QStringLiteral("--pdf"), pdf},
+         2,
+         QStringLiteral("preview takes no --pdf")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
