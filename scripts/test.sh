@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, runs the fuzz targets for 40 seconds each, then every
-# unit test, then builds the Debian package and starts the programs from it.
+# Installs what is needed, checks that the sources are formatted, builds, runs the fuzz
+# targets for 40 seconds each, then every unit test, then builds the Debian package and
+# starts the programs from it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+scripts/install-deps.sh
+scripts/check-format.sh
 scripts/build.sh
 scripts/fuzz.sh "${FUZZ_SECONDS:-40}"
 cd build
