@@ -491,7 +491,9 @@ TEST_F(DorodStore, SaveFailingAfterAnyNumberOfBytesLeavesTheOldFile) {
         // An enciphered image differs from save to save (a fresh key each time).
         const std::string written = readAll(path);
         EXPECT_EQ(written.size(), total);
-        if (!*password) EXPECT_TRUE(written == image());
+        if (!*password) {
+            EXPECT_TRUE(written == image());
+        }
         store.SetPassword("");
     }
 }
