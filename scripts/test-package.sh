@@ -30,8 +30,12 @@ done
 desktop-file-validate "$root/usr/share/applications/vornelta.desktop"
 
 # No display: --version must answer before any window is made.
-env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C "$root/usr/bin/vornelta" --version | tee /dev/stderr \
-    | grep -qx "vornelta [0-9.]*" || fail "vornelta --version"
+# (Printed from a variable: "tee /dev/stderr" would reopen, and so empty, a log file that
+# standard error is redirected to.)
+version="$(env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=C "$root/usr/bin/vornelta" --version)" \
+    || fail "vornelta --version"
+echo "$version"
+grep -qx "vornelta [0-9.]*" <<< "$version" || fail "vornelta --version: $version"
 env -u DISPLAY LC_ALL=ru_RU.UTF-8 "$root/usr/bin/vornelta" --help | grep -q -- '--export-realty' \
     || fail "vornelta --help"
 LC_ALL=C "$root/usr/bin/dorod" --version | grep -qx "dorod [0-9.]*" || fail "dorod --version"

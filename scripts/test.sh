@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, checks that the sources are formatted, builds, runs the fuzz
-# targets for 40 seconds each, then every unit test, then builds the Debian package and
-# starts the programs from it.
+# targets for 40 seconds each, builds the Debian package and starts the programs from it,
+# then runs every unit test. The run ends with ctest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
@@ -10,7 +10,6 @@ scripts/install-deps.sh
 scripts/check-format.sh
 scripts/build.sh
 scripts/fuzz.sh "${FUZZ_SECONDS:-40}"
+scripts/test-package.sh build
 cd build
 ctest --output-on-failure -j"$(nproc)"
-cd ..
-scripts/test-package.sh build
