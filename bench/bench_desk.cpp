@@ -43,6 +43,7 @@
 // beside its target and its plain counterpart.
 #include "app/uVornelta.h"
 #include "bench/BenchSummary.h"
+#include "bench/LargeDemoFolder.h"
 #include "desk/Desk.h"
 #include "platform/SystemLocale.h"
 #include "platform/TextCodec.h"
@@ -617,31 +618,6 @@ bool takeOption(const char* arg, const char* name, std::string& value) {
     return true;
 }
 
-// Generates the large demo folder in a child process, so that the generator's many
-// small allocations leave nothing behind in this one.
-bool generate(const fs::path& folder, int argc, char** argv) {
-    const pid_t child = ::fork();
-    if (child < 0) return false;
-    if (child == 0) {
-        try {
-            QCoreApplication app(argc, argv);
-            vornelta::demo::DemoOptions o;
-            o.folder = QString::fromStdString(folder.string());
-            o.large = true;
-            o.force = true;
-            // A fixed day, so that every run works on the same data.
-            o.today = vornelta::workload::AnnouncementGenerator::defaultLastDay();
-            vornelta::demo::makeDemoFolder(o);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "demo data: %s\n", e.what());
-            std::_Exit(1);
-        }
-        std::_Exit(0);
-    }
-    int status = 0;
-    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // The plain side's copies of the tables: texts and ids of data.d, the run dates.
 void loadPlainCopies(World& w) {
     {
@@ -785,7 +761,7 @@ int main(int argc, char** argv) {
     if (!fs::exists(folder / "data.d")) {
         QElapsedTimer timer;
         timer.start();
-        if (!generate(folder, argc, argv)) {
+        if (!vornelta::bench::makeLargeDemoFolder(folder, argc, argv)) {
             cleanUp();
             return 1;
         }

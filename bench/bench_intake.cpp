@@ -19,6 +19,7 @@
 // The demo folder is generated once (in a child process) into a temporary folder and
 // removed at the end; --workload_dir=DIR uses (and keeps) the folder in DIR.
 #include "bench/BenchSummary.h"
+#include "bench/LargeDemoFolder.h"
 #include "desk/Desk.h"
 #include "intake/Announcement.h"
 #include "intake/RunDates.h"
@@ -197,28 +198,6 @@ private:
     }
 };
 
-bool generate(const fs::path& folder, int argc, char** argv) {
-    const pid_t child = ::fork();
-    if (child < 0) return false;
-    if (child == 0) {
-        try {
-            QCoreApplication app(argc, argv);
-            demo::DemoOptions o;
-            o.folder = QString::fromStdString(folder.string());
-            o.large = true;
-            o.force = true;
-            o.today = workload::AnnouncementGenerator::defaultLastDay();
-            demo::makeDemoFolder(o);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "demo data: %s\n", e.what());
-            std::_Exit(1);
-        }
-        std::_Exit(0);
-    }
-    int status = 0;
-    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // An announcement in the middle of the table that has run days.
 int announcementWithDays(TDesk& desk) {
     desk.tData.SetRecNo(desk.tData.RecordCount() / 2);
@@ -252,7 +231,8 @@ int main(int argc, char** argv) {
         if (!::mkdtemp(pattern.data())) return 1;
         folder = pattern;
     }
-    if (!fs::exists(folder / "data.d") && !generate(folder, argc, argv)) return 1;
+    if (!fs::exists(folder / "data.d") && !vornelta::bench::makeLargeDemoFolder(folder, argc, argv))
+        return 1;
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

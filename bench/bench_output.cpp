@@ -17,6 +17,7 @@
 // Options besides the usual --benchmark_* ones:
 //   --workload_dir=DIR   use the demo folder in DIR, generating it there when it has no
 //                        data.d, and keep it
+#include "bench/LargeDemoFolder.h"
 #include "desk/Desk.h"
 #include "output/DayList.h"
 #include "output/DayOutput.h"
@@ -48,28 +49,6 @@ using namespace vornelta;
 
 std::unique_ptr<TDesk> desk;
 QDate day;
-
-bool generate(const fs::path& folder, int argc, char** argv) {
-    const pid_t child = ::fork();
-    if (child < 0) return false;
-    if (child == 0) {
-        try {
-            QCoreApplication app(argc, argv);
-            demo::DemoOptions o;
-            o.folder = QString::fromStdString(folder.string());
-            o.large = true;
-            o.force = true;
-            o.today = workload::AnnouncementGenerator::defaultLastDay();
-            demo::makeDemoFolder(o);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "demo data: %s\n", e.what());
-            std::_Exit(1);
-        }
-        std::_Exit(0);
-    }
-    int status = 0;
-    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 void BM_OutputFillDay(benchmark::State& state) {
     TDayList list;
@@ -155,7 +134,8 @@ int main(int argc, char** argv) {
         if (!::mkdtemp(pattern.data())) return 1;
         folder = pattern;
     }
-    if (!fs::exists(folder / "data.d") && !generate(folder, argc, argv)) return 1;
+    if (!fs::exists(folder / "data.d") && !vornelta::bench::makeLargeDemoFolder(folder, argc, argv))
+        return 1;
 
     int result = 0;
     {
