@@ -56,4 +56,13 @@ int runCommandGuarded(QTextStream& err, const std::function<int()>& body) {
     }
 }
 
+Result resultOfCall(const std::function<void()>& body) {
+    try {
+        body();
+        return Result();
+    } catch (...) {
+        return Result::failed(currentExceptionMessage());
+    }
+}
+
 } // namespace vornelta

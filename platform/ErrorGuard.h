@@ -2,6 +2,8 @@
 // failed command ends, the program lives on.
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QApplication>
 
 #include <functional>
@@ -30,5 +32,10 @@ void reportCurrentException();
 // Runs a command started without a window and gives its exit code: an exception that
 // escapes the body is written to `err` as one line and gives 1.
 int runCommandGuarded(QTextStream& err, const std::function<int()>& body);
+
+// Runs an operation and turns an exception that escapes it (the engine's, or any other)
+// into a failed Result with the message the error box would show: the one place a window
+// or a command catches.
+Result resultOfCall(const std::function<void()>& body);
 
 } // namespace vornelta

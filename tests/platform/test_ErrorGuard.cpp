@@ -120,6 +120,31 @@ TEST(CommandGuard, ExitCodeAndErrorLine) {
     }
 }
 
+TEST(ResultTest, OperationsBecomeOneResultShape) {
+    const Result done = resultOfCall([] {});
+    EXPECT_TRUE(done.ok());
+    EXPECT_TRUE(done.error().isEmpty());
+
+    const Result engine =
+        resultOfCall([] { throw dorod::EDatabaseError("tData: \xCE\xF8\xE8\xE1\xEA\xE0"); });
+    EXPECT_FALSE(engine.ok());
+    EXPECT_EQ(engine.error(), QStringLiteral("tData: Ошибка"));
+
+    ValueResult<int> value(7);
+    ASSERT_TRUE(value.ok());
+    EXPECT_EQ(value.value(), 7);
+    EXPECT_TRUE(value.status().ok());
+
+    ValueResult<int> refused(Result::failed(QStringLiteral("Нет диска A:")));
+    EXPECT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error(), QStringLiteral("Нет диска A:"));
+    EXPECT_FALSE(refused.status().ok());
+
+    // A Result that did not fail never turns into a value nobody made.
+    ValueResult<int> misuse{Result()};
+    EXPECT_FALSE(misuse.ok());
+}
+
 } // namespace
 
 #include "test_ErrorGuard.moc"
