@@ -335,12 +335,10 @@ void TfDetal::buildFooter(QVBoxLayout* layout) {
     for (int i = 0; i < StatusPanels::kCount; ++i) {
         auto* panel = new QLabel(ui.sb);
         panel->setObjectName(QStringLiteral("sbPanel%1").arg(i));
-        // The last panel takes the rest of the bar: its sum is read in full.
+        // The last panel takes the rest of the bar, and never less than its text: the
+        // sum is read in full (the form widens for a very long one).
         const bool last = i == StatusPanels::kCount - 1;
-        if (last)
-            panel->setMinimumWidth(StatusPanels::kWidths[i]);
-        else
-            panel->setFixedWidth(StatusPanels::kWidths[i]);
+        if (!last) panel->setFixedWidth(StatusPanels::kWidths[i]);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         ui.sb->addWidget(panel, last ? 1 : 0);
