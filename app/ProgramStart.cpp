@@ -12,7 +12,7 @@ void nameApplication() {
 }
 
 void connectSubsystems() {
-    setTemplateCalls({chooseAndFillTemplate, fillTemplateFile});
+    setTemplateCalls({chooseAndFillTemplate, fillNamedTemplate});
 }
 
 } // namespace vornelta

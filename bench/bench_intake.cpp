@@ -90,11 +90,13 @@ void BM_ClientLookUp(benchmark::State& state, const char* typed) {
     TDesk& desk = *world->desk;
     desk.newAnnouncement = true;
     TfDetal form(desk, nullptr);
+    auto* client = form.findChild<QLineEdit*>(QStringLiteral("eClient"));
+    auto* pasport = form.findChild<QLineEdit*>(QStringLiteral("ePasp"));
     const QString text = QString::fromUtf8(typed);
     for (auto _ : state) {
-        form.ui.eClient->setText(text);
+        client->setText(text);
         form.eClientChange(text);
-        benchmark::DoNotOptimize(form.ui.ePasp->text().size());
+        benchmark::DoNotOptimize(pasport->text().size());
     }
 }
 

@@ -54,6 +54,34 @@ bool saveFile(dorod::TDorodTable& table, QString* error) {
 
 } // namespace
 
+Result checkFieldWidths(const TAnnouncement& a) {
+    struct Width {
+        const QString* value;
+        const char* field;
+        const char16_t* caption; // as the operator knows the box
+        int width;
+    };
+    const Width widths[] = {
+        {&a.client, "Client", u"Заказчик", kClientWidth},
+        {&a.pasport, "Pasport", u"Паспорт", kPasportWidth},
+        {&a.tel, "Tel", u"Телефон", kTelWidth},
+        {&a.text, "Text", u"Текст объявления", kTextWidth},
+        {&a.clientCat, "ClientCat", u"Категория клиента", kClientCatWidth},
+        {&a.oplata, "Oplata", u"Оплата", kOplataWidth},
+        {&a.objCat, "ObjCat", u"Категория объявления", kObjCatWidth},
+    };
+    // Windows-1251 keeps one byte per character: the width counts characters.
+    for (const Width& w : widths)
+        if (w.value->size() > w.width)
+            return Result::failed(
+                QStringLiteral("Объявление не сохранено: поле «%1» (%2) вмещает %3 знаков, "
+                               "а введено %4. Сократите его.")
+                    .arg(QString::fromUtf16(w.caption), QLatin1String(w.field))
+                    .arg(w.width)
+                    .arg(w.value->size()));
+    return {};
+}
+
 std::optional<TAnnouncement> readCurrentAnnouncement(TDesk& desk) {
     dorod::TDorodTable& t = desk.tData;
     if (!t.Active() || !t.CurrentEntry()) return std::nullopt;
@@ -77,30 +105,37 @@ std::optional<TAnnouncement> readCurrentAnnouncement(TDesk& desk) {
 
 std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix) {
     dorod::TDorodTable& t = desk.tData;
-    if (!t.Active()) return std::nullopt;
+    if (!t.Active() || prefix.isEmpty()) return std::nullopt;
     bool ok = false;
     const std::string bytes = fromQt(prefix, &ok);
     if (!ok) return std::nullopt; // no stored name holds such a character
     // A keystroke scans up to every row: the names are compared where they lie, without
-    // a copy per row.
+    // a copy per row. Every row counts, also those the main window's search hides.
     const auto* client = static_cast<const dorod::TDorodField*>(t.Store()->FindField("Client"));
     if (!client) return std::nullopt;
-    int found = -1;
+    const dorod::TDorodRecordEntry* found =
+        firstRowInTableOrder(t, [&](const dorod::TDorodRecordEntry& entry) {
+            return dorod::record::getText(entry.data(), *client).starts_with(bytes);
+        });
+    if (!found) return std::nullopt;
+    dorod::TDorodCursor& store = *t.Store();
+    const auto value = [&](const char* field) {
+        const dorod::TDorodField* f = store.FindField(field);
+        return f ? toQt(store.FieldAsText(*f, found)) : QString();
+    };
+    // The found row becomes the current one where the list shows it.
     for (int i = 0, n = t.RecordCount(); i < n; ++i) {
-        const dorod::TDorodRecordEntry* entry = t.ViewEntry(i);
-        if (entry && dorod::record::getText(entry->data(), *client).starts_with(bytes)) {
-            found = i;
+        if (t.ViewEntry(i) == found) {
+            t.SetRecNo(i + 1);
             break;
         }
     }
-    if (found < 0) return std::nullopt;
-    t.SetRecNo(found + 1);
-    return TClientFound{text(t, "Client"), text(t, "Pasport"), text(t, "Tel"),
-                        text(t, "ClientCat")};
+    return TClientFound{value("Client"), value("Pasport"), value("Tel"), value("ClientCat")};
 }
 
 TSaveResult saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<int32_t>& runDays,
                              bool newAnnouncement) {
+    if (const Result fits = checkFieldWidths(a); !fits) return {false, fits.error()};
     RowBytes bytes;
     QString error;
     if (!encode(a, bytes, &error))

@@ -3,6 +3,8 @@
 // a window share them.
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -41,9 +43,10 @@ struct TClientFound {
     QString clientCat;
 };
 
-// The first row of tData (in its view order) whose Client begins with `prefix`
-// (letter case counts); it becomes tData's current row. An empty prefix finds the first
-// row, as any text begins with nothing. Nothing when no row matches.
+// The first row of data.d, in tData's order, whose Client begins with `prefix` (letter
+// case counts); the rows the main window's search hides count too, as they do for the
+// numbering. It becomes tData's current row when the list shows it. Nothing when no row
+// matches or the prefix is empty (an emptied box finds no client).
 std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix);
 
 // How a save ended. When it did not, the tables hold what they held before and message
@@ -53,11 +56,16 @@ struct TSaveResult {
     QString message;
 };
 
+// Whether every text of the announcement fits its field of data.d (the engine would cut
+// a longer one without a word); failed with the field named when one does not.
+Result checkFieldWidths(const TAnnouncement& announcement);
+
 // Writes the announcement: a new row of data.d (newAnnouncement) or tData's current row
 // changed, fields in the desk's order; its run days replace those in dates.d; data.d is
-// saved, then dates.d. A text that Windows-1251 cannot hold, or a file that cannot be
-// written, leaves the tables as they were (a data.d already written is written back as
-// it was) and says so. Other engine errors propagate, the tables left as they were.
+// saved, then dates.d. A text longer than its field (checkFieldWidths), a text that Windows-1251
+// cannot hold, or a file that cannot be written, leaves the tables as they were (a data.d already
+// written is written back as it was) and says so. Other engine errors propagate, the tables left as
+// they were.
 TSaveResult saveAnnouncement(TDesk& desk, const TAnnouncement& announcement,
                              const QList<int32_t>& runDays, bool newAnnouncement);
 

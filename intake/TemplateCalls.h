@@ -17,9 +17,9 @@ struct TTemplateCalls {
     // "Шаблоны": the template list and, through it, the fill dialog; the filled text when
     // "Внести" was pressed, nothing otherwise.
     std::function<std::optional<QString>(TDesk&, QWidget* parent)> chooseAndFill;
-    // "==name" + Enter: the fill dialog of this template file (full path).
-    std::function<std::optional<QString>(TDesk&, QWidget* parent, const QString& templatePath)>
-        fill;
+    // "==name" + Enter: the fill dialog of the template of this name in the template
+    // folder; nothing when the name is no template there.
+    std::function<std::optional<QString>(TDesk&, QWidget* parent, const QString& name)> fillNamed;
 };
 
 // Set once by the program at start; the entry form calls through it (an empty call: the

@@ -4,11 +4,14 @@
 // them.
 #pragma once
 
+#include "intake/OneLineTextEdit.h"
+
+#include <QDate>
 #include <QDialog>
-#include <QTextEdit>
 
 #include <array>
-#include <functional>
+#include <cstdint>
+#include <optional>
 
 class QCalendarWidget;
 class QCheckBox;
@@ -30,25 +33,11 @@ class QVBoxLayout;
 namespace vornelta {
 
 class TDesk;
+struct TAnnouncement;
 
 // Opens "Объявление" modally for a new announcement (the new-announcement flag set) or
 // for tData's current row; true when it saved.
 bool runAnnouncementForm(TDesk& desk, QWidget* parent, bool newAnnouncement);
-
-// The announcement text box: one line (Enter never breaks it, pasted line breaks become
-// spaces), a colour per character.
-class TOneLineTextEdit : public QTextEdit {
-    Q_OBJECT
-public:
-    explicit TOneLineTextEdit(QWidget* parent);
-    // Called for Enter instead of a line break.
-    std::function<void()> onEnter;
-
-    void insertFromMimeData(const QMimeData* source) override;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-};
 
 class TfDetal : public QDialog {
     Q_OBJECT
@@ -57,6 +46,39 @@ public:
     TfDetal(TDesk& desk, QWidget* parent);
     ~TfDetal() override;
 
+    int number() const { return m_number; }
+    bool isNewAnnouncement() const { return m_new; }
+    int wordCount() const { return m_words; }
+    bool saved() const { return m_saved; }
+    // The colour of every character of eText, and the colour typed next.
+    QList<int> textColours() const;
+    int insertionColour() const;
+
+public slots:
+    void eClientChange(const QString& typed);
+    void eTextChange();
+    void eTextKeyPress();
+    void bc1Click(int colour);
+    void SpeedButton1Click();
+    void b2Click(int days);
+    void eDaysChange(int days);
+    void BitBtn4Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton6Click();
+    void SpeedButton5Click();
+    void eCalChange();
+    void eCalDblClick();
+    void eDatesDblClick();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void Rasch();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The controls; tests reach them by name (findChild).
     struct Ui {
         QDateEdit* eDate = nullptr;          // "Дата:"
         QLabel* lNum = nullptr;              // after "Порядковый №"
@@ -94,56 +116,34 @@ public:
         std::array<QLabel*, 6> panels{};
     } ui;
 
-    int number() const { return m_number; }
-    bool isNewAnnouncement() const { return m_new; }
-    int wordCount() const { return m_words; }
-    bool saved() const { return m_saved; }
-    // The colour of every character of eText, and the colour typed next.
-    QList<int> textColours() const;
-    int insertionColour() const;
-
-public slots:
-    void eClientChange(const QString& typed);
-    void eTextChange();
-    void eTextKeyPress();
-    void bc1Click(int colour);
-    void SpeedButton1Click();
-    void b2Click(int days);
-    void eDaysChange(int days);
-    void BitBtn4Click();
-    void SpeedButton3Click();
-    void SpeedButton4Click();
-    void SpeedButton6Click();
-    void SpeedButton5Click();
-    void eCalChange();
-    void eCalDblClick();
-    void eDatesDblClick();
-    void BitBtn1Click();
-    void BitBtn2Click();
-    void Rasch();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void buildHeader(QGridLayout* grid);
     void buildText(QVBoxLayout* column);
     void buildDates(QVBoxLayout* column);
     void buildFooter(QVBoxLayout* layout);
     void FormCreate();
     void fillFromCurrentRow();
-    void setText(const QString& text, const QList<int>& colours);
+    // Puts a text from outside (a template) in the box, in the colour typed next.
+    void takeText(const QString& text);
     bool validate();
-    QString buildColourRuns();
-    bool printReceipt();
+    // The announcement as the controls hold it; a sum box left as it was shown keeps the
+    // stored sum (the box rounds to kopecks).
+    TAnnouncement announcementFromControls() const;
+    // The run days of the date list; nothing, with the entry named, when one cannot be
+    // read.
+    std::optional<QList<int32_t>> runDaysFromControls(QString* unreadable) const;
     void pageCalendar(QDate date);
+    // A paste into a box was cut to its field's width.
+    void sayPasteCut(const QString& box, int width, int dropped);
 
     TDesk& m_desk;
     bool m_new = false;
     int m_number = 0;
     int m_words = 0;
     bool m_saved = false;
-    bool m_realtyDone = false;       // classified once per opening, however many save attempts
+    bool m_realtyDone = false; // a realty row written: once per opening, however many saves
+    // Changing: the stored sum and what the box showed of it.
+    std::optional<double> m_storedSum;
+    double m_shownSum = 0;
     QString m_lastText;              // eTextChange acts on changes of the text, not of its colours
     bool m_clientKeyDeletes = false; // the last key in the client box deleted text
 };

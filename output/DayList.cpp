@@ -122,6 +122,19 @@ TDayRow dayRowFromCurrentAnnouncement(TDesk& desk) {
     return AnnouncementFields(desk.tData).read();
 }
 
+bool editDayListRow(TDesk& desk, TDayList& list, int row, const std::function<bool(TDesk&)>& edit) {
+    if (row < 0 || row >= list.count() || !edit) return false;
+    const int id = list.row(row).Id;
+    if (!locateAnnouncement(desk, id)) return false;
+    desk.newAnnouncement = false;
+    desk.followCurrentAnnouncement();
+    edit(desk);
+    const bool reread = locateAnnouncement(desk, id);
+    if (reread) list.setRow(row, dayRowFromCurrentAnnouncement(desk));
+    desk.followCurrentAnnouncement();
+    return reread;
+}
+
 void fillDayList(TDesk& desk, const QDate& day, TDayList& list, const TFillProgress& progress) {
     if (desk.tData.Filtered()) desk.search(QString());
     list.clear();

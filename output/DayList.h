@@ -81,6 +81,12 @@ TDayRow dayRowFromCurrentAnnouncement(TDesk& desk);
 // Makes the announcement with this id tData's current row; false when there is none.
 bool locateAnnouncement(TDesk& desk, int id);
 
+// Opens the entry form (`edit`, for tData's current announcement) on the announcement
+// of the list's row, then shows that announcement in the row as it is now, even when it
+// no longer runs that day. True when the row was read again. An announcement deleted
+// meanwhile opens nothing: the form must not open on another one.
+bool editDayListRow(TDesk& desk, TDayList& list, int row, const std::function<bool(TDesk&)>& edit);
+
 // Day numbers of the engine (0001-01-01 is day 1) and dates.
 int32_t dayNumberFromDate(const QDate& date);
 QDate dateFromDayNumber(int32_t dayNumber);

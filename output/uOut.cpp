@@ -298,19 +298,9 @@ void TfOut::moveToTop() {
 
 void TfOut::editSelected() {
     const int row = selectedRow();
-    if (row < 0 || !editCurrentAnnouncement) return;
-    const int id = m_list.row(row).Id;
-    // An announcement deleted meanwhile opens nothing: the form must not open on another.
-    if (!locateAnnouncement(m_desk, id)) return;
-    m_desk.newAnnouncement = false;
-    m_desk.followCurrentAnnouncement();
-    editCurrentAnnouncement(m_desk, this);
-    // The row shows the announcement as it is now, even when it no longer runs that day.
-    if (locateAnnouncement(m_desk, id)) {
-        m_list.setRow(row, dayRowFromCurrentAnnouncement(m_desk));
-        m_model->rowsChanged(row, row);
-    }
-    m_desk.followCurrentAnnouncement();
+    if (!editCurrentAnnouncement) return;
+    const auto edit = [this](TDesk& desk) { return editCurrentAnnouncement(desk, this); };
+    if (editDayListRow(m_desk, m_list, row, edit)) m_model->rowsChanged(row, row);
 }
 
 void TfOut::preview() {

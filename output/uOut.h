@@ -36,23 +36,6 @@ public:
     TfOut(TDesk& desk, QWidget* parent, std::function<QDate()> clock = {});
     ~TfOut() override;
 
-    struct Ui {
-        QDateEdit* eOdate = nullptr;         // "Дата вывода"
-        QPushButton* BitBtn1 = nullptr;      // "Заполнить"
-        QTableView* Stri = nullptr;          // the day list, one column "Текст"
-        QToolButton* SpeedButton1 = nullptr; // up
-        QToolButton* SpeedButton2 = nullptr; // down
-        QPushButton* Button1 = nullptr;      // "№1"
-        QGroupBox* GroupBox1 = nullptr;      // "Сортировка"
-        QRadioButton* cDAt = nullptr;        // "По дате приема"
-        QRadioButton* rCat = nullptr;        // "По категориям"
-        QProgressBar* Gauge1 = nullptr;
-        QComboBox* eType = nullptr;     // "Драйвер": "ALPHA", "TextLine", editable
-        QPushButton* BitBtn4 = nullptr; // "Просмотр"
-        QPushButton* BitBtn2 = nullptr; // "Вывести"
-        QPushButton* BitBtn3 = nullptr; // "Закрыть"
-    } ui;
-
     const TDayList& mtDAta() const { return m_list; }
     // The selected row of the list; -1 when none.
     int selectedRow() const;
@@ -83,6 +66,24 @@ public slots:
     void BitBtn3Click();
 
 private:
+    // The controls; tests reach them by name (findChild).
+    struct Ui {
+        QDateEdit* eOdate = nullptr;         // "Дата вывода"
+        QPushButton* BitBtn1 = nullptr;      // "Заполнить"
+        QTableView* Stri = nullptr;          // the day list, one column "Текст"
+        QToolButton* SpeedButton1 = nullptr; // up
+        QToolButton* SpeedButton2 = nullptr; // down
+        QPushButton* Button1 = nullptr;      // "№1"
+        QGroupBox* GroupBox1 = nullptr;      // "Сортировка"
+        QRadioButton* cDAt = nullptr;        // "По дате приема"
+        QRadioButton* rCat = nullptr;        // "По категориям"
+        QProgressBar* Gauge1 = nullptr;
+        QComboBox* eType = nullptr;     // "Драйвер": "ALPHA", "TextLine", editable
+        QPushButton* BitBtn4 = nullptr; // "Просмотр"
+        QPushButton* BitBtn2 = nullptr; // "Вывести"
+        QPushButton* BitBtn3 = nullptr; // "Закрыть"
+    } ui;
+
     void buildControls();
     void fill();
     void sortBy(TDayOrder order);

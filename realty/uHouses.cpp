@@ -181,10 +181,14 @@ void TfHhouses::writeRow() {
     accept();
 }
 
-void runRealtyClassification(TDesk& desk, QWidget* parent, const QDate& indate,
+bool runRealtyClassification(TDesk& desk, QWidget* parent, const QDate& indate,
                              const QString& text) {
     TfHhouses fHhouses(desk, indate, text, parent);
-    ModalRunner::instance().run(fHhouses);
+    if (ModalRunner::instance().run(fHhouses) == QDialog::Accepted) return true;
+    // Closed after a failed save: the row stays unwritten, and the next classification
+    // must not find it in the table and write it twice.
+    desk.tRielt.CancelChanges();
+    return false;
 }
 
 } // namespace vornelta

@@ -44,6 +44,15 @@ public:
     TfHhouses(TDesk& desk, const QDate& indate, const QString& text, QWidget* parent);
     ~TfHhouses() override;
 
+    // The boxes as they stand.
+    TRealtyTicks ticks() const;
+
+public slots:
+    void FormCreate();
+    void BitBtn1Click();
+
+private:
+    // The controls; tests reach them by name (findChild).
     struct Ui {
         QCheckBox* cSdam = nullptr;     // "Сдам"
         QCheckBox* cProdam = nullptr;   // "Продам"
@@ -56,14 +65,6 @@ public:
         QPushButton* BitBtn1 = nullptr; // "Записать"
     } ui;
 
-    // The boxes as they stand.
-    TRealtyTicks ticks() const;
-
-public slots:
-    void FormCreate();
-    void BitBtn1Click();
-
-private:
     void writeRow();
 
     TDesk& m_desk;
@@ -74,9 +75,11 @@ private:
     bool m_rowPosted = false;
 };
 
-// Opens "Квартиры" modally for a new flat announcement. Engine and file errors
-// propagate as exceptions.
-void runRealtyClassification(TDesk& desk, QWidget* parent, const QDate& indate,
+// Opens "Квартиры" modally for a new flat announcement; true when a row was written to
+// rielt.d. Closed without that (the close box, or after a failed "Записать"), a row
+// posted but not saved is taken back: tRielt holds what rielt.d holds. Engine and file
+// errors of "Записать" reach the error box and leave the window open.
+bool runRealtyClassification(TDesk& desk, QWidget* parent, const QDate& indate,
                              const QString& text);
 
 } // namespace vornelta

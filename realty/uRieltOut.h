@@ -21,6 +21,8 @@ public:
     // Both dates start at `today`.
     TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
 
+private:
+    // The controls; tests reach them by name (findChild).
     // Label1 "С:", DateFrom (first day), Label2 "по:", DateTo (last day), then:
     struct Ui : TIntervalFields {
         QLabel* Label3 = nullptr;       // 'Вывод в программу "Квартеон"'

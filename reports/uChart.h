@@ -37,6 +37,8 @@ public:
     // The interval starts on the first day of today's month and ends today.
     TfChart(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
 
+private:
+    // The controls; tests reach them by name (findChild).
     // Label1 "Интервал с:", DateFrom, Label2 "по:", DateTo, then:
     struct Ui : TIntervalFields {
         QPushButton* BitBtn1 = nullptr; // "Построить"
@@ -46,6 +48,7 @@ public:
         TChartView* Chart = nullptr;
     } ui;
 
+public:
     // Asks where to save the chart (a .pdf or .png path); empty when the operator cancels.
     // A file dialog by default; tests put in their own answer.
     std::function<QString(const QString& suggested)> chooseExportPath;

@@ -20,6 +20,8 @@ public:
     // Both dates start at `today`.
     TfReport(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
 
+private:
+    // The controls; tests reach them by name (findChild).
     // Label1 "Интервал с:", DateFrom (first day), Label2 "по:", DateTo (last day), then:
     struct Ui : TIntervalFields {
         QPushButton* BitBtn1 = nullptr; // "Сформировать"

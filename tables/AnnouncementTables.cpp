@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <unordered_set>
@@ -97,6 +98,47 @@ int colourNumberFromQColor(const QColor& colour) {
     return rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16);
 }
 
+namespace {
+
+// The order of tData's view (its index fields, sort options), applied to the store's own
+// entries: what the view shows and what a filter or range hides alike.
+class TableOrder {
+public:
+    explicit TableOrder(dorod::TDorodTable& tData)
+        : m_store(*tData.Store()), m_order(m_store.ResolveFieldList(tData.IndexFieldNames())),
+          m_ignoreCase((tData.SortOptions() & dorod::vsoCaseInsensitive) != 0),
+          m_descending((tData.SortOptions() & dorod::vsoDescendSort) != 0) {}
+    // Below 0 when a comes first; 0 for rows the order does not tell apart.
+    int compare(const dorod::TDorodRecordEntry* a, const dorod::TDorodRecordEntry* b) const {
+        const int d = dorod::record::compareRecords(*m_store.Layout(), m_order, a->data(),
+                                                    b->data(), m_ignoreCase);
+        return m_descending ? -d : d;
+    }
+
+private:
+    dorod::TDorodCursor& m_store;
+    std::vector<int> m_order;
+    bool m_ignoreCase;
+    bool m_descending;
+};
+
+} // namespace
+
+const dorod::TDorodRecordEntry*
+firstRowInTableOrder(dorod::TDorodTable& tData,
+                     const std::function<bool(const dorod::TDorodRecordEntry&)>& matches) {
+    dorod::TDorodCursor* store = tData.Store();
+    if (!tData.Active() || !store) return nullptr;
+    const TableOrder order(tData);
+    const dorod::TDorodRecordEntry* first = nullptr;
+    for (const dorod::TDorodRecordEntry* entry : store->Entries()) {
+        // A stable sort keeps equal rows in store order: the first of equals wins.
+        if (entry->isLive() && matches(*entry) && (!first || order.compare(entry, first) < 0))
+            first = entry;
+    }
+    return first;
+}
+
 int nextAnnouncementNumber(dorod::TDorodTable& tData, bool* numberExisted) {
     if (numberExisted) *numberExisted = false;
     dorod::TDorodCursor* store = tData.Store();
@@ -108,14 +150,9 @@ int nextAnnouncementNumber(dorod::TDorodTable& tData, bool* numberExisted) {
 
     // Reading the store directly sees the rows a filter or range hides and leaves the
     // table's view and position alone.
-    const dorod::TDorodRecordLayout& layout = *store->Layout();
-    const std::vector<int> order = store->ResolveFieldList(tData.IndexFieldNames());
-    const bool ignoreCase = (tData.SortOptions() & dorod::vsoCaseInsensitive) != 0;
-    const bool descending = (tData.SortOptions() & dorod::vsoDescendSort) != 0;
-    auto compare = [&](const dorod::TDorodRecordEntry* a, const dorod::TDorodRecordEntry* b) {
-        const int d =
-            dorod::record::compareRecords(layout, order, a->data(), b->data(), ignoreCase);
-        return descending ? -d : d;
+    const TableOrder order(tData);
+    const auto compare = [&](const dorod::TDorodRecordEntry* a, const dorod::TDorodRecordEntry* b) {
+        return order.compare(a, b);
     };
 
     std::unordered_set<int64_t> ids;

@@ -12,12 +12,14 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace dorod {
 class TDorodTable;
-}
+struct TDorodRecordEntry;
+} // namespace dorod
 
 namespace vornelta {
 
@@ -82,6 +84,13 @@ int colourNumberFromQColor(const QColor& colour);
 // position, filter and view are left as they were. A closed table or one without `id`
 // raises the engine's dataset error.
 int nextAnnouncementNumber(dorod::TDorodTable& tData, bool* numberExisted);
+
+// The first live row of tData's store, in the table's order as above, for which `matches`
+// holds: the rows a filter or range hides count too. Null when none does or the table is
+// closed. The table's position and view are left alone.
+const dorod::TDorodRecordEntry*
+firstRowInTableOrder(dorod::TDorodTable& tData,
+                     const std::function<bool(const dorod::TDorodRecordEntry&)>& matches);
 
 // Writes an empty table file with these fields, replacing any file of that name. False
 // with the engine's message in *error when the file cannot be written or there are no

@@ -1,6 +1,8 @@
 #include "templates/TemplateDialogs.h"
 
+#include "desk/Desk.h"
 #include "platform/ModalRunner.h"
+#include "templates/TemplateFields.h"
 #include "templates/uTempSele.h"
 #include "templates/uTempStore.h"
 
@@ -21,9 +23,11 @@ std::optional<QString> chooseAndFillTemplate(TDesk& desk, QWidget* parent) {
     return runTemplateFill(chosen, parent);
 }
 
-std::optional<QString> fillTemplateFile(TDesk&, QWidget* parent, const QString& templatePath) {
-    if (!QFileInfo(templatePath).isFile()) return std::nullopt;
-    return runTemplateFill(templatePath, parent);
+std::optional<QString> fillNamedTemplate(TDesk& desk, QWidget* parent, const QString& name) {
+    if (!templateNameProblem(name).isEmpty()) return std::nullopt;
+    const QString path = templatePathForName(templateFolder(desk.folder()), name);
+    if (!QFileInfo(path).isFile()) return std::nullopt;
+    return runTemplateFill(path, parent);
 }
 
 } // namespace vornelta

@@ -14,7 +14,9 @@ namespace vornelta {
 class TDesk;
 
 std::optional<QString> chooseAndFillTemplate(TDesk& desk, QWidget* parent);
-// Opens nothing when the file does not exist.
-std::optional<QString> fillTemplateFile(TDesk& desk, QWidget* parent, const QString& templatePath);
+// The fill dialog of the template typed as "==name": the file name + ".txt" in the template
+// folder. Opens nothing when the name could reach outside the folder or no such file
+// exists.
+std::optional<QString> fillNamedTemplate(TDesk& desk, QWidget* parent, const QString& name);
 
 } // namespace vornelta

@@ -1,5 +1,6 @@
 #include "templates/TemplateFields.h"
 
+#include "desk/ProgramSetup.h"
 #include "platform/TextFileWriter.h"
 
 namespace vornelta {
@@ -65,10 +66,8 @@ QStringList templateFileLines(const QString& text) {
     return lines;
 }
 
-QString templateFolder(const QString& programFolder) {
-    QString folder = programFolder;
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-    return folder + QStringLiteral("Шаблоны");
+QString templateFolder(const ProgramFolder& programFolder) {
+    return programFolder.file(kTemplatesFolder);
 }
 
 QString templatePathForName(const QString& folder, const QString& name) {
@@ -78,10 +77,12 @@ QString templatePathForName(const QString& folder, const QString& name) {
 QString templateNameProblem(const QString& name) {
     if (name.trimmed().isEmpty()) return QStringLiteral("Не введено название шаблона");
     const QString refused =
-        QStringLiteral("Недопустимое название шаблона «%1»: название не может содержать «..» "
-                       "и знаки \\ / : * ? \" < > |")
+        QStringLiteral("Недопустимое название шаблона «%1»: название не может быть «.» или «..» "
+                       "и содержать знаки \\ / : * ? \" < > |")
             .arg(name);
-    if (name.contains(QStringLiteral(".."))) return refused;
+    // Only separators reach outside the folder; "." and ".." alone name folders.
+    const QString trimmed = name.trimmed();
+    if (trimmed == QLatin1String(".") || trimmed == QLatin1String("..")) return refused;
     for (QChar ch : name)
         if (kForbiddenInNames.contains(ch) || ch.unicode() < 0x20 || ch.unicode() == 0x7F)
             return refused;

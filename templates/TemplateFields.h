@@ -4,6 +4,8 @@
 // wording after the last marker used is kept.
 #pragma once
 
+#include "platform/ProgramFolder.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -50,12 +52,13 @@ QStringList templateFileLines(const QString& text);
 // ------------------------------------------------------------------- template names
 
 // The folder of the template list: the program folder's "Шаблоны", without a trailing
-// separator.
-QString templateFolder(const QString& programFolder);
+// separator. Every template path is built from it and templatePathForName.
+QString templateFolder(const ProgramFolder& programFolder);
 // The file of a template created under a name: folder + "/" + name + ".txt".
 QString templatePathForName(const QString& folder, const QString& name);
 // Why a typed name cannot name a template file in the folder (empty, a path separator,
-// "..", a character a file name cannot hold); an empty text when it can.
+// "." or ".." as the whole name, a character a file name cannot hold); an empty text
+// when it can. Dots inside a name ("Кв.. 2") are a name's own.
 QString templateNameProblem(const QString& name);
 
 } // namespace vornelta

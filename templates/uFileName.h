@@ -19,12 +19,6 @@ public:
     TfFileNAme(const QString& folder, QWidget* parent);
     ~TfFileNAme() override;
 
-    struct Ui {
-        QLineEdit* eNAme = nullptr;     // the new template's name, without extension
-        QPushButton* BitBtn1 = nullptr; // "Создать"
-        QPushButton* BitBtn2 = nullptr; // "Закрыть"
-    } ui;
-
     // The file "Создать" made; empty until then.
     const QString& createdPath() const { return m_createdPath; }
 
@@ -33,6 +27,13 @@ public slots:
     void BitBtn2Click();
 
 private:
+    // The controls; tests reach them by name (findChild).
+    struct Ui {
+        QLineEdit* eNAme = nullptr;     // the new template's name, without extension
+        QPushButton* BitBtn1 = nullptr; // "Создать"
+        QPushButton* BitBtn2 = nullptr; // "Закрыть"
+    } ui;
+
     bool createTemplateFile();
 
     QString m_folder;

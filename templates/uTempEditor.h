@@ -17,12 +17,6 @@ public:
     TfTempEditor(const QString& templatePath, QWidget* parent);
     ~TfTempEditor() override;
 
-    struct Ui {
-        QPlainTextEdit* eText = nullptr; // every line of the file
-        QPushButton* BitBtn1 = nullptr;  // "Сохранить"
-        QPushButton* BitBtn2 = nullptr;  // "Закрыть"
-    } ui;
-
     const QString& templatePath() const { return m_templatePath; }
     // Shows every line of the file; false with the reason when it cannot be read.
     bool loadFile(QString* error);
@@ -32,6 +26,13 @@ public slots:
     void BitBtn2Click();
 
 private:
+    // The controls; tests reach them by name (findChild).
+    struct Ui {
+        QPlainTextEdit* eText = nullptr; // every line of the file
+        QPushButton* BitBtn1 = nullptr;  // "Сохранить"
+        QPushButton* BitBtn2 = nullptr;  // "Закрыть"
+    } ui;
+
     QString m_templatePath;
 };
 

@@ -32,7 +32,7 @@ QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPi
 } // namespace
 
 TfTEmpSele::TfTEmpSele(TDesk& desk, QWidget* parent)
-    : QDialog(parent), m_folder(templateFolder(desk.folder().path())) {
+    : QDialog(parent), m_folder(templateFolder(desk.folder())) {
     setObjectName(QStringLiteral("fTEmpSele"));
     setWindowTitle(QStringLiteral("Шаблоны"));
 

@@ -19,13 +19,6 @@ public:
     TfTEmpSele(TDesk& desk, QWidget* parent);
     ~TfTEmpSele() override;
 
-    struct Ui {
-        QListWidget* FileListBox1 = nullptr; // the files of the template folder
-        QPushButton* BitBtn1 = nullptr;      // create a template
-        QPushButton* BitBtn2 = nullptr;      // edit the selected template
-        QPushButton* BitBtn3 = nullptr;      // delete the selected template
-    } ui;
-
     const QString& folder() const { return m_folder; }
     // The full path of the selected file; empty with none selected.
     QString selectedPath() const;
@@ -40,6 +33,14 @@ public slots:
     void FileListBox1DblClick();
 
 private:
+    // The controls; tests reach them by name (findChild).
+    struct Ui {
+        QListWidget* FileListBox1 = nullptr; // the files of the template folder
+        QPushButton* BitBtn1 = nullptr;      // create a template
+        QPushButton* BitBtn2 = nullptr;      // edit the selected template
+        QPushButton* BitBtn3 = nullptr;      // delete the selected template
+    } ui;
+
     // Reads the folder again, keeping the selected name where it is still there; false
     // when the folder is missing.
     bool readList();

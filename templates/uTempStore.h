@@ -27,14 +27,6 @@ public:
     TfTempStore(const QString& templatePath, QWidget* parent);
     ~TfTempStore() override;
 
-    struct Ui {
-        QPlainTextEdit* eText = nullptr; // the filled text, editable
-        std::array<QLabel*, kMaxTemplateFields> l{}; // l1 … l7, "Переменная №1" … "Переменная №7"
-        std::array<QLineEdit*, kMaxTemplateFields> e{}; // e1 … e7, the field values
-        QPushButton* BitBtn1 = nullptr;                 // "Внести"
-        QPushButton* BitBtn2 = nullptr;                 // "Отмена"
-    } ui;
-
     const QString& templatePath() const { return m_templatePath; }
     // The text "Внести" handed over; nothing until then.
     const std::optional<QString>& filledText() const { return m_filled; }
@@ -46,6 +38,15 @@ public slots:
     void BitBtn2Click();
 
 private:
+    // The controls; tests reach them by name (findChild).
+    struct Ui {
+        QPlainTextEdit* eText = nullptr; // the filled text, editable
+        std::array<QLabel*, kMaxTemplateFields> l{}; // l1 … l7, "Переменная №1" … "Переменная №7"
+        std::array<QLineEdit*, kMaxTemplateFields> e{}; // e1 … e7, the field values
+        QPushButton* BitBtn1 = nullptr;                 // "Внести"
+        QPushButton* BitBtn2 = nullptr;                 // "Отмена"
+    } ui;
+
     void offerFields(const QStringList& names);
     void refill();
     TFieldValues values() const;

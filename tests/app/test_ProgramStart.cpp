@@ -10,11 +10,11 @@ namespace {
 TEST(ProgramStart, ConnectsTheEntryFormToTheTemplateDialogs) {
     setTemplateCalls({});
     ASSERT_FALSE(templateCalls().chooseAndFill);
-    ASSERT_FALSE(templateCalls().fill);
+    ASSERT_FALSE(templateCalls().fillNamed);
 
     connectSubsystems();
     EXPECT_TRUE(templateCalls().chooseAndFill);
-    EXPECT_TRUE(templateCalls().fill);
+    EXPECT_TRUE(templateCalls().fillNamed);
     setTemplateCalls({});
 }
 

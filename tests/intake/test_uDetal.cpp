@@ -4,14 +4,17 @@
 // price panels.
 #include "IntakeFixture.h"
 
+#include "intake/Price.h"
 #include "intake/Receipt.h"
 #include "intake/TemplateCalls.h"
 #include "intake/uDetal.h"
 #include "realty/uHouses.h"
 #include "tables/AnnouncementTables.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -25,6 +28,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextCursor>
 #include <QToolButton>
@@ -32,6 +36,60 @@
 using namespace intaketest;
 
 namespace {
+
+// The form's controls, found by their names as a person finds them by their captions.
+struct DetalControls {
+    explicit DetalControls(const TfDetal& f) : form(f) {
+        for (size_t i = 0; i < bc.size(); ++i)
+            bc[i] = find<QToolButton>("bc%1", int(i) + 1);
+        for (size_t i = 0; i < b.size(); ++i)
+            b[i] = find<QToolButton>("b%1", int(i) + 2);
+        for (size_t i = 0; i < panels.size(); ++i)
+            panels[i] = find<QLabel>("sbPanel%1", int(i));
+    }
+    template <typename T> T* find(const char* name, int number) const {
+        return guisupport::control<T>(form,
+                                      QString::fromLatin1(name).arg(number).toLatin1().constData());
+    }
+    template <typename T> T* named(const char* name) const {
+        return guisupport::control<T>(form, name);
+    }
+
+    const TfDetal& form;
+    QDateEdit* eDate = named<QDateEdit>("eDate");
+    QLabel* lNum = named<QLabel>("lNum");
+    QLineEdit* eClient = named<QLineEdit>("eClient");
+    QComboBox* eClientCat = named<QComboBox>("eClientCat");
+    QLineEdit* ePasp = named<QLineEdit>("ePasp");
+    QLineEdit* eTel = named<QLineEdit>("eTel");
+    QCheckBox* ePovt = named<QCheckBox>("ePovt");
+    QComboBox* eOplata = named<QComboBox>("eOplata");
+    QToolButton* SpeedButton1 = named<QToolButton>("SpeedButton1");
+    TOneLineTextEdit* eText = named<TOneLineTextEdit>("eText");
+    QComboBox* eKateg = named<QComboBox>("eKateg");
+    QListWidget* eDates = named<QListWidget>("eDates");
+    QDateEdit* dFrom = named<QDateEdit>("dFrom");
+    QDateEdit* dTo = named<QDateEdit>("dTo");
+    QSpinBox* eDays = named<QSpinBox>("eDays");
+    QPushButton* BitBtn4 = named<QPushButton>("BitBtn4");
+    QCalendarWidget* eCal = named<QCalendarWidget>("eCal");
+    QLabel* lDate = named<QLabel>("lDate");
+    QToolButton* SpeedButton3 = named<QToolButton>("SpeedButton3");
+    QToolButton* SpeedButton4 = named<QToolButton>("SpeedButton4");
+    QToolButton* SpeedButton6 = named<QToolButton>("SpeedButton6");
+    QToolButton* SpeedButton5 = named<QToolButton>("SpeedButton5");
+    QDoubleSpinBox* eSumm = named<QDoubleSpinBox>("eSumm");
+    QPushButton* BitBtn1 = named<QPushButton>("BitBtn1");
+    QPushButton* BitBtn2 = named<QPushButton>("BitBtn2");
+    QStatusBar* sb = named<QStatusBar>("sb");
+    std::array<QToolButton*, 8> bc{};
+    std::array<QToolButton*, 9> b{};
+    std::array<QLabel*, 6> panels{};
+};
+
+DetalControls ui(const TfDetal& f) {
+    return DetalControls(f);
+}
 
 class DetalTest : public IntakeTest {
 protected:
@@ -41,21 +99,21 @@ protected:
         desk->newAnnouncement = newAnnouncement;
         return std::make_unique<TfDetal>(*desk, nullptr);
     }
-    static QString panel(const TfDetal& f, int i) { return f.ui.panels[size_t(i)]->text(); }
+    static QString panel(const TfDetal& f, int i) { return ui(f).panels[size_t(i)]->text(); }
     static QStringList dates(const TfDetal& f) {
         QStringList out;
-        for (int i = 0; i < f.ui.eDates->count(); ++i)
-            out << f.ui.eDates->item(i)->text();
+        for (int i = 0; i < ui(f).eDates->count(); ++i)
+            out << ui(f).eDates->item(i)->text();
         return out;
     }
-    static void type(TfDetal& f, const QString& text) { guisupport::typeText(f.ui.eText, text); }
+    static void type(TfDetal& f, const QString& text) { guisupport::typeText(ui(f).eText, text); }
     // Selects characters [from, to) of the text and presses the colour button.
     static void colour(TfDetal& f, int from, int to, int button) {
-        QTextCursor c = f.ui.eText->textCursor();
+        QTextCursor c = ui(f).eText->textCursor();
         c.setPosition(from);
         c.setPosition(to, QTextCursor::KeepAnchor);
-        f.ui.eText->setTextCursor(c);
-        f.ui.bc[size_t(button - 1)]->click();
+        ui(f).eText->setTextCursor(c);
+        ui(f).bc[size_t(button - 1)]->click();
     }
     static void choose(QComboBox* box, const char* value) {
         box->setCurrentIndex(box->findText(q(value)));
@@ -78,11 +136,11 @@ protected:
         return QString::fromUtf8(pdftotext.readAllStandardOutput());
     }
     static void fillRequired(TfDetal& f) {
-        f.ui.eClient->setText(q("КЛИЕНТ"));
-        choose(f.ui.eClientCat, "ФИЗЛИЦА");
-        choose(f.ui.eKateg, "ПРОЧЕЕ");
-        choose(f.ui.eOplata, "НАЛИЧНЫЙ");
-        f.ui.eDates->addItem(q("10.12.2026"));
+        ui(f).eClient->setText(q("КЛИЕНТ"));
+        choose(ui(f).eClientCat, "ФИЗЛИЦА");
+        choose(ui(f).eKateg, "ПРОЧЕЕ");
+        choose(ui(f).eOplata, "НАЛИЧНЫЙ");
+        ui(f).eDates->addItem(q("10.12.2026"));
     }
 };
 
@@ -93,39 +151,39 @@ TEST_F(DetalTest, NewAnnouncementForAKnownClientIsSavedWithColoursAndDays) {
     desk->tData.Last(); // the list stands elsewhere; the look-up moves it
     auto f = open(true);
     EXPECT_EQ(f->windowTitle(), q("Объявление"));
-    EXPECT_EQ(f->ui.lNum->text(), q("6"));
-    EXPECT_EQ(f->ui.eDate->date(), QDate(2026, 12, 9));
+    EXPECT_EQ(ui(*f).lNum->text(), q("6"));
+    EXPECT_EQ(ui(*f).eDate->date(), QDate(2026, 12, 9));
     EXPECT_TRUE(dialogs.boxes().empty());
 
     // The operator types the first letters of a known client.
-    f->ui.eClient->setFocus();
-    guisupport::typeText(f->ui.eClient, q("ив"));
-    EXPECT_EQ(f->ui.eClient->text(), q("ИВАНОВ ИВАН"));
-    EXPECT_EQ(f->ui.eClient->selectedText(), q("АНОВ ИВАН"));
-    EXPECT_EQ(f->ui.ePasp->text(), q("1234 567890"));
-    EXPECT_EQ(f->ui.eTel->text(), q("22-33-44"));
-    EXPECT_EQ(f->ui.eClientCat->currentText(), q("ФИЗЛИЦА"));
+    ui(*f).eClient->setFocus();
+    guisupport::typeText(ui(*f).eClient, q("ив"));
+    EXPECT_EQ(ui(*f).eClient->text(), q("ИВАНОВ ИВАН"));
+    EXPECT_EQ(ui(*f).eClient->selectedText(), q("АНОВ ИВАН"));
+    EXPECT_EQ(ui(*f).ePasp->text(), q("1234 567890"));
+    EXPECT_EQ(ui(*f).eTel->text(), q("22-33-44"));
+    EXPECT_EQ(ui(*f).eClientCat->currentText(), q("ФИЗЛИЦА"));
 
     // Two colours: the first word red, the rest white as typed.
     type(*f, q("Продам гараж у дома"));
     colour(*f, 0, 6, 5);
     EXPECT_EQ(panel(*f, 0), q("Символов: 19"));
     EXPECT_EQ(panel(*f, 1), q("Слов: 3"));
-    choose(f->ui.eOplata, "БЕЗНАЛИЧНЫЙ");
-    choose(f->ui.eKateg, "ПРОЧЕЕ");
-    f->ui.ePovt->setChecked(true);
+    choose(ui(*f).eOplata, "БЕЗНАЛИЧНЫЙ");
+    choose(ui(*f).eKateg, "ПРОЧЕЕ");
+    ui(*f).ePovt->setChecked(true);
 
     // Two days filled, one picked on the calendar.
-    f->ui.b[0]->click(); // "2"
-    EXPECT_EQ(f->ui.dTo->date(), QDate(2026, 12, 11));
-    f->ui.BitBtn4->click();
-    f->ui.eCal->setSelectedDate(QDate(2026, 12, 20));
+    ui(*f).b[0]->click(); // "2"
+    EXPECT_EQ(ui(*f).dTo->date(), QDate(2026, 12, 11));
+    ui(*f).BitBtn4->click();
+    ui(*f).eCal->setSelectedDate(QDate(2026, 12, 20));
     f->eCalDblClick();
     EXPECT_EQ(dates(*f), (QStringList{q("09.12.2026"), q("10.12.2026"), q("20.12.2026")}));
     EXPECT_EQ(panel(*f, 2), q("Дней: 3"));
     EXPECT_EQ(panel(*f, 3), q("Цена : 2,5"));
     EXPECT_EQ(panel(*f, 4), q("Расчетная сумма: 32,5")); // 3 × 3 × 2.5 + 10
-    EXPECT_DOUBLE_EQ(f->ui.eSumm->value(), 32.5);
+    EXPECT_DOUBLE_EQ(ui(*f).eSumm->value(), 32.5);
 
     // The receipt's preview: its pages written as PDF and read back.
     installReceiptTemplate();
@@ -135,7 +193,7 @@ TEST_F(DetalTest, NewAnnouncementForAKnownClientIsSavedWithColoursAndDays) {
         preview.reject();
         return int(QDialog::Rejected);
     });
-    f->ui.BitBtn1->click();
+    ui(*f).BitBtn1->click();
     EXPECT_TRUE(f->saved());
     EXPECT_EQ(f->result(), int(QDialog::Accepted)); // the form closed
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
@@ -174,30 +232,30 @@ TEST_F(DetalTest, ChangeKeepsNumberDateClientAndRestoresColours) {
     start(rows);
     goTo(2);
     auto f = open(false);
-    EXPECT_EQ(f->ui.lNum->text(), q("2"));
-    EXPECT_EQ(f->ui.eDate->date(), QDate(2026, 12, 1));
-    EXPECT_FALSE(f->ui.eDate->isEnabled());
-    EXPECT_EQ(f->ui.eClient->text(), q("ООО РОМАШКА"));
-    EXPECT_FALSE(f->ui.eClient->isEnabled());
-    EXPECT_EQ(f->ui.ePasp->text(), q("ИНН 7700"));
-    EXPECT_EQ(f->ui.eClientCat->currentText(), q("ЮРЛИЦА"));
-    EXPECT_EQ(f->ui.eOplata->currentText(), q("НАЛИЧНЫЙ"));
-    EXPECT_EQ(f->ui.eKateg->currentText(), q("ПРОЧЕЕ"));
-    EXPECT_EQ(f->ui.eText->toPlainText(), q("Дом и дом"));
+    EXPECT_EQ(ui(*f).lNum->text(), q("2"));
+    EXPECT_EQ(ui(*f).eDate->date(), QDate(2026, 12, 1));
+    EXPECT_FALSE(ui(*f).eDate->isEnabled());
+    EXPECT_EQ(ui(*f).eClient->text(), q("ООО РОМАШКА"));
+    EXPECT_FALSE(ui(*f).eClient->isEnabled());
+    EXPECT_EQ(ui(*f).ePasp->text(), q("ИНН 7700"));
+    EXPECT_EQ(ui(*f).eClientCat->currentText(), q("ЮРЛИЦА"));
+    EXPECT_EQ(ui(*f).eOplata->currentText(), q("НАЛИЧНЫЙ"));
+    EXPECT_EQ(ui(*f).eKateg->currentText(), q("ПРОЧЕЕ"));
+    EXPECT_EQ(ui(*f).eText->toPlainText(), q("Дом и дом"));
     QList<int> expected =
         QList<int>(3, kColourRed) + QList<int>(3, kColourWhite) + QList<int>(3, kColourGreen);
     EXPECT_EQ(f->textColours(), expected);
-    EXPECT_EQ(f->ui.eText->textCursor().position(), 0);
-    EXPECT_FALSE(f->ui.eText->textCursor().hasSelection());
+    EXPECT_EQ(ui(*f).eText->textCursor().position(), 0);
+    EXPECT_FALSE(ui(*f).eText->textCursor().hasSelection());
     EXPECT_EQ(dates(*f), QStringList{q("10.12.2026")});
-    EXPECT_DOUBLE_EQ(f->ui.eSumm->value(), 55.5); // the stored sum, not the computed one
+    EXPECT_DOUBLE_EQ(ui(*f).eSumm->value(), 55.5); // the stored sum, not the computed one
     EXPECT_EQ(panel(*f, 5), q("Сумма фактически: 55,5"));
 
-    f->ui.eDates->setCurrentRow(0);
+    ui(*f).eDates->setCurrentRow(0);
     f->eDatesDblClick();
-    f->ui.eCal->setSelectedDate(QDate(2026, 12, 24));
+    ui(*f).eCal->setSelectedDate(QDate(2026, 12, 24));
     f->eCalDblClick();
-    f->ui.BitBtn1->click();
+    ui(*f).BitBtn1->click();
     ASSERT_TRUE(f->saved());
     const auto saved = rowsOf("data.d");
     ASSERT_EQ(saved.size(), 5u);
@@ -217,22 +275,22 @@ TEST_F(DetalTest, ValidationStopsAtTheFirstMissingValueInOrder) {
                                   q("Не введена классификация объявления"),
                                   q("Не введен cпособ оплаты"), q("Не введены даты выхода !")};
     const std::vector<std::function<void()>> corrections = {
-        [&] { f->ui.eClient->setText(q("НОВЫЙ")); },
-        [&] { choose(f->ui.eClientCat, "ЮРЛИЦА"); },
-        [&] { choose(f->ui.eKateg, "УСЛУГИ"); },
-        [&] { choose(f->ui.eOplata, "БЕСПЛАТНО"); },
-        [&] { f->ui.eDates->addItem(q("10.12.2026")); },
+        [&] { ui(*f).eClient->setText(q("НОВЫЙ")); },
+        [&] { choose(ui(*f).eClientCat, "ЮРЛИЦА"); },
+        [&] { choose(ui(*f).eKateg, "УСЛУГИ"); },
+        [&] { choose(ui(*f).eOplata, "БЕСПЛАТНО"); },
+        [&] { ui(*f).eDates->addItem(q("10.12.2026")); },
     };
     for (size_t i = 0; i < corrections.size(); ++i) {
         dialogs.clear();
-        f->ui.BitBtn1->click();
+        ui(*f).BitBtn1->click();
         EXPECT_EQ(dialogs.informations(), QStringList{messages[qsizetype(i)]});
         EXPECT_FALSE(f->saved());
         EXPECT_EQ(guisupport::readBytes(folder.file(q("data.d"))), before);
         corrections[i]();
     }
     // An empty text is no failure: 0 words, a sum of 0.
-    f->ui.BitBtn1->click();
+    ui(*f).BitBtn1->click();
     ASSERT_TRUE(f->saved());
     EXPECT_EQ(rowsOf("data.d").back().at("slov"), "0");
     EXPECT_EQ(rowsOf("data.d").back().at("Summa"), "0");
@@ -246,102 +304,119 @@ TEST_F(DetalTest, NumberAfterAnExistingOneIsSaidOnce) {
     rows[1].id = 7; // the last row has 7, and 8 exists elsewhere
     start(rows);
     auto f = open(true);
-    EXPECT_EQ(f->ui.lNum->text(), q("9"));
+    EXPECT_EQ(ui(*f).lNum->text(), q("9"));
     EXPECT_EQ(dialogs.informations(), QStringList{q("Этот номер уже существует")});
 }
 
 TEST_F(DetalTest, ChangeOnAnEmptyListStopsAtTheClient) {
     start();
     auto f = open(false);
-    EXPECT_EQ(f->ui.lNum->text(), q("0"));
-    EXPECT_FALSE(f->ui.eDate->isEnabled());
-    EXPECT_FALSE(f->ui.eClient->isEnabled());
-    EXPECT_TRUE(f->ui.eClient->text().isEmpty());
-    f->ui.BitBtn1->click();
+    EXPECT_EQ(ui(*f).lNum->text(), q("0"));
+    EXPECT_FALSE(ui(*f).eDate->isEnabled());
+    EXPECT_FALSE(ui(*f).eClient->isEnabled());
+    EXPECT_TRUE(ui(*f).eClient->text().isEmpty());
+    ui(*f).BitBtn1->click();
     EXPECT_EQ(dialogs.informations(), QStringList{q("Не введен клиент")});
 }
 
 TEST_F(DetalTest, ClientLookUpFillsClearsAndLetsAShorterNameBeTyped) {
     start(knownClients());
     auto f = open(true);
-    choose(f->ui.eClientCat, "ЮРЛИЦА");
-    guisupport::typeText(f->ui.eClient, q("пе"));
-    EXPECT_EQ(f->ui.eClient->text(), q("ПЕТРОВ"));
-    EXPECT_EQ(f->ui.ePasp->text(), q("4444"));
-    EXPECT_EQ(f->ui.eClientCat->currentText(), q("ФИЗЛИЦА"));
+    choose(ui(*f).eClientCat, "ЮРЛИЦА");
+    guisupport::typeText(ui(*f).eClient, q("пе"));
+    EXPECT_EQ(ui(*f).eClient->text(), q("ПЕТРОВ"));
+    EXPECT_EQ(ui(*f).ePasp->text(), q("4444"));
+    EXPECT_EQ(ui(*f).eClientCat->currentText(), q("ФИЗЛИЦА"));
     // Typing on over the selection: "ПЕТРОВА" needs one more letter.
-    guisupport::typeText(f->ui.eClient, q("ТРОВА"));
-    EXPECT_EQ(f->ui.eClient->text(), q("ПЕТРОВА"));
-    EXPECT_EQ(f->ui.ePasp->text(), q("5555"));
+    guisupport::typeText(ui(*f).eClient, q("ТРОВА"));
+    EXPECT_EQ(ui(*f).eClient->text(), q("ПЕТРОВА"));
+    EXPECT_EQ(ui(*f).ePasp->text(), q("5555"));
     // Deleting the completed rest is not completed again: a name that begins a known
     // one can be entered.
-    f->ui.eClient->clear();
-    guisupport::typeText(f->ui.eClient, q("пет"));
-    EXPECT_EQ(f->ui.eClient->selectedText(), q("РОВ"));
-    QTest::keyClick(f->ui.eClient, Qt::Key_Backspace);
-    EXPECT_EQ(f->ui.eClient->text(), q("ПЕТ"));
-    EXPECT_EQ(f->ui.ePasp->text(), q("4444")); // still the first client it begins
+    ui(*f).eClient->clear();
+    guisupport::typeText(ui(*f).eClient, q("пет"));
+    EXPECT_EQ(ui(*f).eClient->selectedText(), q("РОВ"));
+    QTest::keyClick(ui(*f).eClient, Qt::Key_Backspace);
+    EXPECT_EQ(ui(*f).eClient->text(), q("ПЕТ"));
+    EXPECT_EQ(ui(*f).ePasp->text(), q("4444")); // still the first client it begins
     // Typed over a selection of the whole name, the first letter completes again.
-    f->ui.eClient->selectAll();
-    guisupport::typeText(f->ui.eClient, q("о"));
-    EXPECT_EQ(f->ui.eClient->text(), q("ООО РОМАШКА"));
-    f->ui.eClient->setText(q("ПЕТ"));
+    ui(*f).eClient->selectAll();
+    guisupport::typeText(ui(*f).eClient, q("о"));
+    EXPECT_EQ(ui(*f).eClient->text(), q("ООО РОМАШКА"));
+    ui(*f).eClient->setText(q("ПЕТ"));
     // A client not yet known clears passport and telephone, keeps the category.
-    guisupport::typeText(f->ui.eClient, q("Х"));
-    EXPECT_EQ(f->ui.eClient->text(), q("ПЕТХ"));
-    EXPECT_TRUE(f->ui.ePasp->text().isEmpty());
-    EXPECT_TRUE(f->ui.eTel->text().isEmpty());
-    EXPECT_EQ(f->ui.eClientCat->currentText(), q("ЮРЛИЦА"));
+    guisupport::typeText(ui(*f).eClient, q("Х"));
+    EXPECT_EQ(ui(*f).eClient->text(), q("ПЕТХ"));
+    EXPECT_TRUE(ui(*f).ePasp->text().isEmpty());
+    EXPECT_TRUE(ui(*f).eTel->text().isEmpty());
+    EXPECT_EQ(ui(*f).eClientCat->currentText(), q("ЮРЛИЦА"));
+    // An emptied box is no client: nothing is filled in.
+    ui(*f).eClient->selectAll();
+    QTest::keyClick(ui(*f).eClient, Qt::Key_Backspace);
+    EXPECT_TRUE(ui(*f).eClient->text().isEmpty());
+    EXPECT_TRUE(ui(*f).ePasp->text().isEmpty());
+    EXPECT_TRUE(ui(*f).eTel->text().isEmpty());
+}
+
+TEST_F(DetalTest, ClientLookUpFindsClientsTheMainSearchHides) {
+    start(knownClients());
+    desk->search(q("сдам")); // the list shows ПЕТРОВ and ПЕТРОВА only
+    ASSERT_EQ(desk->tData.RecordCount(), 2);
+    auto f = open(true);
+    guisupport::typeText(ui(*f).eClient, q("ив"));
+    EXPECT_EQ(ui(*f).eClient->text(), q("ИВАНОВ ИВАН"));
+    EXPECT_EQ(ui(*f).ePasp->text(), q("1234 567890")); // the first of the two in table order
+    EXPECT_EQ(ui(*f).eClientCat->currentText(), q("ФИЗЛИЦА"));
+    ui(*f).eClient->clear();
+    guisupport::typeText(ui(*f).eClient, q("петрова"));
+    EXPECT_EQ(ui(*f).ePasp->text(), q("5555"));
+    EXPECT_EQ(desk->tData.FieldByName("id").AsInteger(), 5); // shown: it became current
 }
 
 TEST_F(DetalTest, TextStaysOneLineAndCallsTemplatesThroughTheInterface) {
     start();
-    QStringList filledPaths;
+    QStringList askedNames;
     setTemplateCalls({[](TDesk&, QWidget*) { return std::optional<QString>(q("Из списка")); },
-                      [&](TDesk&, QWidget*, const QString& path) {
-                          filledPaths << path;
-                          return std::optional<QString>(q("Сдам квартиру"));
+                      [&](TDesk&, QWidget*, const QString& name) {
+                          askedNames << name;
+                          return name == q("дача") ? std::optional<QString>(q("Сдам квартиру"))
+                                                   : std::nullopt;
                       }});
     auto f = open(true);
     type(*f, q("==нет"));
-    QTest::keyClick(f->ui.eText, Qt::Key_Return);
-    EXPECT_EQ(f->ui.eText->toPlainText(), q("==нет")); // no such file: nothing happens
-    EXPECT_TRUE(filledPaths.isEmpty());
-
-    QFile file(folder.file(q("Шаблоны/дача.txt")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    f->ui.eText->clear();
+    QTest::keyClick(ui(*f).eText, Qt::Key_Return);
+    EXPECT_EQ(ui(*f).eText->toPlainText(), q("==нет")); // no such template: the text stays
+    ui(*f).eText->clear();
     type(*f, q("==дача"));
-    QTest::keyClick(f->ui.eText, Qt::Key_Enter);
-    EXPECT_EQ(filledPaths, QStringList{folder.file(q("Шаблоны/дача.txt"))});
-    EXPECT_EQ(f->ui.eText->toPlainText(), q("Сдам квартиру"));
-    EXPECT_EQ(f->ui.eKateg->currentText(), q("НЕДВИЖИМОСТЬ")); // the change event ran
+    QTest::keyClick(ui(*f).eText, Qt::Key_Enter);
+    EXPECT_EQ(askedNames, (QStringList{q("нет"), q("дача")}));
+    EXPECT_EQ(ui(*f).eText->toPlainText(), q("Сдам квартиру"));
+    EXPECT_EQ(ui(*f).eKateg->currentText(), q("НЕДВИЖИМОСТЬ")); // the change event ran
     EXPECT_EQ(panel(*f, 1), q("Слов: 2"));
 
-    f->ui.SpeedButton1->click();
-    EXPECT_EQ(f->ui.eText->toPlainText(), q("Из списка"));
+    ui(*f).SpeedButton1->click();
+    EXPECT_EQ(ui(*f).eText->toPlainText(), q("Из списка"));
     // Neither Shift+Enter nor a pasted line break starts a second line.
-    QTest::keyClick(f->ui.eText, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(ui(*f).eText, Qt::Key_Return, Qt::ShiftModifier);
     QMimeData pasted;
     pasted.setText(q(" раз\r\nдва\nтри"));
-    f->ui.eText->insertFromMimeData(&pasted);
-    EXPECT_EQ(f->ui.eText->toPlainText(), q("Из списка раз два три"));
-    EXPECT_EQ(f->ui.eText->document()->blockCount(), 1);
+    ui(*f).eText->insertFromMimeData(&pasted);
+    EXPECT_EQ(ui(*f).eText->toPlainText(), q("Из списка раз два три"));
+    EXPECT_EQ(ui(*f).eText->document()->blockCount(), 1);
 }
 
 TEST_F(DetalTest, CategoryGuessAndTheLimitFollowEveryChange) {
     start();
     desk->settings.SymKol = 10;
     auto f = open(true);
-    choose(f->ui.eKateg, "УСЛУГИ");
+    choose(ui(*f).eKateg, "УСЛУГИ");
     type(*f, q("квартира"));
-    EXPECT_EQ(f->ui.eKateg->currentText(), q("НЕДВИЖИМОСТЬ"));
+    EXPECT_EQ(ui(*f).eKateg->currentText(), q("НЕДВИЖИМОСТЬ"));
     EXPECT_TRUE(dialogs.informations().isEmpty());
     type(*f, q(" а")); // 10 characters: at the limit, no message
     EXPECT_TRUE(dialogs.informations().isEmpty());
     type(*f, q(" автомобиль")); // over it: a message at each change
-    EXPECT_EQ(f->ui.eKateg->currentText(), q("АВТОТРАНСПОРТ"));
+    EXPECT_EQ(ui(*f).eKateg->currentText(), q("АВТОТРАНСПОРТ"));
     EXPECT_EQ(dialogs.informations().size(), 11);
     EXPECT_EQ(dialogs.informations().front(),
               q("Установлено ограничение на количество символов ! 10"));
@@ -354,21 +429,27 @@ TEST_F(DetalTest, DateToolsAndThePricePanels) {
     start();
     desk->settings.WordPrice = 2;
     auto f = open(true);
-    EXPECT_EQ(f->ui.lDate->text(), q("09.12.2026"));
-    EXPECT_EQ(f->ui.eDays->value(), 1);
-    EXPECT_EQ(f->ui.eCal->firstDayOfWeek(), Qt::Sunday);
+    EXPECT_EQ(ui(*f).lDate->text(), q("09.12.2026"));
+    EXPECT_EQ(ui(*f).eDays->value(), 1);
+    EXPECT_EQ(ui(*f).eCal->firstDayOfWeek(), Qt::Sunday);
     // Right after opening both ends are today: nothing is filled.
-    f->ui.BitBtn4->click();
-    EXPECT_EQ(f->ui.eDates->count(), 0);
+    ui(*f).BitBtn4->click();
+    EXPECT_EQ(ui(*f).eDates->count(), 0);
     EXPECT_EQ(panel(*f, 0), q("Символов: 0"));
     EXPECT_EQ(panel(*f, 1), q("Слов: 0"));
 
-    f->ui.dFrom->setDate(QDate(2026, 6, 1));
-    EXPECT_EQ(f->ui.dTo->date(), QDate(2026, 12, 9)); // dFrom alone does not move dTo
-    f->ui.b[3]->click();                              // "5"
-    EXPECT_EQ(f->ui.dTo->date(), QDate(2026, 6, 6));
+    ui(*f).dFrom->setDate(QDate(2026, 6, 1));
+    EXPECT_EQ(ui(*f).dTo->date(), QDate(2026, 12, 9)); // dFrom alone does not move dTo
+    ui(*f).b[3]->click();                              // "5"
+    EXPECT_EQ(ui(*f).dTo->date(), QDate(2026, 6, 6));
+    // The same button again after the start moved: the end follows the new start.
+    ui(*f).dFrom->setDate(QDate(2026, 6, 3));
+    ui(*f).b[3]->click();
+    EXPECT_EQ(ui(*f).dTo->date(), QDate(2026, 6, 8));
+    ui(*f).dFrom->setDate(QDate(2026, 6, 1));
+    ui(*f).b[3]->click();
     type(*f, q("Продам дом дешево"));
-    f->ui.BitBtn4->click();
+    ui(*f).BitBtn4->click();
     EXPECT_EQ(dates(*f), (QStringList{q("01.06.2026"), q("02.06.2026"), q("03.06.2026"),
                                       q("04.06.2026"), q("05.06.2026")}));
     EXPECT_EQ(panel(*f, 4), q("Расчетная сумма: 20"));
@@ -377,34 +458,34 @@ TEST_F(DetalTest, DateToolsAndThePricePanels) {
     EXPECT_EQ(panel(*f, 4), q("Расчетная сумма: 20"));
     // Fill on a full list answered No keeps it and prices again.
     dialogs.answer(false);
-    f->ui.BitBtn4->click();
+    ui(*f).BitBtn4->click();
     EXPECT_EQ(dialogs.questions(),
               QStringList{q("Перед заполнением таблица дат будет очищена. Продолжить?")});
-    EXPECT_EQ(f->ui.eDates->count(), 5);
+    EXPECT_EQ(ui(*f).eDates->count(), 5);
     EXPECT_EQ(panel(*f, 4), q("Расчетная сумма: 30"));
     // Yes: emptied and filled anew.
     dialogs.answer(true);
-    f->ui.eDays->setValue(2);
-    f->ui.BitBtn4->click();
-    EXPECT_EQ(f->ui.eDates->count(), 2);
+    ui(*f).eDays->setValue(2);
+    ui(*f).BitBtn4->click();
+    EXPECT_EQ(ui(*f).eDates->count(), 2);
     // The same day picked twice counts twice.
-    f->ui.eCal->setSelectedDate(QDate(2026, 12, 31));
+    ui(*f).eCal->setSelectedDate(QDate(2026, 12, 31));
     f->eCalDblClick();
     f->eCalDblClick();
     EXPECT_EQ(panel(*f, 2), q("Дней: 4"));
     // Paging keeps the day or takes the month's last.
-    f->ui.SpeedButton6->click();
-    EXPECT_EQ(f->ui.lDate->text(), q("31.01.2027"));
-    f->ui.SpeedButton6->click();
-    EXPECT_EQ(f->ui.lDate->text(), q("28.02.2027"));
-    f->ui.SpeedButton5->click();
-    f->ui.SpeedButton3->click();
-    f->ui.SpeedButton4->click();
-    EXPECT_EQ(f->ui.lDate->text(), q("28.01.2027"));
+    ui(*f).SpeedButton6->click();
+    EXPECT_EQ(ui(*f).lDate->text(), q("31.01.2027"));
+    ui(*f).SpeedButton6->click();
+    EXPECT_EQ(ui(*f).lDate->text(), q("28.02.2027"));
+    ui(*f).SpeedButton5->click();
+    ui(*f).SpeedButton3->click();
+    ui(*f).SpeedButton4->click();
+    EXPECT_EQ(ui(*f).lDate->text(), q("28.01.2027"));
     // A double click with nothing selected removes nothing.
-    f->ui.eDates->clearSelection();
+    ui(*f).eDates->clearSelection();
     f->eDatesDblClick();
-    EXPECT_EQ(f->ui.eDates->count(), 4);
+    EXPECT_EQ(ui(*f).eDates->count(), 4);
 }
 
 TEST_F(DetalTest, CloseWritesNothingAndAFailedSaveKeepsTheForm) {
@@ -413,7 +494,7 @@ TEST_F(DetalTest, CloseWritesNothingAndAFailedSaveKeepsTheForm) {
     {
         auto f = open(true);
         fillRequired(*f);
-        f->ui.BitBtn2->click();
+        ui(*f).BitBtn2->click();
         EXPECT_FALSE(f->saved());
         EXPECT_EQ(guisupport::readBytes(folder.file(q("data.d"))), before);
     }
@@ -422,13 +503,13 @@ TEST_F(DetalTest, CloseWritesNothingAndAFailedSaveKeepsTheForm) {
     type(*f, q("Продам гараж"));
     ASSERT_TRUE(QFile::remove(folder.file(q("data.d"))));
     ASSERT_TRUE(QDir().mkdir(folder.file(q("data.d"))));
-    f->ui.BitBtn1->click();
+    ui(*f).BitBtn1->click();
     EXPECT_FALSE(f->saved());
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors().front().contains(q("data.d")));
-    EXPECT_EQ(f->ui.eText->toPlainText(), q("Продам гараж"));
-    EXPECT_EQ(f->ui.eClient->text(), q("КЛИЕНТ"));
-    EXPECT_EQ(f->ui.eDates->count(), 1);
+    EXPECT_EQ(ui(*f).eText->toPlainText(), q("Продам гараж"));
+    EXPECT_EQ(ui(*f).eClient->text(), q("КЛИЕНТ"));
+    EXPECT_EQ(ui(*f).eDates->count(), 1);
     EXPECT_EQ(desk->tData.RecordCount(), 5);
 }
 
@@ -437,7 +518,7 @@ TEST_F(DetalTest, RunAnnouncementFormSetsTheFlagAndOpensModally) {
     runner.next([](QDialog& d) {
         auto& f = static_cast<TfDetal&>(d);
         EXPECT_TRUE(f.isNewAnnouncement());
-        f.ui.BitBtn2->click();
+        ui(f).BitBtn2->click();
         return int(QDialog::Rejected);
     });
     EXPECT_FALSE(runAnnouncementForm(*desk, nullptr, true));
@@ -454,7 +535,7 @@ TEST_F(DetalTest, MissingReceiptTemplateLeavesTheAnnouncementSavedAndClosesWithO
     QFile::remove(folder.file(q("Отчеты/sprav.frf")));
     auto f = open(true);
     fillRequired(*f);
-    f->ui.BitBtn1->click();
+    ui(*f).BitBtn1->click();
     EXPECT_TRUE(f->saved());
     EXPECT_EQ(f->result(), int(QDialog::Accepted));
     ASSERT_EQ(dialogs.errors().size(), 1);
@@ -494,16 +575,15 @@ TEST_F(DetalTest, NewFlatAnnouncementIsClassifiedOnceAndAChangeIsNot) {
     runner.next([&](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), q("Квартиры"));
         dataWhileClassifying = rowsOf("data.d");
-        auto& houses = static_cast<TfHhouses&>(d);
-        EXPECT_TRUE(houses.ui.cSdam->isChecked());
-        houses.ui.BitBtn1->click();
+        EXPECT_TRUE(guisupport::control<QCheckBox>(d, "cSdam")->isChecked());
+        guisupport::control<QPushButton>(d, "BitBtn1")->click();
         return int(QDialog::Accepted);
     });
     runner.next([](QDialog& preview) {
         preview.reject();
         return int(QDialog::Rejected);
     });
-    f->ui.BitBtn1->click();
+    ui(*f).BitBtn1->click();
     ASSERT_TRUE(f->saved());
     EXPECT_EQ(dataWhileClassifying.size(), 5u);
     EXPECT_EQ(runner.openedTitles(), (QStringList{q("Квартиры"), q("Предварительный просмотр")}));
@@ -525,7 +605,7 @@ TEST_F(DetalTest, NewFlatAnnouncementIsClassifiedOnceAndAChangeIsNot) {
         preview.reject();
         return int(QDialog::Rejected);
     });
-    again->ui.BitBtn1->click();
+    ui(*again).BitBtn1->click();
     EXPECT_TRUE(again->saved());
     EXPECT_EQ(rowsOf("rielt.d").size(), 1u);
 
@@ -536,7 +616,7 @@ TEST_F(DetalTest, NewFlatAnnouncementIsClassifiedOnceAndAChangeIsNot) {
         preview.reject();
         return int(QDialog::Rejected);
     });
-    change->ui.BitBtn1->click();
+    ui(*change).BitBtn1->click();
     EXPECT_TRUE(change->saved());
     EXPECT_EQ(runner.openedTitles().count(q("Квартиры")), 2);
 }
@@ -552,7 +632,7 @@ TEST_F(DetalTest, DamagedColoursStillOpenAndSignsInTheTextComeBack) {
     start(rows);
     goTo(1);
     auto f = open(false);
-    EXPECT_EQ(f->ui.eText->toPlainText(), q("Цена <100> руб"));
+    EXPECT_EQ(ui(*f).eText->toPlainText(), q("Цена <100> руб"));
     EXPECT_EQ(f->textColours().size(), 14);
 
     // Saved again, the signs are kept apart from the colour markers and read back.
@@ -561,12 +641,185 @@ TEST_F(DetalTest, DamagedColoursStillOpenAndSignsInTheTextComeBack) {
         return int(QDialog::Rejected);
     });
     installReceiptTemplate();
-    f->ui.BitBtn1->click();
+    ui(*f).BitBtn1->click();
     ASSERT_TRUE(f->saved());
     goTo(1);
     auto again = open(false);
-    EXPECT_EQ(again->ui.eText->toPlainText(), q("Цена <100> руб"));
+    EXPECT_EQ(ui(*again).eText->toPlainText(), q("Цена <100> руб"));
     EXPECT_EQ(again->textColours(), f->textColours());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DetalTest, AStoredSumSurvivesASaveThatLeavesTheSumBoxAlone) {
+    struct Case {
+        double stored;
+        const char* inFile; // as the engine writes it
+    };
+    const Case cases[] = {{-150, "-150"}, {2.5e9, "2500000000"}, {12.345, "12,345"}, {0, "0"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.inFile);
+        start(knownClients());
+        desk->tData.First();
+        desk->tData.Edit();
+        desk->tData.FieldByName("Summa").SetAsFloat(c.stored);
+        desk->tData.Post();
+        auto f = open(false);
+        EXPECT_DOUBLE_EQ(ui(*f).eSumm->value(), roundToKopecks(c.stored)); // shown, not clamped
+        ui(*f).eTel->setText(q("33-44-55")); // the phone is all that changes
+        runner.next([](QDialog& preview) { return preview.result(); });
+        ui(*f).BitBtn1->click();
+        ASSERT_TRUE(f->saved());
+        EXPECT_EQ(rowsOf("data.d")[0].at("Summa"), c.inFile);
+        EXPECT_EQ(rowsOf("data.d")[0].at("Tel"), "33-44-55");
+        desk.reset();
+    }
+    // A sum the operator typed is what is saved.
+    start(knownClients());
+    auto f = open(false);
+    ui(*f).eSumm->setValue(-20.5);
+    runner.next([](QDialog& preview) { return preview.result(); });
+    ui(*f).BitBtn1->click();
+    ASSERT_TRUE(f->saved());
+    EXPECT_EQ(rowsOf("data.d")[0].at("Summa"), "-20,5");
+}
+
+TEST_F(DetalTest, EachBoxTakesWhatItsFieldHolds) {
+    start();
+    auto f = open(true);
+    struct Box {
+        QWidget* box;
+        int width;
+        const char* caption;
+    };
+    const Box boxes[] = {{ui(*f).eClient, kClientWidth, "Заказчик"},
+                         {ui(*f).ePasp, kPasportWidth, "Паспорт"},
+                         {ui(*f).eTel, kTelWidth, "Телефон"},
+                         {ui(*f).eText, kTextWidth, "Текст объявления"}};
+    const auto text = [](const QWidget* w) {
+        if (const auto* line = qobject_cast<const QLineEdit*>(w)) return line->text();
+        return static_cast<const QTextEdit*>(w)->toPlainText();
+    };
+    for (const Box& b : boxes) {
+        SCOPED_TRACE(b.caption);
+        ui(*f).sb->clearMessage();
+        // Typing stops at the width, without a word.
+        guisupport::typeText(b.box, QString(b.width - 2, u'д'));
+        guisupport::typeText(b.box, q("ёжик"));
+        EXPECT_EQ(text(b.box).size(), b.width);
+        EXPECT_TRUE(text(b.box).endsWith(q("ёж"), Qt::CaseInsensitive));
+        EXPECT_TRUE(ui(*f).sb->currentMessage().isEmpty());
+        // A paste is cut to the width and the status bar says so; its line breaks are
+        // spaces.
+        QApplication::clipboard()->setText(q("раз\nдва три"));
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(b.box, Qt::Key_Backspace);
+        QTest::keyClick(b.box, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(text(b.box).size(), b.width);
+        EXPECT_TRUE(text(b.box).endsWith(q("раз "), Qt::CaseInsensitive));
+        EXPECT_TRUE(ui(*f).sb->currentMessage().contains(q(b.caption)))
+            << ui(*f).sb->currentMessage().toStdString();
+    }
+    EXPECT_TRUE(ui(*f).eClient->text().endsWith(q("РАЗ "))); // still upper case
+}
+
+TEST_F(DetalTest, ATemplateTextBecomesOneLineAndOneTooLongIsRefusedAtTheSave) {
+    start(knownClients());
+    installReceiptTemplate();
+    QString fromTemplate = q("Сдам\nквартиру\r\nсрочно");
+    setTemplateCalls({[&](TDesk&, QWidget*) { return std::optional<QString>(fromTemplate); }, {}});
+    const std::string before = guisupport::readBytes(folder.file(q("data.d")));
+    auto f = open(true);
+    fillRequired(*f);
+    ui(*f).SpeedButton1->click();
+    EXPECT_EQ(ui(*f).eText->toPlainText(), q("Сдам квартиру срочно"));
+    EXPECT_EQ(ui(*f).eText->document()->blockCount(), 1);
+
+    // A template may give more than the field holds: the save refuses it, naming the
+    // field, before anything is written (no realty window either).
+    fromTemplate = q("Сдам квартиру ") + QString(kTextWidth, u'ж');
+    ui(*f).SpeedButton1->click();
+    EXPECT_EQ(ui(*f).eText->toPlainText().size(), kTextWidth + 14);
+    ui(*f).BitBtn1->click();
+    EXPECT_FALSE(f->saved());
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors().front().contains(q("Текст объявления")));
+    EXPECT_TRUE(runner.opened().empty());
+    EXPECT_EQ(guisupport::readBytes(folder.file(q("data.d"))), before);
+
+    // Shortened, it is saved whole, on one line.
+    fromTemplate = q("Сдам\nквартиру");
+    ui(*f).SpeedButton1->click();
+    runner.next([](QDialog& houses) { return houses.result(); }); // closed unwritten
+    runner.next([](QDialog& preview) { return preview.result(); });
+    ui(*f).BitBtn1->click();
+    ASSERT_TRUE(f->saved());
+    EXPECT_EQ(rowsOf("data.d").back().at("Text"), guisupport::cp1251(q("Сдам квартиру")));
+}
+
+TEST_F(DetalTest, AFlatAnnouncementIsClassifiedOnceAcrossFailedSaves) {
+    start(knownClients());
+    installReceiptTemplate();
+    const auto breakDataFile = [&] {
+        ASSERT_TRUE(QFile::rename(folder.file(q("data.d")), folder.file(q("data.keep"))));
+        ASSERT_TRUE(QDir().mkdir(folder.file(q("data.d"))));
+    };
+    const auto mendDataFile = [&] {
+        ASSERT_TRUE(QDir().rmdir(folder.file(q("data.d"))));
+        ASSERT_TRUE(QFile::rename(folder.file(q("data.keep")), folder.file(q("data.d"))));
+    };
+    const auto write = [](QDialog& houses) {
+        guisupport::control<QPushButton>(houses, "BitBtn1")->click();
+        return houses.result();
+    };
+    const auto closePreview = [](QDialog& preview) { return preview.result(); };
+
+    // The realty row is written, the announcement's save fails; saved again, the row is
+    // not asked for nor written a second time.
+    auto f = open(true);
+    fillRequired(*f);
+    type(*f, q("Сдам квартиру"));
+    breakDataFile();
+    runner.next(write);
+    ui(*f).BitBtn1->click();
+    EXPECT_FALSE(f->saved());
+    mendDataFile();
+    runner.next(closePreview);
+    ui(*f).BitBtn1->click();
+    ASSERT_TRUE(f->saved());
+    EXPECT_EQ(runner.openedTitles().count(q("Квартиры")), 1);
+    EXPECT_EQ(rowsOf("rielt.d").size(), 1u);
+
+    // The realty row cannot be written and the window is closed; the save fails too. The
+    // next save asks again, and one row is written.
+    desk->tData.Last();
+    auto again = open(true);
+    fillRequired(*again);
+    type(*again, q("Куплю квартиру"));
+    breakDataFile();
+    const QString realty = folder.file(q("rielt.d"));
+    ASSERT_TRUE(QFile::rename(realty, realty + q(".keep")));
+    ASSERT_TRUE(QDir().mkdir(realty));
+    runner.next([&](QDialog& houses) {
+        EXPECT_ANY_THROW(dynamic_cast<TfHhouses&>(houses).BitBtn1Click());
+        houses.reject(); // the close box
+        return houses.result();
+    });
+    ui(*again).BitBtn1->click();
+    EXPECT_FALSE(again->saved());
+    mendDataFile();
+    ASSERT_TRUE(QDir().rmdir(realty));
+    ASSERT_TRUE(QFile::rename(realty + q(".keep"), realty));
+    runner.next(write);
+    runner.next(closePreview);
+    ui(*again).BitBtn1->click();
+    ASSERT_TRUE(again->saved());
+    EXPECT_EQ(runner.openedTitles().count(q("Квартиры")), 3);
+    const auto rows = rowsOf("rielt.d");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].at("text"), guisupport::cp1251(q("Куплю квартиру")));
 }
 
 } // namespace

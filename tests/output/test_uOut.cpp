@@ -72,12 +72,12 @@ protected:
     }
 
     void fill(const QDate& day) {
-        window->ui.eOdate->setDate(day);
-        window->ui.BitBtn1->click();
+        guisupport::control<QDateEdit>(*window, "eOdate")->setDate(day);
+        guisupport::control<QPushButton>(*window, "BitBtn1")->click();
     }
     QStringList shownTexts() const {
         QStringList out;
-        const auto* model = window->ui.Stri->model();
+        const auto* model = guisupport::control<QTableView>(*window, "Stri")->model();
         for (int r = 0; r < model->rowCount(); ++r)
             out << model->index(r, 0).data().toString();
         return out;
@@ -104,19 +104,22 @@ protected:
 TEST_F(OutputWindowTest, OpensOnTodayEmptyUnsortedWithTheAlphaDriver) {
     auto* w = window.get();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Вывод объявлений"));
-    EXPECT_EQ(w->ui.eOdate->date(), QDate(2026, 12, 7));
-    EXPECT_EQ(w->ui.Stri->model()->rowCount(), 0);
-    EXPECT_EQ(w->ui.Stri->model()->headerData(0, Qt::Horizontal).toString(),
+    EXPECT_EQ(guisupport::control<QDateEdit>(*w, "eOdate")->date(), QDate(2026, 12, 7));
+    EXPECT_EQ(guisupport::control<QTableView>(*w, "Stri")->model()->rowCount(), 0);
+    EXPECT_EQ(guisupport::control<QTableView>(*w, "Stri")
+                  ->model()
+                  ->headerData(0, Qt::Horizontal)
+                  .toString(),
               QStringLiteral("Текст"));
-    EXPECT_FALSE(w->ui.cDAt->isChecked());
-    EXPECT_FALSE(w->ui.rCat->isChecked());
-    EXPECT_EQ(w->ui.eType->currentText(), QStringLiteral("ALPHA"));
-    EXPECT_TRUE(w->ui.eType->isEditable());
+    EXPECT_FALSE(guisupport::control<QRadioButton>(*w, "cDAt")->isChecked());
+    EXPECT_FALSE(guisupport::control<QRadioButton>(*w, "rCat")->isChecked());
+    EXPECT_EQ(guisupport::control<QComboBox>(*w, "eType")->currentText(), QStringLiteral("ALPHA"));
+    EXPECT_TRUE(guisupport::control<QComboBox>(*w, "eType")->isEditable());
     for (const char* name : {"eOdate", "BitBtn1", "Stri", "SpeedButton1", "SpeedButton2", "Button1",
                              "cDAt", "rCat", "Gauge1", "eType", "BitBtn4", "BitBtn2", "BitBtn3"})
         EXPECT_NE(w->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
-    EXPECT_EQ(w->ui.Button1->text(), QStringLiteral("№1"));
-    EXPECT_EQ(w->ui.BitBtn2->text(), QStringLiteral("Вывести"));
+    EXPECT_EQ(guisupport::control<QPushButton>(*w, "Button1")->text(), QStringLiteral("№1"));
+    EXPECT_EQ(guisupport::control<QPushButton>(*w, "BitBtn2")->text(), QStringLiteral("Вывести"));
 }
 
 TEST_F(OutputWindowTest, FillListsTheDayTwiceOverAndAgainWithoutDuplicates) {
@@ -132,7 +135,7 @@ TEST_F(OutputWindowTest, FillListsTheDayTwiceOverAndAgainWithoutDuplicates) {
     EXPECT_EQ(shownTexts(),
               (QStringList{QStringLiteral("Ремонт квартир"), QStringLiteral("Продам дом"),
                            QStringLiteral("Продам дом"), QStringLiteral("Продам ВАЗ")}));
-    EXPECT_EQ(window->ui.Gauge1->value(), 4);
+    EXPECT_EQ(guisupport::control<QProgressBar>(*window, "Gauge1")->value(), 4);
     EXPECT_EQ(window->selectedRow(), 0);
     fill(kDay);
     EXPECT_EQ(listedIds(), (QList<int>{1, 2, 2, 3}));
@@ -140,7 +143,7 @@ TEST_F(OutputWindowTest, FillListsTheDayTwiceOverAndAgainWithoutDuplicates) {
     EXPECT_EQ(listedIds(), (QList<int>{3, 4}));
     EXPECT_TRUE(dialogs.boxes().empty());
     EXPECT_EQ(f.desk->runDateFilterMode, rdmByAnnouncement);
-    EXPECT_TRUE(window->ui.Stri->isVisibleTo(window.get()));
+    EXPECT_TRUE(guisupport::control<QTableView>(*window, "Stri")->isVisibleTo(window.get()));
 }
 
 TEST_F(OutputWindowTest, DeletedAnnouncementGivesOneErrorAndNoRow) {
@@ -156,20 +159,20 @@ TEST_F(OutputWindowTest, SortsWithTiesAndTheSameRadioTwiceDoesNothing) {
     QLocale::setDefault(QLocale(QLocale::Russian));
     fill(kDay);
     window->selectRow(3); // id 3
-    window->ui.cDAt->click();
+    guisupport::control<QRadioButton>(*window, "cDAt")->click();
     // 1 Dec (id 2, twice), then 3 Dec: id 1 and id 3 tie and keep the fill order.
     EXPECT_EQ(listedIds(), (QList<int>{2, 2, 1, 3}));
     EXPECT_EQ(window->selectedRow(), 3);
     // A hand move, then the same radio again: the hand order stays.
-    window->ui.Button1->click();
+    guisupport::control<QPushButton>(*window, "Button1")->click();
     EXPECT_EQ(listedIds(), (QList<int>{3, 2, 2, 1}));
-    window->ui.cDAt->click();
+    guisupport::control<QRadioButton>(*window, "cDAt")->click();
     EXPECT_EQ(listedIds(), (QList<int>{3, 2, 2, 1}));
-    window->ui.rCat->click();
+    guisupport::control<QRadioButton>(*window, "rCat")->click();
     // АВТОТРАНСПОРТ, НЕДВИЖИМОСТЬ ×2, УСЛУГИ.
     EXPECT_EQ(listedIds(), (QList<int>{3, 2, 2, 1}));
     window->selectRow(3);
-    window->ui.cDAt->click();
+    guisupport::control<QRadioButton>(*window, "cDAt")->click();
     EXPECT_EQ(listedIds(), (QList<int>{2, 2, 3, 1})); // ties by the places' creation numbers
     EXPECT_EQ(window->mtDAta().row(window->selectedRow()).Id, 1);
     QLocale::setDefault(QLocale::c());
@@ -177,23 +180,24 @@ TEST_F(OutputWindowTest, SortsWithTiesAndTheSameRadioTwiceDoesNothing) {
 
 TEST_F(OutputWindowTest, MovesAtBothEndsSayWhereTheRecordIs) {
     // An empty list: both ends at once.
-    window->ui.SpeedButton2->click();
-    window->ui.Button1->click();
+    guisupport::control<QToolButton>(*window, "SpeedButton2")->click();
+    guisupport::control<QPushButton>(*window, "Button1")->click();
     EXPECT_EQ(dialogs.informations(), QStringList{QStringLiteral("Запись находится в конце !")});
     dialogs.clear();
 
     fill(kDay);
-    window->ui.SpeedButton1->click();
+    guisupport::control<QToolButton>(*window, "SpeedButton1")->click();
     EXPECT_EQ(dialogs.informations(), QStringList{QStringLiteral("Запись находится в начале !")});
-    window->ui.Button1->click(); // on the first row: nothing, no message
+    guisupport::control<QPushButton>(*window, "Button1")
+        ->click(); // on the first row: nothing, no message
     EXPECT_EQ(dialogs.informations().size(), 1);
-    window->ui.SpeedButton2->click();
+    guisupport::control<QToolButton>(*window, "SpeedButton2")->click();
     EXPECT_EQ(listedIds(), (QList<int>{2, 1, 2, 3}));
     EXPECT_EQ(window->selectedRow(), 1);
     window->selectRow(3);
-    window->ui.SpeedButton2->click();
+    guisupport::control<QToolButton>(*window, "SpeedButton2")->click();
     EXPECT_EQ(dialogs.informations().last(), QStringLiteral("Запись находится в конце !"));
-    window->ui.SpeedButton1->click();
+    guisupport::control<QToolButton>(*window, "SpeedButton1")->click();
     EXPECT_EQ(listedIds(), (QList<int>{2, 1, 3, 2}));
     EXPECT_EQ(window->selectedRow(), 2);
     EXPECT_EQ(shownTexts()[2], QStringLiteral("Продам ВАЗ"));
@@ -203,7 +207,7 @@ TEST_F(OutputWindowTest, MovesAtBothEndsSayWhereTheRecordIs) {
 TEST_F(OutputWindowTest, DoubleClickEditsTheMovedRowsAnnouncementAndRefreshesIt) {
     fill(kDay);
     window->selectRow(3);
-    window->ui.Button1->click(); // id 3 now first
+    guisupport::control<QPushButton>(*window, "Button1")->click(); // id 3 now first
     QList<int> opened;
     window->editCurrentAnnouncement = [&](TDesk& desk, QWidget*) {
         opened << desk.tData.FieldByName("id").AsInteger();
@@ -238,11 +242,12 @@ TEST_F(OutputWindowTest, PreviewMakesTheFourCallsInOrderOrShowsWhyItCannot) {
     window->createWordProcessor = [&](QString*) {
         return std::make_unique<RecordingWordProcessor>(calls);
     };
-    window->ui.BitBtn4->click(); // an empty list: an empty document, still checked
+    guisupport::control<QPushButton>(*window, "BitBtn4")
+        ->click(); // an empty list: an empty document, still checked
     EXPECT_EQ(calls, (QStringList{"Documents.Add", "CheckGrammar"}));
     calls.clear();
     fill(kOtherDay);
-    window->ui.BitBtn4->click();
+    guisupport::control<QPushButton>(*window, "BitBtn4")->click();
     EXPECT_EQ(calls,
               (QStringList{"Documents.Add", QStringLiteral("TypeText:Продам ВАЗ"), "TypeParagraph",
                            QStringLiteral("TypeText:Завтра"), "TypeParagraph", "CheckGrammar"}));
@@ -252,7 +257,7 @@ TEST_F(OutputWindowTest, PreviewMakesTheFourCallsInOrderOrShowsWhyItCannot) {
         *error = QStringLiteral("Текстовый процессор не установлен");
         return nullptr;
     };
-    window->ui.BitBtn4->click();
+    guisupport::control<QPushButton>(*window, "BitBtn4")->click();
     EXPECT_EQ(dialogs.errors(), QStringList{QStringLiteral("Текстовый процессор не установлен")});
     EXPECT_EQ(listedIds(), (QList<int>{3, 4}));
 }
@@ -272,9 +277,9 @@ TEST_F(OutputWindowTest, OutputWithEachDriverTextWritesNamesOfTheDayOfWriting) {
         QFile::remove(textPath());
         dialogs.clear();
         fill(kDay); // tomorrow's list prepared today: today's names
-        window->ui.eType->setEditText(c.driver);
+        guisupport::control<QComboBox>(*window, "eType")->setEditText(c.driver);
         window->show();
-        window->ui.BitBtn2->click();
+        guisupport::control<QPushButton>(*window, "BitBtn2")->click();
         EXPECT_EQ(dialogs.informations(),
                   (QStringList{QStringLiteral("Вставте дискету в дисковод A:"),
                                QStringLiteral("Скрипт успешно записан")}))
@@ -292,7 +297,7 @@ TEST_F(OutputWindowTest, OutputWithEachDriverTextWritesNamesOfTheDayOfWriting) {
 TEST_F(OutputWindowTest, FailedOrEmptyOutputKeepsTheWindowOpenWithItsList) {
     // An empty list writes nothing and says so.
     window->show();
-    window->ui.BitBtn2->click();
+    guisupport::control<QPushButton>(*window, "BitBtn2")->click();
     EXPECT_EQ(dialogs.informations().size(), 1);
     EXPECT_FALSE(QFileInfo::exists(textPath()));
     EXPECT_TRUE(window->isVisible());
@@ -301,11 +306,11 @@ TEST_F(OutputWindowTest, FailedOrEmptyOutputKeepsTheWindowOpenWithItsList) {
     fill(kDay);
     window->selectRow(2);
     dialogs.clear();
-    window->ui.BitBtn2->click();
+    guisupport::control<QPushButton>(*window, "BitBtn2")->click();
     EXPECT_EQ(dialogs.informations(), QStringList{QStringLiteral("Вставте дискету в дисковод A:")});
     EXPECT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(window->ui.Stri->isVisible());
+    EXPECT_TRUE(guisupport::control<QTableView>(*window, "Stri")->isVisible());
     EXPECT_EQ(listedIds(), (QList<int>{1, 2, 2, 3}));
     EXPECT_EQ(window->selectedRow(), 2);
     EXPECT_FALSE(QFileInfo::exists(drivePath(QStringLiteral("scr_7_12.sc"))));
@@ -314,7 +319,7 @@ TEST_F(OutputWindowTest, FailedOrEmptyOutputKeepsTheWindowOpenWithItsList) {
     QDir(f.folder.file(QStringLiteral("Тексты"))).removeRecursively();
     f.insertDiskette();
     dialogs.clear();
-    window->ui.BitBtn2->click();
+    guisupport::control<QPushButton>(*window, "BitBtn2")->click();
     EXPECT_TRUE(dialogs.informations().isEmpty());
     EXPECT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(QDir(f.desk->drives.folderFor(QStringLiteral("A:"))).isEmpty());
@@ -325,9 +330,9 @@ TEST_F(OutputWindowTest, OutputWritesTheListInItsCurrentOrder) {
     f.insertDiskette();
     fill(kDay);
     window->selectRow(3);
-    window->ui.Button1->click();
-    window->ui.eType->setEditText(QStringLiteral("TextLine"));
-    window->ui.BitBtn2->click();
+    guisupport::control<QPushButton>(*window, "Button1")->click();
+    guisupport::control<QComboBox>(*window, "eType")->setEditText(QStringLiteral("TextLine"));
+    guisupport::control<QPushButton>(*window, "BitBtn2")->click();
     const std::string tvl = readBytes(drivePath(QStringLiteral("tvl_7_12.tvl")));
     const std::string expected = "TV Studio TextLineList File Version 1.10\r\n\r\n2| |" +
                                  cp1251(QStringLiteral("Начало")) + "| |1000\r\n2| |" +

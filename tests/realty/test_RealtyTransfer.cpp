@@ -3,6 +3,7 @@
 // the window 'Вывод в "Квартеон"' and the command --export-realty.
 #include "reports/PeriodTestData.h"
 
+#include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "platform/TextCodec.h"
 #include "realty/RealtyTransfer.h"
@@ -175,15 +176,16 @@ TEST_F(RealtyTransferTest, WindowStartsOnTodayExportsAndCloses) {
     const QDate today(2026, 12, 9);
     TfRieltOut window(*desk, nullptr, today);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Вывод в \"Квартеон\""));
-    EXPECT_EQ(window.ui.DateFrom->date(), today);
-    EXPECT_EQ(window.ui.DateTo->date(), today);
-    EXPECT_EQ(window.ui.Label3->text(), QStringLiteral("Вывод в программу \"Квартеон\""));
+    EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateFrom")->date(), today);
+    EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateTo")->date(), today);
+    EXPECT_EQ(guisupport::control<QLabel>(window, "Label3")->text(),
+              QStringLiteral("Вывод в программу \"Квартеон\""));
     EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->text(),
               QStringLiteral("Вывести"));
 
-    window.ui.DateFrom->setDate(QDate(2026, 12, 3));
-    window.ui.DateTo->setDate(QDate(2026, 12, 5));
-    window.ui.BitBtn1->click();
+    guisupport::control<QDateEdit>(window, "DateFrom")->setDate(QDate(2026, 12, 3));
+    guisupport::control<QDateEdit>(window, "DateTo")->setDate(QDate(2026, 12, 5));
+    guisupport::control<QPushButton>(window, "BitBtn1")->click();
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_EQ(readTransfer(), (std::vector<TransferRow>{expected(1), expected(3)}));
     expectSettled();
@@ -195,13 +197,13 @@ TEST_F(RealtyTransferTest, WindowShowsAFailureAndStaysOpen) {
     ASSERT_TRUE(QDir(driveA()).removeRecursively());
     TfRieltOut window(*desk, nullptr, QDate(2026, 12, 5));
     window.setResult(-1);
-    window.ui.BitBtn1->click();
+    guisupport::control<QPushButton>(window, "BitBtn1")->click();
     EXPECT_EQ(window.result(), -1) << "the window closed";
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors()[0].contains(QStringLiteral("A:")));
     expectSettled();
 
-    window.ui.BitBtn2->click();
+    guisupport::control<QPushButton>(window, "BitBtn2")->click();
     EXPECT_EQ(window.result(), QDialog::Rejected);
     EXPECT_FALSE(QFile::exists(transferPath()));
 }

@@ -9,6 +9,7 @@
 #include "guisupport/ScriptedModalRunner.h"
 #include "platform/TextCodec.h"
 #include "storage/DorodDate.h"
+#include "tables/AnnouncementTables.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -217,6 +218,23 @@ TEST_F(HousesWindowTest, ATextTheTableCannotHoldIsRefusedWithoutARow) {
     runRealtyClassification(desk, nullptr, indate, text);
     EXPECT_EQ(desk.tRielt.RecordCount(), 0);
     EXPECT_EQ(desk.tRielt.State(), dorod::TDataSetState::dsBrowse);
+}
+
+TEST(RealtyRowTest, ARowThatCannotBePostedIsTakenBackWhole) {
+    // A rielt.d from elsewhere, without the room field: the row fails half made.
+    TempFolder folder;
+    std::vector<dorod::TFieldDef> fields;
+    for (const dorod::TFieldDef& f : realtyTable().fields)
+        if (f.Name != "vid") fields.push_back(f);
+    ASSERT_TRUE(createTableFile(folder.file(QStringLiteral("rielt.d")), fields));
+    TDesk desk{ProgramFolder(folder.path())};
+    desk.open();
+    EXPECT_ANY_THROW(appendRealtyRow(desk, QDate(2026, 12, 9), QStringLiteral("СДАМ"),
+                                     QStringLiteral("ОДНОКОМНАТНАЯ"),
+                                     QStringLiteral("Сдам квартиру")));
+    EXPECT_EQ(desk.tRielt.State(), dorod::TDataSetState::dsBrowse);
+    EXPECT_EQ(desk.tRielt.RecordCount(), 0);
+    EXPECT_FALSE(desk.tRielt.Modified());
 }
 
 } // namespace

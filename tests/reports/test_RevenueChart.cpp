@@ -2,6 +2,7 @@
 // the window, and the chart saved as PDF and PNG.
 #include "reports/PeriodTestData.h"
 
+#include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "reports/PeriodTotals.h"
 #include "reports/RevenueChart.h"
@@ -130,25 +131,25 @@ TEST_F(RevenueChartTest, WindowBuildsTheChartAndSavesWhereAsked) {
     guisupport::InstallDialogs installed(dialogs);
     TfChart window(*desk, nullptr, QDate(2026, 12, 9));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Диаграмма"));
-    EXPECT_EQ(window.ui.DateFrom->date(), QDate(2026, 12, 1));
-    EXPECT_EQ(window.ui.DateTo->date(), QDate(2026, 12, 9));
-    window.ui.BitBtn1->click();
-    EXPECT_EQ(window.ui.Chart->chart().rows, 4);
-    EXPECT_EQ(window.ui.Chart->chart().buckets.size(), 9);
+    EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateFrom")->date(), QDate(2026, 12, 1));
+    EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateTo")->date(), QDate(2026, 12, 9));
+    guisupport::control<QPushButton>(window, "BitBtn1")->click();
+    EXPECT_EQ(guisupport::control<TChartView>(window, "Chart")->chart().rows, 4);
+    EXPECT_EQ(guisupport::control<TChartView>(window, "Chart")->chart().buckets.size(), 9);
 
     QString asked;
     window.chooseExportPath = [&](const QString& suggested) {
         asked = suggested;
         return folder.file("out.png");
     };
-    window.ui.BitBtn4->click();
+    guisupport::control<QPushButton>(window, "BitBtn4")->click();
     EXPECT_TRUE(asked.endsWith(".pdf"));
     EXPECT_FALSE(QImage(folder.file("out.png")).isNull());
     window.chooseExportPath = [&](const QString&) { return QString(); };
-    window.ui.BitBtn4->click(); // cancelled: nothing happens
+    guisupport::control<QPushButton>(window, "BitBtn4")->click(); // cancelled: nothing happens
     EXPECT_TRUE(dialogs.boxes().empty());
     window.chooseExportPath = [&](const QString&) { return folder.file("missing/out.pdf"); };
-    window.ui.BitBtn4->click();
+    guisupport::control<QPushButton>(window, "BitBtn4")->click();
     EXPECT_EQ(dialogs.errors().size(), 1);
 }
 

@@ -4,6 +4,7 @@
 #include "reports/PeriodTestData.h"
 
 #include "app/DeskCommands.h"
+#include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
 #include "reports/PeriodTotals.h"
@@ -53,8 +54,9 @@ protected:
 TEST_F(PeriodReportWindowTest, EachRunFillsTheTemplateShowsThePreviewAndStaysOpen) {
     TfReport window(*desk, nullptr, QDate(2026, 12, 31));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Отчет"));
-    EXPECT_EQ(window.ui.DateFrom->date(), QDate(2026, 12, 31));
-    EXPECT_EQ(window.ui.BitBtn1->text(), QStringLiteral("Сформировать"));
+    EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateFrom")->date(), QDate(2026, 12, 31));
+    EXPECT_EQ(guisupport::control<QPushButton>(window, "BitBtn1")->text(),
+              QStringLiteral("Сформировать"));
     desk->search(QStringLiteral("нет такого"));
     ASSERT_TRUE(desk->tData.Filtered());
 
@@ -65,8 +67,8 @@ TEST_F(PeriodReportWindowTest, EachRunFillsTheTemplateShowsThePreviewAndStaysOpe
              << objectText("katursum") << objectText("spbeskol");
         return preview.result();
     });
-    window.ui.DateFrom->setDate(QDate(2026, 12, 1));
-    window.ui.BitBtn1->click();
+    guisupport::control<QDateEdit>(window, "DateFrom")->setDate(QDate(2026, 12, 1));
+    guisupport::control<QPushButton>(window, "BitBtn1")->click();
     EXPECT_EQ(runner.openedTitles(), QStringList{kPreviewCaption});
     EXPECT_EQ(seen, (QStringList{QStringLiteral("с 01.12.2026 по 31.12.2026"), "2", "1234,5",
                                  "234,5", "0"}));
@@ -80,8 +82,8 @@ TEST_F(PeriodReportWindowTest, EachRunFillsTheTemplateShowsThePreviewAndStaysOpe
         seen << objectText("vskol") << objectText("vssum");
         return preview.result();
     });
-    window.ui.DateFrom->setDate(QDate(2026, 12, 31));
-    window.ui.BitBtn1->click();
+    guisupport::control<QDateEdit>(window, "DateFrom")->setDate(QDate(2026, 12, 31));
+    guisupport::control<QPushButton>(window, "BitBtn1")->click();
     EXPECT_EQ(seen, (QStringList{"1", "234,5"}));
     EXPECT_NE(window.result(), QDialog::Accepted);
 }
@@ -89,7 +91,7 @@ TEST_F(PeriodReportWindowTest, EachRunFillsTheTemplateShowsThePreviewAndStaysOpe
 TEST_F(PeriodReportWindowTest, AMissingOrIncompleteTemplateIsNamedAndNothingIsShown) {
     TfReport window(*desk, nullptr, QDate(2026, 12, 31));
     ASSERT_TRUE(QFile::remove(folder.file(kTemplate)));
-    window.ui.BitBtn1->click();
+    guisupport::control<QPushButton>(window, "BitBtn1")->click();
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors()[0].contains("reptotal.frf")) << dialogs.errors()[0].toStdString();
 
@@ -101,7 +103,7 @@ TEST_F(PeriodReportWindowTest, AMissingOrIncompleteTemplateIsNamedAndNothingIsSh
     bytes.replace("name=\"koussum\" ", "");
     guisupport::writeBytes(folder.file(kTemplate), bytes.toStdString());
     dialogs.clear();
-    window.ui.BitBtn1->click();
+    guisupport::control<QPushButton>(window, "BitBtn1")->click();
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors()[0].contains("koussum")) << dialogs.errors()[0].toStdString();
     EXPECT_TRUE(runner.opened().empty());

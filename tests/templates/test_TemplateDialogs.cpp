@@ -73,9 +73,12 @@ protected:
     // The labels of the offered fields, in order.
     static QStringList offered(TfTempStore& d) {
         QStringList names;
-        for (size_t i = 0; i < d.ui.l.size(); ++i) {
-            EXPECT_EQ(d.ui.l[i]->isVisibleTo(&d), d.ui.e[i]->isVisibleTo(&d));
-            if (d.ui.e[i]->isVisibleTo(&d)) names << d.ui.l[i]->text();
+        for (int i = 1; i <= kMaxTemplateFields; ++i) {
+            const QByteArray number = QByteArray::number(i);
+            const auto* label = guisupport::control<QLabel>(d, ("l" + number).constData());
+            const auto* box = guisupport::control<QLineEdit>(d, ("e" + number).constData());
+            EXPECT_EQ(label->isVisibleTo(&d), box->isVisibleTo(&d));
+            if (box->isVisibleTo(&d)) names << label->text();
         }
         return names;
     }
@@ -104,13 +107,13 @@ TEST_F(TemplateDialogsTest, ADoubleClickedTemplateIsFilledIntoTheAnnouncement) {
                                            QStringLiteral("Телефон")}));
         EXPECT_EQ(s.findChild<QLabel*>(QStringLiteral("l4"))->text(),
                   QStringLiteral("Переменная №4"));
-        EXPECT_EQ(s.ui.eText->toPlainText(),
+        EXPECT_EQ(guisupport::control<QPlainTextEdit>(s, "eText")->toPlainText(),
                   QStringLiteral("Продам комнатную квартиру, цена . Тел. "));
         guisupport::typeText(s.findChild<QLineEdit*>(QStringLiteral("e1")), QStringLiteral("двух"));
         guisupport::typeText(s.findChild<QLineEdit*>(QStringLiteral("e3")),
                              QStringLiteral("22-33-44"));
         s.findChild<QLineEdit*>(QStringLiteral("e2"))->setText(QStringLiteral("900 000"));
-        EXPECT_EQ(s.ui.eText->toPlainText(),
+        EXPECT_EQ(guisupport::control<QPlainTextEdit>(s, "eText")->toPlainText(),
                   QStringLiteral("Продам двухкомнатную квартиру, цена 900 000. Тел. 22-33-44"));
         button(d, "BitBtn1")->click();
         return d.result();
@@ -141,8 +144,9 @@ TEST_F(TemplateDialogsTest, AnyFileIsATemplateAndCancelChangesNothing) {
     });
     runner.next([&](QDialog& d) {
         EXPECT_EQ(offered(store(d)), QStringList{QStringLiteral("Что")});
-        store(d).ui.e[0]->setText(QStringLiteral("холодильников"));
-        EXPECT_EQ(store(d).ui.eText->toPlainText(), QStringLiteral("Ремонт холодильников на дому"));
+        guisupport::control<QLineEdit>(store(d), "e1")->setText(QStringLiteral("холодильников"));
+        EXPECT_EQ(guisupport::control<QPlainTextEdit>(store(d), "eText")->toPlainText(),
+                  QStringLiteral("Ремонт холодильников на дому"));
         button(d, "BitBtn2")->click(); // "Отмена"
         return d.result();
     });
@@ -152,32 +156,45 @@ TEST_F(TemplateDialogsTest, AnyFileIsATemplateAndCancelChangesNothing) {
 TEST_F(TemplateDialogsTest, ATemplateWithoutFieldsSaysSoAndOffersItsText) {
     runner.next([&](QDialog& d) {
         EXPECT_TRUE(offered(store(d)).isEmpty());
-        EXPECT_EQ(store(d).ui.eText->toPlainText(), QStringLiteral("Ремонт обуви. Тел. 11-22-33"));
+        EXPECT_EQ(guisupport::control<QPlainTextEdit>(store(d), "eText")->toPlainText(),
+                  QStringLiteral("Ремонт обуви. Тел. 11-22-33"));
         button(d, "BitBtn1")->click();
         return d.result();
     });
-    EXPECT_EQ(fillTemplateFile(desk, nullptr, file(QStringLiteral("Без полей.txt"))),
+    EXPECT_EQ(fillNamedTemplate(desk, nullptr, QStringLiteral("Без полей")),
               QStringLiteral("Ремонт обуви. Тел. 11-22-33"));
     EXPECT_EQ(dialogs.informations(), QStringList{QStringLiteral("Шаблон не содержит полей !!")});
 }
 
-TEST_F(TemplateDialogsTest, TheQuickCallOpensNothingForAMissingFile) {
-    EXPECT_EQ(fillTemplateFile(desk, nullptr, file(QStringLiteral("Нет такого.txt"))),
-              std::nullopt);
+TEST_F(TemplateDialogsTest, TheQuickCallOpensNothingForAMissingFileOrOneOutsideTheFolder) {
+    // A text file beside the template folder, and one in a folder inside it.
+    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("Шаблоны/Архив")));
+    for (const QString& name :
+         {QStringLiteral("Чужой.txt"), QStringLiteral("Шаблоны/Архив/Старый.txt")}) {
+        QFile outside(folder.file(name));
+        ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
+        outside.write("<<a>>\r\n");
+    }
+    for (const QString& name :
+         {QStringLiteral("Нет такого"), QStringLiteral("../Чужой"), QStringLiteral("Архив/Старый"),
+          QStringLiteral("Архив\\Старый"), QString()})
+        EXPECT_EQ(fillNamedTemplate(desk, nullptr, name), std::nullopt) << name.toStdString();
     EXPECT_TRUE(runner.opened().empty());
 }
 
 TEST_F(TemplateDialogsTest, EveryChangeReadsTheTemplateAgainAndDropsHandEdits) {
     runner.next([&](QDialog& d) {
         TfTempStore& s = store(d);
-        s.ui.eText->setPlainText(QStringLiteral("правка вручную"));
+        guisupport::control<QPlainTextEdit>(s, "eText")
+            ->setPlainText(QStringLiteral("правка вручную"));
         put(QStringLiteral("Квартира.txt"),
             QStringLiteral("Сдам <<Комнат>>комнатную на <<Срок>>\r\n"));
-        s.ui.e[0]->setText(QStringLiteral("одно"));
-        EXPECT_EQ(s.ui.eText->toPlainText(), QStringLiteral("Сдам однокомнатную на "));
+        guisupport::control<QLineEdit>(s, "e1")->setText(QStringLiteral("одно"));
+        EXPECT_EQ(guisupport::control<QPlainTextEdit>(s, "eText")->toPlainText(),
+                  QStringLiteral("Сдам однокомнатную на "));
         return QDialog::Rejected;
     });
-    fillTemplateFile(desk, nullptr, file(QStringLiteral("Квартира.txt")));
+    fillNamedTemplate(desk, nullptr, QStringLiteral("Квартира"));
 }
 
 TEST_F(TemplateDialogsTest, AFileDeletedBehindTheListOpensTheFillDialogWithNoField) {
@@ -189,7 +206,7 @@ TEST_F(TemplateDialogsTest, AFileDeletedBehindTheListOpensTheFillDialogWithNoFie
     });
     runner.next([&](QDialog& d) {
         EXPECT_TRUE(offered(store(d)).isEmpty());
-        EXPECT_EQ(store(d).ui.eText->toPlainText(), QString());
+        EXPECT_EQ(guisupport::control<QPlainTextEdit>(store(d), "eText")->toPlainText(), QString());
         return QDialog::Rejected;
     });
     EXPECT_EQ(chooseAndFillTemplate(desk, nullptr), std::nullopt);
@@ -200,7 +217,7 @@ TEST_F(TemplateDialogsTest, AFileDeletedBehindTheListOpensTheFillDialogWithNoFie
 TEST_F(TemplateDialogsTest, AMissingTemplateFolderIsReportedAndTheListIsEmpty) {
     ASSERT_TRUE(QDir(templates()).removeRecursively());
     TfTEmpSele list(desk, nullptr);
-    EXPECT_EQ(list.ui.FileListBox1->count(), 0);
+    EXPECT_EQ(guisupport::control<QListWidget>(list, "FileListBox1")->count(), 0);
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors()[0].contains(QStringLiteral("Шаблоны")));
 }
@@ -214,7 +231,9 @@ TEST_F(TemplateDialogsTest, CreatingOverAnExistingNameEmptiesItAndListsTheNewOne
         return d.result();
     });
     runner.next([&](QDialog& d) {
-        EXPECT_EQ(dynamic_cast<TfTempEditor&>(d).ui.eText->toPlainText(), QString());
+        EXPECT_EQ(guisupport::control<QPlainTextEdit>(dynamic_cast<TfTempEditor&>(d), "eText")
+                      ->toPlainText(),
+                  QString());
         EXPECT_EQ(readBytes(file(QStringLiteral("Квартира.txt"))), std::string())
             << "emptied before the editor";
         button(d, "BitBtn2")->click(); // "Закрыть"
@@ -230,8 +249,8 @@ TEST_F(TemplateDialogsTest, CreatingOverAnExistingNameEmptiesItAndListsTheNewOne
         return d.result();
     });
     runner.next([&](QDialog& d) {
-        dynamic_cast<TfTempEditor&>(d).ui.eText->setPlainText(
-            QStringLiteral("Продам <<Марка>>\nпримечание"));
+        guisupport::control<QPlainTextEdit>(dynamic_cast<TfTempEditor&>(d), "eText")
+            ->setPlainText(QStringLiteral("Продам <<Марка>>\nпримечание"));
         button(d, "BitBtn1")->click();
         return d.result();
     });
@@ -274,7 +293,8 @@ TEST_F(TemplateDialogsTest, TheEditorKeepsLinesAndWritesCrLf) {
     TfTEmpSele list(desk, nullptr);
     select(list, QStringLiteral("Смешанный.txt"));
     runner.next([&](QDialog& d) {
-        EXPECT_EQ(dynamic_cast<TfTempEditor&>(d).ui.eText->toPlainText(),
+        EXPECT_EQ(guisupport::control<QPlainTextEdit>(dynamic_cast<TfTempEditor&>(d), "eText")
+                      ->toPlainText(),
                   QStringLiteral("первая <<поле>>\nвторая\n\nчетвертая"));
         button(d, "BitBtn1")->click(); // saved as shown
         return d.result();
@@ -290,10 +310,12 @@ TEST_F(TemplateDialogsTest, AnEditorSaveThatFailsKeepsTheFileAndTheText) {
     select(list, QStringLiteral("Квартира.txt"));
     runner.next([&](QDialog& d) {
         auto& editor = dynamic_cast<TfTempEditor&>(d);
-        editor.ui.eText->setPlainText(QStringLiteral("Продам \u263A"));
+        guisupport::control<QPlainTextEdit>(editor, "eText")
+            ->setPlainText(QStringLiteral("Продам \u263A"));
         button(d, "BitBtn1")->click();
         EXPECT_NE(d.result(), QDialog::Accepted);
-        EXPECT_EQ(editor.ui.eText->toPlainText(), QStringLiteral("Продам \u263A"));
+        EXPECT_EQ(guisupport::control<QPlainTextEdit>(editor, "eText")->toPlainText(),
+                  QStringLiteral("Продам \u263A"));
         button(d, "BitBtn2")->click();
         return d.result();
     });

@@ -130,18 +130,21 @@ TEST(TemplateFields, TheEditorWritesOneLinePerTextLine) {
 }
 
 TEST(TemplateFields, ANewTemplateNameStaysInsideTheFolder) {
-    for (const QString& good : {QStringLiteral("Квартира"), QStringLiteral("Продам авто. 2"),
-                                QStringLiteral("услуги (ремонт)"), QStringLiteral(".скрытый")})
+    for (const QString& good :
+         {QStringLiteral("Квартира"), QStringLiteral("Продам авто. 2"),
+          QStringLiteral("услуги (ремонт)"), QStringLiteral(".скрытый"), QStringLiteral("Кв.. 2"),
+          QStringLiteral("кв.."), QStringLiteral("...")})
         EXPECT_EQ(templateNameProblem(good), QString()) << good.toStdString();
     for (const QString& bad :
          {QString(), QStringLiteral("   "), QStringLiteral("../data"), QStringLiteral(".."),
           QStringLiteral("a/b"), QStringLiteral("a\\b"), QStringLiteral("C:x"),
           QStringLiteral("a*"), QStringLiteral("a?"), QStringLiteral("a\"b"), QStringLiteral("a<b"),
-          QStringLiteral("a>b"), QStringLiteral("a|b"), QStringLiteral("a\tb"),
-          QStringLiteral("кв..")})
+          QStringLiteral("a>b"), QStringLiteral("a|b"), QStringLiteral("a\tb"), QStringLiteral("."),
+          QStringLiteral(" .. ")})
         EXPECT_NE(templateNameProblem(bad), QString()) << bad.toStdString();
 
-    EXPECT_EQ(templateFolder(QStringLiteral("/desk/")), QStringLiteral("/desk/Шаблоны"));
+    EXPECT_EQ(templateFolder(ProgramFolder(QStringLiteral("/desk/"))),
+              QStringLiteral("/desk/Шаблоны"));
     EXPECT_EQ(templatePathForName(QStringLiteral("/desk/Шаблоны"), QStringLiteral("Авто")),
               QStringLiteral("/desk/Шаблоны/Авто.txt"));
 }

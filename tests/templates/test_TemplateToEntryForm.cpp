@@ -41,17 +41,17 @@ protected:
             cp1251(QStringLiteral(
                 "Продам <<Комнат>>комнатную квартиру, цена <<Цена>>. Тел. <<Телефон>>\r\n")));
         desk.open();
-        setTemplateCalls({chooseAndFillTemplate, fillTemplateFile});
+        setTemplateCalls({chooseAndFillTemplate, fillNamedTemplate});
     }
     ~TemplateToEntryFormTest() override { setTemplateCalls({}); }
 
     // The fill dialog's driver: three values, then "Внести".
     static int fillAndEnter(QDialog& d) {
         auto& store = dynamic_cast<TfTempStore&>(d);
-        store.ui.e[0]->setText(QStringLiteral("двух"));
-        store.ui.e[1]->setText(QStringLiteral("900000"));
-        store.ui.e[2]->setText(QStringLiteral("223344"));
-        store.ui.BitBtn1->click();
+        guisupport::control<QLineEdit>(store, "e1")->setText(QStringLiteral("двух"));
+        guisupport::control<QLineEdit>(store, "e2")->setText(QStringLiteral("900000"));
+        guisupport::control<QLineEdit>(store, "e3")->setText(QStringLiteral("223344"));
+        guisupport::control<QPushButton>(store, "BitBtn1")->click();
         return d.result();
     }
 
@@ -67,15 +67,15 @@ TEST_F(TemplateToEntryFormTest, TheTemplateListFillsTheTextAndTheWordsAreCounted
     runner.next([&](QDialog& d) {
         auto& form = dynamic_cast<TfDetal&>(d);
         EXPECT_EQ(form.wordCount(), 0);
-        form.ui.SpeedButton1->click();
-        EXPECT_EQ(form.ui.eText->toPlainText(), kFilled);
+        guisupport::control<QToolButton>(form, "SpeedButton1")->click();
+        EXPECT_EQ(guisupport::control<TOneLineTextEdit>(form, "eText")->toPlainText(), kFilled);
         EXPECT_EQ(form.wordCount(), countWords(kFilled));
         EXPECT_GT(form.wordCount(), 0);
         return QDialog::Rejected; // "Закрыть": nothing saved
     });
     runner.next([&](QDialog& d) {
         auto& list = dynamic_cast<TfTEmpSele&>(d);
-        list.ui.FileListBox1->item(0)->setSelected(true);
+        guisupport::control<QListWidget>(list, "FileListBox1")->item(0)->setSelected(true);
         list.FileListBox1DblClick();
         return d.result();
     });
@@ -89,13 +89,16 @@ TEST_F(TemplateToEntryFormTest, TheTemplateListFillsTheTextAndTheWordsAreCounted
 TEST_F(TemplateToEntryFormTest, TheQuickCallFillsANamedTemplateAndIgnoresAMissingOne) {
     runner.next([&](QDialog& d) {
         auto& form = dynamic_cast<TfDetal&>(d);
-        form.ui.eText->setPlainText(QStringLiteral("==Нет такого"));
+        guisupport::control<TOneLineTextEdit>(form, "eText")
+            ->setPlainText(QStringLiteral("==Нет такого"));
         form.eTextKeyPress();
-        EXPECT_EQ(form.ui.eText->toPlainText(), QStringLiteral("==Нет такого"));
+        EXPECT_EQ(guisupport::control<TOneLineTextEdit>(form, "eText")->toPlainText(),
+                  QStringLiteral("==Нет такого"));
 
-        form.ui.eText->setPlainText(QStringLiteral("==Квартира"));
+        guisupport::control<TOneLineTextEdit>(form, "eText")
+            ->setPlainText(QStringLiteral("==Квартира"));
         form.eTextKeyPress();
-        EXPECT_EQ(form.ui.eText->toPlainText(), kFilled);
+        EXPECT_EQ(guisupport::control<TOneLineTextEdit>(form, "eText")->toPlainText(), kFilled);
         EXPECT_EQ(form.wordCount(), countWords(kFilled));
         return QDialog::Rejected;
     });
