@@ -1,5 +1,7 @@
 #include "platform/FileDialogs.h"
 
+#include "platform/FileListColumns.h"
+
 #include <QFileDialog>
 #include <QRegularExpression>
 
@@ -20,20 +22,40 @@ void FileDialogs::setInstance(FileDialogs* dialogs) {
     g_current = dialogs;
 }
 
+namespace {
+
+// Shows the dialog with its file list in Russian (Qt's own dialog; a native one shows the
+// system's); the chosen path, or empty on cancel.
+QString chooseWith(QFileDialog& dialog, QString* selectedFilter = nullptr) {
+    dialog.setProxyModel(new TRussianFileColumns(&dialog));
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    if (selectedFilter) *selectedFilter = dialog.selectedNameFilter();
+    return chosen ? dialog.selectedFiles().constFirst() : QString();
+}
+
+} // namespace
+
 QString QtFileDialogs::existingDirectory(QWidget* parent, const QString& caption,
                                          const QString& start) {
-    return QFileDialog::getExistingDirectory(parent, caption, start);
+    QFileDialog dialog(parent, caption, start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    return chooseWith(dialog);
 }
 
 QString QtFileDialogs::openFileName(QWidget* parent, const QString& caption, const QString& start,
                                     const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, caption, start, filter);
+    QFileDialog dialog(parent, caption, start, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return chooseWith(dialog);
 }
 
 QString QtFileDialogs::chooseSaveFileName(QWidget* parent, const QString& caption,
                                           const QString& start, const QString& filter,
                                           QString* selectedFilter) {
-    return QFileDialog::getSaveFileName(parent, caption, start, filter, selectedFilter);
+    QFileDialog dialog(parent, caption, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    return chooseWith(dialog, selectedFilter);
 }
 
 QString FileDialogs::saveFileName(QWidget* parent, const QString& caption, const QString& start,

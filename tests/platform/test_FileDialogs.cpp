@@ -1,5 +1,13 @@
-// A name typed into the save chooser without a suffix gets the filter's.
+// A name typed into the save chooser without a suffix gets the filter's; the chooser's file
+// list reads in Russian.
 #include "platform/FileDialogs.h"
+
+#include "guisupport/GuiHelpers.h"
+#include "platform/FileListColumns.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +35,36 @@ TEST(FileDialogs, ANameWithoutTheFiltersSuffixGetsIt) {
     for (const auto& c : cases)
         EXPECT_EQ(withFilterSuffix(c.path, c.filter, c.selected), c.expected)
             << c.path.toStdString() << " | " << c.filter.toStdString();
+}
+
+TEST(FileDialogs, TheFileListsColumnsReadInRussian) {
+    guisupport::TempFolder folder;
+    QDir().mkdir(folder.file("Отчеты"));
+    guisupport::writeBytes(folder.file("a.pdf"), std::string(1536, 'x'));
+    guisupport::writeBytes(folder.file("config"), "x");
+    const QDateTime when(QDate(2026, 12, 10), QTime(14, 15, 38));
+    QFile file(folder.file("a.pdf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
+    file.close();
+    const struct {
+        const char* name;
+        int column;
+        QString text;
+    } cases[] = {
+        {"Отчеты", vornelta::flcType, "Папка"},
+        {"Отчеты", vornelta::flcSize, ""},
+        {"a.pdf", vornelta::flcType, "Файл pdf"},
+        {"a.pdf", vornelta::flcSize, "1,50 кБ"},
+        {"a.pdf", vornelta::flcDate, "10.12.2026 14:15"},
+        {"config", vornelta::flcType, "Файл"},
+        {"config", vornelta::flcName, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(
+            vornelta::fileColumnText(QFileInfo(folder.file(QString::fromUtf8(c.name))), c.column),
+            c.text)
+            << c.name << " " << c.column;
 }
 
 } // namespace
