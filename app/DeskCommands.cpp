@@ -1,5 +1,6 @@
 #include "app/DeskCommands.h"
 
+#include "desk/DamagedTable.h"
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
 #include "output/WriteDayCommand.h"
@@ -96,10 +97,8 @@ std::optional<int> runDeskCommand(const QStringList& arguments, const QString& e
         return 1;
     }
     TDesk desk(folder);
-    try {
-        desk.open();
-    } catch (...) {
-        err << currentExceptionMessage() << '\n';
+    if (const Result opened = openDeskOrRestore(desk, nullptr); !opened) {
+        err << opened.error() << '\n';
         err.flush();
         return 1;
     }

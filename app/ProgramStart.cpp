@@ -1,6 +1,8 @@
 #include "app/ProgramStart.h"
 
+#include "desk/DamagedTable.h"
 #include "intake/TemplateCalls.h"
+#include "platform/Dialogs.h"
 #include "templates/TemplateDialogs.h"
 
 #include <QApplication>
@@ -13,6 +15,17 @@ void nameApplication() {
 
 void connectSubsystems() {
     setTemplateCalls({chooseAndFillTemplate, fillNamedTemplate});
+}
+
+bool openDeskWithWindow(TDesk& desk) {
+    bool declined = false;
+    const Result opened = openDeskOrRestore(desk, [&](const QString& question) {
+        declined = !Dialogs::instance().question(nullptr, question);
+        return !declined;
+    });
+    // A "no" closes the program without a second box.
+    if (!opened && !declined) Dialogs::instance().error(nullptr, opened.error());
+    return opened.ok();
 }
 
 } // namespace vornelta

@@ -11,15 +11,14 @@
 #include "platform/ErrorGuard.h"
 #include "platform/MessageLanguage.h"
 #include "platform/PasswordDialog.h"
+#include "platform/QtTranslations.h"
 #include "platform/SystemLocale.h"
 #include "platform/TextCodec.h"
 #include "storage/DorodDatabase.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QTextStream>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -47,12 +46,8 @@ int main(int argc, char** argv) {
     vornelta::nameApplication();
     vornelta::connectSubsystems();
 
-    // Russian texts on the standard buttons.
-    QTranslator qtTranslations;
-    if (qtTranslations.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"),
-                            QStringLiteral("_"),
-                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslations);
+    // Russian texts on the standard buttons and in the file dialog.
+    vornelta::installRussianQtTexts();
 
     vornelta::applySystemLocale();
     vornelta::installPasswordPrompt();
@@ -78,12 +73,7 @@ int main(int argc, char** argv) {
     }
 
     vornelta::TDesk desk(folder);
-    try {
-        desk.open();
-    } catch (...) {
-        vornelta::reportCurrentException();
-        return 1;
-    }
+    if (!vornelta::openDeskWithWindow(desk)) return 1;
     vornelta::TfVornelta window(desk);
     QApplication::setWindowIcon(QIcon(vornelta::shippedFolder(QApplication::applicationDirPath()) +
                                       QStringLiteral("/icons/vornelta-64.png")));

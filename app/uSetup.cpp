@@ -1,6 +1,7 @@
 #include "app/uSetup.h"
 
 #include "desk/Desk.h"
+#include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/DriveMap.h"
 #include "platform/FileDialogs.h"
@@ -89,14 +90,10 @@ TfSetup::TfSetup(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk) {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
-                                 QStringLiteral("Сохранить"), this);
-    ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    ui.BitBtn1 = saveButton(this, "BitBtn1");
     // Enter saves, as the OK of a form does; Esc closes without saving (QDialog::reject).
     ui.BitBtn1->setDefault(true);
-    ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                 QStringLiteral("Закрыть"), this);
-    ui.BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    ui.BitBtn2 = closeButton(this, "BitBtn2");
     buttons->addWidget(ui.BitBtn1);
     buttons->addWidget(ui.BitBtn2);
     layout->addLayout(buttons);

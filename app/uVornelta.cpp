@@ -5,6 +5,7 @@
 #include "desk/Desk.h"
 #include "intake/uDetal.h"
 #include "output/uOut.h"
+#include "platform/Controls.h"
 #include "platform/DatasetModel.h"
 #include "platform/Dialogs.h"
 #include "platform/GridSetup.h"
@@ -30,11 +31,6 @@
 namespace vornelta {
 
 namespace {
-
-template <typename T> T* named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
 
 QToolButton* pictureButton(QWidget* panel, const char* name, QStyle::StandardPixmap icon,
                            const QString& tip) {

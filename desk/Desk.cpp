@@ -14,6 +14,10 @@ TDesk::TDesk(ProgramFolder folder) : m_folder(std::move(folder)) {
     tDates.Name = runDateTable().componentName;
     tRielt.Name = realtyTable().componentName;
     tRieltOut.Name = realtyOutTable().componentName;
+    // Every save keeps the file it replaces as ".~d": the last good copy a damaged table
+    // file can be opened from (desk/DamagedTable).
+    for (dorod::TDorodTable* table : {&tData, &tDates, &tRielt})
+        table->SaveOptions = dorod::savAutoBackup;
     tData.OnFilterRecord = [this](dorod::TDataSet& d, bool& accept) {
         tDataFilterRecord(d, accept);
     };

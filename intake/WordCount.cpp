@@ -24,12 +24,6 @@ int countWords(const QString& text) {
     return words;
 }
 
-QString upperCased(const QString& text) {
-    std::string bytes;
-    if (fromQt(text, bytes, nullptr)) return toQt(dorod::win1251::toUpper(bytes));
-    return text.toUpper(); // a character outside the code page: no stored text has it
-}
-
 bool mentionsFlats(const QString& text) {
     return upperCased(text).contains(QStringLiteral("КВАРТИР"));
 }

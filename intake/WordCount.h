@@ -13,9 +13,6 @@ namespace vornelta {
 // Punctuation belongs to the token it touches.
 int countWords(const QString& text);
 
-// The text upper-cased by the Windows-1251 letter rules (Cyrillic and Latin).
-QString upperCased(const QString& text);
-
 // Whether the text names flats ("КВАРТИР" in any letter case): such a new announcement is
 // classified for the realty program.
 bool mentionsFlats(const QString& text);

@@ -5,6 +5,7 @@
 #include "desk/Desk.h"
 #include "intake/FieldBoxValidator.h"
 #include "intake/Price.h"
+#include "platform/Controls.h"
 #include "tables/AnnouncementTables.h"
 
 #include <QCalendarWidget>
@@ -48,14 +49,6 @@ QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items)
 QLineEdit* lineEdit(QWidget* parent, const char* name) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
-    return edit;
-}
-
-QDateEdit* dateEdit(QWidget* parent, const char* name) {
-    auto* edit = new QDateEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     return edit;
 }
 
@@ -166,7 +159,7 @@ void TfDetal::buildText(QVBoxLayout* column) {
         const int colour = kTextColours[i].number;
         QToolButton* b =
             flatButton(ui.GroupBox1, QStringLiteral("bc%1").arg(i + 1), QStringLiteral("А"));
-        b->setToolTip(QString::fromLatin1(kTextColours[i].name));
+        b->setToolTip(textColourName(kTextColours[i].number));
         b->setFixedSize(24, 24);
         b->setStyleSheet(
             QStringLiteral("QToolButton { color: %1; background: silver; font: bold 14px; }")
@@ -314,12 +307,8 @@ void TfDetal::buildDates(QVBoxLayout* column) {
 void TfDetal::buildFooter(QVBoxLayout* layout) {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
-                                 QStringLiteral("Сохранить"), this);
-    ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                 QStringLiteral("Закрыть"), this);
-    ui.BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    ui.BitBtn1 = saveButton(this, "BitBtn1");
+    ui.BitBtn2 = closeButton(this, "BitBtn2");
     // Enter belongs to the text box (template call) and the lists, never to a button.
     ui.BitBtn1->setAutoDefault(false);
     ui.BitBtn2->setAutoDefault(false);

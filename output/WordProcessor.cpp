@@ -1,5 +1,7 @@
 #include "output/WordProcessor.h"
 
+#include "platform/SystemErrorText.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QProcess>
@@ -243,7 +245,7 @@ bool OdtWordProcessor::checkGrammar(QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(document()) < 0 || !file.commit()) {
         if (error)
-            *error = QStringLiteral("Документ «%1» не записан: %2").arg(path, file.errorString());
+            *error = QStringLiteral("Документ «%1» не записан: %2").arg(path, fileErrorText(file));
         return false;
     }
     return open ? open(path, error) : true;

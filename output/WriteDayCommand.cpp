@@ -1,5 +1,6 @@
 #include "output/WriteDayCommand.h"
 
+#include "desk/DamagedTable.h"
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
 #include "output/DayOutput.h"
@@ -146,7 +147,10 @@ int writeDayMain(const QStringList& arguments, const QString& executableFolder) 
     }
     try {
         TDesk desk(folder);
-        desk.open();
+        if (const Result opened = openDeskOrRestore(desk, nullptr); !opened) {
+            err << opened.error() << '\n';
+            return 1;
+        }
         return runWriteDay(desk, *options, QDate::currentDate(), out, err);
     } catch (const std::exception& e) {
         err << toQt(e.what()) << '\n';

@@ -3,6 +3,7 @@
 #include "desk/Desk.h"
 #include "desk/ScopeGuard.h"
 #include "output/DayOutput.h"
+#include "platform/Controls.h"
 #include "platform/Dialogs.h"
 
 #include <QAbstractTableModel>
@@ -60,11 +61,6 @@ const QString kAtEnd = QStringLiteral("Запись находится в кон
 const QString kWritten = QStringLiteral("Скрипт успешно записан");
 const QString kNothingToWrite = QStringLiteral("Список пуст: выводить нечего, файлы не записаны.");
 
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 } // namespace
 
 TfOut::TfOut(TDesk& desk, QWidget* parent, std::function<QDate()> clock)
@@ -84,9 +80,7 @@ void TfOut::buildControls() {
 
     auto* top = new QHBoxLayout;
     auto* dateLabel = new QLabel(QStringLiteral("Дата вывода"), this);
-    ui.eOdate = named(new QDateEdit(this), "eOdate");
-    ui.eOdate->setCalendarPopup(true);
-    ui.eOdate->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    ui.eOdate = dateEdit(this, "eOdate");
     dateLabel->setBuddy(ui.eOdate);
     ui.BitBtn1 = named(new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload),
                                        QStringLiteral("Заполнить"), this),
@@ -156,12 +150,8 @@ void TfOut::buildControls() {
     ui.BitBtn4 = named(new QPushButton(style()->standardIcon(QStyle::SP_FileDialogContentsView),
                                        QStringLiteral("Просмотр"), this),
                        "BitBtn4");
-    ui.BitBtn2 = named(new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
-                                       QStringLiteral("Вывести"), this),
-                       "BitBtn2");
-    ui.BitBtn3 = named(new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                       QStringLiteral("Закрыть"), this),
-                       "BitBtn3");
+    ui.BitBtn2 = saveButton(this, "BitBtn2", QStringLiteral("Вывести"));
+    ui.BitBtn3 = closeButton(this, "BitBtn3");
     buttons->addStretch();
     buttons->addWidget(ui.BitBtn4);
     buttons->addWidget(ui.BitBtn2);

@@ -1,6 +1,7 @@
 #include "platform/ErrorGuard.h"
 
 #include "platform/Dialogs.h"
+#include "platform/SystemErrorText.h"
 #include "platform/TextCodec.h"
 #include "storage/DataSet.h"
 
@@ -29,7 +30,9 @@ QString currentExceptionMessage() {
     try {
         throw;
     } catch (const dorod::EDatabaseError& e) {
-        return toQt(e.what()); // the engine's messages are Windows-1251 bytes
+        // The engine's messages are Windows-1251 bytes; its file phrases and the system's
+        // reasons are put into Russian.
+        return systemMessageText(toQt(e.what()));
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());
     } catch (...) {

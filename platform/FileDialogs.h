@@ -18,14 +18,27 @@ public:
     // A file to read; filter as QFileDialog takes it ("Шаблоны (*.txt)"). Empty on cancel.
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& start,
                                  const QString& filter = {}) = 0;
-    // A file to write. Empty on cancel.
-    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& start,
-                                 const QString& filter = {}) = 0;
+    // A file to write. Empty on cancel. A name typed without a suffix of the filter gets
+    // the chosen filter's first one ("отчет" is saved as "отчет.pdf").
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& start,
+                         const QString& filter = {});
 
     static FileDialogs& instance();
     // Replaces the process-wide object (not owned); nullptr restores the file dialogs.
     static void setInstance(FileDialogs* dialogs);
+
+protected:
+    // The name as the operator gave it; *selectedFilter the filter chosen, if known.
+    virtual QString chooseSaveFileName(QWidget* parent, const QString& caption,
+                                       const QString& start, const QString& filter,
+                                       QString* selectedFilter) = 0;
 };
+
+// The path with the suffix of a filter ("PDF (*.pdf);;Рисунок PNG (*.png)") added when it
+// has none of the filter's suffixes: the selected filter's first, else the filter's first.
+// Unchanged for an empty path or a filter without suffixes.
+QString withFilterSuffix(const QString& path, const QString& filter,
+                         const QString& selectedFilter = {});
 
 class QtFileDialogs : public FileDialogs {
 public:
@@ -33,8 +46,10 @@ public:
                               const QString& start) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& start,
                          const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& caption, const QString& start,
-                         const QString& filter) override;
+
+protected:
+    QString chooseSaveFileName(QWidget* parent, const QString& caption, const QString& start,
+                               const QString& filter, QString* selectedFilter) override;
 };
 
 } // namespace vornelta

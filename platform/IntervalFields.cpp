@@ -1,5 +1,6 @@
 #include "platform/IntervalFields.h"
 
+#include "platform/Controls.h"
 #include "storage/DorodDate.h"
 
 #include <QBoxLayout>
@@ -21,14 +22,6 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, bool bold)
     return l;
 }
 
-QDateEdit* dateField(QWidget* parent, const char* name, const QDate& date) {
-    auto* edit = new QDateEdit(date, parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    return edit;
-}
-
 // A day of the calendar as the engine counts it.
 int32_t dayNumber(const QDate& date) {
     return dorod::dayNumberFromCivil(date.year(), date.month(), date.day());
@@ -39,9 +32,9 @@ int32_t dayNumber(const QDate& date) {
 void TIntervalFields::create(QWidget* parent, const QString& fromCaption, const QDate& from,
                              const QDate& to, bool boldLabels) {
     Label1 = label(parent, "Label1", fromCaption, boldLabels);
-    DateFrom = dateField(parent, "DateFrom", from);
+    DateFrom = dateEdit(parent, "DateFrom", from);
     Label2 = label(parent, "Label2", QStringLiteral("по:"), boldLabels);
-    DateTo = dateField(parent, "DateTo", to);
+    DateTo = dateEdit(parent, "DateTo", to);
 }
 
 QHBoxLayout* TIntervalFields::addRow(QBoxLayout* outer, int gap) const {

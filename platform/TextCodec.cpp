@@ -83,4 +83,10 @@ bool isRepresentable(const QString& text) {
     return fromQt(text, out, nullptr);
 }
 
+QString upperCased(const QString& text) {
+    std::string bytes;
+    if (fromQt(text, bytes, nullptr)) return toQt(dorod::win1251::toUpper(bytes));
+    return text.toUpper(); // a character outside the code page: no stored text has it
+}
+
 } // namespace vornelta

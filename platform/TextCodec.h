@@ -16,5 +16,8 @@ std::string fromQt(const QString& text, bool* ok = nullptr);
 bool fromQt(const QString& text, std::string& out, QString* error);
 // Whether every character of the text has a Windows-1251 byte.
 bool isRepresentable(const QString& text);
+// The text upper-cased by the Windows-1251 letter table the whole program uses (Cyrillic
+// and Latin, «ё» → «Ё»); a character the code page lacks goes by Qt's rules.
+QString upperCased(const QString& text);
 
 } // namespace vornelta

@@ -1,5 +1,6 @@
 #include "platform/TextFileWriter.h"
 
+#include "platform/SystemErrorText.h"
 #include "platform/TextCodec.h"
 #include "storage/FileIo.h"
 
@@ -35,7 +36,7 @@ bool writeTextFile(const QString& path, const QStringList& lines, QString* error
                                             failure)) {
         if (error)
             *error = QStringLiteral("Файл «%1» не записан: %2")
-                         .arg(path, QString::fromLocal8Bit(failure));
+                         .arg(path, systemMessageText(QString::fromLocal8Bit(failure)));
         return false;
     }
     return true;
@@ -46,7 +47,7 @@ bool readTextFile(const QString& path, QStringList& lines, QString* error) {
     if (!dorod::fileio::readFile(QFile::encodeName(path).toStdString(), bytes, failure)) {
         if (error)
             *error = QStringLiteral("Не удалось прочитать файл «%1»: %2")
-                         .arg(path, QString::fromLocal8Bit(failure));
+                         .arg(path, systemMessageText(QString::fromLocal8Bit(failure)));
         return false;
     }
     lines = toQt(bytes).split(QLatin1Char('\n'));

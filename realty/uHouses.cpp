@@ -1,6 +1,7 @@
 #include "realty/uHouses.h"
 
 #include "desk/Desk.h"
+#include "platform/Controls.h"
 #include "platform/ModalRunner.h"
 #include "platform/TextCodec.h"
 #include "storage/DorodDate.h"
@@ -22,15 +23,6 @@ namespace {
 
 const std::array<QString, 4> kFlatKeywords{QStringLiteral("ОДНО"), QStringLiteral("ДВУХ"),
                                            QStringLiteral("ТРЕХ"), QStringLiteral("ЧЕТЫРЕХ")};
-
-// Upper case by the Windows-1251 letter table the whole program uses («ё» → «Ё»).
-QString upperCased(const QString& text) {
-    bool ok = false;
-    const std::string bytes = fromQt(text, &ok);
-    if (ok) return toQt(dorod::win1251::toUpper(bytes));
-    // A character the code page lacks cannot be part of a keyword; Qt's rules do for it.
-    return text.toUpper();
-}
 
 // The value of the last ticked box, empty with none.
 QString lastTicked(const std::array<bool, 4>& ticked, const QStringList& values) {
@@ -135,9 +127,7 @@ TfHhouses::TfHhouses(TDesk& desk, const QDate& indate, const QString& text, QWid
         grid->addWidget(box, 1, column++);
     grid->setHorizontalSpacing(18);
 
-    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
-                                 QStringLiteral("Записать"), this);
-    ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    ui.BitBtn1 = saveButton(this, "BitBtn1", QStringLiteral("Записать"));
     ui.BitBtn1->setDefault(true);
     connect(ui.BitBtn1, &QPushButton::clicked, this, &TfHhouses::BitBtn1Click);
 

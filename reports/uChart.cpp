@@ -1,12 +1,14 @@
 #include "reports/uChart.h"
 
 #include "desk/Desk.h"
+#include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorGuard.h"
+#include "platform/FileDialogs.h"
 #include "platform/ModalRunner.h"
+#include "platform/SystemErrorText.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QPageLayout>
@@ -25,12 +27,6 @@ namespace {
 
 constexpr int kImageWidth = 1600;
 constexpr int kImageHeight = 900;
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
 
 } // namespace
 
@@ -60,11 +56,11 @@ TfChart::TfChart(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(par
     resize(900, 560);
 
     ui.create(this, QStringLiteral("Интервал с:"), QDate(today.year(), today.month(), 1), today);
-    ui.BitBtn1 = button(this, "BitBtn1", QStringLiteral("Построить"));
+    ui.BitBtn1 = named(new QPushButton(QStringLiteral("Построить"), this), "BitBtn1");
     ui.BitBtn1->setDefault(true);
-    ui.BitBtn3 = button(this, "BitBtn3", QStringLiteral("Печать"));
-    ui.BitBtn4 = button(this, "BitBtn4", QStringLiteral("Сохранить"));
-    ui.BitBtn2 = button(this, "BitBtn2", QStringLiteral("Закрыть"));
+    ui.BitBtn3 = named(new QPushButton(QStringLiteral("Печать"), this), "BitBtn3");
+    ui.BitBtn4 = saveButton(this, "BitBtn4");
+    ui.BitBtn2 = closeButton(this, "BitBtn2");
     ui.Chart = new TChartView(this);
 
     auto* layout = new QVBoxLayout(this);
@@ -76,16 +72,14 @@ TfChart::TfChart(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(par
     top->addWidget(ui.BitBtn2);
     layout->addWidget(ui.Chart, 1);
 
-    chooseExportPath = [this](const QString& suggested) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить диаграмму"), suggested,
-                                            QStringLiteral("PDF (*.pdf);;Рисунок PNG (*.png)"));
-    };
-
     connect(ui.BitBtn1, &QPushButton::clicked, this, &TfChart::BitBtn1Click);
     connect(ui.BitBtn2, &QPushButton::clicked, this, &TfChart::BitBtn2Click);
     connect(ui.BitBtn3, &QPushButton::clicked, this, &TfChart::BitBtn3Click);
     connect(ui.BitBtn4, &QPushButton::clicked, this, &TfChart::BitBtn4Click);
+    // The window opens with the chart of its opening interval drawn (its empty bars when
+    // the tables cannot be read).
     ui.Chart->setChart(RevenueChart::forInterval(ui.firstDay(), ui.lastDay()));
+    buildChart();
 }
 
 void TfChart::BitBtn1Click() {
@@ -126,7 +120,9 @@ void TfChart::printChart() {
 
 void TfChart::exportChart() {
     const QString suggested = m_desk.folder().file(QStringLiteral("Диаграмма.pdf"));
-    const QString path = chooseExportPath ? chooseExportPath(suggested) : QString();
+    const QString path =
+        FileDialogs::instance().saveFileName(this, QStringLiteral("Сохранить диаграмму"), suggested,
+                                             QStringLiteral("PDF (*.pdf);;Рисунок PNG (*.png)"));
     if (path.isEmpty()) return;
     QString error;
     if (!saveRevenueChart(ui.Chart->chart(), path, &error)) Dialogs::instance().error(this, error);
@@ -140,7 +136,7 @@ bool saveRevenueChart(const RevenueChart& chart, const QString& path, QString* e
         return false;
     };
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+    if (!file.open(QIODevice::WriteOnly)) return fail(fileErrorText(file));
     if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
         QPdfWriter pdf(&file);
         pdf.setTitle(chartTitle(chart));
@@ -160,7 +156,7 @@ bool saveRevenueChart(const RevenueChart& chart, const QString& path, QString* e
         }
         if (!image.save(&file, "PNG")) return fail(QStringLiteral("рисунок не записан"));
     }
-    if (!file.commit()) return fail(file.errorString());
+    if (!file.commit()) return fail(fileErrorText(file));
     return true;
 }
 

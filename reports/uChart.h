@@ -8,8 +8,6 @@
 #include <QDate>
 #include <QDialog>
 
-#include <functional>
-
 class QPushButton;
 
 namespace vornelta {
@@ -47,11 +45,6 @@ private:
         QPushButton* BitBtn2 = nullptr; // "Закрыть"
         TChartView* Chart = nullptr;
     } ui;
-
-public:
-    // Asks where to save the chart (a .pdf or .png path); empty when the operator cancels.
-    // A file dialog by default; tests put in their own answer.
-    std::function<QString(const QString& suggested)> chooseExportPath;
 
 public slots:
     void BitBtn1Click();

@@ -7,6 +7,6 @@ cd "$(dirname "$0")/.."
 scripts/build.sh
 folder="${1:-demo}"
 if [ ! -e "$folder/data.d" ]; then
-    build/tools/demodata/vornelta-demo "$folder"
+    build/vornelta-demo "$folder"
 fi
 exec build/vornelta --folder "$folder"

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 WITH_XVFB=1 scripts/install-deps.sh
 scripts/build.sh
 folder=demo
-[ -e "$folder/data.d" ] || build/tools/demodata/vornelta-demo "$folder"
+[ -e "$folder/data.d" ] || build/vornelta-demo "$folder"
 out="$(realpath -m "${1:-screenshot.png}")"
 xvfb-run -a -s '-screen 0 1280x800x24' sh -c "
     build/vornelta --folder '$folder' & app=\$!

@@ -89,6 +89,16 @@ bool isTextColour(int number) {
                        [number](const TextColour& c) { return c.number == number; });
 }
 
+QString textColourName(int number) {
+    // In the order of kTextColours.
+    static const std::array<const char*, kTextColours.size()> kNames{
+        "черный", "темно-синий", "фиолетовый", "зеленый", "красный", "оранжевый", "желтый", "белый",
+    };
+    for (size_t i = 0; i < kTextColours.size(); ++i)
+        if (kTextColours[i].number == number) return QString::fromUtf8(kNames[i]);
+    return QString();
+}
+
 QColor qColorFromColourNumber(int number) {
     return QColor(number & 0xFF, (number >> 8) & 0xFF, (number >> 16) & 0xFF);
 }

@@ -70,6 +70,9 @@ inline constexpr std::array<TextColour, 8> kTextColours{{
 
 // Whether the number is one of the eight text colours.
 bool isTextColour(int number);
+// The Russian name of a text colour as the entry form's buttons show it ("красный");
+// empty for a number that is not one of the eight.
+QString textColourName(int number);
 // The colour of a Windows colour number (only its low 24 bits count).
 QColor qColorFromColourNumber(int number);
 // The Windows colour number of a colour (alpha ignored).

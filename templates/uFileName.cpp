@@ -1,5 +1,6 @@
 #include "templates/uFileName.h"
 
+#include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/TextFileWriter.h"
 #include "templates/TemplateFields.h"
@@ -19,13 +20,9 @@ TfFileNAme::TfFileNAme(const QString& folder, QWidget* parent) : QDialog(parent)
     ui.eNAme = new QLineEdit(this);
     ui.eNAme->setObjectName(QStringLiteral("eNAme"));
     ui.eNAme->setMinimumWidth(300);
-    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_FileIcon),
-                                 QStringLiteral("Создать"), this);
-    ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    ui.BitBtn1 = iconButton(this, "BitBtn1", QStyle::SP_FileIcon, QStringLiteral("Создать"));
     ui.BitBtn1->setDefault(true);
-    ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                 QStringLiteral("Закрыть"), this);
-    ui.BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    ui.BitBtn2 = closeButton(this, "BitBtn2");
     connect(ui.BitBtn1, &QPushButton::clicked, this, &TfFileNAme::BitBtn1Click);
     connect(ui.BitBtn2, &QPushButton::clicked, this, &TfFileNAme::BitBtn2Click);
 

@@ -1,5 +1,6 @@
 #include "templates/uTempEditor.h"
 
+#include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalRunner.h"
 #include "platform/TextFileWriter.h"
@@ -25,12 +26,8 @@ TfTempEditor::TfTempEditor(const QString& templatePath, QWidget* parent)
     // Only the first line is the template: a long line is not shown as several.
     ui.eText->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
-                                 QStringLiteral("Сохранить"), this);
-    ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                 QStringLiteral("Закрыть"), this);
-    ui.BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    ui.BitBtn1 = saveButton(this, "BitBtn1");
+    ui.BitBtn2 = closeButton(this, "BitBtn2");
     // Enter breaks a line in the text box; it must not save the file.
     ui.BitBtn1->setAutoDefault(false);
     ui.BitBtn2->setAutoDefault(false);

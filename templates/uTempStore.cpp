@@ -1,5 +1,6 @@
 #include "templates/uTempStore.h"
 
+#include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalRunner.h"
 
@@ -39,13 +40,11 @@ TfTempStore::TfTempStore(const QString& templatePath, QWidget* parent)
     ui.eText->setObjectName(QStringLiteral("eText"));
     ui.eText->setMinimumSize(460, 90);
 
-    ui.BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
-                                 QStringLiteral("Внести"), this);
-    ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    ui.BitBtn1 =
+        iconButton(this, "BitBtn1", QStyle::SP_DialogApplyButton, QStringLiteral("Внести"));
     ui.BitBtn1->setDefault(true);
-    ui.BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                 QStringLiteral("Отмена"), this);
-    ui.BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    ui.BitBtn2 =
+        iconButton(this, "BitBtn2", QStyle::SP_DialogCancelButton, QStringLiteral("Отмена"));
     connect(ui.BitBtn1, &QPushButton::clicked, this, &TfTempStore::BitBtn1Click);
     connect(ui.BitBtn2, &QPushButton::clicked, this, &TfTempStore::BitBtn2Click);
     auto* buttons = new QHBoxLayout;

@@ -1,7 +1,9 @@
 #include "reports/engine/Report.h"
 
 #include "platform/Dialogs.h"
+#include "platform/FileDialogs.h"
 #include "platform/ModalRunner.h"
+#include "platform/SystemErrorText.h"
 #include "platform/TextCodec.h"
 #include "storage/DataSet.h"
 #include "storage/DorodDate.h"
@@ -10,7 +12,6 @@
 #include <QAction>
 #include <QDate>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
 #include <QPdfWriter>
@@ -168,8 +169,8 @@ void TReport::ShowPreparedReport(QWidget* parent) {
         save->setObjectName(QStringLiteral("savePdf"));
         QObject::connect(save, &QAction::triggered, &dialog, [this, &dialog] {
             const QString path =
-                QFileDialog::getSaveFileName(&dialog, QStringLiteral("Сохранить в PDF"), QString(),
-                                             QStringLiteral("PDF (*.pdf)"));
+                FileDialogs::instance().saveFileName(&dialog, QStringLiteral("Сохранить в PDF"),
+                                                     QString(), QStringLiteral("PDF (*.pdf)"));
             if (path.isEmpty()) return;
             QString message;
             if (!exportToPdf(path, &message)) Dialogs::instance().error(&dialog, message);
@@ -187,7 +188,7 @@ bool TReport::exportToPdf(const QString& path, QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("Не удалось записать «%1»: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString()),
+                        .arg(QDir::toNativeSeparators(path), fileErrorText(file)),
                     error);
     {
         QPdfWriter writer(&file);
@@ -198,7 +199,7 @@ bool TReport::exportToPdf(const QString& path, QString* error) {
     }
     if (!file.commit())
         return fail(QStringLiteral("Не удалось записать «%1»: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString()),
+                        .arg(QDir::toNativeSeparators(path), fileErrorText(file)),
                     error);
     return true;
 }

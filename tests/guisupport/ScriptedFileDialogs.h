@@ -37,11 +37,14 @@ public:
                          const QString&) override {
         return ask(Kind::Open, caption, start);
     }
-    QString saveFileName(QWidget*, const QString& caption, const QString& start,
-                         const QString&) override {
+
+protected:
+    QString chooseSaveFileName(QWidget*, const QString& caption, const QString& start,
+                               const QString&, QString*) override {
         return ask(Kind::Save, caption, start);
     }
 
+public:
     const std::vector<Request>& requests() const { return m_requests; }
 
 private:

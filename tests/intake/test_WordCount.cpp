@@ -3,6 +3,7 @@
 #include "desk/Settings.h"
 #include "intake/Price.h"
 #include "intake/WordCount.h"
+#include "platform/TextCodec.h"
 #include "storage/DorodLocale.h"
 
 #include <gtest/gtest.h>

@@ -127,6 +127,45 @@ TEST_F(PeriodTotalsTest, BothEndsCountAndEveryFigureHasItsText) {
     EXPECT_EQ(r, expected);
 }
 
+// Every group with a count and a sum of its own: a figure taken from the wrong group (two
+// client categories swapped, a payment's count in a subject's place) shows.
+TEST_F(PeriodTotalsTest, EveryGroupsOwnCountAndSumGoToItsOwnFigures) {
+    const int day = d1 + 1;
+    int id = 100;
+    for (const Announcement& a : distinctGroupAnnouncements(day))
+        addAnnouncement(*desk, ++id, a);
+    const QMap<QString, QString> r = report(day, day);
+    const QMap<QString, QString> expected{
+        {"interval", QStringLiteral("с 02.12.2026 по 02.12.2026")},
+        {"vskol", "10"},
+        {"vsslov", "55"},
+        {"vssum", "1023"},
+        {"katfizkol", "1"},
+        {"katfizsum", "8"},
+        {"katpredkol", "2"},
+        {"katpredsum", "544"},
+        {"katurkol", "3"},
+        {"katursum", "321"},
+        {"spnalkol", "1"},
+        {"spnalsum", "1"},
+        {"spbezkol", "2"},
+        {"spbezsum", "6"},
+        {"spvzkol", "3"},
+        {"spvzsum", "56"},
+        {"spbeskol", "4"},
+        {"spbessum", "960"},
+        {"koprkol", "1"},
+        {"koprsum", "512"},
+        {"konedkol", "2"},
+        {"konedsum", "384"},
+        {"koaukol", "3"},
+        {"koausum", "112"},
+        {"kouskol", "4"},
+        {"koussum", "15"},
+    };
+    EXPECT_EQ(r, expected);
+}
+
 TEST_F(PeriodTotalsTest, TheLastDayAloneAndThreeTimesOneTenth) {
     // A row dated exactly on the last day is counted.
     QMap<QString, QString> r = report(d5, d10);

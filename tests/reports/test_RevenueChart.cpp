@@ -4,6 +4,7 @@
 
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
+#include "guisupport/ScriptedFileDialogs.h"
 #include "reports/PeriodTotals.h"
 #include "reports/RevenueChart.h"
 #include "reports/uChart.h"
@@ -126,29 +127,37 @@ TEST_F(RevenueChartTest, SavedAsPdfAndPngAndAFailedSaveLeavesNothing) {
     EXPECT_FALSE(QDir(folder.file("missing")).exists());
 }
 
-TEST_F(RevenueChartTest, WindowBuildsTheChartAndSavesWhereAsked) {
+TEST_F(RevenueChartTest, WindowOpensWithTheChartDrawnAndSavesWhereAsked) {
     guisupport::ScriptedDialogs dialogs;
     guisupport::InstallDialogs installed(dialogs);
+    guisupport::ScriptedFileDialogs files;
+    guisupport::ScopedInstance<FileDialogs> installedFiles(files);
     TfChart window(*desk, nullptr, QDate(2026, 12, 9));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Диаграмма"));
     EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateFrom")->date(), QDate(2026, 12, 1));
     EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateTo")->date(), QDate(2026, 12, 9));
-    guisupport::control<QPushButton>(window, "BitBtn1")->click();
+    // Drawn at opening, before "Построить".
     EXPECT_EQ(guisupport::control<TChartView>(window, "Chart")->chart().rows, 4);
+    EXPECT_DOUBLE_EQ(guisupport::control<TChartView>(window, "Chart")->chart().total(), 42.5);
     EXPECT_EQ(guisupport::control<TChartView>(window, "Chart")->chart().buckets.size(), 9);
+    guisupport::control<QDateEdit>(window, "DateTo")->setDate(QDate(2026, 12, 2));
+    guisupport::control<QPushButton>(window, "BitBtn1")->click();
+    EXPECT_EQ(guisupport::control<TChartView>(window, "Chart")->chart().rows, 2);
 
-    QString asked;
-    window.chooseExportPath = [&](const QString& suggested) {
-        asked = suggested;
-        return folder.file("out.png");
-    };
+    files.answer(folder.file("out.png"));
     guisupport::control<QPushButton>(window, "BitBtn4")->click();
-    EXPECT_TRUE(asked.endsWith(".pdf"));
+    ASSERT_EQ(files.requests().size(), 1u);
+    EXPECT_TRUE(files.requests()[0].start.endsWith(".pdf"));
     EXPECT_FALSE(QImage(folder.file("out.png")).isNull());
-    window.chooseExportPath = [&](const QString&) { return QString(); };
+    // A name typed without a suffix is saved as PDF, under the name with ".pdf".
+    files.answer(folder.file("Выручка"));
+    guisupport::control<QPushButton>(window, "BitBtn4")->click();
+    EXPECT_EQ(guisupport::readBytes(folder.file("Выручка.pdf")).substr(0, 5), "%PDF-");
+    EXPECT_FALSE(QFile::exists(folder.file("Выручка")));
+    files.answer(QString());
     guisupport::control<QPushButton>(window, "BitBtn4")->click(); // cancelled: nothing happens
     EXPECT_TRUE(dialogs.boxes().empty());
-    window.chooseExportPath = [&](const QString&) { return folder.file("missing/out.pdf"); };
+    files.answer(folder.file("missing/out.pdf"));
     guisupport::control<QPushButton>(window, "BitBtn4")->click();
     EXPECT_EQ(dialogs.errors().size(), 1);
 }

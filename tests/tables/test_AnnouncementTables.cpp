@@ -313,17 +313,18 @@ TEST(AnnouncementColours, NumbersNamesAndColoursWithRedInTheLowByte) {
     struct ColourCase {
         int number;
         const char* name;
+        const char* russian;
         int red, green, blue;
     };
     const std::vector<ColourCase> expected{
-        {0, "black", 0, 0, 0},
-        {8388608, "navy", 0, 0, 128},
-        {8388736, "purple", 128, 0, 128},
-        {32768, "green", 0, 128, 0},
-        {255, "red", 255, 0, 0},
-        {33023, "orange", 255, 128, 0},
-        {65535, "yellow", 255, 255, 0},
-        {16777215, "white", 255, 255, 255},
+        {0, "black", "черный", 0, 0, 0},
+        {8388608, "navy", "темно-синий", 0, 0, 128},
+        {8388736, "purple", "фиолетовый", 128, 0, 128},
+        {32768, "green", "зеленый", 0, 128, 0},
+        {255, "red", "красный", 255, 0, 0},
+        {33023, "orange", "оранжевый", 255, 128, 0},
+        {65535, "yellow", "желтый", 255, 255, 0},
+        {16777215, "white", "белый", 255, 255, 255},
     };
     ASSERT_EQ(kTextColours.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -331,13 +332,16 @@ TEST(AnnouncementColours, NumbersNamesAndColoursWithRedInTheLowByte) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(kTextColours[i].number, c.number);
         EXPECT_STREQ(kTextColours[i].name, c.name);
+        EXPECT_EQ(textColourName(c.number), QString::fromUtf8(c.russian));
         EXPECT_TRUE(isTextColour(c.number));
         EXPECT_EQ(qColorFromColourNumber(c.number), QColor(c.red, c.green, c.blue));
         EXPECT_EQ(colourNumberFromQColor(QColor(c.red, c.green, c.blue)), c.number);
     }
     EXPECT_EQ(kColourWhite, 16777215);
-    for (int other : {1, 254, 16777216, -1})
+    for (int other : {1, 254, 16777216, -1}) {
         EXPECT_FALSE(isTextColour(other)) << other;
+        EXPECT_TRUE(textColourName(other).isEmpty()) << other;
+    }
 }
 
 } // namespace

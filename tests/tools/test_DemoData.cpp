@@ -182,6 +182,22 @@ TEST_F(DemoFolder, CreatesTheFolderWithEveryFileTheProgramOpens) {
     EXPECT_EQ(std::distance(fs::directory_iterator(s_folder), fs::directory_iterator()), 8);
 }
 
+// As at a first start: the sample announcement templates and the report templates that
+// come with the program are in the folder.
+TEST_F(DemoFolder, HoldsTheShippedTemplatesAsAFirstStartDoes) {
+    ASSERT_EQ(s_run->status, 0) << s_run->err;
+    int shipped = 0;
+    for (const char* folder : {"Шаблоны", "Отчеты"}) {
+        for (const auto& entry :
+             fs::directory_iterator(fs::path(VORNELTA_RESOURCES_DIR) / folder)) {
+            ++shipped;
+            const fs::path copy = fs::path(s_folder) / folder / entry.path().filename();
+            EXPECT_EQ(readBytes(copy.string()), readBytes(entry.path().string())) << copy;
+        }
+    }
+    EXPECT_GT(shipped, 2);
+}
+
 TEST_F(DemoFolder, TablesHaveTheProgramsFields) {
     ASSERT_EQ(s_run->status, 0) << s_run->err;
     EXPECT_EQ(Table(file("data.d")).layout(),
