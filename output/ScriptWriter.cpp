@@ -1,6 +1,6 @@
 #include "output/ScriptWriter.h"
 
-#include "intake/ColourRuns.h"
+#include "tables/ColourRuns.h"
 #include "tables/AnnouncementTables.h"
 
 #include <QRegularExpression>
