@@ -3,7 +3,7 @@
 // written as PDF by the command and its text read back.
 #include "reports/PeriodTestData.h"
 
-#include "app/DeskCommands.h"
+#include "app/CommandLine.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
 #include "reports/PeriodTotals.h"
@@ -24,6 +24,14 @@ namespace {
 
 using namespace vornelta;
 using namespace periodtest;
+
+// The program's command line run without a window, in English.
+std::optional<int> runDeskCommand(const QStringList& arguments, const QString& executableFolder,
+                                  QTextStream& out, QTextStream& err) {
+    CommandEnvironment environment;
+    environment.executableFolder = executableFolder;
+    return runWithoutWindow(arguments, environment, out, err);
+}
 
 const QString kTemplate = QStringLiteral("Отчеты/reptotal.frf");
 
