@@ -1,8 +1,6 @@
 #include "platform/FolderLock.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 namespace vornelta {
 
@@ -19,36 +17,9 @@ QString FolderLock::fileName() {
     return QStringLiteral("vornelta.lock");
 }
 
-namespace {
-
-// QLockFile records the application name and, when it checks whether a holder still runs,
-// compares it with the executable's file name of that process: a recorded name that
-// differs ("Vornelta" for the executable "vornelta") makes every running holder look
-// gone, and its lock would be taken over. So the lock is written under the executable's
-// own file name.
-class ExecutableNameWhileLocking {
-public:
-    ExecutableNameWhileLocking() : m_name(QCoreApplication::applicationName()) {
-        if (QCoreApplication::instance())
-            QCoreApplication::setApplicationName(
-                QFileInfo(QCoreApplication::applicationFilePath()).fileName());
-    }
-    ~ExecutableNameWhileLocking() { QCoreApplication::setApplicationName(m_name); }
-
-private:
-    QString m_name;
-};
-
-} // namespace
-
 Result FolderLock::lock(std::chrono::milliseconds wait) {
     if (m_file.isLocked()) return Result();
-    bool locked = false;
-    {
-        ExecutableNameWhileLocking name;
-        locked = m_file.tryLock(int(wait.count()));
-    }
-    if (locked) return Result();
+    if (m_file.tryLock(int(wait.count()))) return Result();
 
     const QString path = QDir::toNativeSeparators(m_path);
     if (m_file.error() == QLockFile::LockFailedError) {

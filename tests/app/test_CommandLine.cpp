@@ -145,9 +145,10 @@ TEST(CommandTable, TheReadmesCommandLinesAreTheTables) {
     QFile file(QStringLiteral(VORNELTA_SOURCE_DIR "/README.md"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString readme = QString::fromUtf8(file.readAll());
+    const QStringList readmeLines = readme.split('\n');
     for (const WindowlessCommand& command : windowlessCommands())
         EXPECT_TRUE(
-            readme.contains("    vornelta [--folder DIR] " + commandSynopsis(command, false)))
+            readmeLines.contains("    vornelta [--folder DIR] " + commandSynopsis(command, false)))
             << commandSynopsis(command, false).toStdString();
 
     // Every option a command line of the README names is one the table knows.
@@ -160,7 +161,7 @@ TEST(CommandTable, TheReadmesCommandLinesAreTheTables) {
     static const QRegularExpression programLine(QStringLiteral("^    (\\S*/)?vornelta (.*)$"));
     static const QRegularExpression option(QStringLiteral("--([a-z-]+)"));
     int lines = 0;
-    for (const QString& line : readme.split('\n')) {
+    for (const QString& line : readmeLines) {
         const QRegularExpressionMatch m = programLine.match(line);
         if (!m.hasMatch()) continue;
         ++lines;

@@ -4,7 +4,8 @@
 #include "guisupport/GuiHelpers.h"
 #include "platform/FolderLock.h"
 
-#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSysInfo>
@@ -61,6 +62,25 @@ TEST(FolderLock, TheRunningProgramHoldsItAndAKilledOnesLockIsCleared) {
     ASSERT_TRUE(program.waitForFinished());
     ASSERT_TRUE(QFileInfo::exists(lockPath));
     EXPECT_TRUE(mine.lock()) << "a lock whose process is gone is stale";
+}
+
+TEST(FolderLock, ALockOfAnotherComputerStaysWhateverItsAge) {
+    guisupport::TempFolder folder;
+    const QString path = folder.file(FolderLock::fileName());
+    // As a desk on another computer of a shared folder wrote it, hours ago.
+    guisupport::writeBytes(path, "4242\nvornelta\nother-pc\n");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-6 * 3600),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+
+    FolderLock mine{ProgramFolder(folder.path())};
+    const Result refused = mine.lock();
+    EXPECT_FALSE(refused);
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("компьютер other-pc, процесс 4242")))
+        << refused.error().toStdString();
+    EXPECT_TRUE(refused.error().contains(path)) << "the file to remove is named";
 }
 
 } // namespace
