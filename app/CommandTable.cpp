@@ -53,7 +53,7 @@ ValueResult<DeskRun> bindPeriodReport(const CommandArguments& arguments) {
         return usageError(arguments, QStringLiteral("--pdf: не указан файл"),
                           QStringLiteral("--pdf needs a file"));
     return DeskRun([options](TDesk& desk, QTextStream& out, QTextStream& err) {
-        return runPeriodReport(desk, options, out, err);
+        return runPeriodReportCommand(desk, options, out, err);
     });
 }
 

@@ -8,8 +8,8 @@
 
 namespace vornelta {
 
-int runPeriodReport(TDesk& desk, const PeriodReportOptions& options, QTextStream& out,
-                    QTextStream& err) {
+int runPeriodReportCommand(TDesk& desk, const PeriodReportOptions& options, QTextStream& out,
+                           QTextStream& err) {
     const ReportValues values = periodReportValues(
         computePeriodTotals(desk, options.from, options.to), options.from, options.to);
     if (options.json)

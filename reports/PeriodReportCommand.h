@@ -21,7 +21,7 @@ struct PeriodReportOptions {
 // the report's order, each with the text handed to the report); without json and pdf,
 // one "name<TAB>text" line each. With pdf, writes the report there. 0 on success; 1 with
 // the reason on err.
-int runPeriodReport(TDesk& desk, const PeriodReportOptions& options, QTextStream& out,
-                    QTextStream& err);
+int runPeriodReportCommand(TDesk& desk, const PeriodReportOptions& options, QTextStream& out,
+                           QTextStream& err);
 
 } // namespace vornelta
