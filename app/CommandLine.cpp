@@ -104,6 +104,9 @@ CommandLine parseCommandLine(const QStringList& arguments, bool russian,
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    // The options of every start, the window's and the commands' alike. Another one (a
+    // database to work on) is added here, kept in CommandLine beside `folder`, and told in
+    // programHelp.
     parser.addOption({kFolder, QString(), QStringLiteral("DIR")});
     parser.addOption({{QStringLiteral("h"), kHelp}, QString()});
     parser.addOption({kVersion, QString()});
