@@ -124,7 +124,8 @@ const QList<WindowlessCommand>& windowlessCommands() {
           QStringLiteral("the period report: --json prints its values, --pdf writes it\n"
                          "as PDF")},
          FolderUse::ReadsTables,
-         bindPeriodReport},
+         bindPeriodReport,
+         true},
         // transfer.d goes to drive A:, not among the tables; rielt.d and rielt_out.d are
         // only read.
         {QStringLiteral("export-realty"),

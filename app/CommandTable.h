@@ -63,6 +63,9 @@ struct WindowlessCommand {
     FolderUse folder = FolderUse::ReadsTables;
     // The run for these arguments, or the usage error in their language.
     std::function<ValueResult<DeskRun>(const CommandArguments& arguments)> bind;
+    // Lays out pages (a PDF): runs with a display, the offscreen one. The others run with
+    // no display and no window system at all.
+    bool paints = false;
 };
 
 // Every window-less command, in the order the help lists them.

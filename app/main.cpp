@@ -17,6 +17,33 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+// A window-less command. No window can be shown, so no password prompt is installed: a
+// modal dialog on no display would wait for ever; an enciphered table is refused with the
+// engine's message instead.
+int runCommand(int& argc, char** argv, const vornelta::CommandLine& line,
+               vornelta::CommandEnvironment environment) {
+    std::unique_ptr<QCoreApplication> app;
+    if (line.command->paints) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<vornelta::GuardedApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    environment.executableFolder = QCoreApplication::applicationDirPath();
+    vornelta::nameApplication();
+    vornelta::applySystemLocale();
+    dorod::TDorodSession::Instance().OnShowMessage = [](const std::string& text) {
+        std::fprintf(stderr, "%s\n", vornelta::toQt(text).toLocal8Bit().constData());
+    };
+    QTextStream out(stdout), err(stderr);
+    return vornelta::runWindowlessCommand(line, environment, out, err);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QStringList arguments;
@@ -32,10 +59,9 @@ int main(int argc, char** argv) {
                 vornelta::answerWithoutDesk(line, environment, out, err))
             return *code;
     }
+    if (line.asks == vornelta::CommandLine::Asks::Command)
+        return runCommand(argc, argv, line, environment);
 
-    // The commands without a window run with no display.
-    const bool windowless = line.asks == vornelta::CommandLine::Asks::Command;
-    if (windowless) qputenv("QT_QPA_PLATFORM", "offscreen");
     vornelta::GuardedApplication app(argc, argv);
     environment.executableFolder = QApplication::applicationDirPath();
     vornelta::nameApplication();
@@ -50,14 +76,6 @@ int main(int argc, char** argv) {
 
     vornelta::applySystemLocale();
     vornelta::installPasswordPrompt();
-
-    if (windowless) {
-        dorod::TDorodSession::Instance().OnShowMessage = [](const std::string& text) {
-            std::fprintf(stderr, "%s\n", vornelta::toQt(text).toLocal8Bit().constData());
-        };
-        QTextStream out(stdout), err(stderr);
-        return vornelta::runWindowlessCommand(line, environment, out, err);
-    }
     dorod::TDorodSession::Instance().OnShowMessage = [](const std::string& text) {
         vornelta::Dialogs::instance().information(QApplication::activeWindow(),
                                                   vornelta::toQt(text));

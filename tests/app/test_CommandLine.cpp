@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QTextStream>
@@ -202,6 +203,29 @@ TEST_F(FolderRules, CommandsRefuseAFolderWithoutData_dAndMakeNothing) {
         }
     EXPECT_FALSE(QFileInfo::exists(folder.file("typo")));
     EXPECT_EQ(QDir(empty).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
+
+TEST_F(FolderRules, ACommandOnAnEncipheredTableFailsRatherThanWaitForAPassword) {
+    {
+        TDesk desk{ProgramFolder(folder.path())};
+        desk.open();
+        desk.tData.SetPassword("secret");
+        desk.tData.SaveToFile(desk.tData.TablePath());
+    }
+    // No one can type a password for a command: the program itself, as a script runs it.
+    for (const QStringList& command :
+         {QStringList{"--write-day", "2026-12-10"},
+          QStringList{"--period-report", "2026-12-01", "2026-12-31"}}) {
+        SCOPED_TRACE(command.join(' ').toStdString());
+        QProcess program;
+        program.start(QStringLiteral(VORNELTA_EXECUTABLE),
+                      QStringList{"--folder", folder.path()} << command);
+        ASSERT_TRUE(program.waitForFinished(60000)) << "waits for a password nobody can type";
+        EXPECT_EQ(program.exitCode(), 1);
+        const QByteArray error = program.readAllStandardError();
+        EXPECT_TRUE(error.contains("tData") || error.contains("data.d")) << error.toStdString();
+        EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
+    }
 }
 
 TEST_F(FolderRules, TheWindowAsksBeforeMakingANewFolder) {
