@@ -2,55 +2,72 @@
 
 namespace vornelta {
 
-QString programHelp(bool russian) {
+namespace {
+
+const Bilingual kFolderValue{QStringLiteral("ПАПКА"), QStringLiteral("DIR")};
+
+// Where a description starts: after "  --folder ПАПКА   ".
+constexpr int kDescriptionColumn = 19;
+
+QString indented(const QString& text) {
+    const QString pad(kDescriptionColumn, QLatin1Char(' '));
+    QString result;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        result += pad + line + QLatin1Char('\n');
+    return result;
+}
+
+} // namespace
+
+QString programHelp(bool russian, const QList<WindowlessCommand>& commands) {
+    QString text;
     if (russian)
-        return QStringLiteral(
+        text = QStringLiteral(
             "Использование: vornelta [--folder ПАПКА] [КОМАНДА]\n"
             "Vornelta — бегущая строка рекламного отдела телеканала: приём платных объявлений,\n"
             "расчёт цены, вывод текстов дня для титровальных систем студии.\n"
             "\n"
             "  --folder ПАПКА   папка программы: таблицы .d, config.INI, папки «Шаблоны»,\n"
-            "                   «Тексты», «Отчеты» (создаются при первом запуске). Без неё —\n"
-            "                   папка исполняемого файла (сборка), а у установленной\n"
-            "                   программы — папка данных пользователя (~/.local/share/Vornelta)\n"
+            "                   «Тексты», «Отчеты». Без неё — папка исполняемого файла\n"
+            "                   (сборка), а у установленной программы — папка данных\n"
+            "                   пользователя (~/.local/share/Vornelta). Окно спрашивает,\n"
+            "                   прежде чем создать новую папку; пока окно открыто, папка\n"
+            "                   занята (vornelta.lock), и вторая копия программы на ней\n"
+            "                   не откроется\n"
             "  --help, -h       эта справка\n"
             "  --version        версия программы\n"
             "\n"
-            "Команды без окна (дисплей не нужен):\n"
-            "  --write-day ДАТА [--driver ALPHA|TextLine] [--order date|category]\n"
-            "                   тексты дня ДАТА для студии: текстовый файл и файл титровальной\n"
-            "                   системы (по умолчанию ALPHA); печатает пути записанных файлов\n"
-            "  --period-report С ПО [--json] [--pdf ФАЙЛ]\n"
-            "                   отчёт за период: --json печатает значения отчёта, --pdf\n"
-            "                   записывает отчёт в PDF\n"
-            "  --export-realty С ПО\n"
-            "                   записывает transfer.d с объявлениями о недвижимости за период;\n"
-            "                   печатает путь и число строк\n"
+            "Команды без окна (дисплей не нужен; папка должна содержать data.d):\n");
+    else
+        text = QStringLiteral(
+            "Usage: vornelta [--folder DIR] [COMMAND]\n"
+            "Vornelta: the running line of a TV channel's advertising desk: takes paid\n"
+            "announcements, prices them and writes each day's texts for the studio's titling "
+            "systems.\n"
+            "\n"
+            "  --folder DIR     the program folder: the .d tables, config.INI and the folders\n"
+            "                   \"Шаблоны\", \"Тексты\", \"Отчеты\". Without it: the executable's\n"
+            "                   folder (a build), or for the installed program the user's\n"
+            "                   data folder (~/.local/share/Vornelta). The window asks\n"
+            "                   before it makes a new folder; while it is open the folder\n"
+            "                   is taken (vornelta.lock) and a second copy of the program\n"
+            "                   will not open on it\n"
+            "  --help, -h       this help\n"
+            "  --version        the program's version\n"
+            "\n"
+            "Commands without a window (no display needed; the folder must hold data.d):\n");
+    for (const WindowlessCommand& command : commands)
+        text += QStringLiteral("  ") + commandSynopsis(command, russian) + QLatin1Char('\n') +
+                indented(command.help.in(russian));
+    if (russian)
+        text += QStringLiteral(
             "Даты: ГГГГ-ММ-ДД или ДД.ММ.ГГГГ. Код выхода: 0 — успех, 1 — ошибка (сообщение\n"
             "в stderr), 2 — ошибка в командной строке.\n");
-    return QStringLiteral(
-        "Usage: vornelta [--folder DIR] [COMMAND]\n"
-        "Vornelta: the running line of a TV channel's advertising desk: takes paid\n"
-        "announcements, prices them and writes each day's texts for the studio's titling systems.\n"
-        "\n"
-        "  --folder DIR     the program folder: the .d tables, config.INI and the folders\n"
-        "                   \"Шаблоны\", \"Тексты\", \"Отчеты\" (made at first start). Without\n"
-        "                   it: the executable's folder (a build), or for the installed\n"
-        "                   program the user's data folder (~/.local/share/Vornelta)\n"
-        "  --help, -h       this help\n"
-        "  --version        the program's version\n"
-        "\n"
-        "Commands without a window (no display needed):\n"
-        "  --write-day DATE [--driver ALPHA|TextLine] [--order date|category]\n"
-        "                   the texts of day DATE for the studio: the plain text file and the\n"
-        "                   titling system's file (ALPHA by default); prints each path written\n"
-        "  --period-report FROM TO [--json] [--pdf FILE]\n"
-        "                   the period report: --json prints its values, --pdf writes it as PDF\n"
-        "  --export-realty FROM TO\n"
-        "                   writes transfer.d with the period's realty announcements; prints\n"
-        "                   its path and row count\n"
-        "Dates: YYYY-MM-DD or dd.MM.yyyy. Exit status: 0 success, 1 failure (the message on\n"
-        "stderr), 2 usage error.\n");
+    else
+        text += QStringLiteral(
+            "Dates: YYYY-MM-DD or dd.MM.yyyy. Exit status: 0 success, 1 failure (the message on\n"
+            "stderr), 2 usage error.\n");
+    return text;
 }
 
 QString programVersion(const QString& version, bool russian) {
@@ -58,13 +75,17 @@ QString programVersion(const QString& version, bool russian) {
         .arg(version);
 }
 
-std::optional<QString> informationRequested(const QStringList& arguments, const QString& version,
-                                            bool russian) {
-    for (const QString& a : arguments) {
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) return programHelp(russian);
-        if (a == QLatin1String("--version")) return programVersion(version, russian);
-    }
-    return std::nullopt;
+QString programUsage(bool russian, const QList<WindowlessCommand>& commands) {
+    const QString head = russian ? QStringLiteral("Использование: ") : QStringLiteral("usage: ");
+    const QString program =
+        QStringLiteral("vornelta [--folder ") + kFolderValue.in(russian) + QLatin1Char(']');
+    QString text = head + program + QLatin1Char('\n');
+    for (const WindowlessCommand& command : commands)
+        text += QString(head.size(), QLatin1Char(' ')) + program + QLatin1Char(' ') +
+                commandSynopsis(command, russian) + QLatin1Char('\n');
+    text += russian ? QStringLiteral("Справка: vornelta --help\n")
+                    : QStringLiteral("The whole help: vornelta --help\n");
+    return text;
 }
 
 } // namespace vornelta

@@ -1,20 +1,16 @@
-// What `vornelta --help` and `vornelta --version` print: answered before any window or
-// display is needed, in Russian or English as the locale says.
+// What `vornelta --help`, `--version` and a usage error print, in Russian or English as the
+// locale says; the commands' lines come from the command table.
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "app/CommandTable.h"
 
-#include <optional>
+#include <QString>
 
 namespace vornelta {
 
-QString programHelp(bool russian);
+QString programHelp(bool russian, const QList<WindowlessCommand>& commands = windowlessCommands());
 QString programVersion(const QString& version, bool russian);
-
-// For --help / -h / --version among the arguments (without the program name): the text
-// to print and exit with 0. Nothing for any other command line.
-std::optional<QString> informationRequested(const QStringList& arguments, const QString& version,
-                                            bool russian);
+// The short usage printed after a usage error: one line per command.
+QString programUsage(bool russian, const QList<WindowlessCommand>& commands = windowlessCommands());
 
 } // namespace vornelta

@@ -1,11 +1,20 @@
 #include "app/ProgramStart.h"
 
+#include "app/uVornelta.h"
 #include "desk/DamagedTable.h"
+#include "desk/Desk.h"
+#include "desk/ProgramSetup.h"
 #include "intake/TemplateCalls.h"
 #include "platform/Dialogs.h"
+#include "platform/ErrorGuard.h"
+#include "platform/FolderLock.h"
+#include "platform/ProgramFolder.h"
 #include "templates/TemplateDialogs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 
 namespace vornelta {
 
@@ -14,18 +23,46 @@ void nameApplication() {
 }
 
 void connectSubsystems() {
-    setTemplateCalls({chooseAndFillTemplate, fillNamedTemplate});
+    setTemplateCalls({chooseAndFillTemplate, fillTemplateFile});
 }
 
-bool openDeskWithWindow(TDesk& desk) {
+int runDeskWindow(const QString& folderOption, const QString& executableFolder) {
+    Dialogs& dialogs = Dialogs::instance();
+    const ProgramFolder folder = ProgramFolder::chosen(folderOption, executableFolder);
+    // A mistyped --folder must not silently become a new, empty desk. The default folder
+    // is made without asking: that is the first start.
+    if (!folderOption.isEmpty() && !QFileInfo::exists(folder.path()) &&
+        !dialogs.question(nullptr, QStringLiteral("Папки «%1» нет. Создать новую папку программы?")
+                                       .arg(QDir::toNativeSeparators(folder.path()))))
+        return 1;
+    QString error;
+    if (!prepareProgramFolder(folder, &error)) {
+        dialogs.error(nullptr, error);
+        return 1;
+    }
+    FolderLock lock(folder);
+    if (const Result locked = lock.lock(); !locked) {
+        dialogs.error(nullptr, locked.error());
+        return 1;
+    }
+
+    TDesk desk(folder);
+    // A damaged table is named, and its last good copy offered; a "no" ends the program
+    // without a second box.
     bool declined = false;
     const Result opened = openDeskOrRestore(desk, [&](const QString& question) {
-        declined = !Dialogs::instance().question(nullptr, question);
+        declined = !dialogs.question(nullptr, question);
         return !declined;
     });
-    // A "no" closes the program without a second box.
-    if (!opened && !declined) Dialogs::instance().error(nullptr, opened.error());
-    return opened.ok();
+    if (!opened) {
+        if (!declined) dialogs.error(nullptr, opened.error());
+        return 1;
+    }
+    TfVornelta window(desk);
+    QApplication::setWindowIcon(
+        QIcon(shippedFolder(executableFolder) + QStringLiteral("/icons/vornelta-64.png")));
+    window.show();
+    return QApplication::exec();
 }
 
 } // namespace vornelta

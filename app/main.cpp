@@ -1,12 +1,8 @@
-// Vornelta: the advertising desk's program. Starts on the program folder (the
-// executable's, or --folder DIR), opens the desk's tables and shows the main window.
-#include "app/DeskCommands.h"
-#include "app/ProgramHelp.h"
+// Vornelta: the advertising desk's program. Reads its command line once (app/CommandLine):
+// help, version and usage errors are answered at once; a window-less command runs on the
+// program folder without a display; otherwise the desk opens with its main window.
+#include "app/CommandLine.h"
 #include "app/ProgramStart.h"
-#include "app/uVornelta.h"
-#include "desk/Desk.h"
-#include "desk/ProgramSetup.h"
-#include "output/WriteDayCommand.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorGuard.h"
 #include "platform/MessageLanguage.h"
@@ -17,32 +13,56 @@
 #include "storage/DorodDatabase.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+// A window-less command. No window can be shown, so no password prompt is installed: a
+// modal dialog on no display would wait for ever; an enciphered table is refused with the
+// engine's message instead.
+int runCommand(int& argc, char** argv, const vornelta::CommandLine& line,
+               vornelta::CommandEnvironment environment) {
+    std::unique_ptr<QCoreApplication> app;
+    if (line.command->paints) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<vornelta::GuardedApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    environment.executableFolder = QCoreApplication::applicationDirPath();
+    vornelta::nameApplication();
+    vornelta::applySystemLocale();
+    dorod::TDorodSession::Instance().OnShowMessage = [](const std::string& text) {
+        std::fprintf(stderr, "%s\n", vornelta::toQt(text).toLocal8Bit().constData());
+    };
+    QTextStream out(stdout), err(stderr);
+    return vornelta::runWindowlessCommand(line, environment, out, err);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // --help and --version need no display.
-    if (const auto text = vornelta::informationRequested(
-            arguments, QStringLiteral(VORNELTA_VERSION), vornelta::russianMessages())) {
-        std::fputs(text->toLocal8Bit().constData(), stdout);
-        return 0;
+    vornelta::CommandEnvironment environment;
+    environment.version = QStringLiteral(VORNELTA_VERSION);
+    environment.russian = vornelta::russianMessages();
+    const vornelta::CommandLine line = vornelta::parseCommandLine(arguments, environment.russian);
+    {
+        QTextStream out(stdout), err(stderr);
+        if (const std::optional<int> code =
+                vornelta::answerWithoutDesk(line, environment, out, err))
+            return *code;
     }
-    // Commands without a window run before any display is needed.
-    if (vornelta::asksForWriteDay(arguments)) {
-        QCoreApplication core(argc, argv);
-        QCoreApplication::setApplicationName(QStringLiteral("Vornelta"));
-        return vornelta::writeDayMain(QCoreApplication::arguments().mid(1),
-                                      QCoreApplication::applicationDirPath());
-    }
-    // The commands without a window run with no display.
-    const bool deskCommand = vornelta::hasDeskCommand(arguments);
-    if (deskCommand) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (line.asks == vornelta::CommandLine::Asks::Command)
+        return runCommand(argc, argv, line, environment);
+
     vornelta::GuardedApplication app(argc, argv);
+    environment.executableFolder = QApplication::applicationDirPath();
     vornelta::nameApplication();
     vornelta::connectSubsystems();
 
@@ -55,28 +75,5 @@ int main(int argc, char** argv) {
         vornelta::Dialogs::instance().information(QApplication::activeWindow(),
                                                   vornelta::toQt(text));
     };
-
-    if (deskCommand) {
-        dorod::TDorodSession::Instance().OnShowMessage = [](const std::string& text) {
-            std::fprintf(stderr, "%s\n", vornelta::toQt(text).toLocal8Bit().constData());
-        };
-        QTextStream out(stdout), err(stderr);
-        return *vornelta::runDeskCommand(arguments, QApplication::applicationDirPath(), out, err);
-    }
-
-    const vornelta::ProgramFolder folder = vornelta::ProgramFolder::fromArguments(
-        QApplication::arguments().mid(1), QApplication::applicationDirPath());
-    QString error;
-    if (!vornelta::prepareProgramFolder(folder, &error)) {
-        vornelta::Dialogs::instance().error(nullptr, error);
-        return 1;
-    }
-
-    vornelta::TDesk desk(folder);
-    if (!vornelta::openDeskWithWindow(desk)) return 1;
-    vornelta::TfVornelta window(desk);
-    QApplication::setWindowIcon(QIcon(vornelta::shippedFolder(QApplication::applicationDirPath()) +
-                                      QStringLiteral("/icons/vornelta-64.png")));
-    window.show();
-    return QApplication::exec();
+    return vornelta::runDeskWindow(line.folder, environment.executableFolder);
 }

@@ -71,8 +71,8 @@ TDayOutput dayOutput(const QString& driver) {
 void BM_OutputWrite(benchmark::State& state, const QString& driver) {
     const TDayOutput o = dayOutput(driver);
     for (auto _ : state) {
-        const TOutputResult r = writeDayOutput(*desk, o);
-        if (!r.ok) state.SkipWithError(r.error.toStdString().c_str());
+        const Result r = writeDayOutput(*desk, o);
+        if (!r) state.SkipWithError(r.error().toStdString().c_str());
     }
     state.counters["rows"] = double(o.rows.size());
 }
@@ -82,9 +82,9 @@ void BM_OutputWriteThree(benchmark::State& state) {
     const QString tvl =
         QDir(desk->drives.folderFor(desk->settings.OutDev)).filePath(textLineListFileName(o.today));
     for (auto _ : state) {
-        const TOutputResult r = writeDayOutput(*desk, o);
-        if (!r.ok || !writeTextFile(tvl, textLineListLines(o.rows, desk->settings.StringFirst,
-                                                           desk->settings.StringLast)))
+        const Result r = writeDayOutput(*desk, o);
+        if (!r || !writeTextFile(tvl, textLineListLines(o.rows, desk->settings.StringFirst,
+                                                        desk->settings.StringLast)))
             state.SkipWithError("a write failed");
     }
     state.counters["rows"] = double(o.rows.size());

@@ -2,6 +2,7 @@
 
 #include "intake/OneLineTextEdit.h"
 #include "intake/WordCount.h"
+#include "platform/TextCodec.h"
 
 #include <QLineEdit>
 

@@ -5,7 +5,6 @@
 
 #include "desk/Desk.h"
 #include "intake/Announcement.h"
-#include "intake/ColourRuns.h"
 #include "intake/Price.h"
 #include "intake/Receipt.h"
 #include "intake/RunDates.h"
@@ -15,6 +14,7 @@
 #include "platform/ModalRunner.h"
 #include "realty/uHouses.h"
 #include "tables/AnnouncementTables.h"
+#include "tables/ColourRuns.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>

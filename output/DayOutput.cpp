@@ -2,8 +2,6 @@
 
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
-#include "output/ScriptWriter.h"
-#include "output/TextLineListWriter.h"
 #include "platform/TextCodec.h"
 #include "platform/TextFileWriter.h"
 #include "storage/DorodLocale.h"
@@ -33,46 +31,37 @@ QString plainTextFileName(const QDate& today) {
     return QStringLiteral("Вывод текста ") + date + QStringLiteral(".txt");
 }
 
-TOutputResult writeDayOutput(const TDesk& desk, const TDayOutput& output) {
-    TOutputResult result;
-    const auto fail = [&](const QString& error) {
-        result.ok = false;
-        result.error = error;
-        return result;
-    };
+Result writeDayOutput(const TDesk& desk, const TDayOutput& output) {
     const TSettings& s = desk.settings;
+    const auto wrote = [&](const QString& path) {
+        if (output.written) output.written(path);
+    };
 
     const QString textPath =
         desk.folder().file(kTextsFolder + QLatin1Char('/') + plainTextFileName(output.today));
     QString error;
     if (!writeTextFile(textPath, plainTextLines(output.rows, s, output.progress), &error))
-        return fail(error);
-    result.written << textPath;
+        return Result::failed(error);
+    wrote(textPath);
 
     if (output.beforeTitling) output.beforeTitling();
 
-    QStringList lines;
-    QString name;
-    if (output.driver == kDriverAlpha) {
-        lines = titlingScriptLines(output.rows, s.StringFirst, s.StringLast);
-        name = titlingScriptFileName(output.today);
-    } else if (output.driver == kDriverTextLine) {
-        lines = textLineListLines(output.rows, s.StringFirst, s.StringLast);
-        name = textLineListFileName(output.today);
-    } else {
-        return result;
-    }
+    const TitlingDriver* driver = titlingDriver(output.driver);
+    if (!driver) return Result();
+    const QString name = driver->fileName(output.today);
     const QString folder = desk.drives.folderFor(s.OutDev);
     if (folder.isEmpty())
-        return fail(QStringLiteral("Дисковод вывода не задан: выберите его в настройках "
-                                   "(«Выводить строку на дисковод»)."));
+        return Result::failed(QStringLiteral("Дисковод вывода не задан: выберите его в настройках "
+                                             "(«Выводить строку на дисковод»)."));
     if (!desk.drives.isReady(s.OutDev))
-        return fail(QStringLiteral("Дисковод %1 не готов: нет папки «%2». Файл «%3» не записан.")
-                        .arg(s.OutDev, folder, name));
+        return Result::failed(
+            QStringLiteral("Дисковод %1 не готов: нет папки «%2». Файл «%3» не записан.")
+                .arg(s.OutDev, folder, name));
     const QString path = QDir(folder).filePath(name);
-    if (!writeTextFile(path, lines, &error)) return fail(error);
-    result.written << path;
-    return result;
+    if (!writeTextFile(path, driver->lines(output.rows, s.StringFirst, s.StringLast), &error))
+        return Result::failed(error);
+    wrote(path);
+    return Result();
 }
 
 } // namespace vornelta

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "output/DayList.h"
+#include "output/TitlingDrivers.h"
+#include "platform/Result.h"
 
 #include <QDate>
 #include <QList>
@@ -17,9 +19,6 @@ namespace vornelta {
 class TDesk;
 struct TSettings;
 
-inline const QString kDriverAlpha = QStringLiteral("ALPHA");
-inline const QString kDriverTextLine = QStringLiteral("TextLine");
-
 // The plain text output file's lines: StringFirst and XProb spaces; per row a line "`"
 // and the text with XProb spaces; StringLast without spaces.
 QStringList plainTextLines(const QList<TDayRow>& rows, const TSettings& settings,
@@ -30,21 +29,20 @@ QString plainTextFileName(const QDate& today);
 
 struct TDayOutput {
     QList<TDayRow> rows;
-    QString driver = kDriverAlpha; // any other text than the two writes no titling file
-    QDate today;                   // the day of writing: it names the files
+    QString driver = kDriverAlpha; // a name of titlingDrivers(); any other writes no titling file
+    // The day that names the files: the day of writing in the output window, the broadcast
+    // day written by --write-day.
+    QDate today;
     // Between the plain text file and the titling file (the diskette prompt).
     std::function<void()> beforeTitling;
     // After each row of the plain text file (from 1).
     std::function<void(int rowNumber)> progress;
+    // After each file written whole, with its full path: a failure after the plain text
+    // file leaves that file written, and the caller says so.
+    std::function<void(const QString& path)> written;
 };
 
-struct TOutputResult {
-    bool ok = true;
-    QString error;       // why it stopped
-    QStringList written; // full paths, in the order written
-};
-
-TOutputResult writeDayOutput(const TDesk& desk, const TDayOutput& output);
+Result writeDayOutput(const TDesk& desk, const TDayOutput& output);
 
 } // namespace vornelta
 

@@ -1,7 +1,8 @@
 #include "output/ScriptWriter.h"
 
-#include "intake/ColourRuns.h"
+#include "platform/TextFileWriter.h"
 #include "tables/AnnouncementTables.h"
+#include "tables/ColourRuns.h"
 
 #include <QRegularExpression>
 
@@ -73,12 +74,6 @@ void appendAnnouncement(QStringList& out, const QString& xml, QString& font) {
 }
 
 } // namespace
-
-QString withCrLfBreaks(const QString& value) {
-    if (!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n'))) return value;
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
-    return value.split(breaks).join(QStringLiteral("\r\n"));
-}
 
 QString fontCodeForColour(qint64 colour) {
     for (int i = 0; i < int(std::size(kFonts)); ++i)

@@ -32,10 +32,6 @@ namespace vornelta {
 struct TSettings;
 class DriveMap;
 
-// A value written as one line may still hold line breaks of its own (a block text, a
-// telephone); every break becomes CR LF, so that every line of a file ends with CR LF.
-QString withCrLfBreaks(const QString& value);
-
 // "\f001" … "\f008" for the eight text colours; empty for any other number.
 QString fontCodeForColour(qint64 colour);
 

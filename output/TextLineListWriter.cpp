@@ -1,6 +1,6 @@
 #include "output/TextLineListWriter.h"
 
-#include "output/ScriptWriter.h"
+#include "platform/TextFileWriter.h"
 
 namespace vornelta {
 

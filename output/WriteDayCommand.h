@@ -1,19 +1,19 @@
-// `vornelta [--folder DIR] --write-day DATE [--driver ALPHA|TextLine] [--order date|category]`:
-// a broadcast day written without a window or a display, as "Вывести" writes it: the day
-// list filled for DATE, sorted when asked (else in fill order), the plain text file,
-// then the titling file of the driver. No prompts; each path written is printed. A lost
-// announcement is reported on stderr and skipped. Failures: the message on stderr, exit
-// 1, no half file; usage errors exit 2.
+// `--write-day DATE`: a broadcast day written without a window or a display, as "Вывести"
+// writes it: the day list filled for DATE, sorted when asked (else in fill order), the
+// plain text file, then the titling file of the driver. No prompts; each path written is
+// printed. A lost announcement is reported on stderr and skipped. Failures: the message
+// on stderr, exit 1, no half file.
+//
+// The files are named by DATE, the broadcast day written, with the names the output
+// window gives them when it writes on that day: a day written the night before does not
+// replace the files of the day on air.
 #pragma once
 
 #include "output/DayList.h"
+#include "output/TitlingDrivers.h"
 
 #include <QDate>
 #include <QString>
-#include <QStringList>
-
-#include <functional>
-#include <optional>
 
 class QTextStream;
 
@@ -23,27 +23,11 @@ class TDesk;
 
 struct TWriteDayOptions {
     QDate day;
-    QString driver;
+    QString driver = kDriverAlpha; // a name of titlingDrivers()
     TDayOrder order = TDayOrder::None;
 };
 
-inline const QString kWriteDayOption = QStringLiteral("--write-day");
-
-// Whether the program's arguments (without the program name) ask for the command.
-bool asksForWriteDay(const QStringList& arguments);
-// The options from the arguments; --folder is skipped (the program folder reads it).
-// Nothing, with the reason, for a usage error.
-std::optional<TWriteDayOptions> parseWriteDayOptions(const QStringList& arguments, QString* error);
-// DATE as YYYY-MM-DD or dd.MM.yyyy.
-QDate parseCommandDate(const QString& text);
-QString writeDayUsage();
-
-// Runs the command on an open desk. `today` names the files. Gives the exit code.
-int runWriteDay(TDesk& desk, const TWriteDayOptions& options, const QDate& today, QTextStream& out,
-                QTextStream& err);
-
-// The whole command from the program's arguments (without the program name): the program
-// folder prepared and the desk opened as at a normal start. Needs a QCoreApplication.
-int writeDayMain(const QStringList& arguments, const QString& executableFolder);
+// Runs the command on an open desk. Gives the exit code.
+int runWriteDay(TDesk& desk, const TWriteDayOptions& options, QTextStream& out, QTextStream& err);
 
 } // namespace vornelta

@@ -137,7 +137,7 @@ void TfOut::buildControls() {
     auto* driverLabel = new QLabel(QStringLiteral("Драйвер"), this);
     ui.eType = named(new QComboBox(this), "eType");
     ui.eType->setEditable(true);
-    ui.eType->addItems({kDriverAlpha, kDriverTextLine});
+    ui.eType->addItems(titlingDriverNames());
     driverLabel->setBuddy(ui.eType);
     auto* driver = new QHBoxLayout;
     driver->addWidget(driverLabel);
@@ -322,9 +322,9 @@ void TfOut::output() {
                                                   m_desk.settings.OutDev);
     };
     request.progress = [this](int number) { ui.Gauge1->setValue(number); };
-    const TOutputResult result = writeDayOutput(m_desk, request);
-    if (!result.ok) {
-        Dialogs::instance().error(this, result.error);
+    const Result result = writeDayOutput(m_desk, request);
+    if (!result) {
+        Dialogs::instance().error(this, result.error());
         return;
     }
     Dialogs::instance().information(this, kWritten);

@@ -30,18 +30,9 @@ QString ProgramFolder::systemUserDataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
-ProgramFolder ProgramFolder::fromArguments(const QStringList& arguments,
-                                           const QString& executableFolder,
-                                           const QString& userDataFolder) {
-    const QString option = QStringLiteral("--folder");
-    const QString withValue = option + QLatin1Char('=');
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (arg == option && i + 1 < arguments.size() && !arguments[i + 1].isEmpty())
-            return ProgramFolder(arguments[i + 1]);
-        if (arg.startsWith(withValue) && arg.size() > withValue.size())
-            return ProgramFolder(arg.mid(withValue.size()));
-    }
+ProgramFolder ProgramFolder::chosen(const QString& folderOption, const QString& executableFolder,
+                                    const QString& userDataFolder) {
+    if (!folderOption.isEmpty()) return ProgramFolder(folderOption);
     if (isInstalled(executableFolder))
         return ProgramFolder(userDataFolder.isEmpty() ? systemUserDataFolder() : userDataFolder);
     return ProgramFolder(executableFolder);

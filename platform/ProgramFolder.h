@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 namespace vornelta {
 
@@ -18,13 +17,11 @@ public:
     QString file(const QString& name) const { return m_path + name; }
     bool isValid() const { return !m_path.isEmpty(); }
 
-    // From the program's arguments (without the program name): --folder DIR or
-    // --folder=DIR, else the executable's folder, or userDataFolder when the executable is
-    // installed (empty: the system's data folder for the program). Unknown arguments are
-    // left alone.
-    static ProgramFolder fromArguments(const QStringList& arguments,
-                                       const QString& executableFolder,
-                                       const QString& userDataFolder = QString());
+    // The folder the command line names (`--folder DIR`, read by the program's command
+    // table), else the executable's folder, or userDataFolder when the executable is
+    // installed (empty: the system's data folder for the program).
+    static ProgramFolder chosen(const QString& folderOption, const QString& executableFolder,
+                                const QString& userDataFolder = QString());
 
     // The executable is installed when it sits in bin/ beside share/vornelta, or in a folder
     // the user cannot write to. Tables must then not go beside it: root can write to

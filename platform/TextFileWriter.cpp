@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace vornelta {
 
@@ -56,6 +57,12 @@ bool readTextFile(const QString& path, QStringList& lines, QString* error) {
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
     return true;
+}
+
+QString withCrLfBreaks(const QString& value) {
+    if (!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n'))) return value;
+    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
+    return value.split(breaks).join(QStringLiteral("\r\n"));
 }
 
 } // namespace vornelta

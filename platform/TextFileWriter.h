@@ -14,4 +14,8 @@ bool writeTextFile(const QString& path, const QStringList& lines, QString* error
 // Reads a Windows-1251 text file into lines (CR LF or LF); false when it cannot be read.
 bool readTextFile(const QString& path, QStringList& lines, QString* error = nullptr);
 
+// A value written as one line may still hold line breaks of its own (a block text, a
+// telephone); every break becomes CR LF, so that every line of a file ends with CR LF.
+QString withCrLfBreaks(const QString& value);
+
 } // namespace vornelta

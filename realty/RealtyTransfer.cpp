@@ -1,7 +1,6 @@
 #include "realty/RealtyTransfer.h"
 
 #include "desk/Desk.h"
-#include "platform/ErrorGuard.h"
 #include "platform/TextCodec.h"
 #include "storage/DorodTable.h"
 
@@ -89,13 +88,11 @@ TransferResult exportRealty(TDesk& desk, int32_t from, int32_t to) {
     return result;
 }
 
-int exportRealtyCommand(TDesk& desk, int32_t from, int32_t to, QTextStream& out, QTextStream& err) {
-    return runCommandGuarded(err, [&] {
-        const TransferResult result = exportRealty(desk, from, to);
-        out << QDir::toNativeSeparators(result.path) << '\t' << result.rows << '\n';
-        out.flush();
-        return 0;
-    });
+int runExportRealty(TDesk& desk, int32_t from, int32_t to, QTextStream& out, QTextStream&) {
+    const TransferResult result = exportRealty(desk, from, to);
+    out << QDir::toNativeSeparators(result.path) << '\t' << result.rows << '\n';
+    out.flush();
+    return 0;
 }
 
 } // namespace vornelta

@@ -34,7 +34,7 @@ QString transferFilePath(const TDesk& desk);
 TransferResult exportRealty(TDesk& desk, int32_t from, int32_t to);
 
 // The command --export-realty: exports as above and prints the file's path and its row
-// count, separated by a tab. 0 on success; 1 with the reason on err otherwise.
-int exportRealtyCommand(TDesk& desk, int32_t from, int32_t to, QTextStream& out, QTextStream& err);
+// count, separated by a tab; gives 0. A failure is an exception, reported by the caller.
+int runExportRealty(TDesk& desk, int32_t from, int32_t to, QTextStream& out, QTextStream& err);
 
 } // namespace vornelta

@@ -1,7 +1,6 @@
 #include "reports/PeriodReportCommand.h"
 
 #include "desk/Desk.h"
-#include "platform/ErrorGuard.h"
 #include "reports/PeriodReport.h"
 #include "reports/PeriodTotals.h"
 
@@ -9,28 +8,26 @@
 
 namespace vornelta {
 
-int periodReportCommand(TDesk& desk, int32_t from, int32_t to, const PeriodReportOptions& options,
-                        QTextStream& out, QTextStream& err) {
-    return runCommandGuarded(err, [&] {
-        const ReportValues values =
-            periodReportValues(computePeriodTotals(desk, from, to), from, to);
-        if (options.json)
-            out << periodReportJson(values) << '\n';
-        else if (options.pdf.isEmpty())
-            for (const auto& [name, text] : values)
-                out << name << '\t' << text << '\n';
-        out.flush();
-        if (!options.pdf.isEmpty()) {
-            QString error;
-            if (!preparePeriodReport(desk, values, &error) ||
-                !desk.fRep.exportToPdf(options.pdf, &error)) {
-                err << error << '\n';
-                err.flush();
-                return 1;
-            }
+int runPeriodReportCommand(TDesk& desk, const PeriodReportOptions& options, QTextStream& out,
+                           QTextStream& err) {
+    const ReportValues values = periodReportValues(
+        computePeriodTotals(desk, options.from, options.to), options.from, options.to);
+    if (options.json)
+        out << periodReportJson(values) << '\n';
+    else if (options.pdf.isEmpty())
+        for (const auto& [name, text] : values)
+            out << name << '\t' << text << '\n';
+    out.flush();
+    if (!options.pdf.isEmpty()) {
+        QString error;
+        if (!preparePeriodReport(desk, values, &error) ||
+            !desk.fRep.exportToPdf(options.pdf, &error)) {
+            err << error << '\n';
+            err.flush();
+            return 1;
         }
-        return 0;
-    });
+    }
+    return 0;
 }
 
 } // namespace vornelta

@@ -2,7 +2,8 @@
 // to standard output and standard error.
 #include "reports/PeriodTestData.h"
 
-#include "app/DeskCommands.h"
+#include "app/CommandLine.h"
+#include "platform/CommandDate.h"
 #include "reports/PeriodTotals.h"
 
 #include <QDir>
@@ -22,6 +23,18 @@ struct CommandRun {
     int code = -1;
     QString out, err;
 };
+
+// Whether the command line is one the window does not open for.
+bool hasDeskCommand(const QStringList& arguments) {
+    return parseCommandLine(arguments, false).asks != CommandLine::Asks::Window;
+}
+
+std::optional<int> runDeskCommand(const QStringList& arguments, const QString& executableFolder,
+                                  QTextStream& out, QTextStream& err) {
+    CommandEnvironment environment;
+    environment.executableFolder = executableFolder;
+    return runWithoutWindow(arguments, environment, out, err);
+}
 
 TEST(DeskCommandDates, BothFormsAndNothingElse) {
     EXPECT_EQ(parseCommandDay("2026-12-31"), day(2026, 12, 31));

@@ -1,9 +1,25 @@
 // What `vornelta --help` and `--version` answer, before any window is made.
+#include "app/CommandLine.h"
 #include "app/ProgramHelp.h"
 
 #include <gtest/gtest.h>
 
-using vornelta::informationRequested;
+namespace {
+
+// The text --help or --version answers with; nothing for any other command line.
+std::optional<QString> informationRequested(const QStringList& arguments, const QString& version,
+                                            bool russian) {
+    switch (vornelta::parseCommandLine(arguments, russian).asks) {
+    case vornelta::CommandLine::Asks::Help:
+        return vornelta::programHelp(russian);
+    case vornelta::CommandLine::Asks::Version:
+        return vornelta::programVersion(version, russian);
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
 
 TEST(ProgramHelp, HelpListsTheCommandsWithoutAWindowInEitherLanguage) {
     for (const bool russian : {false, true}) {

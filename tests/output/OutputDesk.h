@@ -5,10 +5,10 @@
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
 #include "guisupport/GuiHelpers.h"
-#include "intake/ColourRuns.h"
 #include "output/DayList.h"
 #include "storage/DorodDate.h"
 #include "storage/DorodLocale.h"
+#include "tables/ColourRuns.h"
 
 #include <gtest/gtest.h>
 

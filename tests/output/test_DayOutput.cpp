@@ -19,6 +19,20 @@ using namespace outputtest;
 using guisupport::cp1251;
 using guisupport::readBytes;
 
+// The output's result with the paths it reported written.
+struct Outcome {
+    bool ok;
+    QString error;
+    QStringList written;
+};
+
+Outcome write(const TDesk& desk, TDayOutput request) {
+    QStringList written;
+    request.written = [&](const QString& path) { written << path; };
+    const Result result = writeDayOutput(desk, request);
+    return {result.ok(), result.error(), written};
+}
+
 TDayRow dayRow(int id, QDate indate, const QString& objCat) {
     TDayRow r;
     r.Id = id;
@@ -151,7 +165,7 @@ protected:
 TEST_F(DayOutputTest, PlainTextFileWithAndWithoutTrailingSpaces) {
     for (const int xprob : {0, 3}) {
         f.desk->settings.XProb = xprob;
-        const TOutputResult result = writeDayOutput(*f.desk, request(QStringLiteral("нет")));
+        const Outcome result = write(*f.desk, request(QStringLiteral("нет")));
         ASSERT_TRUE(result.ok) << result.error.toStdString();
         EXPECT_EQ(result.written, QStringList{textPath()});
         const std::string sp(size_t(xprob), ' ');
@@ -170,7 +184,7 @@ TEST_F(DayOutputTest, EachDriverWritesItsFileOnTheDriveAfterTheTextFile) {
         TDayOutput r = request(driver);
         r.beforeTitling = [&] { events << QStringLiteral("prompt"); };
         r.progress = [&](int n) { events << QString::number(n); };
-        const TOutputResult result = writeDayOutput(*f.desk, r);
+        const Outcome result = write(*f.desk, r);
         ASSERT_TRUE(result.ok) << result.error.toStdString();
         const QString name =
             driver == kDriverAlpha ? QStringLiteral("scr_7_12.sc") : QStringLiteral("tvl_7_12.tvl");
@@ -187,7 +201,7 @@ TEST_F(DayOutputTest, EachDriverWritesItsFileOnTheDriveAfterTheTextFile) {
 
 TEST_F(DayOutputTest, FailuresStopTheOutputAndLeaveNoFile) {
     // No diskette: the text file is written, the script is not, and nothing is left half.
-    TOutputResult result = writeDayOutput(*f.desk, request(kDriverAlpha));
+    Outcome result = write(*f.desk, request(kDriverAlpha));
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.error.contains(QStringLiteral("A:"))) << result.error.toStdString();
     EXPECT_EQ(result.written, QStringList{textPath()});
@@ -195,7 +209,7 @@ TEST_F(DayOutputTest, FailuresStopTheOutputAndLeaveNoFile) {
 
     // No drive chosen at all.
     f.desk->settings.OutDev.clear();
-    result = writeDayOutput(*f.desk, request(kDriverTextLine));
+    result = write(*f.desk, request(kDriverTextLine));
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.isEmpty());
 
@@ -207,7 +221,7 @@ TEST_F(DayOutputTest, FailuresStopTheOutputAndLeaveNoFile) {
     bool prompted = false;
     TDayOutput r = request(kDriverAlpha);
     r.beforeTitling = [&] { prompted = true; };
-    result = writeDayOutput(*f.desk, r);
+    result = write(*f.desk, r);
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(prompted);
     EXPECT_TRUE(result.written.isEmpty());
@@ -217,7 +231,7 @@ TEST_F(DayOutputTest, FailuresStopTheOutputAndLeaveNoFile) {
     ASSERT_TRUE(QDir().mkpath(f.folder.file(QStringLiteral("Тексты"))));
     r = request(kDriverAlpha);
     r.rows[1].text = QStringLiteral("日本");
-    result = writeDayOutput(*f.desk, r);
+    result = write(*f.desk, r);
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(QFileInfo::exists(textPath()));
 }

@@ -1,5 +1,7 @@
 // `--write-day`: its options, and the day written without a window as "Вывести" writes it.
+#include "app/CommandLine.h"
 #include "output/DayOutput.h"
+#include "output/ScriptWriter.h"
 #include "output/TextLineListWriter.h"
 #include "output/WriteDayCommand.h"
 
@@ -17,6 +19,29 @@ using namespace vornelta;
 using namespace outputtest;
 using guisupport::cp1251;
 using guisupport::readBytes;
+
+// The --write-day options the program's command line gives, through the command table.
+std::optional<TWriteDayOptions> parseWriteDayOptions(const QStringList& arguments, QString* error) {
+    QList<WindowlessCommand> commands = windowlessCommands();
+    std::optional<TWriteDayOptions> options;
+    for (WindowlessCommand& command : commands)
+        if (command.option == QLatin1String("write-day"))
+            command.bind = [&](const CommandArguments& a) -> ValueResult<DeskRun> {
+                ValueResult<TWriteDayOptions> read = writeDayOptions(a);
+                if (!read) return read.status();
+                options = read.value();
+                return DeskRun();
+            };
+    const CommandLine line = parseCommandLine(arguments, false, commands);
+    *error = line.error;
+    if (line.asks != CommandLine::Asks::Command) return std::nullopt;
+    return options;
+}
+
+bool asksForWriteDay(const QStringList& arguments) {
+    const CommandLine line = parseCommandLine(arguments, false);
+    return line.command && line.command->option == QLatin1String("write-day");
+}
 
 TEST(WriteDayOptionsTest, ReadsTheOptionsAndRefusesWhatItDoesNotKnow) {
     struct Case {
@@ -77,10 +102,10 @@ protected:
         out.clear();
         err.clear();
         QTextStream o(&out), e(&err);
-        return runWriteDay(*f.desk, options, QDate(2026, 12, 7), o, e);
+        return runWriteDay(*f.desk, options, o, e);
     }
     QString textPath() const {
-        return f.folder.file(QStringLiteral("Тексты/Вывод текста 07.12.2026.txt"));
+        return f.folder.file(QStringLiteral("Тексты/Вывод текста 10.12.2026.txt"));
     }
 
     DeskFixture f;
@@ -90,7 +115,7 @@ protected:
 TEST_F(WriteDayCommandTest, WritesTheSortedDayAndPrintsEachPath) {
     const QString drive = f.insertDiskette();
     EXPECT_EQ(run({kDay, kDriverTextLine, TDayOrder::ByCategory}), 0) << err.toStdString();
-    const QString tvl = QDir(drive).filePath(QStringLiteral("tvl_7_12.tvl"));
+    const QString tvl = QDir(drive).filePath(QStringLiteral("tvl_10_12.tvl"));
     EXPECT_EQ(out, textPath() + QLatin1Char('\n') + tvl + QLatin1Char('\n'));
     EXPECT_TRUE(err.isEmpty());
     TDayRow a, b, c;
@@ -104,7 +129,7 @@ TEST_F(WriteDayCommandTest, WritesTheSortedDayAndPrintsEachPath) {
 
     // No order asked for: the fill order; ALPHA when no driver is given.
     EXPECT_EQ(run({kDay, kDriverAlpha, TDayOrder::None}), 0);
-    EXPECT_TRUE(out.endsWith(QStringLiteral("scr_7_12.sc\n")));
+    EXPECT_TRUE(out.endsWith(QStringLiteral("scr_10_12.sc\n")));
     const std::string text = readBytes(textPath());
     EXPECT_LT(text.find(cp1251(QStringLiteral("Ремонт"))),
               text.find(cp1251(QStringLiteral("Продам"))));
@@ -127,6 +152,31 @@ TEST_F(WriteDayCommandTest, LostAnnouncementIsReportedAndSkippedAndFailuresExitW
     EXPECT_TRUE(out.isEmpty());
     EXPECT_FALSE(err.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(textPath()));
+}
+
+TEST(WriteDayNames, TheFilesAreNamedByTheBroadcastDayAndTodaysAreLeftAlone) {
+    const QDate broadcast(2027, 3, 5);
+    DeskFixture f(
+        {{1, QDate(2027, 3, 1), QStringLiteral("УСЛУГИ"), QStringLiteral("Ремонт"), {broadcast}}});
+    const QString drive = f.insertDiskette();
+    // The files of the day on air, as the window wrote them today.
+    const QDate today = QDate::currentDate();
+    const QString todaysText = f.folder.file(QStringLiteral("Тексты/") + plainTextFileName(today));
+    const QString todaysScript = QDir(drive).filePath(titlingScriptFileName(today));
+    for (const QString& path : {todaysText, todaysScript})
+        guisupport::writeBytes(path, "on air");
+
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    ASSERT_EQ(runWriteDay(*f.desk, {broadcast, kDriverAlpha, TDayOrder::None}, o, e), 0)
+        << err.toStdString();
+    const QString text = f.folder.file(QStringLiteral("Тексты/Вывод текста 05.03.2027.txt"));
+    const QString script = QDir(drive).filePath(QStringLiteral("scr_5_3.sc"));
+    EXPECT_EQ(out, text + QLatin1Char('\n') + script + QLatin1Char('\n'));
+    EXPECT_TRUE(QFileInfo::exists(text));
+    EXPECT_TRUE(QFileInfo::exists(script));
+    for (const QString& path : {todaysText, todaysScript})
+        EXPECT_EQ(readBytes(path), "on air") << path.toStdString();
 }
 
 } // namespace

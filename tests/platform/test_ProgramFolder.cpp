@@ -15,24 +15,19 @@ using vornelta::ProgramFolder;
 
 namespace {
 
-TEST(ProgramFolder, FromTheArguments) {
+TEST(ProgramFolder, FromTheFolderOption) {
     const QString exe = QStringLiteral("/opt/vornelta/bin/");
-    const std::pair<QStringList, QString> cases[] = {
-        {{}, exe},
-        {{QStringLiteral("--folder"), QStringLiteral("/data/desk")}, QStringLiteral("/data/desk/")},
-        {{QStringLiteral("--folder=/data/x/../Реклама//")}, QStringLiteral("/data/Реклама/")},
-        {{QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("--folder"),
-          QStringLiteral("desk")},
-         QDir::currentPath() + QStringLiteral("/desk/")},
-        {{QStringLiteral("--folder"), QStringLiteral("/")}, QStringLiteral("/")},
-        {{QStringLiteral("--folder")}, exe}, // no value
-        {{QStringLiteral("--folder=")}, exe},
-        {{QStringLiteral("--folders=/x"), QStringLiteral("/data/desk")}, exe},
+    const std::pair<QString, QString> cases[] = {
+        {QString(), exe},
+        {QStringLiteral("/data/desk"), QStringLiteral("/data/desk/")},
+        {QStringLiteral("/data/x/../Реклама//"), QStringLiteral("/data/Реклама/")},
+        {QStringLiteral("desk"), QDir::currentPath() + QStringLiteral("/desk/")},
+        {QStringLiteral("/"), QStringLiteral("/")},
     };
-    for (const auto& [arguments, path] : cases) {
-        SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
+    for (const auto& [option, path] : cases) {
+        SCOPED_TRACE(option.toStdString());
         const ProgramFolder folder =
-            ProgramFolder::fromArguments(arguments, QStringLiteral("/opt/vornelta/bin"));
+            ProgramFolder::chosen(option, QStringLiteral("/opt/vornelta/bin"));
         EXPECT_EQ(folder.path(), path);
         EXPECT_EQ(folder.file(QStringLiteral("data.d")), path + QStringLiteral("data.d"));
     }
@@ -61,15 +56,13 @@ TEST(ProgramFolder, InstalledProgramUsesTheUserDataFolderUnlessToldOtherwise) {
     Layouts l;
     const QString data = l.root.path() + QStringLiteral("/home/.local/share/Vornelta");
     EXPECT_TRUE(ProgramFolder::isInstalled(l.prefixBin));
-    EXPECT_EQ(ProgramFolder::fromArguments({}, l.prefixBin, data).path(), data + QLatin1Char('/'));
-    EXPECT_EQ(ProgramFolder::fromArguments({QStringLiteral("--folder"), l.bare}, l.prefixBin, data)
-                  .path(),
-              l.bare + QLatin1Char('/'));
+    EXPECT_EQ(ProgramFolder::chosen({}, l.prefixBin, data).path(), data + QLatin1Char('/'));
+    EXPECT_EQ(ProgramFolder::chosen(l.bare, l.prefixBin, data).path(), l.bare + QLatin1Char('/'));
 
     // A build folder, or a desk's folder with a copied executable, stays the program folder.
     for (const QString& exe : {l.build, l.bare}) {
         EXPECT_FALSE(ProgramFolder::isInstalled(exe)) << exe.toStdString();
-        EXPECT_EQ(ProgramFolder::fromArguments({}, exe, data).path(), exe + QLatin1Char('/'));
+        EXPECT_EQ(ProgramFolder::chosen({}, exe, data).path(), exe + QLatin1Char('/'));
     }
     // bin/ without share/vornelta beside it is not an installation.
     ASSERT_TRUE(QDir().mkpath(l.bare + QStringLiteral("/bin")));
@@ -82,7 +75,7 @@ TEST(ProgramFolder, ReadOnlyExecutableFolderCountsAsInstalled) {
     Layouts l;
     ASSERT_TRUE(QFile::setPermissions(l.bare, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     EXPECT_TRUE(ProgramFolder::isInstalled(l.bare));
-    EXPECT_EQ(ProgramFolder::fromArguments({}, l.bare, QStringLiteral("/data/")).path(),
+    EXPECT_EQ(ProgramFolder::chosen({}, l.bare, QStringLiteral("/data/")).path(),
               QStringLiteral("/data/"));
     QFile::setPermissions(l.bare,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

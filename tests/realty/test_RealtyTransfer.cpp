@@ -5,6 +5,7 @@
 
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
+#include "platform/ErrorGuard.h"
 #include "platform/TextCodec.h"
 #include "realty/RealtyTransfer.h"
 #include "realty/uRieltOut.h"
@@ -209,6 +210,11 @@ TEST_F(RealtyTransferTest, WindowShowsAFailureAndStaysOpen) {
 }
 
 // ------------------------------------------------------------------- the command
+
+// The command as the command line runs it: behind its one guard.
+int exportRealtyCommand(TDesk& desk, int32_t from, int32_t to, QTextStream& out, QTextStream& err) {
+    return runCommandGuarded(err, [&] { return runExportRealty(desk, from, to, out, err); });
+}
 
 TEST_F(RealtyTransferTest, CommandPrintsPathAndCountOrFails) {
     QString outText, errText;

@@ -3,7 +3,7 @@
 // written as PDF by the command and its text read back.
 #include "reports/PeriodTestData.h"
 
-#include "app/DeskCommands.h"
+#include "app/CommandLine.h"
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
@@ -25,6 +25,14 @@ namespace {
 
 using namespace vornelta;
 using namespace periodtest;
+
+// The program's command line run without a window, in English.
+std::optional<int> runDeskCommand(const QStringList& arguments, const QString& executableFolder,
+                                  QTextStream& out, QTextStream& err) {
+    CommandEnvironment environment;
+    environment.executableFolder = executableFolder;
+    return runWithoutWindow(arguments, environment, out, err);
+}
 
 const QString kTemplate = QStringLiteral("Отчеты/reptotal.frf");
 

@@ -1,13 +1,13 @@
 #include "tools/demodata/DemoData.h"
 
 #include "desk/ProgramSetup.h"
-#include "intake/ColourRuns.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextCodec.h"
 #include "storage/DorodDate.h"
 #include "storage/DorodTable.h"
 #include "tables/AnnouncementTables.h"
+#include "tables/ColourRuns.h"
 #include "tables/RealtyTables.h"
 
 #include <QDate>

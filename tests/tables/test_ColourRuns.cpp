@@ -1,7 +1,7 @@
 // Colour runs of the `XML` field: the stored form, the escape of "<", ">", "&" and line
 // breaks, the two readings (entry form, output writers) and damaged values.
-#include "intake/ColourRuns.h"
 #include "platform/TextCodec.h"
+#include "tables/ColourRuns.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "intake/ColourRuns.h"
+#include "tables/ColourRuns.h"
 
 #include <QStringView>
 
