@@ -3,11 +3,11 @@
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
 #include "output/WriteDayCommand.h"
+#include "platform/DayNumber.h"
 #include "platform/ErrorGuard.h"
 #include "platform/ProgramFolder.h"
 #include "realty/RealtyTransfer.h"
 #include "reports/PeriodReportCommand.h"
-#include "storage/DorodDate.h"
 
 #include <QDate>
 #include <QTextStream>
@@ -56,7 +56,7 @@ bool hasDeskCommand(const QStringList& arguments) {
 std::optional<int32_t> parseCommandDay(const QString& text) {
     const QDate date = parseCommandDate(text);
     if (!date.isValid() || date.year() < 1) return std::nullopt;
-    return dorod::dayNumberFromCivil(date.year(), date.month(), date.day());
+    return dayNumberOf(date);
 }
 
 std::optional<int> runDeskCommand(const QStringList& arguments, const QString& executableFolder,

@@ -3,6 +3,8 @@
 // a window share them.
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -46,19 +48,13 @@ struct TClientFound {
 // row, as any text begins with nothing. Nothing when no row matches.
 std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix);
 
-// How a save ended. When it did not, the tables hold what they held before and message
-// says which file could not be written and what is on disk now.
-struct TSaveResult {
-    bool saved = false;
-    QString message;
-};
-
 // Writes the announcement: a new row of data.d (newAnnouncement) or tData's current row
 // changed, fields in the desk's order; its run days replace those in dates.d; data.d is
-// saved, then dates.d. A text that Windows-1251 cannot hold, or a file that cannot be
-// written, leaves the tables as they were (a data.d already written is written back as
-// it was) and says so. Other engine errors propagate, the tables left as they were.
-TSaveResult saveAnnouncement(TDesk& desk, const TAnnouncement& announcement,
-                             const QList<int32_t>& runDays, bool newAnnouncement);
+// saved, then dates.d. Afterwards tData's current row is the announcement when the list
+// shows it. A text that Windows-1251 cannot hold, or a file that cannot be written, leaves
+// the tables as they were (a data.d already written is written back as it was) and fails
+// saying so. Other engine errors propagate, the tables left as they were.
+Result saveAnnouncement(TDesk& desk, const TAnnouncement& announcement,
+                        const QList<int32_t>& runDays, bool newAnnouncement);
 
 } // namespace vornelta

@@ -381,7 +381,7 @@ void TfDetal::buildFooter(QVBoxLayout* layout) {
 // ------------------------------------------------------------------- opening
 
 void TfDetal::FormCreate() {
-    const QDate today = intakeToday();
+    const QDate today = m_desk.today();
     ui.eDate->setDate(today);
     if (!m_new) {
         for (const QString& entry : loadRunDates(m_desk))
@@ -681,14 +681,13 @@ void TfDetal::BitBtn1Click() {
         }
         days << dayNumberOf(*day);
     }
-    const TSaveResult result = saveAnnouncement(m_desk, a, days, m_new);
-    if (!result.saved) {
-        Dialogs::instance().error(this, result.message);
+    if (const Result saved = saveAnnouncement(m_desk, a, days, m_new); !saved) {
+        Dialogs::instance().error(this, saved.error());
         return;
     }
     m_saved = true;
-    QString error;
-    if (!runReceipt(m_desk, this, entries, &error)) Dialogs::instance().error(this, error);
+    if (const Result printed = runReceipt(m_desk, this, a.id, entries); !printed)
+        Dialogs::instance().error(this, printed.error());
     accept();
 }
 

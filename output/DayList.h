@@ -81,8 +81,4 @@ TDayRow dayRowFromCurrentAnnouncement(TDesk& desk);
 // Makes the announcement with this id tData's current row; false when there is none.
 bool locateAnnouncement(TDesk& desk, int id);
 
-// Day numbers of the engine (0001-01-01 is day 1) and dates.
-int32_t dayNumberFromDate(const QDate& date);
-QDate dateFromDayNumber(int32_t dayNumber);
-
 } // namespace vornelta

@@ -147,7 +147,7 @@ int writeDayMain(const QStringList& arguments, const QString& executableFolder) 
     try {
         TDesk desk(folder);
         desk.open();
-        return runWriteDay(desk, *options, QDate::currentDate(), out, err);
+        return runWriteDay(desk, *options, desk.today(), out, err);
     } catch (const std::exception& e) {
         err << toQt(e.what()) << '\n';
     } catch (...) {

@@ -1,6 +1,6 @@
 #include "platform/IntervalFields.h"
 
-#include "storage/DorodDate.h"
+#include "platform/DayNumber.h"
 
 #include <QBoxLayout>
 #include <QDateEdit>
@@ -29,11 +29,6 @@ QDateEdit* dateField(QWidget* parent, const char* name, const QDate& date) {
     return edit;
 }
 
-// A day of the calendar as the engine counts it.
-int32_t dayNumber(const QDate& date) {
-    return dorod::dayNumberFromCivil(date.year(), date.month(), date.day());
-}
-
 } // namespace
 
 void TIntervalFields::create(QWidget* parent, const QString& fromCaption, const QDate& from,
@@ -56,10 +51,10 @@ QHBoxLayout* TIntervalFields::addRow(QBoxLayout* outer, int gap) const {
 }
 
 int32_t TIntervalFields::firstDay() const {
-    return dayNumber(DateFrom->date());
+    return dayNumberOf(DateFrom->date());
 }
 int32_t TIntervalFields::lastDay() const {
-    return dayNumber(DateTo->date());
+    return dayNumberOf(DateTo->date());
 }
 
 } // namespace vornelta

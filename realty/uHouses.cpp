@@ -1,9 +1,9 @@
 #include "realty/uHouses.h"
 
 #include "desk/Desk.h"
+#include "platform/DayNumber.h"
 #include "platform/ModalRunner.h"
 #include "platform/TextCodec.h"
-#include "storage/DorodDate.h"
 #include "storage/Win1251.h"
 #include "tables/RealtyTables.h"
 
@@ -63,8 +63,7 @@ void postRealtyRow(TDesk& desk, RowPost how, const QDate& indate, const QString&
     try {
         t.FieldByName("tip").SetAsString(storable(tip));
         t.FieldByName("vid").SetAsString(storable(vid));
-        t.FieldByName("date").SetAsDayNumber(
-            dorod::dayNumberFromCivil(indate.year(), indate.month(), indate.day()));
+        t.FieldByName("date").SetAsDayNumber(dayNumberOf(indate));
         t.FieldByName("text").SetAsString(textBytes);
         t.Post();
     } catch (...) {

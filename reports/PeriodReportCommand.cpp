@@ -4,6 +4,7 @@
 #include "platform/ErrorGuard.h"
 #include "reports/PeriodReport.h"
 #include "reports/PeriodTotals.h"
+#include "reports/engine/Report.h"
 
 #include <QTextStream>
 
@@ -23,7 +24,7 @@ int periodReportCommand(TDesk& desk, int32_t from, int32_t to, const PeriodRepor
         if (!options.pdf.isEmpty()) {
             QString error;
             if (!preparePeriodReport(desk, values, &error) ||
-                !desk.fRep.exportToPdf(options.pdf, &error)) {
+                !desk.report().exportToPdf(options.pdf, &error)) {
                 err << error << '\n';
                 err.flush();
                 return 1;

@@ -34,8 +34,8 @@ private:
 class TfChart : public QDialog {
     Q_OBJECT
 public:
-    // The interval starts on the first day of today's month and ends today.
-    TfChart(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
+    // The interval starts on the first day of the desk's today's month and ends today.
+    TfChart(TDesk& desk, QWidget* parent);
 
     // Label1 "Интервал с:", DateFrom, Label2 "по:", DateTo, then:
     struct Ui : TIntervalFields {

@@ -98,10 +98,10 @@ TEST_F(DeskTest, GrowingSearchFindsARowChangedWhileHidden) {
 TEST_F(DeskTest, GrowingSearchAfterAnotherViewFiltersTheWholeTable) {
     desk.search(QStringLiteral("к"));
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 3, 4}));
-    desk.announcementFilterMode = afmPeriod;
-    desk.periodFrom = desk.periodTo = 0; // no day: nothing shown
-    desk.tData.SetFiltered(true);
-    EXPECT_TRUE(shownIds().empty());
+    {
+        const DeskScope period = desk.announcementsInPeriod(0, 0); // no day: nothing shown
+        EXPECT_TRUE(shownIds().empty());
+    }
     desk.search(QStringLiteral("кв"));
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 3, 4}));
 }
@@ -115,15 +115,16 @@ TEST_F(DeskTest, SettingsAreReplacedWholeOrNotAtAll) {
 
     // config.INI cannot be written where a folder of that name stands.
     ASSERT_TRUE(QDir().mkpath(desk.configPath()));
-    QString error;
-    EXPECT_FALSE(desk.replaceSettings(wanted, drives, &error));
-    EXPECT_FALSE(error.isEmpty());
+    const Result refused = desk.replaceSettings(wanted, drives);
+    EXPECT_FALSE(refused);
+    EXPECT_FALSE(refused.error().isEmpty());
     EXPECT_EQ(desk.settings.WordPrice, 0);
     EXPECT_EQ(desk.settings.OutDev, QString());
     EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QString());
 
     ASSERT_TRUE(QDir().rmdir(desk.configPath()));
-    EXPECT_TRUE(desk.replaceSettings(wanted, drives, &error)) << error.toStdString();
+    const Result replaced = desk.replaceSettings(wanted, drives);
+    EXPECT_TRUE(replaced) << replaced.error().toStdString();
     EXPECT_EQ(desk.settings.WordPrice, 7.5);
     EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QStringLiteral("flash"));
     const std::string written = readBytes(desk.configPath());

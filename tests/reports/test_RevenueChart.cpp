@@ -128,7 +128,8 @@ TEST_F(RevenueChartTest, SavedAsPdfAndPngAndAFailedSaveLeavesNothing) {
 TEST_F(RevenueChartTest, WindowBuildsTheChartAndSavesWhereAsked) {
     guisupport::ScriptedDialogs dialogs;
     guisupport::InstallDialogs installed(dialogs);
-    TfChart window(*desk, nullptr, QDate(2026, 12, 9));
+    desk->setClock([] { return QDate(2026, 12, 9); });
+    TfChart window(*desk, nullptr);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Диаграмма"));
     EXPECT_EQ(window.ui.DateFrom->date(), QDate(2026, 12, 1));
     EXPECT_EQ(window.ui.DateTo->date(), QDate(2026, 12, 9));
