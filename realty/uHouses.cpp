@@ -61,10 +61,10 @@ void postRealtyRow(TDesk& desk, RowPost how, const QDate& indate, const QString&
         t.Edit();
     }
     try {
-        t.FieldByName("tip").SetAsString(storable(tip));
-        t.FieldByName("vid").SetAsString(storable(vid));
-        t.FieldByName("date").SetAsDayNumber(dayNumberOf(indate));
-        t.FieldByName("text").SetAsString(textBytes);
+        t.FieldByName(field::kTip).SetAsString(storable(tip));
+        t.FieldByName(field::kVid).SetAsString(storable(vid));
+        t.FieldByName(field::kDate).SetAsDayNumber(dayNumberOf(indate));
+        t.FieldByName(field::kRealtyText).SetAsString(textBytes);
         t.Post();
     } catch (...) {
         t.Cancel(); // no half row left in insert or edit state
