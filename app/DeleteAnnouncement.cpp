@@ -1,7 +1,6 @@
 #include "app/DeleteAnnouncement.h"
 
 #include "desk/Desk.h"
-#include "desk/ScopeGuard.h"
 #include "platform/Dialogs.h"
 
 namespace vornelta {
@@ -9,34 +8,24 @@ namespace vornelta {
 bool confirmAndDeleteAnnouncement(TDesk& desk, QWidget* parent) {
     if (!desk.tData.Active() || !desk.tData.CurrentEntry()) return false;
     if (!Dialogs::instance().question(parent, QStringLiteral("Удалить объявление ?"))) return false;
-    return deleteCurrentAnnouncement(desk);
+    const Result deleted = deleteCurrentAnnouncement(desk);
+    if (!deleted) Dialogs::instance().error(parent, deleted.error());
+    return deleted.ok();
 }
 
-bool deleteCurrentAnnouncement(TDesk& desk) {
-    if (!desk.tData.Active() || !desk.tData.CurrentEntry()) return false;
-    {
-        // Last of all, the run-date view is built again in the mode given back; an error
-        // there would only hide the one that ended the command.
-        ScopeGuard followAgain([&] {
-            try {
-                desk.followCurrentAnnouncement();
-            } catch (...) {
-            }
-        });
-        // The run-date view shows exactly this announcement's days while they go.
-        auto mode = switchValue(desk.runDateFilterMode, int(rdmByAnnouncement));
-        desk.followCurrentAnnouncement();
-        desk.tDates.DisableControls();
-        ScopeGuard enable([&] { desk.tDates.EnableControls(); });
-        while (desk.tDates.RecordCount() > 0) {
-            desk.tDates.First();
-            desk.tDates.Delete();
-        }
-        desk.tData.Delete();
-        desk.saveTable(desk.tDates);
-        desk.saveTable(desk.tData);
+Result deleteCurrentAnnouncement(TDesk& desk) {
+    if (!desk.tData.Active() || !desk.tData.CurrentEntry())
+        return Result::failed(QStringLiteral("Нет объявления для удаления"));
+    // The run-date view shows exactly this announcement's days while they go.
+    const DeskScope following = desk.runDatesOfCurrentAnnouncement();
+    desk.tDates.DisableControls();
+    const ScopeGuard enable([&] { desk.tDates.EnableControls(); });
+    while (desk.tDates.RecordCount() > 0) {
+        desk.tDates.First();
+        desk.tDates.Delete();
     }
-    return true;
+    desk.tData.Delete();
+    return desk.saveTables({&desk.tDates, &desk.tData});
 }
 
 } // namespace vornelta

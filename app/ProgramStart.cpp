@@ -23,7 +23,7 @@ void nameApplication() {
 }
 
 void connectSubsystems() {
-    setTemplateCalls({chooseAndFillTemplate, fillTemplateFile});
+    setTemplateCalls({chooseAndFillTemplate, fillNamedTemplate});
 }
 
 int runDeskWindow(const QString& folderOption, const QString& executableFolder) {

@@ -272,9 +272,10 @@ bool TfSetup::saveControls() {
     if (!textsAreStorable()) return false;
     // The record changes only together with the file: a failed write leaves both as they
     // were and the dialog open with what the operator typed.
-    QString error;
-    if (m_desk.replaceSettings(settingsFromControls(), drivesFromControls(), &error)) return true;
-    Dialogs::instance().error(this, QStringLiteral("Не удалось записать настройки: %1").arg(error));
+    const Result saved = m_desk.replaceSettings(settingsFromControls(), drivesFromControls());
+    if (saved) return true;
+    Dialogs::instance().error(
+        this, QStringLiteral("Не удалось записать настройки: %1").arg(saved.error()));
     return false;
 }
 
@@ -303,10 +304,9 @@ bool runSettingsDialog(TDesk& desk, QWidget* parent) {
 }
 
 void saveSettingsOnClose(TDesk& desk, QWidget* parent) {
-    QString error;
-    if (!desk.saveSettings(&error))
-        Dialogs::instance().error(parent,
-                                  QStringLiteral("Не удалось записать настройки: %1").arg(error));
+    if (const Result saved = desk.saveSettings(); !saved)
+        Dialogs::instance().error(
+            parent, QStringLiteral("Не удалось записать настройки: %1").arg(saved.error()));
 }
 
 } // namespace vornelta

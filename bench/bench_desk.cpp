@@ -351,8 +351,7 @@ void BM_PlainWalk(benchmark::State& state) {
 
 void BM_DeskSearchView(benchmark::State& state, const Fragment& f) {
     TDesk& desk = bareDesk();
-    desk.announcementFilterMode = vornelta::afmSearch;
-    desk.searchTextUpper = upperCp1251(f.typed);
+    desk.search(QString::fromUtf8(f.typed)); // the search filter on, for this text
     for (auto _ : state)
         desk.tData.SetFiltered(true);
     if (size_t(desk.tData.RecordCount()) != plainCount(f.typed))
@@ -363,7 +362,6 @@ void BM_DeskSearchView(benchmark::State& state, const Fragment& f) {
 
 void BM_DeskRunDateView(benchmark::State& state) {
     TDesk& desk = bareDesk();
-    desk.runDateFilterMode = vornelta::rdmByAnnouncement;
     desk.tData.First();
     for (auto _ : state) {
         // Another announcement each time: the same one would find its view current.
@@ -466,9 +464,7 @@ size_t fillDay(TDesk& desk, int32_t day) {
     // The fill first clears the search box, which takes the search filter off the
     // announcements: their view is built anew, and any look-up list with it.
     desk.search(QString());
-    desk.runDateFilterMode = vornelta::rdmOutputDay;
-    desk.outputDay = day;
-    desk.tDates.SetFiltered(true);
+    const vornelta::DeskScope dayShown = desk.runDatesOfDay(day);
     dorod::TField& dateId = desk.tDates.FieldByName("id");
     dorod::TDorodTable& data = desk.tData;
     dorod::TField* fields[] = {&data.FieldByName("indate"), &data.FieldByName("XML"),
@@ -503,20 +499,18 @@ void BM_FillDay(benchmark::State& state, bool ordered) {
         found = fillDay(desk, world->fillDay);
     if (found != plainDayRows()) state.SkipWithError("another number of announcements was found");
     state.counters["rows"] = double(found);
-    desk.runDateFilterMode = vornelta::rdmByAnnouncement;
     if (ordered) desk.tData.SetIndexFieldNames("");
     desk.followCurrentAnnouncement();
 }
 
 void BM_FillDayFilterOnly(benchmark::State& state) {
     TDesk& desk = bareDesk();
-    desk.runDateFilterMode = vornelta::rdmOutputDay;
-    desk.outputDay = world->fillDay;
-    for (auto _ : state)
-        desk.tDates.SetFiltered(true);
-    state.counters["rows"] = double(desk.tDates.RecordCount());
-    desk.runDateFilterMode = vornelta::rdmByAnnouncement;
-    desk.followCurrentAnnouncement();
+    {
+        const vornelta::DeskScope dayShown = desk.runDatesOfDay(world->fillDay);
+        for (auto _ : state)
+            desk.tDates.SetFiltered(true);
+        state.counters["rows"] = double(desk.tDates.RecordCount());
+    }
 }
 
 void BM_PlainFillDay(benchmark::State& state) {

@@ -117,9 +117,9 @@ void BM_SaveNew(benchmark::State& state) {
         a.slov = 5;
         a.summa = 62.5;
         state.ResumeTiming();
-        const TSaveResult r =
+        const Result r =
             saveAnnouncement(desk, a, {first, first + 1, first + 2, first + 3, first + 4}, true);
-        if (!r.saved) state.SkipWithError(qPrintable(r.message));
+        if (!r) state.SkipWithError(qPrintable(r.error()));
     }
 }
 

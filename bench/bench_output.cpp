@@ -23,6 +23,7 @@
 #include "output/DayOutput.h"
 #include "output/ScriptWriter.h"
 #include "output/TextLineListWriter.h"
+#include "platform/DayNumber.h"
 #include "platform/SystemLocale.h"
 #include "platform/TextCodec.h"
 #include "platform/TextFileWriter.h"
@@ -147,7 +148,7 @@ int main(int argc, char** argv) {
         QDir().mkpath(desk->drives.folderFor(QStringLiteral("A:")));
         QDir().mkpath(desk->folder().file(QStringLiteral("Тексты")));
         // A day in the steady state: a month before the last intake day.
-        day = dateFromDayNumber(workload::AnnouncementGenerator::defaultLastDay() - 30);
+        day = dateOfDayNumber(workload::AnnouncementGenerator::defaultLastDay() - 30);
 
         benchmark::RegisterBenchmark("OutputFillDay", BM_OutputFillDay)
             ->Unit(benchmark::kMillisecond);

@@ -65,11 +65,11 @@ struct ReceiptDesk {
 void BM_ReceiptPrepare(benchmark::State& state) {
     ReceiptDesk d;
     for (auto _ : state) {
-        if (!d.prepare(d.desk->fRep)) {
-            state.SkipWithError(qPrintable(d.desk->fRep.lastError()));
+        if (!d.prepare(d.desk->report())) {
+            state.SkipWithError(qPrintable(d.desk->report().lastError()));
             return;
         }
-        benchmark::DoNotOptimize(d.desk->fRep.pageCount());
+        benchmark::DoNotOptimize(d.desk->report().pageCount());
     }
 }
 
@@ -77,8 +77,8 @@ void BM_ReceiptPdf(benchmark::State& state) {
     ReceiptDesk d;
     const QString pdf = d.dir.filePath(QStringLiteral("receipt.pdf"));
     for (auto _ : state) {
-        if (!d.prepare(d.desk->fRep) || !d.desk->fRep.exportToPdf(pdf)) {
-            state.SkipWithError(qPrintable(d.desk->fRep.lastError()));
+        if (!d.prepare(d.desk->report()) || !d.desk->report().exportToPdf(pdf)) {
+            state.SkipWithError(qPrintable(d.desk->report().lastError()));
             return;
         }
     }

@@ -1,11 +1,15 @@
 #include "desk/Desk.h"
 
 #include "platform/TextCodec.h"
+#include "reports/engine/Report.h"
 #include "storage/Win1251.h"
 #include "tables/AnnouncementTables.h"
 #include "tables/RealtyTables.h"
 
 #include <QFileInfo>
+#include <QStringList>
+
+#include <vector>
 
 namespace vornelta {
 
@@ -53,15 +57,15 @@ void TDesk::open() {
     openTable(tRieltOut, realtyOutTable());
 
     const auto reader = [](dorod::TDorodTable& table, const char* name) {
-        const dorod::TField* field = table.FindField(name);
-        return field ? dorod::TFieldReader(*field) : dorod::TFieldReader();
+        const dorod::TField* found = table.FindField(name);
+        return found ? dorod::TFieldReader(*found) : dorod::TFieldReader();
     };
-    m_dataId = reader(tData, "id");
-    m_dataText = reader(tData, "text");
-    m_dataIndate = reader(tData, "indate");
-    m_datesId = reader(tDates, "id");
-    m_datesDate = reader(tDates, "date");
-    m_rieltDate = reader(tRielt, "date");
+    m_dataId = reader(tData, field::kId);
+    m_dataText = reader(tData, field::kText);
+    m_dataIndate = reader(tData, field::kIndate);
+    m_datesId = reader(tDates, field::kId);
+    m_datesDate = reader(tDates, field::kDate);
+    m_rieltDate = reader(tRielt, field::kDate);
     tDates.SetFiltered(true);
 }
 
@@ -71,16 +75,32 @@ void TDesk::close() {
     m_dataId = m_dataText = m_dataIndate = m_datesId = m_datesDate = m_rieltDate = {};
 }
 
-bool TDesk::saveSettings(QString* error) {
-    return SaveConfig(configPath(), settings, &drives, error);
+Result TDesk::saveSettings() {
+    QString error;
+    if (!SaveConfig(configPath(), settings, &drives, &error)) return Result::failed(error);
+    return {};
 }
 
-bool TDesk::replaceSettings(const TSettings& newSettings, const DriveMap& newDrives,
-                            QString* error) {
-    if (!SaveConfig(configPath(), newSettings, &newDrives, error)) return false;
+Result TDesk::replaceSettings(const TSettings& newSettings, const DriveMap& newDrives) {
+    QString error;
+    if (!SaveConfig(configPath(), newSettings, &newDrives, &error)) return Result::failed(error);
     settings = newSettings;
     drives = newDrives;
-    return true;
+    return {};
+}
+
+QDate TDesk::today() const {
+    return m_clock ? m_clock() : QDate::currentDate();
+}
+
+TReport& TDesk::newReport() {
+    m_report = std::make_unique<TReport>();
+    return *m_report;
+}
+
+TReport& TDesk::report() {
+    if (!m_report) m_report = std::make_unique<TReport>();
+    return *m_report;
 }
 
 // ------------------------------------------------------------------- filters
@@ -88,28 +108,32 @@ bool TDesk::replaceSettings(const TSettings& newSettings, const DriveMap& newDri
 // The handlers read the record under test through the field readers of their own table.
 
 void TDesk::tDataFilterRecord(dorod::TDataSet&, bool& accept) {
-    switch (announcementFilterMode) {
-    case afmSearch:
+    const AnnouncementView& view = m_announcements;
+    switch (view.mode) {
+    case AnnouncementFilter::Search:
         accept = m_dataText.Bound() &&
-                 dorod::win1251::containsUpperCased(m_dataText.Text(), searchTextUpper);
+                 dorod::win1251::containsUpperCased(m_dataText.Text(), view.searchUpper);
         break;
-    case afmPeriod: {
+    case AnnouncementFilter::Period: {
         const int32_t day = m_dataIndate.DayNumber();
-        accept = day >= periodFrom && day <= periodTo;
+        accept = day >= view.from && day <= view.to;
         break;
     }
-    default:
+    case AnnouncementFilter::One:
+        accept = m_dataId.Bound() && m_dataId.Integer() == view.id;
+        break;
+    case AnnouncementFilter::None:
         accept = true;
         break;
     }
 }
 
 void TDesk::tDatesFilterRecord(dorod::TDataSet&, bool& accept) {
-    switch (runDateFilterMode) {
-    case rdmOutputDay:
-        accept = m_datesDate.Bound() && m_datesDate.DayNumber() == outputDay;
+    switch (m_runDates.mode) {
+    case RunDateFilter::OutputDay:
+        accept = m_datesDate.Bound() && m_datesDate.DayNumber() == m_runDates.day;
         break;
-    case rdmByAnnouncement:
+    case RunDateFilter::ByAnnouncement:
         // Each build of the view compares with the announcement current when it began.
         if (m_followedForViewGeneration != tDates.ViewGeneration()) {
             m_followedId = currentAnnouncementId();
@@ -117,16 +141,13 @@ void TDesk::tDatesFilterRecord(dorod::TDataSet&, bool& accept) {
         }
         accept = m_followedId && m_datesId.Bound() && m_datesId.Integer() == *m_followedId;
         break;
-    default:
-        accept = true;
-        break;
     }
 }
 
 void TDesk::tRieltFilterRecord(dorod::TDataSet&, bool& accept) {
     // Whole days are compared, whether the date is kept as a date or a date and time.
     const int32_t day = m_rieltDate.DayNumber();
-    accept = m_rieltDate.Bound() && day >= realtyFrom && day <= realtyTo;
+    accept = m_rieltDate.Bound() && day >= m_realtyFrom && day <= m_realtyTo;
 }
 
 std::optional<int64_t> TDesk::currentAnnouncementId() const {
@@ -134,16 +155,17 @@ std::optional<int64_t> TDesk::currentAnnouncementId() const {
     return m_dataId.Integer();
 }
 
-// ------------------------------------------------------------------- commands
+// ------------------------------------------------------------------- the search box
 
 void TDesk::search(const QString& text) {
-    const bool wasSearching = announcementFilterMode == afmSearch && tData.Filtered();
-    const std::string previous = searchTextUpper;
-    announcementFilterMode = afmSearch;
+    AnnouncementView& view = m_announcements;
+    const bool wasSearching = view.mode == AnnouncementFilter::Search && tData.Filtered();
+    const std::string previous = view.searchUpper;
+    view.mode = AnnouncementFilter::Search;
     bool ok = true;
-    searchTextUpper = dorod::win1251::toUpper(fromQt(text, &ok));
+    view.searchUpper = dorod::win1251::toUpper(fromQt(text, &ok));
     // A character the tables cannot hold matches no text.
-    if (!ok) searchTextUpper = std::string("\0\0", 2);
+    if (!ok) view.searchUpper = std::string("\0\0", 2);
     // A text that only grew can match only rows shown now, unless a record changed (an
     // edit elsewhere may have put the text into a hidden row) or someone rebuilt the view.
     const dorod::TDorodCursor* store = tData.Store();
@@ -151,8 +173,8 @@ void TDesk::search(const QString& text) {
                            tData.ViewGeneration() == m_searchViewGeneration;
     const bool extended = wasSearching && unchanged && ok && !text.isEmpty() && !previous.empty() &&
                           previous.find('\0') == std::string::npos &&
-                          searchTextUpper.size() > previous.size() &&
-                          searchTextUpper.compare(0, previous.size(), previous) == 0;
+                          view.searchUpper.size() > previous.size() &&
+                          view.searchUpper.compare(0, previous.size(), previous) == 0;
     if (extended)
         tData.RefilterView();
     else
@@ -173,15 +195,133 @@ void TDesk::followCurrentAnnouncement() {
 
 TDesk::RunDateViewKey TDesk::currentRunDateViewKey() const {
     const dorod::TDorodCursor* store = tDates.Store();
-    return {store ? store->Generation() : 0, tDates.ViewGeneration(), runDateFilterMode,
-            runDateFilterMode == rdmByAnnouncement ? currentAnnouncementId() : std::nullopt,
-            outputDay};
+    const bool byAnnouncement = m_runDates.mode == RunDateFilter::ByAnnouncement;
+    return {store ? store->Generation() : 0,
+            tDates.ViewGeneration(),
+            m_runDates.mode,
+            byAnnouncement ? currentAnnouncementId() : std::nullopt,
+            byAnnouncement ? 0 : m_runDates.day,
+            true};
 }
 
-void TDesk::saveTable(dorod::TDorodTable& table) {
-    table.SaveToFile(table.TablePath());
-    // The file now holds what the table holds.
-    table.ApplyChanges();
+// ------------------------------------------------------------------- scoped views
+
+DeskScope TDesk::announcement(int id) {
+    const AnnouncementView saved = m_announcements;
+    const bool wasFiltered = tData.Filtered();
+    m_announcements.mode = AnnouncementFilter::One;
+    m_announcements.id = id;
+    DeskScope scope([this, saved, wasFiltered, id] {
+        m_announcements = saved;
+        tData.SetFiltered(wasFiltered);
+        // The list stays on the announcement when it still shows it.
+        tData.Locate(field::kId, {std::to_string(id)});
+        followCurrentAnnouncement();
+    });
+    tData.SetFiltered(true);
+    followCurrentAnnouncement();
+    return scope;
+}
+
+DeskScope TDesk::announcementsInPeriod(int32_t from, int32_t to) {
+    m_announcements.mode = AnnouncementFilter::Period;
+    m_announcements.from = from;
+    m_announcements.to = to;
+    DeskScope scope([this] {
+        // A period shown ends with every announcement shown, the search included.
+        m_announcements.mode = AnnouncementFilter::None;
+        tData.SetFiltered(false);
+        followCurrentAnnouncement();
+    });
+    tData.SetFiltered(true);
+    return scope;
+}
+
+DeskScope TDesk::runDatesIn(RunDateFilter mode, int32_t day) {
+    const RunDateView saved = m_runDates;
+    m_runDates = {mode, day};
+    DeskScope scope([this, saved] {
+        m_runDates = saved;
+        followCurrentAnnouncement();
+    });
+    followCurrentAnnouncement();
+    return scope;
+}
+
+DeskScope TDesk::runDatesOfDay(int32_t day) {
+    return runDatesIn(RunDateFilter::OutputDay, day);
+}
+
+DeskScope TDesk::runDatesOfCurrentAnnouncement() {
+    return runDatesIn(RunDateFilter::ByAnnouncement, 0);
+}
+
+DeskScope TDesk::realtyRowsInPeriod(int32_t from, int32_t to) {
+    m_realtyFrom = from;
+    m_realtyTo = to;
+    DeskScope scope([this] { tRielt.SetFiltered(false); });
+    tRielt.SetFiltered(true);
+    return scope;
+}
+
+// ------------------------------------------------------------------- writing
+
+namespace {
+
+// The engine's reason for a file that could not be written.
+std::optional<QString> writeFile(dorod::TDorodTable& table) {
+    try {
+        table.SaveToFile(table.TablePath());
+        return std::nullopt;
+    } catch (const dorod::EDatabaseError& e) {
+        return toQt(e.what());
+    }
+}
+
+QString fileNameOf(const dorod::TDorodTable& table) {
+    return QFileInfo(toQt(table.TablePath())).fileName();
+}
+
+} // namespace
+
+Result TDesk::saveTables(std::initializer_list<dorod::TDorodTable*> tables) {
+    std::vector<dorod::TDorodTable*> written;
+    for (dorod::TDorodTable* table : tables) {
+        const std::optional<QString> error = writeFile(*table);
+        if (!error) {
+            written.push_back(table);
+            continue;
+        }
+        // Back to what the files held: the changes go, and the files already written get
+        // the tables' saved state again.
+        for (auto it = std::rbegin(tables); it != std::rend(tables); ++it)
+            (*it)->CancelChanges();
+        QStringList names;
+        for (const dorod::TDorodTable* t : tables)
+            names << fileNameOf(*t);
+        const QString failed =
+            QStringLiteral("Не удалось записать файл %1: %2\n").arg(fileNameOf(*table), *error);
+        QStringList notRestored;
+        QString restoreError;
+        for (dorod::TDorodTable* t : written)
+            if (const std::optional<QString> e = writeFile(*t)) {
+                notRestored << fileNameOf(*t);
+                restoreError = *e;
+            }
+        if (notRestored.isEmpty())
+            return Result::failed(failed + QStringLiteral("Изменения не сохранены, файлы %1 "
+                                                          "не изменены.")
+                                               .arg(names.join(QStringLiteral(", "))));
+        return Result::failed(failed + QStringLiteral("Изменения уже записаны в %1, а в %2 — нет "
+                                                      "(вернуть прежний файл не удалось: %3). "
+                                                      "Сохраните ещё раз.")
+                                           .arg(notRestored.join(QStringLiteral(", ")),
+                                                fileNameOf(*table), restoreError));
+    }
+    // The files now hold what the tables hold.
+    for (dorod::TDorodTable* table : tables)
+        table->ApplyChanges();
+    return {};
 }
 
 } // namespace vornelta

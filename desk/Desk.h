@@ -1,31 +1,56 @@
 // The desk's data for the whole run: the tables the main window owns, the settings, the
-// program folder and the process-wide values other windows read (the new-announcement
-// flag, the filter modes and what the filters compare with). It is built before any
-// window and can be built in a test without one.
+// program folder, the clock and the report being shown. It is built before any window and
+// can be built in a test without one.
+//
+// What the tables' views show is the desk's business: the search box narrows the
+// announcement list, and every other view a command needs (one announcement, a period, a
+// day's run dates, the realty rows of an interval) is a scoped operation — it returns a
+// DeskScope, and the view the desk had comes back when that scope ends, by return or by
+// exception. Nothing outside sets a filter mode by hand.
+//
+// Writing the tables' files goes through saveTables, the one place another home of the
+// tables takes over.
 #pragma once
 
+#include "desk/ScopeGuard.h"
 #include "desk/Settings.h"
 #include "platform/DriveMap.h"
 #include "platform/ProgramFolder.h"
-#include "reports/engine/Report.h"
+#include "platform/Result.h"
 #include "storage/DataSet.h"
 #include "storage/DorodTable.h"
 #include "storage/FieldReader.h"
 
+#include <QDate>
 #include <QString>
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace vornelta {
 
+class TReport;
 struct TTableDefinition;
 
-// Rules of the announcement filter (tDataFilterRecord).
-enum TAnnouncementFilterMode { afmNone = 0, afmSearch = 2, afmPeriod = 3 };
-// Rules of the run-date filter (tDatesFilterRecord).
-enum TRunDateFilterMode { rdmByAnnouncement = 0, rdmOutputDay = 1 };
+// What the announcement list (tData) shows while it is filtered.
+enum class AnnouncementFilter {
+    None,   // every announcement
+    Search, // those whose text holds the search text, letter case ignored
+    Period, // those taken in within an interval of days
+    One,    // one announcement, by its number
+};
+
+// What the run-date view (tDates, filtered for the whole run) shows.
+enum class RunDateFilter {
+    ByAnnouncement, // the run days of tData's current announcement
+    OutputDay,      // every run date of one broadcast day
+};
+
+// A view of the desk held for a while; the previous one comes back when it ends.
+using DeskScope = ScopeGuard<std::function<void()>>;
 
 class TDesk {
 public:
@@ -41,11 +66,10 @@ public:
 
     const ProgramFolder& folder() const { return m_folder; }
     QString configPath() const { return m_folder.file(kConfigFileName); }
-    bool saveSettings(QString* error = nullptr);
+    Result saveSettings();
     // Writes these settings and drives to config.INI and, only when that succeeded, makes
     // them the desk's: either both the file and the record change, or neither does.
-    bool replaceSettings(const TSettings& newSettings, const DriveMap& newDrives,
-                         QString* error = nullptr);
+    Result replaceSettings(const TSettings& newSettings, const DriveMap& newDrives);
 
     dorod::TDorodTable tData;     // data.d, the announcements
     dorod::TDorodTable tDates;    // dates.d, their run days; filtered for the whole run
@@ -53,30 +77,55 @@ public:
     dorod::TDorodTable tRieltOut; // rielt_out.d, the layout of the transfer file
     dorod::TDataSource sData{&tData};
     dorod::TDataSource sDates{&tDates};
-    TReport fRep; // the report component every window prints through
 
     TSettings settings;
     DriveMap drives;
 
-    // --- process-wide values ---
+    // The entry form opens for a new announcement (true) or for tData's current one.
     bool newAnnouncement = false;
-    int announcementFilterMode = afmNone;
-    int runDateFilterMode = rdmByAnnouncement;
-    // The search text in Windows-1251, upper-cased (set by the search box).
-    std::string searchTextUpper;
-    // Day numbers the filters compare with; 0 when not set. The period report and the
-    // realty export set their intervals, the output window its day.
-    int32_t periodFrom = 0, periodTo = 0;
-    int32_t realtyFrom = 0, realtyTo = 0;
-    int32_t outputDay = 0;
 
+    // --- the clock: today for every window and command; the system's unless set ---
+    QDate today() const;
+    // A test's own clock; an empty function gives the system clock back.
+    void setClock(std::function<QDate()> clock) { m_clock = std::move(clock); }
+
+    // --- reports: each report is a fresh one; the desk keeps the last for showing ---
+    // Starts a new report (nothing loaded, no dataset bound) and makes it the current one.
+    TReport& newReport();
+    // The report made last (an empty one before any).
+    TReport& report();
+
+    // --- the search box and the list ---
     // Sets the search text (as typed) and refilters the announcements and their run days.
     void search(const QString& text);
     // Rebuilds the run-date view for the announcement current now, unless it already
     // shows exactly that.
     void followCurrentAnnouncement();
-    // Writes a table to its own file; the file then holds what the table holds.
-    void saveTable(dorod::TDorodTable& table);
+    AnnouncementFilter announcementFilter() const { return m_announcements.mode; }
+    RunDateFilter runDateFilter() const { return m_runDates.mode; }
+
+    // --- scoped views ---
+    // The announcement list shows only announcement `id`, current when it exists (an empty
+    // list otherwise). Afterwards the list is as it was, on `id` when it shows it.
+    DeskScope announcement(int id);
+    // The list shows the announcements taken in from..to (day numbers, both ends
+    // included). Afterwards the filter is off: the list shows every announcement, from
+    // the first, whatever it showed before.
+    DeskScope announcementsInPeriod(int32_t from, int32_t to);
+    // The run-date view shows every run date of `day`.
+    DeskScope runDatesOfDay(int32_t day);
+    // The run-date view shows the run days of tData's current announcement.
+    DeskScope runDatesOfCurrentAnnouncement();
+    // tRielt shows its rows dated from..to (day numbers, both ends included); unfiltered
+    // afterwards.
+    DeskScope realtyRowsInPeriod(int32_t from, int32_t to);
+
+    // --- writing ---
+    // Writes the tables' files in the order given; once all are written, their changes
+    // count as saved. When one cannot be written the changes of all of them are undone and
+    // the files already written are written back as they were: the reason says which file
+    // failed and what is on disk now.
+    Result saveTables(std::initializer_list<dorod::TDorodTable*> tables);
 
 private:
     void tDataFilterRecord(dorod::TDataSet& dataSet, bool& accept);
@@ -85,8 +134,27 @@ private:
     void openTable(dorod::TDorodTable& table, const TTableDefinition& definition);
     // The id of tData's current announcement; none without one.
     std::optional<int64_t> currentAnnouncementId() const;
+    DeskScope runDatesIn(RunDateFilter mode, int32_t day);
 
     ProgramFolder m_folder;
+    std::function<QDate()> m_clock;
+    std::unique_ptr<TReport> m_report;
+
+    // What tDataFilterRecord compares with.
+    struct AnnouncementView {
+        AnnouncementFilter mode = AnnouncementFilter::None;
+        // The search text in Windows-1251, upper-cased.
+        std::string searchUpper;
+        int32_t from = 0, to = 0; // Period
+        int64_t id = 0;           // One
+    } m_announcements;
+    // What tDatesFilterRecord compares with.
+    struct RunDateView {
+        RunDateFilter mode = RunDateFilter::ByAnnouncement;
+        int32_t day = 0; // OutputDay
+    } m_runDates;
+    int32_t m_realtyFrom = 0, m_realtyTo = 0;
+
     // Fields the filters read, resolved once per open.
     dorod::TFieldReader m_dataId, m_dataText, m_dataIndate;
     dorod::TFieldReader m_datesId, m_datesDate;
@@ -105,9 +173,10 @@ private:
     struct RunDateViewKey {
         uint64_t storeGeneration = 0;
         uint64_t viewGeneration = 0;
-        int mode = -1;
+        RunDateFilter mode = RunDateFilter::ByAnnouncement;
         std::optional<int64_t> followedId;
-        int32_t outputDay = 0;
+        int32_t day = 0;
+        bool built = false;
         bool operator==(const RunDateViewKey&) const = default;
     };
     RunDateViewKey currentRunDateViewKey() const;

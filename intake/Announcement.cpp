@@ -2,6 +2,7 @@
 
 #include "desk/Desk.h"
 #include "intake/RunDates.h"
+#include "platform/DayNumber.h"
 #include "platform/TextCodec.h"
 #include "storage/DorodRecord.h"
 #include "storage/DorodTable.h"
@@ -36,22 +37,6 @@ bool encode(const TAnnouncement& a, RowBytes& out, QString* error) {
     return true;
 }
 
-// Undoes every unsaved change of the two tables (the rows posted by this save).
-void cancelBoth(TDesk& desk) {
-    desk.tDates.CancelChanges();
-    desk.tData.CancelChanges();
-}
-
-bool saveFile(dorod::TDorodTable& table, QString* error) {
-    try {
-        table.SaveToFile(table.TablePath());
-        return true;
-    } catch (const dorod::EDatabaseError& e) {
-        *error = toQt(e.what());
-        return false;
-    }
-}
-
 } // namespace
 
 Result checkFieldWidths(const TAnnouncement& a) {
@@ -62,13 +47,13 @@ Result checkFieldWidths(const TAnnouncement& a) {
         int width;
     };
     const Width widths[] = {
-        {&a.client, "Client", u"Заказчик", kClientWidth},
-        {&a.pasport, "Pasport", u"Паспорт", kPasportWidth},
-        {&a.tel, "Tel", u"Телефон", kTelWidth},
-        {&a.text, "Text", u"Текст объявления", kTextWidth},
-        {&a.clientCat, "ClientCat", u"Категория клиента", kClientCatWidth},
-        {&a.oplata, "Oplata", u"Оплата", kOplataWidth},
-        {&a.objCat, "ObjCat", u"Категория объявления", kObjCatWidth},
+        {&a.client, field::kClient, u"Заказчик", kClientWidth},
+        {&a.pasport, field::kPasport, u"Паспорт", kPasportWidth},
+        {&a.tel, field::kTel, u"Телефон", kTelWidth},
+        {&a.text, field::kText, u"Текст объявления", kTextWidth},
+        {&a.clientCat, field::kClientCat, u"Категория клиента", kClientCatWidth},
+        {&a.oplata, field::kOplata, u"Оплата", kOplataWidth},
+        {&a.objCat, field::kObjCat, u"Категория объявления", kObjCatWidth},
     };
     // Windows-1251 keeps one byte per character: the width counts characters.
     for (const Width& w : widths)
@@ -86,20 +71,20 @@ std::optional<TAnnouncement> readCurrentAnnouncement(TDesk& desk) {
     dorod::TDorodTable& t = desk.tData;
     if (!t.Active() || !t.CurrentEntry()) return std::nullopt;
     TAnnouncement a;
-    a.id = t.FieldByName("id").AsInteger();
-    if (!t.FieldByName("indate").IsNull())
-        a.indate = dateOfDayNumber(t.FieldByName("indate").AsDayNumber());
-    a.client = text(t, "Client");
-    a.pasport = text(t, "Pasport");
-    a.tel = text(t, "Tel");
-    a.text = text(t, "Text");
-    a.clientCat = text(t, "ClientCat");
-    a.oplata = text(t, "Oplata");
-    a.objCat = text(t, "ObjCat");
-    a.slov = t.FieldByName("slov").AsInteger();
-    a.povt = t.FieldByName("povt").AsBoolean();
-    a.xml = text(t, "XML");
-    a.summa = t.FieldByName("Summa").AsFloat();
+    a.id = t.FieldByName(field::kId).AsInteger();
+    if (!t.FieldByName(field::kIndate).IsNull())
+        a.indate = dateOfDayNumber(t.FieldByName(field::kIndate).AsDayNumber());
+    a.client = text(t, field::kClient);
+    a.pasport = text(t, field::kPasport);
+    a.tel = text(t, field::kTel);
+    a.text = text(t, field::kText);
+    a.clientCat = text(t, field::kClientCat);
+    a.oplata = text(t, field::kOplata);
+    a.objCat = text(t, field::kObjCat);
+    a.slov = t.FieldByName(field::kSlov).AsInteger();
+    a.povt = t.FieldByName(field::kPovt).AsBoolean();
+    a.xml = text(t, field::kXml);
+    a.summa = t.FieldByName(field::kSumma).AsFloat();
     return a;
 }
 
@@ -111,7 +96,8 @@ std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix) {
     if (!ok) return std::nullopt; // no stored name holds such a character
     // A keystroke scans up to every row: the names are compared where they lie, without
     // a copy per row. Every row counts, also those the main window's search hides.
-    const auto* client = static_cast<const dorod::TDorodField*>(t.Store()->FindField("Client"));
+    const auto* client =
+        static_cast<const dorod::TDorodField*>(t.Store()->FindField(field::kClient));
     if (!client) return std::nullopt;
     const dorod::TDorodRecordEntry* found =
         firstRowInTableOrder(t, [&](const dorod::TDorodRecordEntry& entry) {
@@ -130,16 +116,17 @@ std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix) {
             break;
         }
     }
-    return TClientFound{value("Client"), value("Pasport"), value("Tel"), value("ClientCat")};
+    return TClientFound{value(field::kClient), value(field::kPasport), value(field::kTel),
+                        value(field::kClientCat)};
 }
 
-TSaveResult saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<int32_t>& runDays,
-                             bool newAnnouncement) {
-    if (const Result fits = checkFieldWidths(a); !fits) return {false, fits.error()};
+Result saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<int32_t>& runDays,
+                        bool newAnnouncement) {
+    if (const Result fits = checkFieldWidths(a); !fits) return fits;
     RowBytes bytes;
     QString error;
     if (!encode(a, bytes, &error))
-        return {false, QStringLiteral("Объявление не сохранено: %1").arg(error)};
+        return Result::failed(QStringLiteral("Объявление не сохранено: %1").arg(error));
 
     dorod::TDorodTable& t = desk.tData;
     try {
@@ -147,61 +134,40 @@ TSaveResult saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<in
             t.Insert();
         else
             t.Edit();
-        t.FieldByName("id").SetAsInteger(a.id);
+        t.FieldByName(field::kId).SetAsInteger(a.id);
         if (a.indate.isValid())
-            t.FieldByName("indate").SetAsDayNumber(dayNumberOf(a.indate));
+            t.FieldByName(field::kIndate).SetAsDayNumber(dayNumberOf(a.indate));
         else
-            t.FieldByName("indate").Clear();
-        t.FieldByName("Client").SetAsString(bytes.client);
-        t.FieldByName("Pasport").SetAsString(bytes.pasport);
-        t.FieldByName("Tel").SetAsString(bytes.tel);
-        t.FieldByName("type").SetAsString(bytes.type);
-        t.FieldByName("temp").SetAsInteger(kTempValue);
-        t.FieldByName("Text").SetAsString(bytes.text);
-        t.FieldByName("ClientCat").SetAsString(bytes.clientCat);
-        t.FieldByName("Oplata").SetAsString(bytes.oplata);
-        t.FieldByName("ObjCat").SetAsString(bytes.objCat);
-        t.FieldByName("slov").SetAsInteger(a.slov);
-        t.FieldByName("povt").SetAsBoolean(a.povt);
-        t.FieldByName("XML").SetAsString(bytes.xml);
-        t.FieldByName("Summa").SetAsFloat(a.summa);
+            t.FieldByName(field::kIndate).Clear();
+        t.FieldByName(field::kClient).SetAsString(bytes.client);
+        t.FieldByName(field::kPasport).SetAsString(bytes.pasport);
+        t.FieldByName(field::kTel).SetAsString(bytes.tel);
+        t.FieldByName(field::kType).SetAsString(bytes.type);
+        t.FieldByName(field::kTemp).SetAsInteger(kTempValue);
+        t.FieldByName(field::kText).SetAsString(bytes.text);
+        t.FieldByName(field::kClientCat).SetAsString(bytes.clientCat);
+        t.FieldByName(field::kOplata).SetAsString(bytes.oplata);
+        t.FieldByName(field::kObjCat).SetAsString(bytes.objCat);
+        t.FieldByName(field::kSlov).SetAsInteger(a.slov);
+        t.FieldByName(field::kPovt).SetAsBoolean(a.povt);
+        t.FieldByName(field::kXml).SetAsString(bytes.xml);
+        t.FieldByName(field::kSumma).SetAsFloat(a.summa);
         t.Post();
         replaceRunDates(desk, a.id, runDays);
     } catch (...) {
-        cancelBoth(desk);
+        desk.tDates.CancelChanges();
+        t.CancelChanges();
         throw;
     }
 
-    // Both tables now hold the announcement; the files follow, data.d first. Until both
-    // are written the changes stay revertible.
-    if (!saveFile(t, &error)) {
-        cancelBoth(desk);
-        return {false,
-                QStringLiteral("Не удалось записать файл data.d: %1\n"
-                               "Объявление не сохранено, файлы data.d и dates.d не изменены.")
-                    .arg(error)};
-    }
-    if (!saveFile(desk.tDates, &error)) {
-        cancelBoth(desk);
-        QString restoreError;
-        if (saveFile(t, &restoreError))
-            return {false,
-                    QStringLiteral("Не удалось записать файл dates.d: %1\n"
-                                   "Объявление не сохранено, файлы data.d и dates.d не изменены.")
-                        .arg(error)};
-        return {false,
-                QStringLiteral(
-                    "Не удалось записать файл dates.d: %1\n"
-                    "В файле data.d объявление уже записано, а его даты выхода в dates.d — нет "
-                    "(вернуть data.d не удалось: %2). Сохраните объявление ещё раз.")
-                    .arg(error, restoreError)};
-    }
-    t.ApplyChanges();
-    desk.tDates.ApplyChanges();
-    // The receipt reads the saved announcement as tData's current row.
-    if (!t.CurrentEntry() || t.FieldByName("id").AsInteger() != a.id)
-        t.Locate("id", {std::to_string(a.id)});
-    return {true, QString()};
+    // Both tables now hold the announcement; the files follow, data.d first.
+    const Result saved = desk.saveTables({&t, &desk.tDates});
+    if (!saved)
+        return Result::failed(QStringLiteral("Объявление не сохранено. %1").arg(saved.error()));
+    // The list stays on the saved announcement when it shows it.
+    if (!t.CurrentEntry() || t.FieldByName(field::kId).AsInteger() != a.id)
+        t.Locate(field::kId, {std::to_string(a.id)});
+    return {};
 }
 
 } // namespace vornelta

@@ -49,24 +49,18 @@ struct TClientFound {
 // matches or the prefix is empty (an emptied box finds no client).
 std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix);
 
-// How a save ended. When it did not, the tables hold what they held before and message
-// says which file could not be written and what is on disk now.
-struct TSaveResult {
-    bool saved = false;
-    QString message;
-};
-
 // Whether every text of the announcement fits its field of data.d (the engine would cut
 // a longer one without a word); failed with the field named when one does not.
 Result checkFieldWidths(const TAnnouncement& announcement);
 
 // Writes the announcement: a new row of data.d (newAnnouncement) or tData's current row
 // changed, fields in the desk's order; its run days replace those in dates.d; data.d is
-// saved, then dates.d. A text longer than its field (checkFieldWidths), a text that Windows-1251
-// cannot hold, or a file that cannot be written, leaves the tables as they were (a data.d already
-// written is written back as it was) and says so. Other engine errors propagate, the tables left as
-// they were.
-TSaveResult saveAnnouncement(TDesk& desk, const TAnnouncement& announcement,
-                             const QList<int32_t>& runDays, bool newAnnouncement);
+// saved, then dates.d. Afterwards tData's current row is the announcement when the list
+// shows it. A text longer than its field (checkFieldWidths), a text that Windows-1251
+// cannot hold, or a file that cannot be written, leaves the tables as they were (a data.d
+// already written is written back as it was) and fails saying so. Other engine errors
+// propagate, the tables left as they were.
+Result saveAnnouncement(TDesk& desk, const TAnnouncement& announcement,
+                        const QList<int32_t>& runDays, bool newAnnouncement);
 
 } // namespace vornelta

@@ -8,10 +8,28 @@ namespace vornelta {
 
 namespace {
 
-bool fail(const QString& reason, QString* error) {
-    if (error)
-        *error = QStringLiteral("Квитанция не напечатана (объявление сохранено): %1").arg(reason);
-    return false;
+Result failed(const QString& reason) {
+    return Result::failed(
+        QStringLiteral("Квитанция не напечатана (объявление сохранено): %1").arg(reason));
+}
+
+// Fills and lays out the receipt; tData shows the announcement alone meanwhile.
+Result fillReceipt(TDesk& desk, TReport& report, int id, const QStringList& runDays) {
+    if (!desk.tData.CurrentEntry())
+        return failed(QStringLiteral("объявление № %1 не найдено в data.d").arg(id));
+    const QString path = receiptTemplatePath(desk);
+    QString reason;
+    if (!report.LoadFromFile(path, &reason)) return failed(reason);
+    if (!report.setObjectText(QStringLiteral("dates"), receiptDatesText(runDays), &reason))
+        return failed(QStringLiteral("%1 (%2)").arg(reason, path));
+    if (report.FindObject(QStringLiteral("deskname")))
+        report.setObjectText(QStringLiteral("deskname"), desk.settings.NAME);
+    if (report.FindObject(QStringLiteral("days")))
+        report.setObjectText(QStringLiteral("days"), QString::number(runDays.size()));
+    // The pages are laid out now, from the announcement; the preview and the PDF show them.
+    report.bindDataset(QStringLiteral("tData"), &desk.tData);
+    if (!report.PrepareReport(&reason)) return failed(QStringLiteral("%1 (%2)").arg(reason, path));
+    return {};
 }
 
 } // namespace
@@ -20,26 +38,21 @@ QString receiptTemplatePath(const TDesk& desk) {
     return desk.folder().file(QStringLiteral("Отчеты/sprav.frf"));
 }
 
-bool prepareReceipt(TDesk& desk, const QStringList& runDays, QString* error) {
-    TReport& report = desk.fRep;
-    const QString path = receiptTemplatePath(desk);
-    QString reason;
-    if (!report.LoadFromFile(path, &reason)) return fail(reason, error);
-    if (!report.setObjectText(QStringLiteral("dates"), receiptDatesText(runDays), &reason))
-        return fail(QStringLiteral("%1 (%2)").arg(reason, path), error);
-    if (report.FindObject(QStringLiteral("deskname")))
-        report.setObjectText(QStringLiteral("deskname"), desk.settings.NAME);
-    if (report.FindObject(QStringLiteral("days")))
-        report.setObjectText(QStringLiteral("days"), QString::number(runDays.size()));
-    report.bindDataset(QStringLiteral("tData"), &desk.tData);
-    // Bound for as long as the report lives: the preview and the PDF lay the pages out again.
-    return report.PrepareReport(&reason) || fail(reason, error);
+Result prepareReceipt(TDesk& desk, int id, const QStringList& runDays) {
+    TReport& report = desk.newReport();
+    DeskScope alone = desk.announcement(id);
+    const Result filled = fillReceipt(desk, report, id, runDays);
+    alone.undoNow();
+    return filled;
 }
 
-bool runReceipt(TDesk& desk, QWidget* parent, const QStringList& runDays, QString* error) {
-    if (!prepareReceipt(desk, runDays, error)) return false;
-    desk.fRep.ShowPreparedReport(parent);
-    return true;
+Result runReceipt(TDesk& desk, QWidget* parent, int id, const QStringList& runDays) {
+    TReport& report = desk.newReport();
+    DeskScope alone = desk.announcement(id);
+    const Result filled = fillReceipt(desk, report, id, runDays);
+    if (filled) report.ShowPreparedReport(parent);
+    alone.undoNow();
+    return filled;
 }
 
 } // namespace vornelta

@@ -1,9 +1,12 @@
 // The receipt of a saved announcement: the report template "Отчеты/sprav.frf" of the
 // program folder, its text object "dates" set to the run days, prepared and shown as a
-// modal print preview. Other values come from the placeholders of dataset tData, whose
-// current row is the saved announcement; the objects "deskname" (the desk's name) and
-// "days" (the number of run days) are filled when the template has them.
+// modal print preview. Other values come from the placeholders of dataset tData, which
+// shows the saved announcement alone while the receipt is made, whatever the main
+// window's search shows; the objects "deskname" (the desk's name) and "days" (the number
+// of run days) are filled when the template has them.
 #pragma once
+
+#include "platform/Result.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,12 +20,13 @@ class TDesk;
 // "Отчеты/sprav.frf" in the program folder (not the current folder).
 QString receiptTemplatePath(const TDesk& desk);
 
-// Loads and fills the receipt and lays out its pages in desk.fRep; the run days are the
-// date list's entries. False with one message when the template is missing or faulty,
-// has no object "dates", or cannot be prepared.
-bool prepareReceipt(TDesk& desk, const QStringList& runDays, QString* error);
+// Loads and fills the receipt of announcement `id` and lays out its pages in a new report
+// of the desk (desk.report()); the run days are the date list's entries. Fails with one
+// message when the template is missing or faulty, has no object "dates", names a field
+// the announcements do not have, or the announcement is not in data.d.
+Result prepareReceipt(TDesk& desk, int id, const QStringList& runDays);
 
 // prepareReceipt, then the modal print preview. The announcement stays saved either way.
-bool runReceipt(TDesk& desk, QWidget* parent, const QStringList& runDays, QString* error);
+Result runReceipt(TDesk& desk, QWidget* parent, int id, const QStringList& runDays);
 
 } // namespace vornelta

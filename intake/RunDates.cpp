@@ -2,40 +2,12 @@
 
 #include "desk/Desk.h"
 #include "platform/TextCodec.h"
-#include "storage/DorodDate.h"
 #include "storage/DorodLocale.h"
+#include "tables/defs/TableDefinitions.h"
 
 #include <cstdlib>
 
 namespace vornelta {
-
-namespace {
-
-// Puts the run-date view on tData's current announcement for a while; the mode the
-// desk had comes back, also when the engine throws.
-class ByAnnouncement {
-public:
-    explicit ByAnnouncement(TDesk& desk) : m_desk(desk), m_saved(desk.runDateFilterMode) {
-        m_desk.runDateFilterMode = rdmByAnnouncement;
-        m_desk.followCurrentAnnouncement();
-    }
-    ~ByAnnouncement() {
-        if (m_saved == m_desk.runDateFilterMode) return;
-        m_desk.runDateFilterMode = m_saved;
-        try {
-            m_desk.followCurrentAnnouncement();
-        } catch (...) { // the first error is the one to report
-        }
-    }
-    ByAnnouncement(const ByAnnouncement&) = delete;
-    ByAnnouncement& operator=(const ByAnnouncement&) = delete;
-
-private:
-    TDesk& m_desk;
-    int m_saved;
-};
-
-} // namespace
 
 QList<QDate> intervalDays(const QDate& from, const QDate& to) {
     QList<QDate> days;
@@ -58,15 +30,6 @@ QDate pageYears(const QDate& date, int years) {
     return date.addYears(years);
 }
 
-int32_t dayNumberOf(const QDate& date) {
-    return dorod::dayNumberFromCivil(date.year(), date.month(), date.day());
-}
-
-QDate dateOfDayNumber(int32_t dayNumber) {
-    const dorod::CivilDate c = dorod::civilFromDayNumber(dayNumber);
-    return QDate(c.year, c.month, c.day);
-}
-
 QString shortDate(const QDate& date) {
     return toQt(dorod::formatDate(dayNumberOf(date)));
 }
@@ -87,29 +50,26 @@ QString receiptDatesText(const QStringList& entries) {
 QStringList loadRunDates(TDesk& desk) {
     QStringList entries;
     if (!desk.tDates.Active()) return entries;
-    ByAnnouncement following(desk);
+    const DeskScope following = desk.runDatesOfCurrentAnnouncement();
     dorod::TDorodTable& dates = desk.tDates;
-    dorod::TField& date = dates.FieldByName("date");
+    dorod::TField& date = dates.FieldByName(field::kDate);
     for (int i = 0; i < dates.RecordCount(); ++i)
         entries << toQt(dates.DisplayTextAt(i, date));
     return entries;
 }
 
 void replaceRunDates(TDesk& desk, int id, const QList<int32_t>& days) {
-    ByAnnouncement following(desk);
+    const DeskScope following = desk.runDatesOfCurrentAnnouncement();
     dorod::TDorodTable& dates = desk.tDates;
     dates.DisableControls();
-    struct Enable {
-        dorod::TDorodTable& t;
-        ~Enable() { t.EnableControls(); }
-    } enable{dates};
+    const ScopeGuard enable([&] { dates.EnableControls(); });
     // The view holds exactly this announcement's days; keep anything else out of it.
-    dorod::TField& idField = dates.FieldByName("id");
+    dorod::TField& idField = dates.FieldByName(field::kId);
     for (int i = dates.RecordCount() - 1; i >= 0; --i) {
         dates.SetRecNo(i + 1);
         if (idField.AsInteger() == id) dates.Delete();
     }
-    dorod::TField& dateField = dates.FieldByName("date");
+    dorod::TField& dateField = dates.FieldByName(field::kDate);
     for (int32_t day : days) {
         dates.Append();
         idField.SetAsInteger(id);
@@ -118,19 +78,4 @@ void replaceRunDates(TDesk& desk, int id, const QList<int32_t>& days) {
     }
 }
 
-} // namespace vornelta
-
-namespace vornelta {
-namespace {
-std::function<QDate()>& todaySource() {
-    static std::function<QDate()> source;
-    return source;
-}
-} // namespace
-QDate intakeToday() {
-    return todaySource() ? todaySource()() : QDate::currentDate();
-}
-void setIntakeToday(std::function<QDate()> today) {
-    todaySource() = std::move(today);
-}
 } // namespace vornelta

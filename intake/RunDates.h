@@ -2,13 +2,14 @@
 // of the list entries, and reading and replacing an announcement's rows of dates.d.
 #pragma once
 
+#include "platform/DayNumber.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 namespace vornelta {
@@ -27,10 +28,6 @@ QDate intervalEnd(const QDate& from, int days);
 QDate pageMonths(const QDate& date, int months);
 QDate pageYears(const QDate& date, int years);
 
-// Day numbers of the table engine.
-int32_t dayNumberOf(const QDate& date);
-QDate dateOfDayNumber(int32_t dayNumber);
-
 // A day in the locale's short date format ("10.06.2004"), and back.
 QString shortDate(const QDate& date);
 std::optional<QDate> parseShortDate(const QString& text);
@@ -48,11 +45,4 @@ QStringList loadRunDates(TDesk& desk);
 // run-date filter mode is kept as it was.
 void replaceRunDates(TDesk& desk, int id, const QList<int32_t>& days);
 
-} // namespace vornelta
-
-namespace vornelta {
-// Today for the entry form; the system clock unless a test sets its own (nullptr puts the
-// system clock back).
-QDate intakeToday();
-void setIntakeToday(std::function<QDate()> today);
 } // namespace vornelta

@@ -43,7 +43,7 @@ void chooseEntry(QComboBox* box, const QString& value) {
 // ------------------------------------------------------------------- opening
 
 void TfDetal::FormCreate() {
-    const QDate today = intakeToday();
+    const QDate today = m_desk.today();
     ui.eDate->setDate(today);
     if (!m_new) {
         for (const QString& entry : loadRunDates(m_desk))
@@ -332,17 +332,16 @@ void TfDetal::BitBtn1Click() {
         Dialogs::instance().error(this, QStringLiteral("Дата «%1» не читается.").arg(unreadable));
         return;
     }
-    const TSaveResult result = saveAnnouncement(m_desk, a, *days, m_new);
-    if (!result.saved) {
-        Dialogs::instance().error(this, result.message);
+    if (const Result saved = saveAnnouncement(m_desk, a, *days, m_new); !saved) {
+        Dialogs::instance().error(this, saved.error());
         return;
     }
     m_saved = true;
     QStringList entries;
     for (int i = 0; i < ui.eDates->count(); ++i)
         entries << ui.eDates->item(i)->text();
-    QString error;
-    if (!runReceipt(m_desk, this, entries, &error)) Dialogs::instance().error(this, error);
+    if (const Result printed = runReceipt(m_desk, this, a.id, entries); !printed)
+        Dialogs::instance().error(this, printed.error());
     accept();
 }
 

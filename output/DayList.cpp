@@ -1,14 +1,15 @@
 #include "output/DayList.h"
 
 #include "desk/Desk.h"
-#include "desk/ScopeGuard.h"
+#include "platform/DayNumber.h"
 #include "platform/TextCodec.h"
-#include "storage/DorodDate.h"
+#include "tables/defs/TableDefinitions.h"
 
 #include <QCollator>
 #include <QLocale>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,18 +71,6 @@ void TDayList::moveToTop(int index) {
         exchange(i, i - 1);
 }
 
-// ------------------------------------------------------------------- dates
-
-int32_t dayNumberFromDate(const QDate& date) {
-    return date.isValid() ? dorod::dayNumberFromCivil(date.year(), date.month(), date.day()) : 0;
-}
-
-QDate dateFromDayNumber(int32_t dayNumber) {
-    if (dayNumber <= 0) return {};
-    const dorod::CivilDate c = dorod::civilFromDayNumber(dayNumber);
-    return QDate(c.year, c.month, c.day);
-}
-
 // ------------------------------------------------------------------- fill
 
 namespace {
@@ -89,12 +78,13 @@ namespace {
 // The fields the day list copies, looked up once.
 struct AnnouncementFields {
     explicit AnnouncementFields(dorod::TDataSet& t)
-        : id(t.FieldByName("id")), indate(t.FieldByName("indate")), xml(t.FieldByName("XML")),
-          objCat(t.FieldByName("ObjCat")), povt(t.FieldByName("povt")), tel(t.FieldByName("Tel")),
-          text(t.FieldByName("Text")) {}
+        : id(t.FieldByName(field::kId)), indate(t.FieldByName(field::kIndate)),
+          xml(t.FieldByName(field::kXml)), objCat(t.FieldByName(field::kObjCat)),
+          povt(t.FieldByName(field::kPovt)), tel(t.FieldByName(field::kTel)),
+          text(t.FieldByName(field::kText)) {}
     TDayRow read() const {
         TDayRow row;
-        row.Indate = dateFromDayNumber(indate.AsDayNumber());
+        row.Indate = dateOfDayNumber(indate.AsDayNumber());
         row.XML = toQt(xml.AsString());
         row.ObjCat = toQt(objCat.AsString());
         row.Id = id.AsInteger();
@@ -115,7 +105,7 @@ struct AnnouncementFields {
 } // namespace
 
 bool locateAnnouncement(TDesk& desk, int id) {
-    return desk.tData.Locate("id", {std::to_string(id)});
+    return desk.tData.Locate(field::kId, {std::to_string(id)});
 }
 
 TDayRow dayRowFromCurrentAnnouncement(TDesk& desk) {
@@ -139,26 +129,21 @@ void fillDayList(TDesk& desk, const QDate& day, TDayList& list, const TFillProgr
     if (desk.tData.Filtered()) desk.search(QString());
     list.clear();
 
-    const int savedMode = desk.runDateFilterMode;
-    const int32_t savedDay = desk.outputDay;
+    // Last of all the run-date view comes back (after the grids are bound again).
+    std::optional<DeskScope> dayShown;
     desk.tDates.DisableControls();
     desk.tData.DisableControls();
-    ScopeGuard restore([&] {
-        desk.runDateFilterMode = savedMode == rdmOutputDay ? rdmByAnnouncement : savedMode;
-        desk.outputDay = savedDay;
+    const ScopeGuard enable([&] {
         desk.tData.EnableControls();
         desk.tDates.EnableControls();
-        desk.followCurrentAnnouncement();
     });
-    desk.outputDay = dayNumberFromDate(day);
-    desk.runDateFilterMode = rdmOutputDay;
-    desk.followCurrentAnnouncement();
+    dayShown.emplace(desk.runDatesOfDay(dayNumberOf(day)));
 
     // The ids are taken first: moving in data.d may rebuild the run-date view (anything
     // following the current announcement), and the walk must not depend on it.
     std::vector<int> ids;
     ids.reserve(size_t(desk.tDates.RecordCount()));
-    dorod::TField& runId = desk.tDates.FieldByName("id");
+    dorod::TField& runId = desk.tDates.FieldByName(field::kId);
     for (desk.tDates.First(); !desk.tDates.Eof(); desk.tDates.Next())
         ids.push_back(runId.AsInteger());
 

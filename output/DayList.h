@@ -87,8 +87,4 @@ bool locateAnnouncement(TDesk& desk, int id);
 // meanwhile opens nothing: the form must not open on another one.
 bool editDayListRow(TDesk& desk, TDayList& list, int row, const std::function<bool(TDesk&)>& edit);
 
-// Day numbers of the engine (0001-01-01 is day 1) and dates.
-int32_t dayNumberFromDate(const QDate& date);
-QDate dateFromDayNumber(int32_t dayNumber);
-
 } // namespace vornelta

@@ -2,6 +2,7 @@
 
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
+#include "platform/DayNumber.h"
 #include "platform/TextCodec.h"
 #include "platform/TextFileWriter.h"
 #include "storage/DorodLocale.h"
@@ -24,7 +25,7 @@ QStringList plainTextLines(const QList<TDayRow>& rows, const TSettings& settings
 }
 
 QString plainTextFileName(const QDate& today) {
-    QString date = toQt(dorod::formatDate(dayNumberFromDate(today)));
+    QString date = toQt(dorod::formatDate(dayNumberOf(today)));
     for (QChar& c : date)
         if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':'))
             c = QLatin1Char('.');

@@ -63,9 +63,7 @@ const QString kNothingToWrite = QStringLiteral("Список пуст: выво�
 
 } // namespace
 
-TfOut::TfOut(TDesk& desk, QWidget* parent, std::function<QDate()> clock)
-    : QDialog(parent), m_desk(desk), m_clock(std::move(clock)) {
-    if (!m_clock) m_clock = [] { return QDate::currentDate(); };
+TfOut::TfOut(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk) {
     setObjectName(QStringLiteral("fOut"));
     setWindowTitle(QStringLiteral("Вывод объявлений"));
     resize(720, 520);
@@ -178,7 +176,7 @@ void TfOut::buildControls() {
 // ------------------------------------------------------------------- handlers
 
 void TfOut::FormCreate() {
-    ui.eOdate->setDate(today());
+    ui.eOdate->setDate(m_desk.today());
 }
 void TfOut::BitBtn1Click() {
     fill();
@@ -316,7 +314,7 @@ void TfOut::output() {
     TDayOutput request;
     request.rows = m_list.rows();
     request.driver = ui.eType->currentText();
-    request.today = today();
+    request.today = m_desk.today();
     request.beforeTitling = [this] {
         Dialogs::instance().information(this, QStringLiteral("Вставте дискету в дисковод ") +
                                                   m_desk.settings.OutDev);

@@ -31,9 +31,8 @@ class DayListModel;
 class TfOut : public QDialog {
     Q_OBJECT
 public:
-    // `clock` gives today (the date the window opens on and the output files are named
-    // after); the system's date when not given.
-    TfOut(TDesk& desk, QWidget* parent, std::function<QDate()> clock = {});
+    // The desk's today is the date the window opens on and the output files are named after.
+    TfOut(TDesk& desk, QWidget* parent);
     ~TfOut() override;
 
     const TDayList& mtDAta() const { return m_list; }
@@ -51,7 +50,6 @@ public:
     std::function<void(bool attached)> attachMainList;
     // Starts the word processor of "Просмотр".
     WordProcessorFactory createWordProcessor = &OdtWordProcessor::create;
-    QDate today() const { return m_clock(); }
 
 public slots:
     void FormCreate();
@@ -96,7 +94,6 @@ private:
     void showList(int selected);
 
     TDesk& m_desk;
-    std::function<QDate()> m_clock;
     TDayList m_list;
     DayListModel* m_model = nullptr;
     TDayOrder m_order = TDayOrder::None;

@@ -1,7 +1,7 @@
 #include "platform/IntervalFields.h"
 
 #include "platform/Controls.h"
-#include "storage/DorodDate.h"
+#include "platform/DayNumber.h"
 
 #include <QBoxLayout>
 #include <QDateEdit>
@@ -20,11 +20,6 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, bool bold)
         l->setFont(font);
     }
     return l;
-}
-
-// A day of the calendar as the engine counts it.
-int32_t dayNumber(const QDate& date) {
-    return dorod::dayNumberFromCivil(date.year(), date.month(), date.day());
 }
 
 } // namespace
@@ -49,10 +44,10 @@ QHBoxLayout* TIntervalFields::addRow(QBoxLayout* outer, int gap) const {
 }
 
 int32_t TIntervalFields::firstDay() const {
-    return dayNumber(DateFrom->date());
+    return dayNumberOf(DateFrom->date());
 }
 int32_t TIntervalFields::lastDay() const {
-    return dayNumber(DateTo->date());
+    return dayNumberOf(DateTo->date());
 }
 
 } // namespace vornelta

@@ -14,23 +14,15 @@ namespace vornelta {
 
 namespace {
 
-// Brings the staging table and rielt.d back to their resting state: the staging table
-// re-read from its file, rielt.d unfiltered.
-void settle(TDesk& desk) {
-    desk.tRieltOut.Close();
-    desk.tRieltOut.Open();
-    desk.tRielt.SetFiltered(false);
-}
-
 int copyAcceptedRows(dorod::TDorodTable& source, dorod::TDorodTable& staging) {
-    dorod::TField& fromDate = source.FieldByName("date");
-    dorod::TField& fromVid = source.FieldByName("vid");
-    dorod::TField& fromTip = source.FieldByName("tip");
-    dorod::TField& fromText = source.FieldByName("text");
-    dorod::TField& toDate = staging.FieldByName("date");
-    dorod::TField& toVid = staging.FieldByName("vid");
-    dorod::TField& toTip = staging.FieldByName("tip");
-    dorod::TField& toText = staging.FieldByName("text");
+    dorod::TField& fromDate = source.FieldByName(field::kDate);
+    dorod::TField& fromVid = source.FieldByName(field::kVid);
+    dorod::TField& fromTip = source.FieldByName(field::kTip);
+    dorod::TField& fromText = source.FieldByName(field::kRealtyText);
+    dorod::TField& toDate = staging.FieldByName(field::kDate);
+    dorod::TField& toVid = staging.FieldByName(field::kVid);
+    dorod::TField& toTip = staging.FieldByName(field::kTip);
+    dorod::TField& toText = staging.FieldByName(field::kRealtyText);
 
     const int n = source.RecordCount();
     for (int i = 0; i < n; ++i) {
@@ -63,28 +55,25 @@ TransferResult exportRealty(TDesk& desk, int32_t from, int32_t to) {
 
     TransferResult result;
     result.path = transferFilePath(desk);
-    desk.realtyFrom = from;
-    desk.realtyTo = to;
+    // Rows copied before a failure must not reach the next export: the staging table is
+    // re-read from its file afterwards, whatever happens, once rielt.d is unfiltered.
+    ScopeGuard reread([&] {
+        desk.tRieltOut.Close();
+        desk.tRieltOut.Open();
+    });
+    DeskScope period = desk.realtyRowsInPeriod(from, to);
+    result.rows = copyAcceptedRows(desk.tRielt, desk.tRieltOut);
     try {
-        desk.tRielt.SetFiltered(true);
-        result.rows = copyAcceptedRows(desk.tRielt, desk.tRieltOut);
-        try {
-            desk.tRieltOut.SaveToFile(QFile::encodeName(result.path).toStdString());
-        } catch (const dorod::EDatabaseError& e) {
-            // The engine's reason, with the file it concerns.
-            throw std::runtime_error(QStringLiteral("Файл %1 не записан: %2")
-                                         .arg(QDir::toNativeSeparators(result.path), toQt(e.what()))
-                                         .toStdString());
-        }
-    } catch (...) {
-        // Rows copied before the failure must not reach the next export.
-        try {
-            settle(desk);
-        } catch (...) {
-        }
-        throw;
+        desk.tRieltOut.SaveToFile(QFile::encodeName(result.path).toStdString());
+    } catch (const dorod::EDatabaseError& e) {
+        // The engine's reason, with the file it concerns.
+        throw std::runtime_error(QStringLiteral("Файл %1 не записан: %2")
+                                     .arg(QDir::toNativeSeparators(result.path), toQt(e.what()))
+                                     .toStdString());
     }
-    settle(desk);
+    // On the way out by return, a failure to settle is the command's own.
+    period.undoNow();
+    reread.undoNow();
     return result;
 }
 

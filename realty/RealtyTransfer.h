@@ -4,6 +4,8 @@
 // and the command --export-realty alike.
 #pragma once
 
+#include "tables/defs/TableDefinitions.h"
+
 #include <QString>
 
 class QTextStream;
@@ -14,7 +16,6 @@ namespace vornelta {
 
 class TDesk;
 
-inline constexpr char kTransferFileName[] = "transfer.d";
 inline constexpr char kTransferDrive[] = "A:";
 
 struct TransferResult {

@@ -2,9 +2,9 @@
 
 #include "desk/Desk.h"
 #include "platform/Controls.h"
+#include "platform/DayNumber.h"
 #include "platform/ModalRunner.h"
 #include "platform/TextCodec.h"
-#include "storage/DorodDate.h"
 #include "storage/Win1251.h"
 #include "tables/RealtyTables.h"
 
@@ -53,11 +53,10 @@ void postRealtyRow(TDesk& desk, RowPost how, const QDate& indate, const QString&
         t.Edit();
     }
     try {
-        t.FieldByName("tip").SetAsString(storable(tip));
-        t.FieldByName("vid").SetAsString(storable(vid));
-        t.FieldByName("date").SetAsDayNumber(
-            dorod::dayNumberFromCivil(indate.year(), indate.month(), indate.day()));
-        t.FieldByName("text").SetAsString(textBytes);
+        t.FieldByName(field::kTip).SetAsString(storable(tip));
+        t.FieldByName(field::kVid).SetAsString(storable(vid));
+        t.FieldByName(field::kDate).SetAsDayNumber(dayNumberOf(indate));
+        t.FieldByName(field::kRealtyText).SetAsString(textBytes);
         t.Post();
     } catch (...) {
         t.Cancel(); // no half row left in insert or edit state

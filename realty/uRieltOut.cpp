@@ -26,14 +26,14 @@ QLabel* boldLabel(QWidget* parent, const char* name, const QString& text) {
 
 } // namespace
 
-TfRieltOut::TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today)
-    : QDialog(parent), m_desk(desk) {
+TfRieltOut::TfRieltOut(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk) {
     setObjectName(QStringLiteral("fRieltOut"));
     setWindowTitle(QStringLiteral("Вывод в \"Квартеон\""));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     ui.Label3 = boldLabel(this, "Label3", QStringLiteral("Вывод в программу \"Квартеон\""));
+    const QDate today = desk.today();
     ui.create(this, QStringLiteral("С:"), today, today, true);
     ui.BitBtn1 = new QPushButton(QStringLiteral("Вывести"), this);
     ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));

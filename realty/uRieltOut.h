@@ -18,8 +18,8 @@ class TDesk;
 class TfRieltOut : public QDialog {
     Q_OBJECT
 public:
-    // Both dates start at `today`.
-    TfRieltOut(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
+    // Both dates start at the desk's today.
+    TfRieltOut(TDesk& desk, QWidget* parent);
 
 private:
     // The controls; tests reach them by name (findChild).

@@ -6,7 +6,7 @@
 namespace vornelta {
 
 bool preparePeriodReport(TDesk& desk, const ReportValues& values, QString* error) {
-    TReport& report = desk.fRep;
+    TReport& report = desk.newReport();
     if (!report.LoadFromFile(periodReportTemplatePath(desk), error)) return false;
     for (const auto& [name, text] : values)
         if (!report.setObjectText(name, text, error)) return false;

@@ -3,6 +3,7 @@
 #include "desk/Desk.h"
 #include "reports/PeriodReport.h"
 #include "reports/PeriodTotals.h"
+#include "reports/engine/Report.h"
 
 #include <QTextStream>
 
@@ -21,7 +22,7 @@ int runPeriodReportCommand(TDesk& desk, const PeriodReportOptions& options, QTex
     if (!options.pdf.isEmpty()) {
         QString error;
         if (!preparePeriodReport(desk, values, &error) ||
-            !desk.fRep.exportToPdf(options.pdf, &error)) {
+            !desk.report().exportToPdf(options.pdf, &error)) {
             err << error << '\n';
             err.flush();
             return 1;

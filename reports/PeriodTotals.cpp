@@ -12,7 +12,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <stdexcept>
 
 namespace vornelta {
 
@@ -50,36 +49,21 @@ void PeriodTotals::add(std::string_view clientCat, std::string_view oplata, std:
 void forEachAnnouncementInPeriod(TDesk& desk, int32_t from, int32_t to,
                                  const std::function<void(const uint8_t* rec)>& row) {
     dorod::TDorodTable& table = desk.tData;
-    desk.announcementFilterMode = afmPeriod;
-    desk.periodFrom = from;
-    desk.periodTo = to;
-    const auto unfilter = [&] {
-        table.SetFiltered(false);
-        desk.followCurrentAnnouncement();
-    };
-    try {
-        table.SetFiltered(true);
-        const int n = table.RecordCount();
-        // The rows are read where the view holds them; the list does not move row by row.
-        for (int i = 0; i < n; ++i)
-            row(table.ViewEntry(i)->data());
-    } catch (...) {
-        try {
-            unfilter();
-        } catch (...) {
-        }
-        throw;
-    }
-    unfilter();
+    DeskScope period = desk.announcementsInPeriod(from, to);
+    const int n = table.RecordCount();
+    // The rows are read where the view holds them; the list does not move row by row.
+    for (int i = 0; i < n; ++i)
+        row(table.ViewEntry(i)->data());
+    period.undoNow(); // on the way out by return, a failure here is the report's own
 }
 
 PeriodTotals computePeriodTotals(TDesk& desk, int32_t from, int32_t to) {
     dorod::TDorodTable& table = desk.tData;
-    const dorod::TDorodField& clientCat = storeField(table, "ClientCat");
-    const dorod::TDorodField& oplata = storeField(table, "Oplata");
-    const dorod::TDorodField& objCat = storeField(table, "ObjCat");
-    const dorod::TDorodField& slov = storeField(table, "slov");
-    const dorod::TDorodField& summa = storeField(table, "Summa");
+    const dorod::TDorodField& clientCat = storeField(table, field::kClientCat);
+    const dorod::TDorodField& oplata = storeField(table, field::kOplata);
+    const dorod::TDorodField& objCat = storeField(table, field::kObjCat);
+    const dorod::TDorodField& slov = storeField(table, field::kSlov);
+    const dorod::TDorodField& summa = storeField(table, field::kSumma);
     PeriodTotals totals;
     forEachAnnouncementInPeriod(desk, from, to, [&](const uint8_t* rec) {
         totals.add(dorod::record::getText(rec, clientCat), dorod::record::getText(rec, oplata),

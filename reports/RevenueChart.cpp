@@ -112,9 +112,9 @@ void RevenueChart::add(int32_t day, std::string_view objCat, double summa) {
 
 RevenueChart computeRevenueChart(TDesk& desk, int32_t from, int32_t to) {
     RevenueChart chart = RevenueChart::forInterval(from, to);
-    const dorod::TDorodField& indate = storeField(desk.tData, "indate");
-    const dorod::TDorodField& objCat = storeField(desk.tData, "ObjCat");
-    const dorod::TDorodField& summa = storeField(desk.tData, "Summa");
+    const dorod::TDorodField& indate = storeField(desk.tData, field::kIndate);
+    const dorod::TDorodField& objCat = storeField(desk.tData, field::kObjCat);
+    const dorod::TDorodField& summa = storeField(desk.tData, field::kSumma);
     forEachAnnouncementInPeriod(desk, from, to, [&](const uint8_t* rec) {
         chart.add(dorod::record::getInt32(rec, indate), dorod::record::getText(rec, objCat),
                   dorod::record::getDouble(rec, summa));

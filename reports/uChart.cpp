@@ -50,7 +50,8 @@ void TChartView::paintEvent(QPaintEvent*) {
 
 // ------------------------------------------------------------------- window
 
-TfChart::TfChart(TDesk& desk, QWidget* parent, const QDate& today) : QDialog(parent), m_desk(desk) {
+TfChart::TfChart(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk) {
+    const QDate today = desk.today();
     setObjectName(QStringLiteral("fChart"));
     setWindowTitle(QStringLiteral("Диаграмма"));
     resize(900, 560);

@@ -32,8 +32,8 @@ private:
 class TfChart : public QDialog {
     Q_OBJECT
 public:
-    // The interval starts on the first day of today's month and ends today.
-    TfChart(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
+    // The interval starts on the first day of the desk's today's month and ends today.
+    TfChart(TDesk& desk, QWidget* parent);
 
 private:
     // The controls; tests reach them by name (findChild).

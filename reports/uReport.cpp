@@ -6,6 +6,7 @@
 #include "platform/ModalRunner.h"
 #include "reports/PeriodReport.h"
 #include "reports/PeriodTotals.h"
+#include "reports/engine/Report.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -13,13 +14,13 @@
 
 namespace vornelta {
 
-TfReport::TfReport(TDesk& desk, QWidget* parent, const QDate& today)
-    : QDialog(parent), m_desk(desk) {
+TfReport::TfReport(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk) {
     setObjectName(QStringLiteral("fReport"));
     setWindowTitle(QStringLiteral("Отчет"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
+    const QDate today = desk.today();
     ui.create(this, QStringLiteral("Интервал с:"), today, today);
     ui.BitBtn1 = new QPushButton(QStringLiteral("Сформировать"), this);
     ui.BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
@@ -62,7 +63,7 @@ void TfReport::showReport() {
         Dialogs::instance().error(this, currentExceptionMessage());
         return;
     }
-    m_desk.fRep.ShowPreparedReport(this);
+    m_desk.report().ShowPreparedReport(this);
 }
 
 void runPeriodReport(TDesk& desk, QWidget* parent) {

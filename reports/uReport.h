@@ -17,8 +17,8 @@ class TDesk;
 class TfReport : public QDialog {
     Q_OBJECT
 public:
-    // Both dates start at `today`.
-    TfReport(TDesk& desk, QWidget* parent, const QDate& today = QDate::currentDate());
+    // Both dates start at the desk's today.
+    TfReport(TDesk& desk, QWidget* parent);
 
 private:
     // The controls; tests reach them by name (findChild).

@@ -154,7 +154,7 @@ int nextAnnouncementNumber(dorod::TDorodTable& tData, bool* numberExisted) {
     dorod::TDorodCursor* store = tData.Store();
     if (!tData.Active() || !store)
         tData.DatabaseError("Cannot perform this operation on a closed dataset");
-    const int idIndex = store->FieldIndex("id");
+    const int idIndex = store->FieldIndex(field::kId);
     if (idIndex < 0) tData.DatabaseError("Field 'id' not found");
     const dorod::TDorodField& idField = *store->Field(idIndex);
 

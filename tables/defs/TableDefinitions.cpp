@@ -29,35 +29,36 @@ TValueList valueList(std::initializer_list<const char*> utf8) {
 
 std::vector<dorod::TFieldDef> realtyOutFields() {
     return {
-        {"date", TFieldType::ftDateTime, 0},
-        {"vid", TFieldType::ftString, kRealtyVidWidth},
-        {"tip", TFieldType::ftString, kRealtyTipWidth},
-        {"text", TFieldType::ftMemo, 0},
+        {field::kDate, TFieldType::ftDateTime, 0},
+        {field::kVid, TFieldType::ftString, kRealtyVidWidth},
+        {field::kTip, TFieldType::ftString, kRealtyTipWidth},
+        {field::kRealtyText, TFieldType::ftMemo, 0},
     };
 }
 
 } // namespace
 
 const TTableDefinition& announcementTable() {
-    static const TTableDefinition table{kAnnouncementFileName,
-                                        "tData",
-                                        {
-                                            {"id", TFieldType::ftInteger, 0},
-                                            {"indate", TFieldType::ftDate, 0},
-                                            {"Client", TFieldType::ftString, kClientWidth},
-                                            {"Pasport", TFieldType::ftString, kPasportWidth},
-                                            {"Tel", TFieldType::ftString, kTelWidth},
-                                            {"Text", TFieldType::ftString, kTextWidth},
-                                            {"ClientCat", TFieldType::ftString, kClientCatWidth},
-                                            {"Oplata", TFieldType::ftString, kOplataWidth},
-                                            {"ObjCat", TFieldType::ftString, kObjCatWidth},
-                                            {"type", TFieldType::ftString, kTypeWidth},
-                                            {"temp", TFieldType::ftInteger, 0},
-                                            {"slov", TFieldType::ftInteger, 0},
-                                            {"povt", TFieldType::ftBoolean, 0},
-                                            {"XML", TFieldType::ftMemo, 0},
-                                            {"Summa", TFieldType::ftFloat, 0},
-                                        }};
+    static const TTableDefinition table{
+        kAnnouncementFileName,
+        "tData",
+        {
+            {field::kId, TFieldType::ftInteger, 0},
+            {field::kIndate, TFieldType::ftDate, 0},
+            {field::kClient, TFieldType::ftString, kClientWidth},
+            {field::kPasport, TFieldType::ftString, kPasportWidth},
+            {field::kTel, TFieldType::ftString, kTelWidth},
+            {field::kText, TFieldType::ftString, kTextWidth},
+            {field::kClientCat, TFieldType::ftString, kClientCatWidth},
+            {field::kOplata, TFieldType::ftString, kOplataWidth},
+            {field::kObjCat, TFieldType::ftString, kObjCatWidth},
+            {field::kType, TFieldType::ftString, kTypeWidth},
+            {field::kTemp, TFieldType::ftInteger, 0},
+            {field::kSlov, TFieldType::ftInteger, 0},
+            {field::kPovt, TFieldType::ftBoolean, 0},
+            {field::kXml, TFieldType::ftMemo, 0},
+            {field::kSumma, TFieldType::ftFloat, 0},
+        }};
     return table;
 }
 
@@ -65,7 +66,7 @@ const TTableDefinition& runDateTable() {
     static const TTableDefinition table{
         kRunDateFileName,
         "tDates",
-        {{"id", TFieldType::ftInteger, 0}, {"date", TFieldType::ftDate, 0}}};
+        {{field::kId, TFieldType::ftInteger, 0}, {field::kDate, TFieldType::ftDate, 0}}};
     return table;
 }
 
@@ -73,10 +74,10 @@ const TTableDefinition& realtyTable() {
     static const TTableDefinition table{kRealtyFileName,
                                         "tRielt",
                                         {
-                                            {"date", TFieldType::ftDateTime, 0},
-                                            {"tip", TFieldType::ftString, kRealtyTipWidth},
-                                            {"vid", TFieldType::ftString, kRealtyVidWidth},
-                                            {"text", TFieldType::ftMemo, 0},
+                                            {field::kDate, TFieldType::ftDateTime, 0},
+                                            {field::kTip, TFieldType::ftString, kRealtyTipWidth},
+                                            {field::kVid, TFieldType::ftString, kRealtyVidWidth},
+                                            {field::kRealtyText, TFieldType::ftMemo, 0},
                                         }};
     return table;
 }

@@ -49,6 +49,31 @@ inline constexpr int kTypeWidth = 20;
 inline constexpr int kRealtyTipWidth = 20;
 inline constexpr int kRealtyVidWidth = 20;
 
+// Field names, spelled once: data.d (id … Summa), dates.d (id, date), and the realty
+// tables rielt.d, rielt_out.d and transfer.d (date, tip, vid, text). The engine finds a
+// field whatever the letter case.
+namespace field {
+inline constexpr char kId[] = "id";
+inline constexpr char kIndate[] = "indate";
+inline constexpr char kClient[] = "Client";
+inline constexpr char kPasport[] = "Pasport";
+inline constexpr char kTel[] = "Tel";
+inline constexpr char kText[] = "Text";
+inline constexpr char kClientCat[] = "ClientCat";
+inline constexpr char kOplata[] = "Oplata";
+inline constexpr char kObjCat[] = "ObjCat";
+inline constexpr char kType[] = "type";
+inline constexpr char kTemp[] = "temp";
+inline constexpr char kSlov[] = "slov";
+inline constexpr char kPovt[] = "povt";
+inline constexpr char kXml[] = "XML";
+inline constexpr char kSumma[] = "Summa";
+inline constexpr char kDate[] = "date"; // a run day of dates.d; the day of a realty row
+inline constexpr char kTip[] = "tip";
+inline constexpr char kVid[] = "vid";
+inline constexpr char kRealtyText[] = "text";
+} // namespace field
+
 // `temp` is written as this on every save.
 inline constexpr int kTempValue = 1;
 

@@ -246,12 +246,10 @@ TEST(DeskRunDates, FollowTheCurrentAnnouncementThroughEditsAndOtherViews) {
     EXPECT_EQ(desk.tDates.RecordCount(), 3);
 
     // Another window shows one broadcast day in the same view, then gives the mode back.
-    desk.runDateFilterMode = rdmOutputDay;
-    desk.outputDay = kDay2;
-    desk.tDates.SetFiltered(true);
-    EXPECT_EQ(desk.tDates.RecordCount(), 3); // 1 and 3 twice
-    desk.runDateFilterMode = rdmByAnnouncement;
-    desk.outputDay = 0;
+    {
+        const DeskScope dayShown = desk.runDatesOfDay(kDay2);
+        EXPECT_EQ(desk.tDates.RecordCount(), 3); // 1 and 3 twice
+    }
     desk.search(QStringLiteral("кварти"));
     ASSERT_EQ(currentId(), 1);
     EXPECT_EQ(desk.tDates.RecordCount(), 3);

@@ -1,6 +1,7 @@
 // The desk's run-date view and search as other windows will drive them, and settings
 // replaced whole or not at all.
 #include "desk/Desk.h"
+#include "guisupport/DeskBuilder.h"
 #include "guisupport/DeskRows.h"
 #include "guisupport/GuiHelpers.h"
 
@@ -8,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -98,10 +101,10 @@ TEST_F(DeskTest, GrowingSearchFindsARowChangedWhileHidden) {
 TEST_F(DeskTest, GrowingSearchAfterAnotherViewFiltersTheWholeTable) {
     desk.search(QStringLiteral("к"));
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 3, 4}));
-    desk.announcementFilterMode = afmPeriod;
-    desk.periodFrom = desk.periodTo = 0; // no day: nothing shown
-    desk.tData.SetFiltered(true);
-    EXPECT_TRUE(shownIds().empty());
+    {
+        const DeskScope period = desk.announcementsInPeriod(0, 0); // no day: nothing shown
+        EXPECT_TRUE(shownIds().empty());
+    }
     desk.search(QStringLiteral("кв"));
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 3, 4}));
 }
@@ -115,20 +118,84 @@ TEST_F(DeskTest, SettingsAreReplacedWholeOrNotAtAll) {
 
     // config.INI cannot be written where a folder of that name stands.
     ASSERT_TRUE(QDir().mkpath(desk.configPath()));
-    QString error;
-    EXPECT_FALSE(desk.replaceSettings(wanted, drives, &error));
-    EXPECT_FALSE(error.isEmpty());
+    const Result refused = desk.replaceSettings(wanted, drives);
+    EXPECT_FALSE(refused);
+    EXPECT_FALSE(refused.error().isEmpty());
     EXPECT_EQ(desk.settings.WordPrice, 0);
     EXPECT_EQ(desk.settings.OutDev, QString());
     EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QString());
 
     ASSERT_TRUE(QDir().rmdir(desk.configPath()));
-    EXPECT_TRUE(desk.replaceSettings(wanted, drives, &error)) << error.toStdString();
+    const Result replaced = desk.replaceSettings(wanted, drives);
+    EXPECT_TRUE(replaced) << replaced.error().toStdString();
     EXPECT_EQ(desk.settings.WordPrice, 7.5);
     EXPECT_EQ(desk.drives.configured(QStringLiteral("B:")), QStringLiteral("flash"));
     const std::string written = readBytes(desk.configPath());
     EXPECT_NE(written.find("OutDev=B:\r\n"), std::string::npos);
     EXPECT_NE(written.find("B=flash\r\n"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// Each scoped view shows what it promises while held and gives the desk's views back when
+// the command inside ends with an error: the search on the list, the run days of the
+// current announcement. (A period ends with the list unfiltered, as a report leaves it.)
+TEST_F(DeskTest, ScopedViewsComeBackWhenTheCommandInsideFails) {
+    const struct {
+        const char* what;
+        std::function<DeskScope(TDesk&)> open;
+        std::vector<int> shownIdsWhileHeld; // tData's, or empty to skip
+        std::vector<int> runDatesWhileHeld; // tDates' ids, or empty to skip
+        std::vector<int> shownIdsAfter;
+    } cases[] = {
+        {"one announcement", [](TDesk& d) { return d.announcement(3); }, {3}, {3, 3}, {1, 3, 4}},
+        {"a period with nobody in it",
+         [](TDesk& d) { return d.announcementsInPeriod(0, 0); },
+         {},
+         {},
+         {1, 2, 3, 4}},
+        {"the run dates of a day",
+         [](TDesk& d) { return d.runDatesOfDay(guisupport::kDay2); },
+         {},
+         {1, 3, 3},
+         {1, 3, 4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        desk.search(QStringLiteral("кварт"));
+        try {
+            const DeskScope held = c.open(desk);
+            if (!c.shownIdsWhileHeld.empty()) {
+                EXPECT_EQ(shownIds(), c.shownIdsWhileHeld);
+            }
+            if (!c.runDatesWhileHeld.empty()) {
+                EXPECT_EQ(runDateIds(), c.runDatesWhileHeld);
+            }
+            throw std::runtime_error("the command failed");
+        } catch (const std::runtime_error&) {
+        }
+        EXPECT_EQ(desk.runDateFilter(), RunDateFilter::ByAnnouncement);
+        EXPECT_EQ(shownIds(), c.shownIdsAfter);
+        // The run days follow the announcement the list stands on.
+        desk.tData.First();
+        desk.followCurrentAnnouncement();
+        EXPECT_EQ(runDateIds(), (std::vector<int>{1, 1}));
+        desk.search(QString());
+    }
+}
+
+TEST_F(DeskTest, RealtyRowsOfAPeriodAreShownOnlyWhileHeld) {
+    dorod::TDorodTable& rielt = desk.tRielt;
+    guisupport::addRealtyRow(desk, {guisupport::kDay1, QStringLiteral("СДАМ"), {}, {}});
+    guisupport::addRealtyRow(desk, {guisupport::kDay2, QStringLiteral("КУПЛЮ"), {}, {}});
+    {
+        const DeskScope held = desk.realtyRowsInPeriod(guisupport::kDay2, guisupport::kDay2);
+        EXPECT_EQ(rielt.RecordCount(), 1);
+    }
+    EXPECT_FALSE(rielt.Filtered());
+    EXPECT_EQ(rielt.RecordCount(), 2);
 }
 
 } // namespace

@@ -2,9 +2,7 @@
 // writes them, for the tests of the desk and its windows.
 #pragma once
 
-#include "desk/Desk.h"
-#include "guisupport/GuiHelpers.h"
-#include "storage/DorodDate.h"
+#include "guisupport/DeskBuilder.h"
 
 #include <QList>
 #include <QString>
@@ -23,28 +21,18 @@ struct Announcement {
 
 // A program folder with announcements written the way the desk writes them.
 inline void writeDesk(const QString& folder, const QList<Announcement>& rows) {
-    TDesk desk{ProgramFolder(folder)};
-    desk.open();
-    for (const Announcement& a : rows) {
-        desk.tData.Insert();
-        desk.tData.FieldByName("id").SetAsInteger(a.id);
-        desk.tData.FieldByName("indate").SetAsDayNumber(dorod::dayNumberFromCivil(2026, 12, 1));
-        desk.tData.FieldByName("Client").SetAsString(cp1251(a.client));
-        desk.tData.FieldByName("Text").SetAsString(cp1251(a.text));
-        desk.tData.Post();
-        for (int day : a.runDays) {
-            desk.tDates.Insert();
-            desk.tDates.FieldByName("id").SetAsInteger(a.id);
-            desk.tDates.FieldByName("date").SetAsDayNumber(day);
-            desk.tDates.Post();
-        }
-    }
-    desk.tData.SaveToFile(desk.tData.TablePath());
-    desk.tDates.SaveToFile(desk.tDates.TablePath());
+    DeskBuilder builder(folder);
+    for (const Announcement& a : rows)
+        builder.announcement({.id = a.id,
+                              .indate = dayOf(2026, 12, 1),
+                              .client = a.client,
+                              .text = a.text,
+                              .runDays = a.runDays});
+    builder.write();
 }
 
-inline const int kDay1 = dorod::dayNumberFromCivil(2026, 12, 10);
-inline const int kDay2 = dorod::dayNumberFromCivil(2026, 12, 11);
+inline const int kDay1 = dayOf(2026, 12, 10);
+inline const int kDay2 = dayOf(2026, 12, 11);
 
 inline const QList<Announcement> kRows = {
     {1,

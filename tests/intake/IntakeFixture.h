@@ -4,7 +4,7 @@
 
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
-#include "guisupport/GuiHelpers.h"
+#include "guisupport/DeskBuilder.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
 #include "intake/RunDates.h"
@@ -42,51 +42,33 @@ struct Row {
 };
 
 inline int day(int y, int m, int d) {
-    return dorod::dayNumberFromCivil(y, m, d);
+    return guisupport::dayOf(y, m, d);
 }
 
 class IntakeTest : public ::testing::Test {
 protected:
-    IntakeTest() {
-        applyLocale(QLocale(QLocale::Russian));
-        setIntakeToday([] { return QDate(2026, 12, 9); });
-    }
-    ~IntakeTest() override {
-        setIntakeToday(nullptr);
-        dorod::setFormatSettings(m_savedFormat);
-    }
+    IntakeTest() { applyLocale(QLocale(QLocale::Russian)); }
+    ~IntakeTest() override { dorod::setFormatSettings(m_savedFormat); }
 
     // Opens the desk on the folder, after writing rows into its tables.
     void start(const std::vector<Row>& rows = {}) {
-        ASSERT_TRUE(prepareProgramFolder(ProgramFolder(folder.path())));
-        desk = std::make_unique<TDesk>(ProgramFolder(folder.path()));
-        desk->open();
-        for (const Row& r : rows) {
-            desk->tData.Append();
-            desk->tData.FieldByName("id").SetAsInteger(r.id);
-            desk->tData.FieldByName("indate").SetAsDayNumber(day(2026, 12, 1));
-            desk->tData.FieldByName("Client").SetAsString(guisupport::cp1251(r.client));
-            desk->tData.FieldByName("Pasport").SetAsString(guisupport::cp1251(r.pasport));
-            desk->tData.FieldByName("Tel").SetAsString(guisupport::cp1251(r.tel));
-            desk->tData.FieldByName("ClientCat").SetAsString(guisupport::cp1251(r.clientCat));
-            desk->tData.FieldByName("Oplata").SetAsString(guisupport::cp1251(q("НАЛИЧНЫЙ")));
-            desk->tData.FieldByName("ObjCat").SetAsString(guisupport::cp1251(q("ПРОЧЕЕ")));
-            desk->tData.FieldByName("Text").SetAsString(guisupport::cp1251(r.text));
-            desk->tData.FieldByName("XML").SetAsString(guisupport::cp1251(r.xml));
-            desk->tData.FieldByName("Summa").SetAsFloat(55.5);
-            desk->tData.Post();
-            for (int d : r.runDays) {
-                desk->tDates.Append();
-                desk->tDates.FieldByName("id").SetAsInteger(r.id);
-                desk->tDates.FieldByName("date").SetAsDayNumber(d);
-                desk->tDates.Post();
-            }
-        }
+        guisupport::DeskBuilder builder(folder.path());
+        builder.today(QDate(2026, 12, 9));
+        for (const Row& r : rows)
+            builder.announcement({.id = r.id,
+                                  .indate = day(2026, 12, 1),
+                                  .client = r.client,
+                                  .pasport = r.pasport,
+                                  .tel = r.tel,
+                                  .clientCat = r.clientCat,
+                                  .oplata = q("НАЛИЧНЫЙ"),
+                                  .objCat = q("ПРОЧЕЕ"),
+                                  .text = r.text,
+                                  .xml = r.xml,
+                                  .summa = 55.5,
+                                  .runDays = r.runDays});
+        desk = builder.open();
         if (!rows.empty()) {
-            for (dorod::TDorodTable* t : {&desk->tData, &desk->tDates}) {
-                t->SaveToFile(t->TablePath());
-                t->ApplyChanges();
-            }
             desk->tData.First();
             desk->followCurrentAnnouncement();
         }

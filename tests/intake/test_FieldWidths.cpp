@@ -36,15 +36,15 @@ TEST_F(FieldWidthTest, TheSaveRefusesWhatItsFieldCannotHold) {
         a.client = q("КЛИЕНТ");
         a.*c.member = QString(c.width + 1, u'ж');
         const std::string before = guisupport::readBytes(folder.file(q("data.d")));
-        const TSaveResult refused = saveAnnouncement(*desk, a, {day(2026, 12, 10)}, true);
-        EXPECT_FALSE(refused.saved);
-        EXPECT_TRUE(refused.message.contains(QLatin1String(c.field)))
-            << refused.message.toStdString();
+        const Result refused = saveAnnouncement(*desk, a, {day(2026, 12, 10)}, true);
+        EXPECT_FALSE(refused.ok());
+        EXPECT_TRUE(refused.error().contains(QLatin1String(c.field)))
+            << refused.error().toStdString();
         EXPECT_EQ(guisupport::readBytes(folder.file(q("data.d"))), before);
         EXPECT_TRUE(runDaysInFile(a.id).empty());
 
         a.*c.member = QString(c.width, u'ж');
-        ASSERT_TRUE(saveAnnouncement(*desk, a, {day(2026, 12, 10)}, true).saved);
+        ASSERT_TRUE(saveAnnouncement(*desk, a, {day(2026, 12, 10)}, true).ok());
         EXPECT_EQ(rowsOf("data.d").back().at(c.field), std::string(size_t(c.width), '\xE6'));
     }
 }

@@ -64,11 +64,9 @@ TEST_F(RunDateTableTest, LoadingFollowsTheAnnouncementEvenInOutputDayMode) {
     start(knownClients());
     goTo(1);
     // The output window has the run-date view on its day.
-    desk->runDateFilterMode = rdmOutputDay;
-    desk->outputDay = day(2026, 12, 10);
-    desk->followCurrentAnnouncement();
+    const DeskScope dayShown = desk->runDatesOfDay(day(2026, 12, 10));
     EXPECT_EQ(loadRunDates(*desk), (QStringList{q("10.12.2026"), q("11.12.2026")}));
-    EXPECT_EQ(desk->runDateFilterMode, int(rdmOutputDay));
+    EXPECT_EQ(desk->runDateFilter(), RunDateFilter::OutputDay);
     EXPECT_EQ(desk->tDates.RecordCount(), 2); // the day's view again: announcements 1 and 2
     goTo(3);
     EXPECT_TRUE(loadRunDates(*desk).isEmpty());
@@ -80,8 +78,8 @@ TEST_F(RunDateTableTest, SavingAChangeReplacesOnlyItsOwnDays) {
     TAnnouncement a = *readCurrentAnnouncement(*desk);
     a.pasport = q("новый паспорт");
     const QList<int32_t> days = {day(2026, 12, 20), day(2026, 12, 20), day(2026, 12, 19)};
-    const TSaveResult result = saveAnnouncement(*desk, a, days, false);
-    ASSERT_TRUE(result.saved) << result.message.toStdString();
+    const Result result = saveAnnouncement(*desk, a, days, false);
+    ASSERT_TRUE(result.ok()) << result.error().toStdString();
     EXPECT_EQ(runDaysInFile(1), std::vector<int>(days.begin(), days.end()));
     EXPECT_EQ(runDaysInFile(2), std::vector<int>{day(2026, 12, 10)});
     EXPECT_EQ(runDaysInFile(4), std::vector<int>{day(2026, 12, 12)});
@@ -99,9 +97,9 @@ TEST_F(RunDateTableTest, TextWithoutWindows1251FormIsRefusedWithNothingWritten) 
     a.id = 6;
     a.client = q("КЛИЕНТ");
     a.text = q("Продам ☃");
-    const TSaveResult result = saveAnnouncement(*desk, a, {day(2026, 12, 20)}, true);
-    EXPECT_FALSE(result.saved);
-    EXPECT_FALSE(result.message.isEmpty());
+    const Result result = saveAnnouncement(*desk, a, {day(2026, 12, 20)}, true);
+    EXPECT_FALSE(result.ok());
+    EXPECT_FALSE(result.error().isEmpty());
     EXPECT_EQ(guisupport::readBytes(folder.file(q("data.d"))), before);
     EXPECT_EQ(desk->tData.RecordCount(), 5);
 }
@@ -119,9 +117,9 @@ TEST_F(RunDateTableTest, DataFileThatCannotBeWrittenLeavesBothTablesAsTheyWere) 
     TAnnouncement a;
     a.id = 6;
     a.client = q("НОВЫЙ");
-    const TSaveResult result = saveAnnouncement(*desk, a, {day(2026, 12, 20)}, true);
-    EXPECT_FALSE(result.saved);
-    EXPECT_TRUE(result.message.contains(q("data.d"))) << result.message.toStdString();
+    const Result result = saveAnnouncement(*desk, a, {day(2026, 12, 20)}, true);
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.error().contains(q("data.d"))) << result.error().toStdString();
     EXPECT_EQ(desk->tData.RecordCount(), 5);
     EXPECT_FALSE(desk->tData.HasChanges());
     EXPECT_FALSE(desk->tDates.HasChanges());
@@ -135,9 +133,9 @@ TEST_F(RunDateTableTest, DatesFileThatCannotBeWrittenPutsDataFileBack) {
     TAnnouncement a;
     a.id = 6;
     a.client = q("НОВЫЙ");
-    const TSaveResult result = saveAnnouncement(*desk, a, {day(2026, 12, 20)}, true);
-    EXPECT_FALSE(result.saved);
-    EXPECT_TRUE(result.message.contains(q("dates.d"))) << result.message.toStdString();
+    const Result result = saveAnnouncement(*desk, a, {day(2026, 12, 20)}, true);
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.error().contains(q("dates.d"))) << result.error().toStdString();
     // Never an announcement in data.d without its days.
     EXPECT_EQ(rowsOf("data.d"), dataBefore);
     EXPECT_EQ(desk->tData.RecordCount(), 5);
@@ -145,8 +143,8 @@ TEST_F(RunDateTableTest, DatesFileThatCannotBeWrittenPutsDataFileBack) {
 
     // Once the file can be written again, the same save goes through, once.
     ASSERT_TRUE(QDir().rmdir(folder.file(q("dates.d"))));
-    const TSaveResult again = saveAnnouncement(*desk, a, {day(2026, 12, 20)}, true);
-    ASSERT_TRUE(again.saved) << again.message.toStdString();
+    const Result again = saveAnnouncement(*desk, a, {day(2026, 12, 20)}, true);
+    ASSERT_TRUE(again.ok()) << again.error().toStdString();
     EXPECT_EQ(rowsOf("data.d").size(), 6u);
     EXPECT_EQ(runDaysInFile(6), std::vector<int>{day(2026, 12, 20)});
 }

@@ -9,6 +9,7 @@
 #include "intake/TemplateCalls.h"
 #include "intake/uDetal.h"
 #include "realty/uHouses.h"
+#include "reports/engine/Report.h"
 #include "tables/AnnouncementTables.h"
 
 #include <QApplication>
@@ -129,7 +130,7 @@ protected:
     QString receiptText() {
         const QString pdf = folder.file(QStringLiteral("receipt.pdf"));
         QString error;
-        EXPECT_TRUE(desk->fRep.exportToPdf(pdf, &error)) << error.toStdString();
+        EXPECT_TRUE(desk->report().exportToPdf(pdf, &error)) << error.toStdString();
         QProcess pdftotext;
         pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
         EXPECT_TRUE(pdftotext.waitForFinished(20000));
@@ -551,10 +552,9 @@ TEST_F(DetalTest, ReceiptComesFromTheProgramFolderNotTheCurrentOne) {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(QDir::tempPath());
     goTo(2);
-    QString error;
-    const bool prepared = prepareReceipt(*desk, {q("10.12.2026"), q("11.12.2026")}, &error);
+    const Result prepared = prepareReceipt(*desk, 2, {q("10.12.2026"), q("11.12.2026")});
     QDir::setCurrent(previous);
-    ASSERT_TRUE(prepared) << error.toStdString();
+    ASSERT_TRUE(prepared) << prepared.error().toStdString();
     const QString text = receiptText();
     EXPECT_TRUE(text.contains(q("10.12.2026,11.12.2026"))) << text.toStdString();
     EXPECT_TRUE(text.contains(q("ООО РОМАШКА"))) << text.toStdString();

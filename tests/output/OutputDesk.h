@@ -4,8 +4,10 @@
 
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
+#include "guisupport/DeskBuilder.h"
 #include "guisupport/GuiHelpers.h"
 #include "output/DayList.h"
+#include "platform/DayNumber.h"
 #include "storage/DorodDate.h"
 #include "storage/DorodLocale.h"
 #include "tables/ColourRuns.h"
@@ -27,26 +29,24 @@ struct Announcement {
     int colour = 16777215;
 };
 
-inline void addAnnouncement(vornelta::TDesk& desk, const Announcement& a) {
-    using guisupport::cp1251;
-    desk.tData.Insert();
-    desk.tData.FieldByName("id").SetAsInteger(a.id);
-    desk.tData.FieldByName("indate").SetAsDayNumber(vornelta::dayNumberFromDate(a.indate));
-    desk.tData.FieldByName("Client").SetAsString(cp1251(QStringLiteral("КЛИЕНТ")));
-    desk.tData.FieldByName("Text").SetAsString(cp1251(a.text));
-    desk.tData.FieldByName("ObjCat").SetAsString(cp1251(a.objCat));
-    desk.tData.FieldByName("Tel").SetAsString(cp1251(a.tel));
-    desk.tData.FieldByName("povt").SetAsBoolean(a.povt);
+inline guisupport::AnnouncementRow rowOf(const Announcement& a) {
+    QList<int> days;
+    for (const QDate& day : a.runDays)
+        days << vornelta::dayNumberOf(day);
     const QList<int> colours(a.text.size(), a.colour);
-    desk.tData.FieldByName("XML").SetAsString(
-        cp1251(vornelta::encodeColourRuns(a.text, colours, a.colour)));
-    desk.tData.Post();
-    for (const QDate& day : a.runDays) {
-        desk.tDates.Insert();
-        desk.tDates.FieldByName("id").SetAsInteger(a.id);
-        desk.tDates.FieldByName("date").SetAsDayNumber(vornelta::dayNumberFromDate(day));
-        desk.tDates.Post();
-    }
+    return {.id = a.id,
+            .indate = vornelta::dayNumberOf(a.indate),
+            .client = QStringLiteral("КЛИЕНТ"),
+            .tel = a.tel,
+            .objCat = a.objCat,
+            .text = a.text,
+            .xml = vornelta::encodeColourRuns(a.text, colours, a.colour),
+            .povt = a.povt,
+            .runDays = days};
+}
+
+inline void addAnnouncement(vornelta::TDesk& desk, const Announcement& a) {
+    guisupport::addAnnouncement(desk, rowOf(a));
 }
 
 // A prepared program folder, its settings and an open desk.
@@ -54,16 +54,10 @@ class DeskFixture {
 public:
     explicit DeskFixture(const QList<Announcement>& rows) {
         dorod::setFormatSettings(dorod::FormatSettings{});
-        EXPECT_TRUE(vornelta::prepareProgramFolder(vornelta::ProgramFolder(folder.path())));
-        desk = std::make_unique<vornelta::TDesk>(vornelta::ProgramFolder(folder.path()));
-        desk->open();
-        desk->tDates.SetFiltered(false); // rows go in whatever the view shows
+        guisupport::DeskBuilder builder(folder.path());
         for (const Announcement& a : rows)
-            addAnnouncement(*desk, a);
-        desk->tData.SaveToFile(desk->tData.TablePath());
-        desk->tDates.SaveToFile(desk->tDates.TablePath());
-        desk->tDates.SetFiltered(true);
-        desk->followCurrentAnnouncement();
+            builder.announcement(rowOf(a));
+        desk = builder.open();
         desk->settings.StringFirst = QStringLiteral("Начало");
         desk->settings.StringLast = QStringLiteral("Конец");
         desk->settings.OutDev = QStringLiteral("A:");

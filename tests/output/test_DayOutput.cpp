@@ -129,7 +129,7 @@ TEST(DayListTest, FillCopiesTheDaysAnnouncementsAndReportsLostOnes) {
     EXPECT_EQ(first.XML, QStringLiteral("<<255>>\r\nРемонт"));
     EXPECT_EQ(list.row(1).text.size(), kDayTextWidth);
     // The desk is back in the by-announcement mode, the search gone.
-    EXPECT_EQ(f.desk->runDateFilterMode, rdmByAnnouncement);
+    EXPECT_EQ(f.desk->runDateFilter(), RunDateFilter::ByAnnouncement);
     EXPECT_FALSE(f.desk->tData.Filtered());
     EXPECT_EQ(f.desk->tData.RecordCount(), 3);
 

@@ -68,7 +68,8 @@ const QList<Announcement> kRows = {
 class OutputWindowTest : public ::testing::Test {
 protected:
     OutputWindowTest() : f(kRows) {
-        window = std::make_unique<TfOut>(*f.desk, nullptr, [] { return QDate(2026, 12, 7); });
+        f.desk->setClock([] { return QDate(2026, 12, 7); });
+        window = std::make_unique<TfOut>(*f.desk, nullptr);
     }
 
     void fill(const QDate& day) {
@@ -142,7 +143,7 @@ TEST_F(OutputWindowTest, FillListsTheDayTwiceOverAndAgainWithoutDuplicates) {
     fill(kOtherDay);
     EXPECT_EQ(listedIds(), (QList<int>{3, 4}));
     EXPECT_TRUE(dialogs.boxes().empty());
-    EXPECT_EQ(f.desk->runDateFilterMode, rdmByAnnouncement);
+    EXPECT_EQ(f.desk->runDateFilter(), RunDateFilter::ByAnnouncement);
     EXPECT_TRUE(guisupport::control<QTableView>(*window, "Stri")->isVisibleTo(window.get()));
 }
 
@@ -271,7 +272,8 @@ TEST_F(OutputWindowTest, OutputWithEachDriverTextWritesNamesOfTheDayOfWriting) {
     for (const Case& c : {Case{QStringLiteral("ALPHA"), QStringLiteral("scr_7_12.sc")},
                           Case{QStringLiteral("TextLine"), QStringLiteral("tvl_7_12.tvl")},
                           Case{QStringLiteral("alpha"), QString()}}) {
-        window = std::make_unique<TfOut>(*f.desk, nullptr, [] { return QDate(2026, 12, 7); });
+        f.desk->setClock([] { return QDate(2026, 12, 7); });
+        window = std::make_unique<TfOut>(*f.desk, nullptr);
         QDir(f.desk->drives.folderFor(QStringLiteral("A:"))).removeRecursively();
         f.insertDiskette();
         QFile::remove(textPath());

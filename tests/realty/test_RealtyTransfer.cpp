@@ -175,7 +175,8 @@ TEST_F(RealtyTransferTest, ThePendingRowOfRieltIsPostedAndExported) {
 
 TEST_F(RealtyTransferTest, WindowStartsOnTodayExportsAndCloses) {
     const QDate today(2026, 12, 9);
-    TfRieltOut window(*desk, nullptr, today);
+    desk->setClock([today] { return today; });
+    TfRieltOut window(*desk, nullptr);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Вывод в \"Квартеон\""));
     EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateFrom")->date(), today);
     EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateTo")->date(), today);
@@ -196,7 +197,8 @@ TEST_F(RealtyTransferTest, WindowShowsAFailureAndStaysOpen) {
     guisupport::ScriptedDialogs dialogs;
     guisupport::InstallDialogs installed(dialogs);
     ASSERT_TRUE(QDir(driveA()).removeRecursively());
-    TfRieltOut window(*desk, nullptr, QDate(2026, 12, 5));
+    desk->setClock([] { return QDate(2026, 12, 5); });
+    TfRieltOut window(*desk, nullptr);
     window.setResult(-1);
     guisupport::control<QPushButton>(window, "BitBtn1")->click();
     EXPECT_EQ(window.result(), -1) << "the window closed";

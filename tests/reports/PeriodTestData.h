@@ -4,7 +4,7 @@
 
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
-#include "guisupport/GuiHelpers.h"
+#include "guisupport/DeskBuilder.h"
 #include "storage/DorodDate.h"
 #include "storage/DorodLocale.h"
 #include "storage/DorodTable.h"
@@ -18,8 +18,9 @@
 
 namespace periodtest {
 
+using guisupport::dayOf;
 inline int day(int year, int month, int d) {
-    return dorod::dayNumberFromCivil(year, month, d);
+    return dayOf(year, month, d);
 }
 
 struct Announcement {
@@ -55,32 +56,17 @@ inline std::vector<Announcement> distinctGroupAnnouncements(int indate) {
 }
 
 inline void addAnnouncement(vornelta::TDesk& desk, int id, const Announcement& a) {
-    desk.tData.Insert();
-    desk.tData.FieldByName("id").SetAsInteger(id);
-    desk.tData.FieldByName("indate").SetAsDayNumber(a.indate);
-    desk.tData.FieldByName("ClientCat").SetAsString(guisupport::cp1251(a.clientCat));
-    desk.tData.FieldByName("Oplata").SetAsString(guisupport::cp1251(a.oplata));
-    desk.tData.FieldByName("ObjCat").SetAsString(guisupport::cp1251(a.objCat));
-    desk.tData.FieldByName("slov").SetAsInteger(a.slov);
-    desk.tData.FieldByName("Summa").SetAsFloat(a.summa);
-    desk.tData.Post();
+    guisupport::addAnnouncement(desk, {.id = id,
+                                       .indate = a.indate,
+                                       .clientCat = a.clientCat,
+                                       .oplata = a.oplata,
+                                       .objCat = a.objCat,
+                                       .slov = a.slov,
+                                       .summa = a.summa});
 }
 
-struct RealtyRow {
-    int date; // day number
-    QString tip;
-    QString vid;
-    QString text;
-};
-
-inline void addRealtyRow(vornelta::TDesk& desk, const RealtyRow& r) {
-    desk.tRielt.Append();
-    desk.tRielt.FieldByName("tip").SetAsString(guisupport::cp1251(r.tip));
-    desk.tRielt.FieldByName("vid").SetAsString(guisupport::cp1251(r.vid));
-    desk.tRielt.FieldByName("date").SetAsDayNumber(r.date);
-    desk.tRielt.FieldByName("text").SetAsString(guisupport::cp1251(r.text));
-    desk.tRielt.Post();
-}
+using RealtyRow = guisupport::RealtyRow;
+using guisupport::addRealtyRow;
 
 inline void saveTable(dorod::TDorodTable& table) {
     table.SaveToFile(table.TablePath());
@@ -92,8 +78,7 @@ protected:
     void SetUp() override {
         m_savedFormat = dorod::formatSettings();
         dorod::setFormatSettings(dorod::FormatSettings{});
-        ASSERT_TRUE(vornelta::prepareProgramFolder(vornelta::ProgramFolder(folder.path())));
-        openDesk();
+        desk = guisupport::DeskBuilder(folder.path()).open();
     }
     void TearDown() override {
         desk.reset();

@@ -198,14 +198,14 @@ TEST_F(PeriodTotalsTest, EmptyAndReversedIntervalsGiveZeroEverywhere) {
     }
 }
 
-TEST_F(PeriodTotalsTest, TheListIsUnfilteredAfterwardsAndTheModeStaysPeriod) {
+TEST_F(PeriodTotalsTest, TheListIsUnfilteredAfterwardsAndNoPeriodIsLeftBehind) {
     desk->search(QStringLiteral("нет такого текста"));
     ASSERT_TRUE(desk->tData.Filtered());
     computePeriodTotals(*desk, d1, d10);
     EXPECT_FALSE(desk->tData.Filtered());
     EXPECT_EQ(desk->tData.RecordCount(), int(announcements.size()));
     EXPECT_EQ(desk->tData.RecNo(), 1);
-    EXPECT_EQ(desk->announcementFilterMode, afmPeriod);
+    EXPECT_EQ(desk->announcementFilter(), AnnouncementFilter::None);
 }
 
 TEST_F(PeriodTotalsTest, APendingEditIsCountedAndTheNamesComeInTheReportsOrder) {

@@ -132,7 +132,8 @@ TEST_F(RevenueChartTest, WindowOpensWithTheChartDrawnAndSavesWhereAsked) {
     guisupport::InstallDialogs installed(dialogs);
     guisupport::ScriptedFileDialogs files;
     guisupport::ScopedInstance<FileDialogs> installedFiles(files);
-    TfChart window(*desk, nullptr, QDate(2026, 12, 9));
+    desk->setClock([] { return QDate(2026, 12, 9); });
+    TfChart window(*desk, nullptr);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Диаграмма"));
     EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateFrom")->date(), QDate(2026, 12, 1));
     EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateTo")->date(), QDate(2026, 12, 9));

@@ -49,7 +49,7 @@ protected:
     }
 
     QString objectText(const char* name) {
-        TReportTextObject* object = desk->fRep.FindObject(QString::fromLatin1(name));
+        TReportTextObject* object = desk->report().FindObject(QString::fromLatin1(name));
         return object ? object->text() : QStringLiteral("<none>");
     }
 
@@ -60,7 +60,8 @@ protected:
 };
 
 TEST_F(PeriodReportWindowTest, EachRunFillsTheTemplateShowsThePreviewAndStaysOpen) {
-    TfReport window(*desk, nullptr, QDate(2026, 12, 31));
+    desk->setClock([] { return QDate(2026, 12, 31); });
+    TfReport window(*desk, nullptr);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Отчет"));
     EXPECT_EQ(guisupport::control<QDateEdit>(window, "DateFrom")->date(), QDate(2026, 12, 31));
     EXPECT_EQ(guisupport::control<QPushButton>(window, "BitBtn1")->text(),
@@ -70,7 +71,7 @@ TEST_F(PeriodReportWindowTest, EachRunFillsTheTemplateShowsThePreviewAndStaysOpe
 
     QStringList seen;
     runner.next([&](QDialog& preview) {
-        EXPECT_GE(desk->fRep.pageCount(), 1); // before FindObject, which drops the pages
+        EXPECT_GE(desk->report().pageCount(), 1); // before FindObject, which drops the pages
         seen << objectText("interval") << objectText("vskol") << objectText("vssum")
              << objectText("katursum") << objectText("spbeskol");
         return preview.result();
@@ -97,7 +98,8 @@ TEST_F(PeriodReportWindowTest, EachRunFillsTheTemplateShowsThePreviewAndStaysOpe
 }
 
 TEST_F(PeriodReportWindowTest, AMissingOrIncompleteTemplateIsNamedAndNothingIsShown) {
-    TfReport window(*desk, nullptr, QDate(2026, 12, 31));
+    desk->setClock([] { return QDate(2026, 12, 31); });
+    TfReport window(*desk, nullptr);
     ASSERT_TRUE(QFile::remove(folder.file(kTemplate)));
     guisupport::control<QPushButton>(window, "BitBtn1")->click();
     ASSERT_EQ(dialogs.errors().size(), 1);

@@ -423,12 +423,12 @@ TEST_F(ReportTest, ShippedReceiptPrintsTheSavedAnnouncement) {
     desk.tData.Post();
 
     QString error;
-    ASSERT_TRUE(desk.fRep.LoadFromFile(shippedTemplate(QStringLiteral("sprav.frf")), &error))
+    ASSERT_TRUE(desk.report().LoadFromFile(shippedTemplate(QStringLiteral("sprav.frf")), &error))
         << error.toStdString();
-    ASSERT_TRUE(desk.fRep.setObjectText(QStringLiteral("dates"), runDays(100), &error));
-    desk.fRep.bindDataset(QStringLiteral("tData"), &desk.tData);
-    ASSERT_TRUE(desk.fRep.PrepareReport(&error)) << error.toStdString();
-    const QString path = pdf(desk.fRep);
+    ASSERT_TRUE(desk.report().setObjectText(QStringLiteral("dates"), runDays(100), &error));
+    desk.report().bindDataset(QStringLiteral("tData"), &desk.tData);
+    ASSERT_TRUE(desk.report().PrepareReport(&error)) << error.toStdString();
+    const QString path = pdf(desk.report());
     const QString text = pdfText(path);
     for (const QString& part :
          {QStringLiteral("КВИТАНЦИЯ № 4512"), QStringLiteral("09.12.2026"),
