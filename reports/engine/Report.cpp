@@ -20,8 +20,6 @@
 #include <QSaveFile>
 #include <QToolBar>
 
-#include <cmath>
-
 namespace vornelta {
 
 TReport::TReport() = default;
@@ -61,7 +59,7 @@ bool TReport::setObjectText(const QString& name, const QString& text, QString* e
         return fail(QStringLiteral("В шаблоне отчета «%1» нет объекта «%2»")
                         .arg(QDir::toNativeSeparators(m_template.path), name),
                     error);
-    object->setText(text);
+    object->setPlainText(text);
     return true;
 }
 
@@ -93,8 +91,10 @@ std::optional<QString> formatNumber(double value, const QString& format) {
     const QRegularExpressionMatch m = zeros.match(format);
     if (!m.hasMatch()) return std::nullopt;
     const int decimals = int(m.capturedLength(1));
-    if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0; // no "-0,00"
     QString text = QString::number(value, 'f', decimals);
+    // A small debt rounds to nothing, not to "-0,00".
+    static const QRegularExpression negativeZero(QStringLiteral("^-[0.]+$"));
+    if (negativeZero.match(text).hasMatch()) text.remove(0, 1);
     text.replace(QLatin1Char('.'), QChar::fromLatin1(dorod::formatSettings().decimalSeparator));
     return text;
 }

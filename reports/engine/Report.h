@@ -33,7 +33,8 @@ public:
     bool LoadFromFile(const QString& path, QString* error = nullptr);
     // The text object of that name on the first page; nullptr when there is none.
     TReportTextObject* FindObject(const QString& name);
-    // FindObject + setText; false with a message naming the object when there is none.
+    // Sets the object's text to a value of the program: data, printed as given (no
+    // placeholders read in it). False with a message naming the object when there is none.
     bool setObjectText(const QString& name, const QString& text, QString* error = nullptr);
     // Placeholders of text objects read the current row of the dataset bound by name;
     // nullptr unbinds.

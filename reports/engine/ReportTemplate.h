@@ -42,7 +42,18 @@ class TReportTextObject : public TReportObject {
 public:
     TReportTextObject() : TReportObject(TReportObjectKind::Text) {}
     QString text() const { return m_text; }
-    void setText(const QString& text) { m_text = text; }
+    // The template's own text: its placeholders are filled when the pages are laid out.
+    void setText(const QString& text) {
+        m_text = text;
+        m_plain = false;
+    }
+    // A value handed over by the program: data, printed as given, never read for
+    // placeholders (a client named "[tData.Client]" prints as such).
+    void setPlainText(const QString& text) {
+        m_text = text;
+        m_plain = true;
+    }
+    bool isPlainText() const { return m_plain; }
 
     QString fontFamily = QStringLiteral("DejaVu Sans");
     double fontSize = 10; // points
@@ -53,6 +64,9 @@ public:
     unsigned frame = 0;      // TFrameSide bits
     double frameWidth = 0.2; // mm
     bool wordWrap = true;
+    // A list written without blanks ("10.06.2004,11.06.2004"): lines break after its commas
+    // and semicolons, never inside an item. Elsewhere a comma belongs to its word ("1,5").
+    bool list = false;
     // Grows to fit its text, pushing the objects below down and flowing onto further pages.
     bool stretch = false;
     QColor color = Qt::black;
@@ -60,6 +74,7 @@ public:
 
 private:
     QString m_text;
+    bool m_plain = false;
 };
 
 class TReportLineObject : public TReportObject {

@@ -93,6 +93,37 @@ TEST(ReportTemplate, ReadsWindows1251AndUtf8) {
     }
 }
 
+// A file saved in Windows-1251 under a UTF-8 header is refused where the bytes stop being
+// UTF-8: read either way, some of its letters would come out wrong.
+TEST(ReportTemplate, DeclaredUtf8HoldingOtherBytesIsRefusedAtItsLine) {
+    const QString body = QStringLiteral(
+        "<report>\n<page>\n<text rect=\"1 1 50 9\">Квитанция</text></page></report>");
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        int line;
+    };
+    const std::vector<Case> cases = {
+        {"declared utf-8",
+         QByteArray::fromStdString(guisupport::cp1251(
+             QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") + body)),
+         4},
+        {"a byte-order mark",
+         QByteArray("\xEF\xBB\xBF") + QByteArray::fromStdString(guisupport::cp1251(body)), 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TReportTemplate t;
+        QString error;
+        EXPECT_FALSE(parseReportTemplate(c.bytes, QStringLiteral("t.frf"), t, &error));
+        EXPECT_TRUE(error.startsWith(
+            QStringLiteral("Шаблон отчета «t.frf» поврежден: строка %1: ").arg(c.line)))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("encoding=\"windows-1251\"")))
+            << error.toStdString();
+    }
+}
+
 struct Damage {
     const char* what;
     QString xml;
@@ -154,6 +185,39 @@ TEST(ReportTemplate, DamagedTemplateNamesFileLineAndReason) {
          QStringLiteral("строке 2"), 3},
         {"unknown encoding", QStringLiteral("<?xml version=\"1.0\" encoding=\"koi8-r\"?><report/>"),
          QStringLiteral("koi8-r"), 1},
+        // Numbers that are no place on the paper: once read, the layout never ended.
+        {"rect of NaN",
+         QStringLiteral("<report><page>\n<text rect=\"NaN 1 5 5\">a</text></page></report>"),
+         QStringLiteral("rect"), 2},
+        {"rect of infinity",
+         QStringLiteral("<report><page>\n<rect rect=\"1 1 inf 5\"/></page></report>"),
+         QStringLiteral("rect"), 2},
+        {"font size of NaN",
+         QStringLiteral(
+             "<report><page>\n<text rect=\"1 1 5 5\" size=\"nan\">a</text></page></report>"),
+         QStringLiteral("size"), 2},
+        {"paper of NaN", QStringLiteral("<report>\n<page size=\"NaNx100\"></page></report>"),
+         QStringLiteral("size"), 2},
+        {"margins as wide as the page",
+         QStringLiteral("<report>\n<page size=\"A6\" margins=\"52.5 10 52.5 10\"></page></report>"),
+         QStringLiteral("поля"), 2},
+        {"margins as tall as the page",
+         QStringLiteral("<report>\n<page size=\"A6\" margins=\"10 74 10 74\"></page></report>"),
+         QStringLiteral("поля"), 2},
+        {"a margin below zero",
+         QStringLiteral("<report>\n<page size=\"A6\" margins=\"-1 10 10 10\"></page></report>"),
+         QStringLiteral("поля"), 2},
+        {"text beyond the right edge",
+         QStringLiteral(
+             "<report><page size=\"A6\">\n<text rect=\"100 1 5.5 5\">a</text></page></report>"),
+         QStringLiteral("край листа (105 x 148 мм)"), 2},
+        {"line below the bottom edge",
+         QStringLiteral(
+             "<report><page size=\"A6\">\n<line from=\"1 1\" to=\"1 148.5\"/></page></report>"),
+         QStringLiteral("край листа"), 2},
+        {"rect above the top edge",
+         QStringLiteral("<report><page>\n<rect rect=\"1 -0.5 5 5\"/></page></report>"),
+         QStringLiteral("край листа"), 2},
     };
     TempFolder folder;
     for (const Damage& c : cases) {
