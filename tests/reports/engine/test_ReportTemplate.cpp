@@ -202,7 +202,8 @@ TEST(ReportTemplate, DamagedTemplateNamesFileLineAndReason) {
          QStringLiteral("<report>\n<page size=\"A6\" margins=\"52.5 10 52.5 10\"></page></report>"),
          QStringLiteral("поля"), 2},
         {"margins as tall as the page",
-         QStringLiteral("<report>\n<page size=\"A6\" margins=\"10 74 10 74\"></page></report>"),
+         QStringLiteral(
+             "<report>\n<page size=\"100x150\" margins=\"10 75 10 75\"></page></report>"),
          QStringLiteral("поля"), 2},
         {"a margin below zero",
          QStringLiteral("<report>\n<page size=\"A6\" margins=\"-1 10 10 10\"></page></report>"),
