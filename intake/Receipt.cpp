@@ -23,17 +23,19 @@ QString receiptTemplatePath(const TDesk& desk) {
 bool prepareReceipt(TDesk& desk, const QStringList& runDays, QString* error) {
     TReport& report = desk.fRep;
     const QString path = receiptTemplatePath(desk);
-    QString reason;
-    if (!report.LoadFromFile(path, &reason)) return fail(reason, error);
-    if (!report.setObjectText(QStringLiteral("dates"), receiptDatesText(runDays), &reason))
-        return fail(QStringLiteral("%1 (%2)").arg(reason, path), error);
-    if (report.FindObject(QStringLiteral("deskname")))
-        report.setObjectText(QStringLiteral("deskname"), desk.settings.NAME);
-    if (report.FindObject(QStringLiteral("days")))
-        report.setObjectText(QStringLiteral("days"), QString::number(runDays.size()));
+    if (const Result loaded = report.LoadFromFile(path); !loaded)
+        return fail(loaded.error(), error);
+    if (const Result set = report.setObjectText(QStringLiteral("dates"), receiptDatesText(runDays));
+        !set)
+        return fail(QStringLiteral("%1 (%2)").arg(set.error(), path), error);
+    if (TReportTextObject* deskName = report.FindObject(QStringLiteral("deskname")))
+        deskName->setPlainText(desk.settings.NAME);
+    if (TReportTextObject* days = report.FindObject(QStringLiteral("days")))
+        days->setPlainText(QString::number(runDays.size()));
     report.bindDataset(QStringLiteral("tData"), &desk.tData);
     // Bound for as long as the report lives: the preview and the PDF lay the pages out again.
-    return report.PrepareReport(&reason) || fail(reason, error);
+    const Result prepared = report.PrepareReport();
+    return prepared || fail(prepared.error(), error);
 }
 
 bool runReceipt(TDesk& desk, QWidget* parent, const QStringList& runDays, QString* error) {

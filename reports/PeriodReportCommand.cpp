@@ -22,9 +22,11 @@ int periodReportCommand(TDesk& desk, int32_t from, int32_t to, const PeriodRepor
         out.flush();
         if (!options.pdf.isEmpty()) {
             QString error;
-            if (!preparePeriodReport(desk, values, &error) ||
-                !desk.fRep.exportToPdf(options.pdf, &error)) {
-                err << error << '\n';
+            const Result written = preparePeriodReport(desk, values, &error)
+                                       ? desk.fRep.exportToPdf(options.pdf)
+                                       : Result::failed(error);
+            if (!written) {
+                err << written.error() << '\n';
                 err.flush();
                 return 1;
             }

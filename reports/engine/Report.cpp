@@ -25,20 +25,13 @@ namespace vornelta {
 TReport::TReport() = default;
 TReport::~TReport() = default;
 
-bool TReport::fail(const QString& message, QString* error) {
-    m_lastError = message;
-    if (error) *error = message;
-    return false;
-}
-
-bool TReport::LoadFromFile(const QString& path, QString* error) {
+Result TReport::LoadFromFile(const QString& path) {
     m_prepared.clear();
     // The desk names its templates the Windows way ("Отчеты\sprav.frf").
     const QString file = QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
     QString message;
-    if (!loadReportTemplate(file, m_template, &message)) return fail(message, error);
-    m_lastError.clear();
-    return true;
+    if (!loadReportTemplate(file, m_template, &message)) return Result::failed(message);
+    return {};
 }
 
 TReportTextObject* TReport::FindObject(const QString& name) {
@@ -52,15 +45,14 @@ TReportTextObject* TReport::FindObject(const QString& name) {
     return nullptr;
 }
 
-bool TReport::setObjectText(const QString& name, const QString& text, QString* error) {
-    if (!isLoaded()) return fail(QStringLiteral("Шаблон отчета не загружен"), error);
+Result TReport::setObjectText(const QString& name, const QString& text) {
+    if (!isLoaded()) return Result::failed(QStringLiteral("Шаблон отчета не загружен"));
     TReportTextObject* object = FindObject(name);
     if (!object)
-        return fail(QStringLiteral("В шаблоне отчета «%1» нет объекта «%2»")
-                        .arg(QDir::toNativeSeparators(m_template.path), name),
-                    error);
+        return Result::failed(QStringLiteral("В шаблоне отчета «%1» нет объекта «%2»")
+                                  .arg(QDir::toNativeSeparators(m_template.path), name));
     object->setPlainText(text);
-    return true;
+    return {};
 }
 
 void TReport::bindDataset(const QString& name, dorod::TDataSet* dataSet) {
@@ -101,9 +93,9 @@ std::optional<QString> formatNumber(double value, const QString& format) {
 
 } // namespace
 
-bool TReport::PrepareReport(QString* error) {
+Result TReport::PrepareReport() {
     m_prepared.clear();
-    if (!isLoaded()) return fail(QStringLiteral("Шаблон отчета не загружен"), error);
+    if (!isLoaded()) return Result::failed(QStringLiteral("Шаблон отчета не загружен"));
     const TPlaceholderValue value = [this](const QString& setName, const QString& fieldName,
                                            const QString& format,
                                            QString* reason) -> std::optional<QString> {
@@ -141,16 +133,17 @@ bool TReport::PrepareReport(QString* error) {
     QString message;
     if (!prepareReportPages(m_template, value, m_prepared, &message)) {
         m_prepared.clear();
-        return fail(message, error);
+        return Result::failed(message);
     }
-    m_lastError.clear();
-    return true;
+    return {};
 }
 
 void TReport::ShowPreparedReport(QWidget* parent) {
-    if (m_prepared.empty() && !PrepareReport()) {
-        Dialogs::instance().error(parent, m_lastError);
-        return;
+    if (m_prepared.empty()) {
+        if (const Result prepared = PrepareReport(); !prepared) {
+            Dialogs::instance().error(parent, prepared.error());
+            return;
+        }
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
@@ -171,8 +164,8 @@ void TReport::ShowPreparedReport(QWidget* parent) {
                 QFileDialog::getSaveFileName(&dialog, QStringLiteral("Сохранить в PDF"), QString(),
                                              QStringLiteral("PDF (*.pdf)"));
             if (path.isEmpty()) return;
-            QString message;
-            if (!exportToPdf(path, &message)) Dialogs::instance().error(&dialog, message);
+            if (const Result written = exportToPdf(path); !written)
+                Dialogs::instance().error(&dialog, written.error());
         });
         QAction* close = tools->addAction(QStringLiteral("Закрыть"));
         close->setObjectName(QStringLiteral("closePreview"));
@@ -182,13 +175,14 @@ void TReport::ShowPreparedReport(QWidget* parent) {
     ModalRunner::instance().run(dialog);
 }
 
-bool TReport::exportToPdf(const QString& path, QString* error) {
-    if (m_prepared.empty() && !PrepareReport(error)) return false;
+Result TReport::exportToPdf(const QString& path) {
+    if (m_prepared.empty()) {
+        if (Result prepared = PrepareReport(); !prepared) return prepared;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Не удалось записать «%1»: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString()),
-                    error);
+        return Result::failed(QStringLiteral("Не удалось записать «%1»: %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
     {
         QPdfWriter writer(&file);
         writer.setResolution(600);
@@ -197,10 +191,9 @@ bool TReport::exportToPdf(const QString& path, QString* error) {
         paintReportPages(writer, m_prepared);
     }
     if (!file.commit())
-        return fail(QStringLiteral("Не удалось записать «%1»: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString()),
-                    error);
-    return true;
+        return Result::failed(QStringLiteral("Не удалось записать «%1»: %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return {};
 }
 
 } // namespace vornelta

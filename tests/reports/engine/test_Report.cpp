@@ -26,6 +26,7 @@ using namespace vornelta;
 using guisupport::ScriptedDialogs;
 using guisupport::ScriptedModalRunner;
 using guisupport::TempFolder;
+using reporttest::done;
 using reporttest::pageXml;
 using reporttest::pdfText;
 using reporttest::reportXml;
@@ -58,8 +59,7 @@ protected:
     }
     QString pdf(TReport& report, const QString& name = QStringLiteral("out.pdf")) {
         const QString path = folder.file(name);
-        QString error;
-        EXPECT_TRUE(report.exportToPdf(path, &error)) << error.toStdString();
+        EXPECT_TRUE(done(report.exportToPdf(path)));
         return path;
     }
 
@@ -83,12 +83,11 @@ QString receiptLike() {
 
 TEST_F(ReportTest, NamedObjectsReplacedInThePdfWithCyrillicEmbedded) {
     TReport report;
-    QString error;
-    ASSERT_TRUE(report.LoadFromFile(write(receiptLike()), &error)) << error.toStdString();
-    ASSERT_TRUE(report.setObjectText(QStringLiteral("client"), QStringLiteral("ООО «ЁЛКА» — Щукин"),
-                                     &error));
+    ASSERT_TRUE(done(report.LoadFromFile(write(receiptLike()))));
+    ASSERT_TRUE(
+        done(report.setObjectText(QStringLiteral("client"), QStringLiteral("ООО «ЁЛКА» — Щукин"))));
     report.FindObject(QStringLiteral("dates"))->setText(QStringLiteral("10.06.2004,11.06.2004"));
-    ASSERT_TRUE(report.PrepareReport(&error)) << error.toStdString();
+    ASSERT_TRUE(done(report.PrepareReport()));
     EXPECT_EQ(report.pageCount(), 1);
     const QString path = pdf(report);
     const QString text = pdfText(path);
@@ -110,47 +109,45 @@ TEST_F(ReportTest, NamedObjectsReplacedInThePdfWithCyrillicEmbedded) {
 
 TEST_F(ReportTest, ObjectsAreFoundByNameOnTheFirstPageOnly) {
     TReport report;
-    ASSERT_TRUE(report.LoadFromFile(write(
+    ASSERT_TRUE(done(report.LoadFromFile(write(
         reportXml(pageXml(QStringLiteral("<text name=\"dates\" rect=\"1 1 50 8\">a</text><line "
                                          "name=\"rule\" from=\"1 1\" to=\"5 1\"/>")) +
-                  pageXml(QStringLiteral("<text name=\"second\" rect=\"1 1 50 8\">b</text>"))))));
+                  pageXml(QStringLiteral("<text name=\"second\" rect=\"1 1 50 8\">b</text>")))))));
     ASSERT_NE(report.FindObject(QStringLiteral("dates")), nullptr);
     EXPECT_EQ(report.FindObject(QStringLiteral("dates"))->text(), QStringLiteral("a"));
     EXPECT_EQ(report.FindObject(QStringLiteral("Dates")), nullptr) << "names are exact";
     EXPECT_EQ(report.FindObject(QStringLiteral("second")), nullptr) << "second page";
     EXPECT_EQ(report.FindObject(QStringLiteral("rule")), nullptr) << "a line is no text object";
 
-    QString error;
-    EXPECT_FALSE(report.setObjectText(QStringLiteral("vskol"), QStringLiteral("1"), &error));
-    EXPECT_EQ(error, QStringLiteral("В шаблоне отчета «%1» нет объекта «vskol»")
-                         .arg(folder.file(QStringLiteral("t.frf"))));
-    EXPECT_EQ(report.lastError(), error);
+    const Result missing = report.setObjectText(QStringLiteral("vskol"), QStringLiteral("1"));
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.error(), QStringLiteral("В шаблоне отчета «%1» нет объекта «vskol»")
+                                   .arg(folder.file(QStringLiteral("t.frf"))));
 }
 
 TEST_F(ReportTest, FailedLoadLeavesTheReportEmpty) {
     TReport report;
-    ASSERT_TRUE(report.LoadFromFile(write(receiptLike())));
-    ASSERT_TRUE(report.PrepareReport());
-    QString error;
-    EXPECT_FALSE(report.LoadFromFile(folder.file(QStringLiteral("нет.frf")), &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("нет.frf")));
+    ASSERT_TRUE(done(report.LoadFromFile(write(receiptLike()))));
+    ASSERT_TRUE(done(report.PrepareReport()));
+    const Result loaded = report.LoadFromFile(folder.file(QStringLiteral("нет.frf")));
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(loaded.error().contains(QStringLiteral("нет.frf")));
     EXPECT_FALSE(report.isLoaded());
     EXPECT_EQ(report.pageCount(), 0);
     EXPECT_EQ(report.FindObject(QStringLiteral("dates")), nullptr);
-    EXPECT_FALSE(report.setObjectText(QStringLiteral("dates"), QStringLiteral("x"), &error));
-    EXPECT_EQ(error, QStringLiteral("Шаблон отчета не загружен"));
-    EXPECT_FALSE(report.PrepareReport(&error));
-    EXPECT_FALSE(report.exportToPdf(folder.file(QStringLiteral("x.pdf")), &error));
+    const QString empty = QStringLiteral("Шаблон отчета не загружен");
+    EXPECT_EQ(report.setObjectText(QStringLiteral("dates"), QStringLiteral("x")).error(), empty);
+    EXPECT_EQ(report.PrepareReport().error(), empty);
+    EXPECT_EQ(report.exportToPdf(folder.file(QStringLiteral("x.pdf"))).error(), empty);
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("x.pdf"))));
 }
 
 TEST_F(ReportTest, HundredRunDaysFlowOntoTheNextPageWhole) {
     TReport report;
-    ASSERT_TRUE(report.LoadFromFile(write(receiptLike())));
+    ASSERT_TRUE(done(report.LoadFromFile(write(receiptLike()))));
     const QString days = runDays(100);
-    ASSERT_TRUE(report.setObjectText(QStringLiteral("dates"), days));
-    QString error;
-    ASSERT_TRUE(report.PrepareReport(&error)) << error.toStdString();
+    ASSERT_TRUE(done(report.setObjectText(QStringLiteral("dates"), days)));
+    ASSERT_TRUE(done(report.PrepareReport()));
     ASSERT_GE(report.pageCount(), 2);
 
     // No line is lost or cut inside a date: the pages' lines give back the whole list.
@@ -196,15 +193,15 @@ TEST_F(ReportTest, HundredRunDaysFlowOntoTheNextPageWhole) {
 
 TEST_F(ReportTest, StretchingPushesOnlyWhatLiesBelow) {
     TReport report;
-    ASSERT_TRUE(report.LoadFromFile(write(reportXml(
+    ASSERT_TRUE(done(report.LoadFromFile(write(reportXml(
         pageXml(QStringLiteral("<text name=\"grow\" rect=\"10 20 40 6\" stretch=\"yes\">x</text>\n"
                                "<text name=\"beside\" rect=\"60 22 40 6\">рядом</text>\n"
                                "<text name=\"touching\" rect=\"60 26 40 6\">x</text>\n"
                                "<text name=\"fixed\" rect=\"10 40 40 6\">x</text>\n"
-                               "<rect name=\"below\" rect=\"10 50 40 6\"/>\n"))))));
+                               "<rect name=\"below\" rect=\"10 50 40 6\"/>\n")))))));
     const QString longText = QStringLiteral("слово ").repeated(60).trimmed();
-    ASSERT_TRUE(report.setObjectText(QStringLiteral("grow"), longText));
-    ASSERT_TRUE(report.PrepareReport());
+    ASSERT_TRUE(done(report.setObjectText(QStringLiteral("grow"), longText)));
+    ASSERT_TRUE(done(report.PrepareReport()));
     ASSERT_EQ(report.pageCount(), 1);
     std::map<QString, TPreparedItem> items;
     for (const TPreparedItem& item : report.preparedPages()[0].items)
@@ -251,11 +248,12 @@ TEST_F(ReportTest, FixedBoxesShrinkTheirTextOrRefuseNamingTheObject) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TReport report;
-        ASSERT_TRUE(report.LoadFromFile(write(
-            reportXml(pageXml(QStringLiteral("<text name=\"cell\" %1/>\n").arg(c.attributes))))));
-        ASSERT_TRUE(report.setObjectText(QStringLiteral("cell"), c.value));
-        QString error;
-        ASSERT_EQ(report.PrepareReport(&error), c.fits) << error.toStdString();
+        ASSERT_TRUE(done(report.LoadFromFile(write(
+            reportXml(pageXml(QStringLiteral("<text name=\"cell\" %1/>\n").arg(c.attributes)))))));
+        ASSERT_TRUE(done(report.setObjectText(QStringLiteral("cell"), c.value)));
+        const Result prepared = report.PrepareReport();
+        const QString& error = prepared.error();
+        ASSERT_EQ(prepared.ok(), c.fits) << error.toStdString();
         if (!c.fits) {
             EXPECT_TRUE(error.startsWith(
                 QStringLiteral("Шаблон отчета «%1», объект «cell» (строка 4): текст «")
@@ -298,11 +296,13 @@ protected:
     }
     QString fill(const QString& text, QString* error = nullptr) {
         TReport report;
-        EXPECT_TRUE(report.LoadFromFile(write(reportXml(pageXml(
+        EXPECT_TRUE(done(report.LoadFromFile(write(reportXml(pageXml(
             QStringLiteral("<text name=\"f\" rect=\"10 10 180 40\" stretch=\"yes\">%1</text>")
-                .arg(text))))));
+                .arg(text)))))));
         report.bindDataset(QStringLiteral("tData"), &desk->tData);
-        if (!report.PrepareReport(error)) return QStringLiteral("(failed)");
+        const Result prepared = report.PrepareReport();
+        if (error) *error = prepared.error();
+        if (!prepared) return QStringLiteral("(failed)");
         return report.preparedPages()[0].items[0].lines.join(QLatin1Char('\n'));
     }
 
@@ -332,15 +332,15 @@ TEST_F(ReportDatasetTest, PlaceholdersReadTheCurrentRow) {
 TEST_F(ReportDatasetTest, SetTextsArePrintedAsGiven) {
     desk->tData.Last();
     TReport report;
-    ASSERT_TRUE(report.LoadFromFile(write(reportXml(pageXml(
+    ASSERT_TRUE(done(report.LoadFromFile(write(reportXml(pageXml(
         QStringLiteral("<text name=\"name\" rect=\"10 10 180 8\">[tData.id]</text>\n"
                        "<text name=\"odd\" rect=\"10 20 180 8\">[tData.id]</text>\n"
-                       "<text name=\"own\" rect=\"10 30 180 8\">[tData.Client]</text>\n"))))));
+                       "<text name=\"own\" rect=\"10 30 180 8\">[tData.Client]</text>\n")))))));
     report.bindDataset(QStringLiteral("tData"), &desk->tData);
-    ASSERT_TRUE(report.setObjectText(QStringLiteral("name"), QStringLiteral("ТВ [tData.Client]")));
-    ASSERT_TRUE(report.setObjectText(QStringLiteral("odd"), QStringLiteral("[Foo.bar]")));
-    QString error;
-    ASSERT_TRUE(report.PrepareReport(&error)) << error.toStdString();
+    ASSERT_TRUE(
+        done(report.setObjectText(QStringLiteral("name"), QStringLiteral("ТВ [tData.Client]"))));
+    ASSERT_TRUE(done(report.setObjectText(QStringLiteral("odd"), QStringLiteral("[Foo.bar]"))));
+    ASSERT_TRUE(done(report.PrepareReport()));
     std::map<QString, QString> printed;
     for (const TPreparedItem& item : report.preparedPages()[0].items)
         printed[item.source->name()] = item.lines.join(QLatin1Char('\n'));
@@ -402,9 +402,9 @@ TEST_F(ReportDatasetTest, PlaceholderFailuresNameObjectAndField) {
 
 TEST_F(ReportTest, PreviewOpensThroughTheModalRunner) {
     TReport report;
-    ASSERT_TRUE(report.LoadFromFile(write(receiptLike())));
-    ASSERT_TRUE(report.setObjectText(QStringLiteral("dates"), runDays(100)));
-    ASSERT_TRUE(report.PrepareReport());
+    ASSERT_TRUE(done(report.LoadFromFile(write(receiptLike()))));
+    ASSERT_TRUE(done(report.setObjectText(QStringLiteral("dates"), runDays(100))));
+    ASSERT_TRUE(done(report.PrepareReport()));
     int previewPages = -1;
     bool canSavePdf = false;
     bool closed = false;
@@ -443,8 +443,8 @@ TEST_F(ReportTest, PreviewOfAReportThatCannotBePreparedShowsOneError) {
 
     dialogs.clear();
     TReport unbound;
-    ASSERT_TRUE(unbound.LoadFromFile(write(reportXml(
-        pageXml(QStringLiteral("<text name=\"a\" rect=\"1 1 50 8\">[tData.id]</text>"))))));
+    ASSERT_TRUE(done(unbound.LoadFromFile(write(reportXml(
+        pageXml(QStringLiteral("<text name=\"a\" rect=\"1 1 50 8\">[tData.id]</text>")))))));
     unbound.ShowPreparedReport(nullptr);
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors()[0].contains(QStringLiteral("«tData» не подключен")));
@@ -453,8 +453,8 @@ TEST_F(ReportTest, PreviewOfAReportThatCannotBePreparedShowsOneError) {
 
 TEST_F(ReportTest, ChangedTextsAreLaidOutAgain) {
     TReport report;
-    ASSERT_TRUE(report.LoadFromFile(write(receiptLike())));
-    ASSERT_TRUE(report.PrepareReport());
+    ASSERT_TRUE(done(report.LoadFromFile(write(receiptLike()))));
+    ASSERT_TRUE(done(report.PrepareReport()));
     ASSERT_EQ(report.pageCount(), 1);
     report.FindObject(QStringLiteral("dates"))->setText(runDays(100));
     const QString path = pdf(report); // without a new PrepareReport
@@ -463,10 +463,9 @@ TEST_F(ReportTest, ChangedTextsAreLaidOutAgain) {
 
 TEST_F(ReportTest, PdfWriteFailureLeavesNoFile) {
     TReport report;
-    ASSERT_TRUE(report.LoadFromFile(write(receiptLike())));
+    ASSERT_TRUE(done(report.LoadFromFile(write(receiptLike()))));
     const QString path = folder.file(QStringLiteral("нет/out.pdf"));
-    QString error;
-    EXPECT_FALSE(report.exportToPdf(path, &error));
+    const QString error = report.exportToPdf(path).error();
     EXPECT_TRUE(error.startsWith(QStringLiteral("Не удалось записать «%1»").arg(path)))
         << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(path));
@@ -474,7 +473,7 @@ TEST_F(ReportTest, PdfWriteFailureLeavesNoFile) {
     // cannot be replaced.
     const QString blocked = folder.file(QStringLiteral("blocked.pdf"));
     ASSERT_TRUE(QDir().mkpath(blocked));
-    EXPECT_FALSE(report.exportToPdf(blocked, &error));
+    EXPECT_FALSE(report.exportToPdf(blocked));
     EXPECT_TRUE(QFileInfo(blocked).isDir());
 }
 
@@ -492,21 +491,20 @@ TEST_F(ReportTest, ShippedPeriodReportTakesItsTwentySixValues) {
         QStringLiteral("kouskol"),    QStringLiteral("koussum")};
     ASSERT_EQ(names.size(), 26);
     TReport report;
-    QString error;
     // Named as the desk names it, with a backslash.
     const QString path = shippedTemplate(QStringLiteral("reptotal.frf"))
                              .replace(QStringLiteral("Отчеты/"), QStringLiteral("Отчеты\\"));
-    ASSERT_TRUE(report.LoadFromFile(path, &error)) << error.toStdString();
+    ASSERT_TRUE(done(report.LoadFromFile(path)));
     // Totals as the desk writes them, up to 15 digits and beyond (in general form).
     auto value = [](int i) {
         return i % 3 == 0 ? QStringLiteral("%1,23456789012346E+15").arg(i % 10)
                           : QString::number(1000 + i) + QStringLiteral(",5");
     };
     for (int i = 1; i < names.size(); ++i)
-        ASSERT_TRUE(report.setObjectText(names[i], value(i), &error)) << error.toStdString();
-    ASSERT_TRUE(report.setObjectText(QStringLiteral("interval"),
-                                     QStringLiteral("с 01.12.2026 по 31.12.2026"), &error));
-    ASSERT_TRUE(report.PrepareReport(&error)) << error.toStdString();
+        ASSERT_TRUE(done(report.setObjectText(names[i], value(i))));
+    ASSERT_TRUE(done(report.setObjectText(QStringLiteral("interval"),
+                                          QStringLiteral("с 01.12.2026 по 31.12.2026"))));
+    ASSERT_TRUE(done(report.PrepareReport()));
     EXPECT_EQ(report.pageCount(), 1);
     const QString text = pdfText(pdf(report));
     EXPECT_TRUE(text.contains(QStringLiteral("с 01.12.2026 по 31.12.2026")));
@@ -530,12 +528,10 @@ TEST_F(ReportTest, ShippedReceiptPrintsTheSavedAnnouncement) {
     desk.tData.FieldByName("Summa").SetAsFloat(450);
     desk.tData.Post();
 
-    QString error;
-    ASSERT_TRUE(desk.fRep.LoadFromFile(shippedTemplate(QStringLiteral("sprav.frf")), &error))
-        << error.toStdString();
-    ASSERT_TRUE(desk.fRep.setObjectText(QStringLiteral("dates"), runDays(100), &error));
+    ASSERT_TRUE(done(desk.fRep.LoadFromFile(shippedTemplate(QStringLiteral("sprav.frf")))));
+    ASSERT_TRUE(done(desk.fRep.setObjectText(QStringLiteral("dates"), runDays(100))));
     desk.fRep.bindDataset(QStringLiteral("tData"), &desk.tData);
-    ASSERT_TRUE(desk.fRep.PrepareReport(&error)) << error.toStdString();
+    ASSERT_TRUE(done(desk.fRep.PrepareReport()));
     const QString path = pdf(desk.fRep);
     const QString text = pdfText(path);
     for (const QString& part :
