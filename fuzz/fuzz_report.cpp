@@ -38,10 +38,11 @@ std::optional<QString> placeholder(const QString& dataset, const QString& field,
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TReportTemplate report;
-    QString error;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    if (!parseReportTemplate(bytes, QStringLiteral("/nonexistent/fuzz.frf"), report, &error)) {
-        if (error.isEmpty() || !report.pages.empty()) std::abort();
+    if (const Result read =
+            parseReportTemplate(bytes, QStringLiteral("/nonexistent/fuzz.frf"), report);
+        !read) {
+        if (read.error().isEmpty() || !report.pages.empty()) std::abort();
         return 0;
     }
     if (report.pages.empty()) std::abort();
@@ -55,9 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     std::vector<TPreparedPage> pages;
-    QString reason;
-    if (!prepareReportPages(report, placeholder, pages, &reason)) {
-        if (reason.isEmpty()) std::abort();
+    if (const Result laidOut = prepareReportPages(report, placeholder, pages); !laidOut) {
+        if (laidOut.error().isEmpty() || !pages.empty()) std::abort();
         return 0;
     }
     if (pages.size() < report.pages.size()) std::abort();

@@ -49,5 +49,5 @@ run fuzz_image "$corpus"
 run fuzz_filter "$filters"
 run fuzz_create "$creates"
 # A template is read, laid out and painted within 20 seconds, or the run fails.
-LSAN_OPTIONS=suppressions=fuzz/report-leaks.supp \
+LSAN_OPTIONS=suppressions=fuzz/report-leaks.supp:print_suppressions=0 \
     run fuzz_report "$reports" 12000 "-timeout=20 -dict=fuzz/report.dict"

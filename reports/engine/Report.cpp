@@ -29,9 +29,7 @@ Result TReport::LoadFromFile(const QString& path) {
     m_prepared.clear();
     // The desk names its templates the Windows way ("Отчеты\sprav.frf").
     const QString file = QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
-    QString message;
-    if (!loadReportTemplate(file, m_template, &message)) return Result::failed(message);
-    return {};
+    return loadReportTemplate(file, m_template);
 }
 
 TReportTextObject* TReport::FindObject(const QString& name) {
@@ -130,12 +128,7 @@ Result TReport::PrepareReport() {
                       .arg(format, setName, fieldName);
         return std::nullopt;
     };
-    QString message;
-    if (!prepareReportPages(m_template, value, m_prepared, &message)) {
-        m_prepared.clear();
-        return Result::failed(message);
-    }
-    return {};
+    return prepareReportPages(m_template, value, m_prepared);
 }
 
 void TReport::ShowPreparedReport(QWidget* parent) {

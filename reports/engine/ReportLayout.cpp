@@ -423,13 +423,15 @@ void paintPage(QPainter& painter, const TPreparedPage& page) {
 
 } // namespace
 
-bool prepareReportPages(const TReportTemplate& report, const TPlaceholderValue& value,
-                        std::vector<TPreparedPage>& out, QString* error) {
+Result prepareReportPages(const TReportTemplate& report, const TPlaceholderValue& value,
+                          std::vector<TPreparedPage>& out) {
     std::vector<TPreparedPage> pages;
+    QString error;
     for (const TReportPage& page : report.pages)
-        if (!layOutTemplatePage(page, value, report.path, pages, error)) return false;
+        if (!layOutTemplatePage(page, value, report.path, pages, &error))
+            return Result::failed(error);
     out = std::move(pages);
-    return true;
+    return {};
 }
 
 void paintReportPages(QPagedPaintDevice& device, const std::vector<TPreparedPage>& pages) {

@@ -44,10 +44,11 @@ using TPlaceholderValue = std::function<std::optional<QString>(
 bool fillPlaceholders(const QString& text, const TPlaceholderValue& value, QString& out,
                       QString* error);
 
-// Lays the template out. Placeholders are filled through value. False with a message
-// naming the object when a placeholder cannot be filled.
-bool prepareReportPages(const TReportTemplate& report, const TPlaceholderValue& value,
-                        std::vector<TPreparedPage>& out, QString* error);
+// Lays the template out. Placeholders are filled through value. Fails with a message
+// naming the object when a placeholder cannot be filled or a text does not fit its box;
+// out is then left as it was.
+Result prepareReportPages(const TReportTemplate& report, const TPlaceholderValue& value,
+                          std::vector<TPreparedPage>& out);
 
 // How a word longer than the line is treated.
 enum class TWordBreak { AnywhereIfNeeded, AtBoundariesOnly };

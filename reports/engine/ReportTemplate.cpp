@@ -476,43 +476,31 @@ QString damaged(const QString& path, const Fault& f) {
 
 } // namespace
 
-bool parseReportTemplate(const QByteArray& bytes, const QString& path, TReportTemplate& out,
-                         QString* error) {
+Result parseReportTemplate(const QByteArray& bytes, const QString& path, TReportTemplate& out) {
     out.clear();
     QString text;
     Fault encodingFault;
-    if (!decodeTemplate(bytes, text, encodingFault)) {
-        if (error) *error = damaged(path, encodingFault);
-        return false;
-    }
+    if (!decodeTemplate(bytes, text, encodingFault))
+        return Result::failed(damaged(path, encodingFault));
     Parser parser(text, path);
     Fault fault;
     TReportTemplate loaded;
-    if (!parser.parse(loaded, fault)) {
-        if (error) *error = damaged(path, fault);
-        return false;
-    }
+    if (!parser.parse(loaded, fault)) return Result::failed(damaged(path, fault));
     loaded.path = path;
     out = std::move(loaded);
-    return true;
+    return {};
 }
 
-bool loadReportTemplate(const QString& path, TReportTemplate& out, QString* error) {
+Result loadReportTemplate(const QString& path, TReportTemplate& out) {
     out.clear();
     QFile file(path);
-    if (!QFileInfo(path).isFile()) {
-        if (error)
-            *error =
-                QStringLiteral("Не найден шаблон отчета «%1»").arg(QDir::toNativeSeparators(path));
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Шаблон отчета «%1» не читается: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    return parseReportTemplate(file.readAll(), path, out, error);
+    if (!QFileInfo(path).isFile())
+        return Result::failed(
+            QStringLiteral("Не найден шаблон отчета «%1»").arg(QDir::toNativeSeparators(path)));
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::failed(QStringLiteral("Шаблон отчета «%1» не читается: %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return parseReportTemplate(file.readAll(), path, out);
 }
 
 } // namespace vornelta

@@ -3,6 +3,8 @@
 // XML reader so every fault can be named by line and column.
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QColor>
 #include <QImage>
 #include <QMarginsF>
@@ -122,12 +124,11 @@ struct TReportTemplate {
     }
 };
 
-// Reads the template file. False with one message naming the file (and for a damaged
+// Reads the template file. Fails with one message naming the file (and for a damaged
 // one the line and column) when it is missing, unreadable or damaged; out is then empty.
-bool loadReportTemplate(const QString& path, TReportTemplate& out, QString* error = nullptr);
+Result loadReportTemplate(const QString& path, TReportTemplate& out);
 // The same from bytes already read; path names the file in messages and is where the
 // pictures' relative paths start.
-bool parseReportTemplate(const QByteArray& bytes, const QString& path, TReportTemplate& out,
-                         QString* error = nullptr);
+Result parseReportTemplate(const QByteArray& bytes, const QString& path, TReportTemplate& out);
 
 } // namespace vornelta

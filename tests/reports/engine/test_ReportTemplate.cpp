@@ -13,6 +13,7 @@ namespace {
 
 using namespace vornelta;
 using guisupport::TempFolder;
+using reporttest::done;
 using reporttest::pageXml;
 using reporttest::reportXml;
 using reporttest::writeTemplate;
@@ -35,8 +36,7 @@ TEST(ReportTemplate, ReadsPagesAndObjectsInMillimetres) {
             pageXml(QStringLiteral("    <text rect=\"10 10 50 10\">x</text>\n"),
                     QStringLiteral("size=\"100x150\""))));
     TReportTemplate t;
-    QString error;
-    ASSERT_TRUE(loadReportTemplate(path, t, &error)) << error.toStdString();
+    ASSERT_TRUE(done(loadReportTemplate(path, t)));
     EXPECT_EQ(t.title, QStringLiteral("Тест"));
     ASSERT_EQ(t.pages.size(), 2u);
     const TReportPage& p = t.pages[0];
@@ -86,8 +86,7 @@ TEST(ReportTemplate, ReadsWindows1251AndUtf8) {
     const QString utf8Path = writeTemplate(folder, QStringLiteral("u.frf"), body);
     for (const QString& path : {cp1251Path, utf8Path}) {
         TReportTemplate t;
-        QString error;
-        ASSERT_TRUE(loadReportTemplate(path, t, &error)) << error.toStdString();
+        ASSERT_TRUE(done(loadReportTemplate(path, t)));
         EXPECT_EQ(static_cast<const TReportTextObject&>(*t.pages[0].objects[0]).text(), text)
             << path.toStdString();
     }
@@ -114,8 +113,9 @@ TEST(ReportTemplate, DeclaredUtf8HoldingOtherBytesIsRefusedAtItsLine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TReportTemplate t;
-        QString error;
-        EXPECT_FALSE(parseReportTemplate(c.bytes, QStringLiteral("t.frf"), t, &error));
+        const Result read = parseReportTemplate(c.bytes, QStringLiteral("t.frf"), t);
+        EXPECT_FALSE(read);
+        const QString& error = read.error();
         EXPECT_TRUE(error.startsWith(
             QStringLiteral("Шаблон отчета «t.frf» поврежден: строка %1: ").arg(c.line)))
             << error.toStdString();
@@ -226,8 +226,9 @@ TEST(ReportTemplate, DamagedTemplateNamesFileLineAndReason) {
         const QString path = writeTemplate(folder, QStringLiteral("плохой.frf"), c.xml);
         TReportTemplate t;
         t.title = QStringLiteral("old");
-        QString error;
-        ASSERT_FALSE(loadReportTemplate(path, t, &error));
+        const Result loaded = loadReportTemplate(path, t);
+        ASSERT_FALSE(loaded);
+        const QString& error = loaded.error();
         EXPECT_TRUE(t.pages.empty() && t.title.isEmpty()) << "a failed load leaves nothing behind";
         EXPECT_TRUE(error.startsWith(
             QStringLiteral("Шаблон отчета «%1» поврежден: строка %2").arg(path).arg(c.line)))
@@ -251,27 +252,26 @@ TEST(ReportTemplate, EveryCutOfTheReceiptIsRefusedWithAMessage) {
     const qsizetype complete = whole.lastIndexOf(ending) + ending.size();
     for (qsizetype cut = 0; cut < complete; cut += 3) {
         TReportTemplate t;
-        QString error;
-        ASSERT_FALSE(parseReportTemplate(whole.left(cut), QStringLiteral("sprav.frf"), t, &error))
-            << cut;
+        const Result read = parseReportTemplate(whole.left(cut), QStringLiteral("sprav.frf"), t);
+        ASSERT_FALSE(read) << cut;
+        const QString& error = read.error();
         EXPECT_TRUE(t.pages.empty());
         EXPECT_TRUE(
             error.startsWith(QStringLiteral("Шаблон отчета «sprav.frf» поврежден: строка ")))
             << error.toStdString();
     }
     TReportTemplate t;
-    EXPECT_TRUE(parseReportTemplate(whole.left(complete), QStringLiteral("sprav.frf"), t));
+    EXPECT_TRUE(done(parseReportTemplate(whole.left(complete), QStringLiteral("sprav.frf"), t)));
 }
 
 TEST(ReportTemplate, MissingTemplateIsNamed) {
     TempFolder folder;
     const QString path = folder.file(QStringLiteral("Отчеты/sprav.frf"));
     TReportTemplate t;
-    QString error;
-    EXPECT_FALSE(loadReportTemplate(path, t, &error));
-    EXPECT_EQ(error, QStringLiteral("Не найден шаблон отчета «%1»").arg(path));
+    EXPECT_EQ(loadReportTemplate(path, t).error(),
+              QStringLiteral("Не найден шаблон отчета «%1»").arg(path));
     // A folder of that name is no template either.
-    EXPECT_FALSE(loadReportTemplate(folder.path(), t, &error));
+    const QString error = loadReportTemplate(folder.path(), t).error();
     EXPECT_TRUE(error.startsWith(QStringLiteral("Не найден шаблон отчета"))) << error.toStdString();
 }
 
@@ -292,8 +292,7 @@ TEST(ReportTemplate, PicturesFromFileBesideTheTemplateOrInline) {
                                          "<picture rect=\"1 20 20 10\">%1</picture>\n")
                               .arg(QString::fromLatin1(png.toBase64())))));
     TReportTemplate t;
-    QString error;
-    ASSERT_TRUE(loadReportTemplate(path, t, &error)) << error.toStdString();
+    ASSERT_TRUE(done(loadReportTemplate(path, t)));
     for (const auto& o : t.pages[0].objects) {
         ASSERT_EQ(o->kind(), TReportObjectKind::Picture);
         EXPECT_EQ(static_cast<const TReportPictureObject&>(*o).image.size(), QSize(4, 2));
