@@ -54,9 +54,10 @@ struct ReceiptDesk {
         desk->tData.Post();
     }
 
-    bool prepare(TReport& report) {
-        if (!report.LoadFromFile(shipped(QStringLiteral("sprav.frf")))) return false;
-        if (!report.setObjectText(QStringLiteral("dates"), days)) return false;
+    Result prepare(TReport& report) {
+        if (Result loaded = report.LoadFromFile(shipped(QStringLiteral("sprav.frf"))); !loaded)
+            return loaded;
+        if (Result set = report.setObjectText(QStringLiteral("dates"), days); !set) return set;
         report.bindDataset(QStringLiteral("tData"), &desk->tData);
         return report.PrepareReport();
     }
@@ -65,8 +66,8 @@ struct ReceiptDesk {
 void BM_ReceiptPrepare(benchmark::State& state) {
     ReceiptDesk d;
     for (auto _ : state) {
-        if (!d.prepare(d.desk->report())) {
-            state.SkipWithError(qPrintable(d.desk->report().lastError()));
+        if (const Result prepared = d.prepare(d.desk->report()); !prepared) {
+            state.SkipWithError(qPrintable(prepared.error()));
             return;
         }
         benchmark::DoNotOptimize(d.desk->report().pageCount());
@@ -77,8 +78,10 @@ void BM_ReceiptPdf(benchmark::State& state) {
     ReceiptDesk d;
     const QString pdf = d.dir.filePath(QStringLiteral("receipt.pdf"));
     for (auto _ : state) {
-        if (!d.prepare(d.desk->report()) || !d.desk->report().exportToPdf(pdf)) {
-            state.SkipWithError(qPrintable(d.desk->report().lastError()));
+        Result done = d.prepare(d.desk->report());
+        if (done) done = d.desk->report().exportToPdf(pdf);
+        if (!done) {
+            state.SkipWithError(qPrintable(done.error()));
             return;
         }
     }
@@ -92,13 +95,15 @@ void BM_PeriodReportPrepare(benchmark::State& state) {
         "koaukol",  "koausum",    "kouskol",  "koussum"};
     TReport report;
     for (auto _ : state) {
-        bool ok = report.LoadFromFile(shipped(QStringLiteral("reptotal.frf"))) &&
-                  report.setObjectText(QStringLiteral("interval"),
-                                       QStringLiteral("с 01.12.2026 по 31.12.2026"));
+        Result done = report.LoadFromFile(shipped(QStringLiteral("reptotal.frf")));
+        if (done)
+            done = report.setObjectText(QStringLiteral("interval"),
+                                        QStringLiteral("с 01.12.2026 по 31.12.2026"));
         for (const char* name : names)
-            ok = ok && report.setObjectText(QLatin1String(name), QStringLiteral("12345,5"));
-        if (!ok || !report.PrepareReport()) {
-            state.SkipWithError(qPrintable(report.lastError()));
+            if (done) done = report.setObjectText(QLatin1String(name), QStringLiteral("12345,5"));
+        if (done) done = report.PrepareReport();
+        if (!done) {
+            state.SkipWithError(qPrintable(done.error()));
             return;
         }
         benchmark::DoNotOptimize(report.pageCount());

@@ -4,6 +4,8 @@
 #include "intake/RunDates.h"
 #include "reports/engine/Report.h"
 
+#include <utility>
+
 namespace vornelta {
 
 namespace {
@@ -18,17 +20,23 @@ Result fillReceipt(TDesk& desk, TReport& report, int id, const QStringList& runD
     if (!desk.tData.CurrentEntry())
         return failed(QStringLiteral("объявление № %1 не найдено в data.d").arg(id));
     const QString path = receiptTemplatePath(desk);
-    QString reason;
-    if (!report.LoadFromFile(path, &reason)) return failed(reason);
-    if (!report.setObjectText(QStringLiteral("dates"), receiptDatesText(runDays), &reason))
-        return failed(QStringLiteral("%1 (%2)").arg(reason, path));
-    if (report.FindObject(QStringLiteral("deskname")))
-        report.setObjectText(QStringLiteral("deskname"), desk.settings.NAME);
-    if (report.FindObject(QStringLiteral("days")))
-        report.setObjectText(QStringLiteral("days"), QString::number(runDays.size()));
+    if (const Result loaded = report.LoadFromFile(path); !loaded) return failed(loaded.error());
+    const auto located = [&](const Result& step) {
+        return failed(QStringLiteral("%1 (%2)").arg(step.error(), path));
+    };
+    if (const Result set = report.setObjectText(QStringLiteral("dates"), receiptDatesText(runDays));
+        !set)
+        return located(set);
+    // The desk's name and the day count are printed as given, where the template has them.
+    for (const auto& [name, text] :
+         {std::pair{QStringLiteral("deskname"), desk.settings.NAME},
+          std::pair{QStringLiteral("days"), QString::number(runDays.size())}}) {
+        if (!report.FindObject(name)) continue;
+        if (const Result set = report.setObjectText(name, text); !set) return located(set);
+    }
     // The pages are laid out now, from the announcement; the preview and the PDF show them.
     report.bindDataset(QStringLiteral("tData"), &desk.tData);
-    if (!report.PrepareReport(&reason)) return failed(QStringLiteral("%1 (%2)").arg(reason, path));
+    if (const Result prepared = report.PrepareReport(); !prepared) return located(prepared);
     return {};
 }
 

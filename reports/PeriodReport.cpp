@@ -7,10 +7,12 @@ namespace vornelta {
 
 bool preparePeriodReport(TDesk& desk, const ReportValues& values, QString* error) {
     TReport& report = desk.newReport();
-    if (!report.LoadFromFile(periodReportTemplatePath(desk), error)) return false;
-    for (const auto& [name, text] : values)
-        if (!report.setObjectText(name, text, error)) return false;
-    return report.PrepareReport(error);
+    Result done = report.LoadFromFile(periodReportTemplatePath(desk));
+    for (auto value = values.cbegin(); done && value != values.cend(); ++value)
+        done = report.setObjectText(value->first, value->second);
+    if (done) done = report.PrepareReport();
+    if (!done && error) *error = done.error();
+    return done.ok();
 }
 
 } // namespace vornelta

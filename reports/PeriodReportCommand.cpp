@@ -21,9 +21,11 @@ int runPeriodReportCommand(TDesk& desk, const PeriodReportOptions& options, QTex
     out.flush();
     if (!options.pdf.isEmpty()) {
         QString error;
-        if (!preparePeriodReport(desk, values, &error) ||
-            !desk.report().exportToPdf(options.pdf, &error)) {
-            err << error << '\n';
+        const Result written = preparePeriodReport(desk, values, &error)
+                                   ? desk.report().exportToPdf(options.pdf)
+                                   : Result::failed(error);
+        if (!written) {
+            err << written.error() << '\n';
             err.flush();
             return 1;
         }

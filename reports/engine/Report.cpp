@@ -21,27 +21,16 @@
 #include <QSaveFile>
 #include <QToolBar>
 
-#include <cmath>
-
 namespace vornelta {
 
 TReport::TReport() = default;
 TReport::~TReport() = default;
 
-bool TReport::fail(const QString& message, QString* error) {
-    m_lastError = message;
-    if (error) *error = message;
-    return false;
-}
-
-bool TReport::LoadFromFile(const QString& path, QString* error) {
+Result TReport::LoadFromFile(const QString& path) {
     m_prepared.clear();
     // The desk names its templates the Windows way ("Отчеты\sprav.frf").
     const QString file = QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
-    QString message;
-    if (!loadReportTemplate(file, m_template, &message)) return fail(message, error);
-    m_lastError.clear();
-    return true;
+    return loadReportTemplate(file, m_template);
 }
 
 TReportTextObject* TReport::FindObject(const QString& name) {
@@ -55,15 +44,14 @@ TReportTextObject* TReport::FindObject(const QString& name) {
     return nullptr;
 }
 
-bool TReport::setObjectText(const QString& name, const QString& text, QString* error) {
-    if (!isLoaded()) return fail(QStringLiteral("Шаблон отчета не загружен"), error);
+Result TReport::setObjectText(const QString& name, const QString& text) {
+    if (!isLoaded()) return Result::failed(QStringLiteral("Шаблон отчета не загружен"));
     TReportTextObject* object = FindObject(name);
     if (!object)
-        return fail(QStringLiteral("В шаблоне отчета «%1» нет объекта «%2»")
-                        .arg(QDir::toNativeSeparators(m_template.path), name),
-                    error);
-    object->setText(text);
-    return true;
+        return Result::failed(QStringLiteral("В шаблоне отчета «%1» нет объекта «%2»")
+                                  .arg(QDir::toNativeSeparators(m_template.path), name));
+    object->setPlainText(text);
+    return {};
 }
 
 void TReport::bindDataset(const QString& name, dorod::TDataSet* dataSet) {
@@ -94,17 +82,19 @@ std::optional<QString> formatNumber(double value, const QString& format) {
     const QRegularExpressionMatch m = zeros.match(format);
     if (!m.hasMatch()) return std::nullopt;
     const int decimals = int(m.capturedLength(1));
-    if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0; // no "-0,00"
     QString text = QString::number(value, 'f', decimals);
+    // A small debt rounds to nothing, not to "-0,00".
+    static const QRegularExpression negativeZero(QStringLiteral("^-[0.]+$"));
+    if (negativeZero.match(text).hasMatch()) text.remove(0, 1);
     text.replace(QLatin1Char('.'), QChar::fromLatin1(dorod::formatSettings().decimalSeparator));
     return text;
 }
 
 } // namespace
 
-bool TReport::PrepareReport(QString* error) {
+Result TReport::PrepareReport() {
     m_prepared.clear();
-    if (!isLoaded()) return fail(QStringLiteral("Шаблон отчета не загружен"), error);
+    if (!isLoaded()) return Result::failed(QStringLiteral("Шаблон отчета не загружен"));
     const TPlaceholderValue value = [this](const QString& setName, const QString& fieldName,
                                            const QString& format,
                                            QString* reason) -> std::optional<QString> {
@@ -139,19 +129,15 @@ bool TReport::PrepareReport(QString* error) {
                       .arg(format, setName, fieldName);
         return std::nullopt;
     };
-    QString message;
-    if (!prepareReportPages(m_template, value, m_prepared, &message)) {
-        m_prepared.clear();
-        return fail(message, error);
-    }
-    m_lastError.clear();
-    return true;
+    return prepareReportPages(m_template, value, m_prepared);
 }
 
 void TReport::ShowPreparedReport(QWidget* parent) {
-    if (m_prepared.empty() && !PrepareReport()) {
-        Dialogs::instance().error(parent, m_lastError);
-        return;
+    if (m_prepared.empty()) {
+        if (const Result prepared = PrepareReport(); !prepared) {
+            Dialogs::instance().error(parent, prepared.error());
+            return;
+        }
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
@@ -172,8 +158,8 @@ void TReport::ShowPreparedReport(QWidget* parent) {
                 FileDialogs::instance().saveFileName(&dialog, QStringLiteral("Сохранить в PDF"),
                                                      QString(), QStringLiteral("PDF (*.pdf)"));
             if (path.isEmpty()) return;
-            QString message;
-            if (!exportToPdf(path, &message)) Dialogs::instance().error(&dialog, message);
+            if (const Result written = exportToPdf(path); !written)
+                Dialogs::instance().error(&dialog, written.error());
         });
         QAction* close = tools->addAction(QStringLiteral("Закрыть"));
         close->setObjectName(QStringLiteral("closePreview"));
@@ -183,13 +169,14 @@ void TReport::ShowPreparedReport(QWidget* parent) {
     ModalRunner::instance().run(dialog);
 }
 
-bool TReport::exportToPdf(const QString& path, QString* error) {
-    if (m_prepared.empty() && !PrepareReport(error)) return false;
+Result TReport::exportToPdf(const QString& path) {
+    if (m_prepared.empty()) {
+        if (Result prepared = PrepareReport(); !prepared) return prepared;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Не удалось записать «%1»: %2")
-                        .arg(QDir::toNativeSeparators(path), fileErrorText(file)),
-                    error);
+        return Result::failed(QStringLiteral("Не удалось записать «%1»: %2")
+                                  .arg(QDir::toNativeSeparators(path), fileErrorText(file)));
     {
         QPdfWriter writer(&file);
         writer.setResolution(600);
@@ -198,10 +185,9 @@ bool TReport::exportToPdf(const QString& path, QString* error) {
         paintReportPages(writer, m_prepared);
     }
     if (!file.commit())
-        return fail(QStringLiteral("Не удалось записать «%1»: %2")
-                        .arg(QDir::toNativeSeparators(path), fileErrorText(file)),
-                    error);
-    return true;
+        return Result::failed(QStringLiteral("Не удалось записать «%1»: %2")
+                                  .arg(QDir::toNativeSeparators(path), fileErrorText(file)));
+    return {};
 }
 
 } // namespace vornelta

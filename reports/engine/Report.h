@@ -3,6 +3,7 @@
 // them in a modal print preview or writes them as PDF.
 #pragma once
 
+#include "platform/Result.h"
 #include "reports/engine/ReportLayout.h"
 #include "reports/engine/ReportTemplate.h"
 
@@ -27,27 +28,30 @@ public:
     TReport(const TReport&) = delete;
     TReport& operator=(const TReport&) = delete;
 
-    // Loads a template by path. False, with one message naming the file (and, for a
-    // damaged one, where), when it is missing or damaged; the report is then empty.
+    // Loads a template by path. Fails with one message naming the file (and, for a
+    // damaged one, where) when it is missing or damaged; the report is then empty.
     // Backslashes separate folders as well as slashes.
-    bool LoadFromFile(const QString& path, QString* error = nullptr);
+    Result LoadFromFile(const QString& path);
     // The text object of that name on the first page; nullptr when there is none.
     TReportTextObject* FindObject(const QString& name);
-    // FindObject + setText; false with a message naming the object when there is none.
-    bool setObjectText(const QString& name, const QString& text, QString* error = nullptr);
+    // Sets the object's text to a value of the program: data, printed as given (no
+    // placeholders read in it). Fails with a message naming the object when there is none.
+    Result setObjectText(const QString& name, const QString& text);
     // Placeholders of text objects read the current row of the dataset bound by name;
     // nullptr unbinds.
     void bindDataset(const QString& name, dorod::TDataSet* dataSet);
-    // Lays out the pages (stretching texts flow onto further pages). False with a
-    // message when nothing is loaded or a placeholder cannot be filled.
-    bool PrepareReport(QString* error = nullptr);
+    // Lays out the pages (stretching texts flow onto further pages). Fails with a
+    // message when nothing is loaded, a placeholder cannot be filled or a text does not
+    // fit its box.
+    Result PrepareReport();
     int pageCount() const { return int(m_prepared.size()); }
     // The modal print preview (zoom, page through, print, save as PDF), opened through
     // the modal runner. Prepares first when that was not done; a failure is shown as an
     // error box.
     void ShowPreparedReport(QWidget* parent);
-    // Writes the prepared pages as PDF, no display needed; atomic (no half file).
-    bool exportToPdf(const QString& path, QString* error = nullptr);
+    // Writes the prepared pages as PDF (preparing them first when that was not done), no
+    // display needed; atomic (no half file).
+    Result exportToPdf(const QString& path);
 
     // For designing templates: a placeholder whose dataset is not bound stays as it is
     // written instead of failing the preparation.
@@ -56,16 +60,11 @@ public:
     bool isLoaded() const { return !m_template.pages.empty(); }
     const TReportTemplate& reportTemplate() const { return m_template; }
     const std::vector<TPreparedPage>& preparedPages() const { return m_prepared; }
-    // The message of the last failure.
-    QString lastError() const { return m_lastError; }
 
 private:
-    bool fail(const QString& message, QString* error);
-
     TReportTemplate m_template;
     std::map<QString, dorod::TDataSet*> m_datasets;
     std::vector<TPreparedPage> m_prepared;
-    QString m_lastError;
     bool m_keepUnbound = false;
 };
 

@@ -31,9 +31,9 @@ const QPaintDevice& measureDevice() {
     return device;
 }
 
-QFont fontOf(const TReportTextObject& o) {
+QFont fontOf(const TReportTextObject& o, double pointSize) {
     QFont font(o.fontFamily);
-    font.setPointSizeF(o.fontSize);
+    font.setPointSizeF(pointSize);
     font.setBold(o.bold);
     font.setItalic(o.italic);
     font.setUnderline(o.underline);
@@ -69,11 +69,20 @@ bool fillPlaceholders(const QString& text, const TPlaceholderValue& value, QStri
 }
 
 double textLineHeight(const TReportTextObject& object) {
-    return measureToMm(QFontMetricsF(fontOf(object), &measureDevice()).lineSpacing());
+    return textLineHeight(object, object.fontSize);
+}
+
+double textLineHeight(const TReportTextObject& object, double pointSize) {
+    return measureToMm(QFontMetricsF(fontOf(object, pointSize), &measureDevice()).lineSpacing());
 }
 
 QStringList breakTextLines(const TReportTextObject& object, const QString& text, double widthMm) {
-    const QFont font = fontOf(object);
+    return breakTextLines(object, text, widthMm, object.fontSize, TWordBreak::AnywhereIfNeeded);
+}
+
+QStringList breakTextLines(const TReportTextObject& object, const QString& text, double widthMm,
+                           double pointSize, TWordBreak words) {
+    const QFont font = fontOf(object, pointSize);
     const double width = std::max(1.0, mmToMeasure(widthMm));
     QStringList lines;
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
@@ -81,14 +90,18 @@ QStringList breakTextLines(const TReportTextObject& object, const QString& text,
             lines << paragraph;
             continue;
         }
-        // Lists written without spaces ("10.06.2004,11.06.2004") break after their
+        // A list written without spaces ("10.06.2004,11.06.2004") breaks after its
         // separators, not inside an item: a zero-width space marks the chance.
         QString marked = paragraph;
-        static const QRegularExpression separator(QStringLiteral("([,;])(?=\\S)"));
-        marked.replace(separator, QStringLiteral("\\1\u200B"));
+        if (object.list) {
+            static const QRegularExpression separator(QStringLiteral("([,;])(?=\\S)"));
+            marked.replace(separator, QStringLiteral("\\1\u200B"));
+        }
         QTextLayout layout(marked, font, &measureDevice());
         QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setWrapMode(words == TWordBreak::AnywhereIfNeeded
+                               ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                               : QTextOption::WordWrap);
         layout.setTextOption(option);
         layout.beginLayout();
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
@@ -104,6 +117,55 @@ QStringList breakTextLines(const TReportTextObject& object, const QString& text,
     return lines;
 }
 
+double widestLine(const TReportTextObject& object, const QStringList& lines, double pointSize) {
+    const QFontMetricsF metrics(fontOf(object, pointSize), &measureDevice());
+    double widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    return measureToMm(widest);
+}
+
+std::optional<TFittedText> fitText(const TReportTextObject& object, const QString& text,
+                                   QSizeF box) {
+    const double width = box.width() - 2 * kTextPaddingX;
+    // A box that stretches grows to any height and may break a long word anywhere; a fixed
+    // one keeps words whole, so a number is never split over its lines.
+    const TWordBreak words =
+        object.stretch ? TWordBreak::AnywhereIfNeeded : TWordBreak::AtBoundariesOnly;
+    auto attempt = [&](double size) {
+        TFittedText fitted;
+        fitted.fontSize = size;
+        fitted.lineHeight = textLineHeight(object, size);
+        fitted.lines = breakTextLines(object, text, width, size, words);
+        return fitted;
+    };
+    auto fits = [&](const TFittedText& f) {
+        if (widestLine(object, f.lines, f.fontSize) > width + kEpsilon) return false;
+        return object.stretch ||
+               f.lines.size() * f.lineHeight + 2 * kTextPaddingY <= box.height() + kEpsilon;
+    };
+    TFittedText designed = attempt(object.fontSize);
+    // Blank text loses nothing when it is cut.
+    if (fits(designed) || text.trimmed().isEmpty()) return designed;
+    const double smallest = std::min(object.fontSize, kSmallestFontSize);
+    TFittedText best = attempt(smallest);
+    if (!fits(best)) return std::nullopt;
+    // The largest size that fits, to a tenth of a point: smaller text fits in fewer
+    // lines of less height, so the sizes that fit lie below those that do not.
+    double low = smallest, high = object.fontSize;
+    while (high - low > 0.1) {
+        const double middle = (low + high) / 2;
+        TFittedText f = attempt(middle);
+        if (fits(f)) {
+            low = middle;
+            best = std::move(f);
+        } else {
+            high = middle;
+        }
+    }
+    return best;
+}
+
 namespace {
 
 // An object with its place on the endless page the template page grows into when
@@ -115,6 +177,7 @@ struct Block {
     double shift = 0;  // how far it moved down
     QStringList lines;
     double lineHeight = 0;
+    double fontSize = 0;
     bool splittable = false;
 };
 
@@ -141,18 +204,28 @@ bool layOutTemplatePage(const TReportPage& page, const TPlaceholderValue& value,
         b.height = o->rect.height();
         if (o->kind() == TReportObjectKind::Text) {
             const auto& t = static_cast<const TReportTextObject&>(*o);
-            QString text;
-            QString reason;
-            if (!fillPlaceholders(t.text(), value, text, &reason)) {
+            auto objectFault = [&](const QString& reason) {
                 if (error)
                     *error = QStringLiteral("Шаблон отчета «%1», объект «%2» (строка %3): %4")
                                  .arg(path, t.name())
                                  .arg(t.sourceLine)
                                  .arg(reason);
                 return false;
-            }
-            b.lineHeight = textLineHeight(t);
-            b.lines = breakTextLines(t, text, o->rect.width() - 2 * kTextPaddingX);
+            };
+            // A value the program set is data; the template's own text is filled in.
+            QString text = t.text();
+            QString reason;
+            if (!t.isPlainText() && !fillPlaceholders(t.text(), value, text, &reason))
+                return objectFault(reason);
+            const std::optional<TFittedText> fitted = fitText(t, text, o->rect.size());
+            if (!fitted)
+                return objectFault(
+                    QStringLiteral("текст «%1» не помещается в рамку даже шрифтом %2 пт")
+                        .arg(text.size() > 40 ? text.left(40) + QStringLiteral("…") : text)
+                        .arg(std::min(t.fontSize, kSmallestFontSize)));
+            b.lines = fitted->lines;
+            b.lineHeight = fitted->lineHeight;
+            b.fontSize = fitted->fontSize;
             const double needed = b.lines.size() * b.lineHeight + 2 * kTextPaddingY;
             if (t.stretch) {
                 b.splittable = true;
@@ -160,12 +233,6 @@ bool layOutTemplatePage(const TReportPage& page, const TPlaceholderValue& value,
                     growths.emplace_back(o->rect.bottom(), needed - b.height);
                     b.height = needed;
                 }
-            } else {
-                // A fixed box shows the lines that fit in it (at least the first).
-                const int fit = std::max(
-                    1, int(std::floor((b.height - 2 * kTextPaddingY + kEpsilon) / b.lineHeight)));
-                while (b.lines.size() > fit)
-                    b.lines.removeLast();
             }
         }
         blocks.push_back(std::move(b));
@@ -208,6 +275,7 @@ bool layOutTemplatePage(const TReportPage& page, const TPlaceholderValue& value,
         if (b.object->kind() == TReportObjectKind::Text) {
             item.frame = static_cast<const TReportTextObject*>(b.object)->frame;
             item.lineHeight = b.lineHeight;
+            item.fontSize = b.fontSize;
         }
 
         if (!fits && b.splittable && b.lines.size() > 0) {
@@ -273,7 +341,7 @@ void paintText(QPainter& painter, const TPreparedItem& item, double scale) {
                    item.rect.height() * scale);
     if (t.fill.isValid()) painter.fillRect(r, t.fill);
     if (!item.lines.isEmpty()) {
-        const QFont font = fontOf(t);
+        const QFont font = fontOf(t, item.fontSize);
         const QFontMetricsF metrics(font, painter.device());
         const double lineHeight = item.lineHeight * scale;
         const double textHeight = item.lines.size() * lineHeight;
@@ -355,13 +423,15 @@ void paintPage(QPainter& painter, const TPreparedPage& page) {
 
 } // namespace
 
-bool prepareReportPages(const TReportTemplate& report, const TPlaceholderValue& value,
-                        std::vector<TPreparedPage>& out, QString* error) {
+Result prepareReportPages(const TReportTemplate& report, const TPlaceholderValue& value,
+                          std::vector<TPreparedPage>& out) {
     std::vector<TPreparedPage> pages;
+    QString error;
     for (const TReportPage& page : report.pages)
-        if (!layOutTemplatePage(page, value, report.path, pages, error)) return false;
+        if (!layOutTemplatePage(page, value, report.path, pages, &error))
+            return Result::failed(error);
     out = std::move(pages);
-    return true;
+    return {};
 }
 
 void paintReportPages(QPagedPaintDevice& device, const std::vector<TPreparedPage>& pages) {

@@ -24,6 +24,7 @@ struct TPreparedItem {
     QLineF line;           // a line object
     QStringList lines;     // a text object's lines as they are painted
     double lineHeight = 0; // mm
+    double fontSize = 0;   // points: a fixed box's text may be set smaller than designed
     unsigned frame = 0;    // sides drawn: a text split over pages is open where it continues
 };
 
@@ -43,15 +44,37 @@ using TPlaceholderValue = std::function<std::optional<QString>(
 bool fillPlaceholders(const QString& text, const TPlaceholderValue& value, QString& out,
                       QString* error);
 
-// Lays the template out. Placeholders are filled through value. False with a message
-// naming the object when a placeholder cannot be filled.
-bool prepareReportPages(const TReportTemplate& report, const TPlaceholderValue& value,
-                        std::vector<TPreparedPage>& out, QString* error);
+// Lays the template out. Placeholders are filled through value. Fails with a message
+// naming the object when a placeholder cannot be filled or a text does not fit its box;
+// out is then left as it was.
+Result prepareReportPages(const TReportTemplate& report, const TPlaceholderValue& value,
+                          std::vector<TPreparedPage>& out);
 
-// Breaks a text into the lines that fit a width (mm) in the object's font.
+// How a word longer than the line is treated.
+enum class TWordBreak { AnywhereIfNeeded, AtBoundariesOnly };
+
+// Breaks a text into the lines that fit a width (mm) in the object's font (at its
+// designed size unless one is given).
 QStringList breakTextLines(const TReportTextObject& object, const QString& text, double widthMm);
+QStringList breakTextLines(const TReportTextObject& object, const QString& text, double widthMm,
+                           double pointSize, TWordBreak words);
 // Line height of the object's font, mm.
 double textLineHeight(const TReportTextObject& object);
+double textLineHeight(const TReportTextObject& object, double pointSize);
+
+// A text set in its box: the lines and the size they are painted at.
+struct TFittedText {
+    QStringList lines;
+    double fontSize = 0;   // points
+    double lineHeight = 0; // mm
+};
+
+// Sets a text in a box (mm) without losing any of it: at the designed size when it fits,
+// else at the largest smaller size that does, down to kSmallestFontSize. Every line fits
+// the width; in a box that does not stretch, all lines fit its height too. Nothing when
+// even the smallest size does not fit.
+std::optional<TFittedText> fitText(const TReportTextObject& object, const QString& text,
+                                   QSizeF box);
 
 // Paints the pages on a paged device (a printer or a PDF writer), one after another.
 void paintReportPages(QPagedPaintDevice& device, const std::vector<TPreparedPage>& pages);
@@ -59,5 +82,7 @@ void paintReportPages(QPagedPaintDevice& device, const std::vector<TPreparedPage
 // Inner space of a text object between its rectangle and its lines, mm.
 inline constexpr double kTextPaddingX = 1.0;
 inline constexpr double kTextPaddingY = 0.5;
+// Text is set no smaller than this (points) to fit its box, unless designed smaller.
+inline constexpr double kSmallestFontSize = 5;
 
 } // namespace vornelta

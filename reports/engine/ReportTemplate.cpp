@@ -11,6 +11,8 @@
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace vornelta {
@@ -35,9 +37,29 @@ struct Fault {
     QString reason;
 };
 
+// Where the bytes stop being UTF-8: the offset of the first byte that cannot belong to a
+// well-formed sequence (-1 when all can). Overlong forms are left to the decoder.
+qsizetype firstNonUtf8Byte(const QByteArray& bytes) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = b[i];
+        const int tail = c < 0x80           ? 0
+                         : (c >> 5) == 0x6  ? 1
+                         : (c >> 4) == 0xE  ? 2
+                         : (c >> 3) == 0x1E ? 3
+                                            : -1;
+        if (tail < 0 || i + tail >= n) return i;
+        for (int k = 1; k <= tail; ++k)
+            if ((b[i + k] & 0xC0) != 0x80) return i;
+        i += tail + 1;
+    }
+    return -1;
+}
+
 // The template's text: Windows-1251 as every file of the program, or UTF-8 when the XML
 // declaration says so (or, without a declaration, when the bytes are valid UTF-8).
-bool decodeTemplate(const QByteArray& bytes, QString& text, QString& reason) {
+bool decodeTemplate(const QByteArray& bytes, QString& text, Fault& fault) {
     static const QRegularExpression declaration(
         QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([^\"']+)[\"']"));
     const QRegularExpressionMatch m = declaration.match(QString::fromLatin1(bytes.left(200)));
@@ -51,12 +73,19 @@ bool decodeTemplate(const QByteArray& bytes, QString& text, QString& reason) {
             return true;
         }
         if (!encoding.isEmpty() || bom) {
-            reason = QStringLiteral("текст не в кодировке UTF-8, названной в заголовке");
+            // Most often a file saved in Windows-1251 under a copied UTF-8 header: read as
+            // either, some letters would come out wrong, so it is refused where it breaks.
+            const qsizetype at = firstNonUtf8Byte(bytes);
+            fault.line = at < 0 ? 1 : bytes.left(at).count('\n') + 1;
+            fault.reason = QStringLiteral(
+                "в заголовке названа кодировка UTF-8, а текст в ней не читается (если файл "
+                "сохранен в Windows-1251, укажите encoding=\"windows-1251\")");
             return false;
         }
     } else if (encoding != QLatin1String("windows-1251") && encoding != QLatin1String("cp1251")) {
-        reason = QStringLiteral("кодировка «%1» не поддерживается (windows-1251 или utf-8)")
-                     .arg(encoding);
+        fault = {1, 0,
+                 QStringLiteral("кодировка «%1» не поддерживается (windows-1251 или utf-8)")
+                     .arg(encoding)};
         return false;
     }
     text = toQt(std::string_view(bytes.constData(), size_t(bytes.size())));
@@ -120,6 +149,8 @@ private:
             std::vector<double> m;
             if (!numbers(QStringLiteral("margins"), 4, m)) return false;
             page.margins = QMarginsF(m[0], m[1], m[2], m[3]);
+            if (*std::min_element(m.begin(), m.end()) < 0)
+                return fail(QStringLiteral("margins: поля не могут быть меньше нуля"));
         }
         const QSizeF s = page.size();
         if (page.margins.left() + page.margins.right() >= s.width() ||
@@ -143,6 +174,10 @@ private:
                 return fail(
                     QStringLiteral("неизвестный объект <%1> (text, line, rect, picture)").arg(tag));
             if (!object) return false;
+            if (!onPaper(object->rect, s))
+                return failAt(line, QStringLiteral("объект выходит за край листа (%1 x %2 мм)")
+                                        .arg(s.width())
+                                        .arg(s.height()));
             object->sourceLine = int(line);
             if (!object->name().isEmpty()) {
                 const auto [it, added] = names.emplace(object->name(), line);
@@ -169,8 +204,7 @@ private:
             t->fontFamily = a.value(QLatin1String("font")).toString();
         if (!number(QStringLiteral("size"), t->fontSize, 1, 200)) return nullptr;
         if (!flag(QStringLiteral("bold"), t->bold) || !flag(QStringLiteral("italic"), t->italic) ||
-            !flag(QStringLiteral("underline"), t->underline) ||
-            !flag(QStringLiteral("wrap"), t->wordWrap) ||
+            !flag(QStringLiteral("underline"), t->underline) || !readWrap(*t) ||
             !flag(QStringLiteral("stretch"), t->stretch))
             return nullptr;
         Qt::Alignment h = Qt::AlignLeft, v = Qt::AlignTop;
@@ -236,7 +270,8 @@ private:
         if (m_xml.hasError()) return xmlFailNull();
         if (!file.isEmpty()) {
             const QString full = QFileInfo(m_path).dir().filePath(file);
-            if (!p->image.load(full))
+            // Only a plain file: a device ("/dev/zero") would be read without end.
+            if (!QFileInfo(full).isFile() || !p->image.load(full))
                 return failNull(QStringLiteral("рисунок «%1» не найден или не читается").arg(full));
         } else if (!data.isEmpty()) {
             if (!p->image.loadFromData(QByteArray::fromBase64(data.toLatin1())))
@@ -306,7 +341,8 @@ private:
         bool okW = false, okH = false;
         if (parts.size() == 2) {
             const double w = parts[0].toDouble(&okW), h = parts[1].toDouble(&okH);
-            if (okW && okH && w >= 20 && h >= 20 && w <= 2000 && h <= 2000) {
+            if (okW && okH && std::isfinite(w) && std::isfinite(h) && w >= 20 && h >= 20 &&
+                w <= 2000 && h <= 2000) {
                 out = QSizeF(w, h);
                 return true;
             }
@@ -314,6 +350,24 @@ private:
         return fail(
             QStringLiteral("size: «%1» (A3, A4, A5, A6, B5, Letter, Legal или ШИРИНАxВЫСОТА в мм)")
                 .arg(size));
+    }
+
+    // wrap: yes (at word boundaries), no (each line of the text is one line), or list.
+    bool readWrap(TReportTextObject& t) {
+        if (m_xml.attributes().value(QLatin1String("wrap")) == QLatin1String("list")) {
+            t.wordWrap = true;
+            t.list = true;
+            return true;
+        }
+        return flag(QStringLiteral("wrap"), t.wordWrap);
+    }
+
+    // Every object lies on the paper: a place off it is a typing error, and far off it
+    // would have the layout chase it over pages.
+    static bool onPaper(const QRectF& r, const QSizeF& paper) {
+        constexpr double tolerance = 1e-9;
+        return r.left() >= -tolerance && r.top() >= -tolerance &&
+               r.right() <= paper.width() + tolerance && r.bottom() <= paper.height() + tolerance;
     }
 
     bool readFrame(unsigned& frame) {
@@ -348,7 +402,7 @@ private:
         for (const QString& p : parts) {
             bool ok = false;
             const double v = p.toDouble(&ok);
-            if (!ok || v < -2000 || v > 2000) break;
+            if (!ok || !std::isfinite(v) || v < -2000 || v > 2000) break;
             out.push_back(v);
         }
         if (int(out.size()) != count || parts.size() != count)
@@ -362,7 +416,7 @@ private:
         const QString text = m_xml.attributes().value(attr).toString();
         bool ok = false;
         const double v = text.trimmed().toDouble(&ok);
-        if (!ok || v < min || v > max)
+        if (!ok || !std::isfinite(v) || v < min || v > max)
             return fail(
                 QStringLiteral("%1: «%2» (число от %3 до %4)").arg(attr, text).arg(min).arg(max));
         out = v;
@@ -422,42 +476,31 @@ QString damaged(const QString& path, const Fault& f) {
 
 } // namespace
 
-bool parseReportTemplate(const QByteArray& bytes, const QString& path, TReportTemplate& out,
-                         QString* error) {
+Result parseReportTemplate(const QByteArray& bytes, const QString& path, TReportTemplate& out) {
     out.clear();
-    QString text, reason;
-    if (!decodeTemplate(bytes, text, reason)) {
-        if (error) *error = damaged(path, {1, 0, reason});
-        return false;
-    }
+    QString text;
+    Fault encodingFault;
+    if (!decodeTemplate(bytes, text, encodingFault))
+        return Result::failed(damaged(path, encodingFault));
     Parser parser(text, path);
     Fault fault;
     TReportTemplate loaded;
-    if (!parser.parse(loaded, fault)) {
-        if (error) *error = damaged(path, fault);
-        return false;
-    }
+    if (!parser.parse(loaded, fault)) return Result::failed(damaged(path, fault));
     loaded.path = path;
     out = std::move(loaded);
-    return true;
+    return {};
 }
 
-bool loadReportTemplate(const QString& path, TReportTemplate& out, QString* error) {
+Result loadReportTemplate(const QString& path, TReportTemplate& out) {
     out.clear();
     QFile file(path);
-    if (!QFileInfo(path).isFile()) {
-        if (error)
-            *error =
-                QStringLiteral("Не найден шаблон отчета «%1»").arg(QDir::toNativeSeparators(path));
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Шаблон отчета «%1» не читается: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    return parseReportTemplate(file.readAll(), path, out, error);
+    if (!QFileInfo(path).isFile())
+        return Result::failed(
+            QStringLiteral("Не найден шаблон отчета «%1»").arg(QDir::toNativeSeparators(path)));
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::failed(QStringLiteral("Шаблон отчета «%1» не читается: %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return parseReportTemplate(file.readAll(), path, out);
 }
 
 } // namespace vornelta

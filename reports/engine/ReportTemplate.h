@@ -3,6 +3,8 @@
 // XML reader so every fault can be named by line and column.
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QColor>
 #include <QImage>
 #include <QMarginsF>
@@ -42,7 +44,18 @@ class TReportTextObject : public TReportObject {
 public:
     TReportTextObject() : TReportObject(TReportObjectKind::Text) {}
     QString text() const { return m_text; }
-    void setText(const QString& text) { m_text = text; }
+    // The template's own text: its placeholders are filled when the pages are laid out.
+    void setText(const QString& text) {
+        m_text = text;
+        m_plain = false;
+    }
+    // A value handed over by the program: data, printed as given, never read for
+    // placeholders (a client named "[tData.Client]" prints as such).
+    void setPlainText(const QString& text) {
+        m_text = text;
+        m_plain = true;
+    }
+    bool isPlainText() const { return m_plain; }
 
     QString fontFamily = QStringLiteral("DejaVu Sans");
     double fontSize = 10; // points
@@ -53,6 +66,9 @@ public:
     unsigned frame = 0;      // TFrameSide bits
     double frameWidth = 0.2; // mm
     bool wordWrap = true;
+    // A list written without blanks ("10.06.2004,11.06.2004"): lines break after its commas
+    // and semicolons, never inside an item. Elsewhere a comma belongs to its word ("1,5").
+    bool list = false;
     // Grows to fit its text, pushing the objects below down and flowing onto further pages.
     bool stretch = false;
     QColor color = Qt::black;
@@ -60,6 +76,7 @@ public:
 
 private:
     QString m_text;
+    bool m_plain = false;
 };
 
 class TReportLineObject : public TReportObject {
@@ -107,12 +124,11 @@ struct TReportTemplate {
     }
 };
 
-// Reads the template file. False with one message naming the file (and for a damaged
+// Reads the template file. Fails with one message naming the file (and for a damaged
 // one the line and column) when it is missing, unreadable or damaged; out is then empty.
-bool loadReportTemplate(const QString& path, TReportTemplate& out, QString* error = nullptr);
+Result loadReportTemplate(const QString& path, TReportTemplate& out);
 // The same from bytes already read; path names the file in messages and is where the
 // pictures' relative paths start.
-bool parseReportTemplate(const QByteArray& bytes, const QString& path, TReportTemplate& out,
-                         QString* error = nullptr);
+Result parseReportTemplate(const QByteArray& bytes, const QString& path, TReportTemplate& out);
 
 } // namespace vornelta

@@ -129,8 +129,8 @@ protected:
     // The text of the receipt now prepared in the desk's report, through a PDF.
     QString receiptText() {
         const QString pdf = folder.file(QStringLiteral("receipt.pdf"));
-        QString error;
-        EXPECT_TRUE(desk->report().exportToPdf(pdf, &error)) << error.toStdString();
+        const Result written = desk->report().exportToPdf(pdf);
+        EXPECT_TRUE(written) << written.error().toStdString();
         QProcess pdftotext;
         pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
         EXPECT_TRUE(pdftotext.waitForFinished(20000));

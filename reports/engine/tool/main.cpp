@@ -52,8 +52,7 @@ QString kindName(TReportObjectKind kind) {
 
 int check(const QString& path) {
     TReport report;
-    QString error;
-    if (!report.LoadFromFile(path, &error)) return failure(error);
+    if (const Result loaded = report.LoadFromFile(path); !loaded) return failure(loaded.error());
     QTextStream out(stdout);
     const TReportTemplate& t = report.reportTemplate();
     out << path << ": " << t.pages.size() << (t.pages.size() == 1 ? " page" : " pages") << "\n";
@@ -125,16 +124,16 @@ std::optional<Command> parseCommand(const QStringList& args) {
 int render(const Command& c) {
     TReport report;
     report.setUnboundPlaceholdersKept(true);
-    QString error;
-    if (!report.LoadFromFile(c.path, &error)) return failure(error);
-    for (const auto& [name, text] : c.sets)
-        if (!report.setObjectText(name, text, &error)) return failure(error);
-    if (!report.PrepareReport(&error)) return failure(error);
+    Result done = report.LoadFromFile(c.path);
+    for (auto set = c.sets.cbegin(); done && set != c.sets.cend(); ++set)
+        done = report.setObjectText(set->first, set->second);
+    if (done) done = report.PrepareReport();
+    if (!done) return failure(done.error());
     if (c.name == QLatin1String("preview")) {
         report.ShowPreparedReport(nullptr);
         return 0;
     }
-    if (!report.exportToPdf(c.pdf, &error)) return failure(error);
+    if (const Result written = report.exportToPdf(c.pdf); !written) return failure(written.error());
     QTextStream(stdout) << c.pdf << ": " << report.pageCount()
                         << (report.pageCount() == 1 ? " page" : " pages") << "\n";
     return 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "guisupport/GuiHelpers.h"
+#include "platform/Result.h"
 
 #include <QFile>
 #include <QProcess>
@@ -16,6 +17,12 @@ namespace reporttest {
 // The shipped templates' folder in the source tree.
 inline QString shippedTemplate(const QString& name) {
     return QStringLiteral(VORNELTA_SOURCE_DIR "/resources/") + QStringLiteral("Отчеты/") + name;
+}
+
+// A Result as a check reads it: a failure brings its reason into the test's message.
+inline ::testing::AssertionResult done(const vornelta::Result& result) {
+    if (result) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << result.error().toStdString();
 }
 
 // A template of one or more pages around the given objects (written as UTF-8).

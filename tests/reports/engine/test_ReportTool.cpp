@@ -69,6 +69,9 @@ TEST(ReportTool, FailuresExitWithOneAndUsageWithTwo) {
     const QString good = sample(folder);
     const QString bad = writeTemplate(folder, QStringLiteral("bad.frf"),
                                       QStringLiteral("<report>\n<page>\n</report>"));
+    const QString notANumber =
+        writeTemplate(folder, QStringLiteral("nan.frf"),
+                      reportXml(pageXml(QStringLiteral("<rect rect=\"10 NaN 20 20\"/>\n"))));
     const QString pdf = folder.file(QStringLiteral("out.pdf"));
     struct Case {
         QStringList args;
@@ -80,6 +83,7 @@ TEST(ReportTool, FailuresExitWithOneAndUsageWithTwo) {
          1,
          QStringLiteral("Не найден шаблон отчета")},
         {{QStringLiteral("check"), bad}, 1, QStringLiteral("поврежден: строка 3")},
+        {{QStringLiteral("check"), notANumber}, 1, QStringLiteral("rect: «10 NaN 20 20»")},
         {{QStringLiteral("render"), bad, QStringLiteral("--pdf"), pdf},
          1,
          QStringLiteral("поврежден")},
