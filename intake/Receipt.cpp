@@ -2,7 +2,9 @@
 
 #include "desk/Desk.h"
 #include "intake/RunDates.h"
+#include "platform/Dialogs.h"
 #include "reports/engine/Report.h"
+#include "reports/engine/ReportPrinter.h"
 
 namespace vornelta {
 
@@ -38,8 +40,21 @@ bool prepareReceipt(TDesk& desk, const QStringList& runDays, QString* error) {
 
 bool runReceipt(TDesk& desk, QWidget* parent, const QStringList& runDays, QString* error) {
     if (!prepareReceipt(desk, runDays, error)) return false;
-    desk.fRep.ShowPreparedReport(parent);
+    printOrPreviewReceipt(desk, parent);
     return true;
+}
+
+void printOrPreviewReceipt(TDesk& desk, QWidget* parent) {
+    desk.fRep.setPrinterName(desk.settings.Printer);
+    if (desk.settings.ReceiptWithoutPreview) {
+        const Result printed = printReport(desk.fRep, desk.settings.Printer);
+        if (printed) return;
+        // The receipt is not lost: the preview prints on another printer or saves a PDF.
+        Dialogs::instance().error(parent, QStringLiteral("Квитанция не напечатана: %1\n"
+                                                         "Она откроется в просмотре.")
+                                              .arg(printed.error()));
+    }
+    desk.fRep.ShowPreparedReport(parent);
 }
 
 } // namespace vornelta

@@ -22,7 +22,12 @@ QString receiptTemplatePath(const TDesk& desk);
 // has no object "dates", or cannot be prepared.
 bool prepareReceipt(TDesk& desk, const QStringList& runDays, QString* error);
 
-// prepareReceipt, then the modal print preview. The announcement stays saved either way.
+// prepareReceipt, then printOrPreviewReceipt. The announcement stays saved either way.
 bool runReceipt(TDesk& desk, QWidget* parent, const QStringList& runDays, QString* error);
+
+// The prepared receipt on the desk's printer: straight to it when the desk prints receipts
+// without the preview, otherwise (and after a failed print, which is said) the modal
+// print preview, whose print dialog starts on that printer.
+void printOrPreviewReceipt(TDesk& desk, QWidget* parent);
 
 } // namespace vornelta

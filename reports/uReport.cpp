@@ -62,6 +62,7 @@ void TfReport::showReport() {
         Dialogs::instance().error(this, currentExceptionMessage());
         return;
     }
+    m_desk.fRep.setPrinterName(m_desk.settings.Printer); // the desk's printer
     m_desk.fRep.ShowPreparedReport(this);
 }
 

@@ -46,6 +46,9 @@ public:
     // the modal runner. Prepares first when that was not done; a failure is shown as an
     // error box.
     void ShowPreparedReport(QWidget* parent);
+    // The printer the preview's print dialog starts on; empty: the system's default.
+    void setPrinterName(const QString& name) { m_printerName = name; }
+    const QString& printerName() const { return m_printerName; }
     // Writes the prepared pages as PDF, no display needed; atomic (no half file).
     bool exportToPdf(const QString& path, QString* error = nullptr);
 
@@ -67,6 +70,7 @@ private:
     std::vector<TPreparedPage> m_prepared;
     QString m_lastError;
     bool m_keepUnbound = false;
+    QString m_printerName;
 };
 
 // Title of the preview window.
