@@ -18,9 +18,9 @@ namespace vornelta {
 
 namespace {
 
-const QString kNoPrinter =
-    QStringLiteral("Принтер не установлен: в системе нет ни одного принтера, печатать не на чем. "
-                   "Установите принтер (CUPS) и выберите его в «Настройки» → «Принтер».");
+const QString kNoPrinter = QStringLiteral(
+    "Принтер не установлен: в системе нет ни одного принтера, печатать не на чем. "
+    "Установите принтер (CUPS) и выберите его в «Настройки» → «Печать» → «Принтер».");
 
 // CUPS names a queue's instance after a slash ("office/duplex").
 struct QueueName {
@@ -73,7 +73,7 @@ ValueResult<QString> resolvePrinter(const QString& name) {
     if (printers.size() == 1) return printers.front();
     return Result::failed(
         QStringLiteral("Принтер по умолчанию в системе не задан, а принтеров несколько (%1): "
-                       "выберите принтер в «Настройки» → «Принтер».")
+                       "выберите принтер в «Настройки» → «Печать» → «Принтер».")
             .arg(printers.join(QStringLiteral(", "))));
 }
 
