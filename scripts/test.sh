@@ -5,6 +5,7 @@
 # and taken down at the end, whatever happens). The run ends with ctest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root="$(pwd)"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 scripts/install-deps.sh
@@ -15,7 +16,7 @@ scripts/test-package.sh build
 # The printing tests fail, rather than skip, when something they need is missing.
 export VORNELTA_REQUIRE_TOOLS=1
 cups_state=$(mktemp)
-trap '"$OLDPWD"/scripts/cups-test-queue.sh stop "$cups_state"' EXIT
+trap '"$root"/scripts/cups-test-queue.sh stop "$cups_state"' EXIT
 printer_env=$(scripts/cups-test-queue.sh start "$cups_state") # fails the run when it fails
 eval "$printer_env"
 cd build
