@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -243,11 +244,32 @@ OdtWordProcessor::OdtWordProcessor(OdtOpener opener) : m_opener(std::move(opener
     };
 }
 
+bool programShowsDocuments(const QString& program, const QString& libreOfficeDir) {
+    const auto isLibreOffice = [](const QString& dir) {
+        return QFileInfo::exists(QDir(dir).filePath(QStringLiteral("soffice.bin")));
+    };
+    // soffice is a link into LibreOffice's folder; lowriter and libreoffice are scripts.
+    QString dir = QFileInfo(QFileInfo(program).canonicalFilePath()).absolutePath();
+    if (!isLibreOffice(dir)) dir = libreOfficeDir;
+    if (!isLibreOffice(dir)) return true;
+    return !QDir(dir).entryList({QStringLiteral("libvclplug_*")}, QDir::Files).isEmpty();
+}
+
 std::unique_ptr<WordProcessor> OdtWordProcessor::create(QString* error) {
+    bool windowless = false;
     const std::optional<OdtOpener> opener =
-        chooseOdtOpener(desktopHasOdtHandler(),
-                        [](const QString& name) { return QStandardPaths::findExecutable(name); });
+        chooseOdtOpener(desktopHasOdtHandler(), [&](const QString& name) {
+            const QString program = QStandardPaths::findExecutable(name);
+            if (program.isEmpty() || programShowsDocuments(program)) return program;
+            windowless = true;
+            return QString();
+        });
     if (opener) return std::make_unique<OdtWordProcessor>(*opener);
+    if (error && windowless) {
+        *error = QStringLiteral("LibreOffice установлен без окон (libreoffice-writer-nogui): он "
+                                "не может показать документ. Установите libreoffice-writer.");
+        return nullptr;
+    }
     if (error)
         *error =
             QStringLiteral("Текстовый процессор не установлен: нет приложения для документов "

@@ -48,6 +48,13 @@ std::optional<OdtOpener> chooseOdtOpener(bool desktopHasHandler,
 // Whether the desktop names an application for OpenDocument text (xdg-mime).
 bool desktopHasOdtHandler();
 
+// Whether a word processor program can show a document. LibreOffice installed without a
+// window system plug-in (Debian's -nogui packages) converts documents but shows none, and
+// exits as if it had: such a program does not count. Programs that are not LibreOffice's
+// (no soffice.bin beside them nor in libreOfficeDir) are taken as they are.
+bool programShowsDocuments(const QString& program, const QString& libreOfficeDir = QStringLiteral(
+                                                       "/usr/lib/libreoffice/program"));
+
 // The desktop's word processor: the document is written as an OpenDocument text (one
 // paragraph per typed paragraph, its runs in their colours) in the temporary folder and
 // opened as chooseOdtOpener says. Fails at creation when there is nothing to open it with.

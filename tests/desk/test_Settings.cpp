@@ -8,7 +8,6 @@
 #include "storage/DorodLocale.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -164,48 +163,6 @@ TEST_F(SettingsTest, SaveKeepsEveryLineItDoesNotOwn) {
                                     "\r\n"
                                     "[Other]\r\n"
                                     "WordPrice=99\r\n")));
-}
-
-TEST_F(SettingsTest, PrinterLivesInItsOwnSectionOnlyOnceChosen) {
-    struct Case {
-        const char* what;
-        QString before;  // the file before the save
-        QString printer; // what the desk saves
-        bool withoutPreview;
-        QString section; // the section Print after the save; empty: none
-    };
-    const std::vector<Case> cases{
-        {"never chosen", QString(), QString(), false, QString()},
-        {"chosen", QString(), QStringLiteral("Касса 1"), true,
-         QStringLiteral("[Print]\r\nPrinter=Касса 1\r\nReceiptWithoutPreview=1\r\n")},
-        {"back to the default", QStringLiteral("[Print]\r\nPrinter=old\r\n"), QString(), false,
-         QStringLiteral("[Print]\r\nPrinter=\r\nReceiptWithoutPreview=0\r\n")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        QFile::remove(path);
-        if (!c.before.isEmpty()) writeConfig(c.before);
-        TSettings s;
-        s.Printer = c.printer;
-        s.ReceiptWithoutPreview = c.withoutPreview;
-        ASSERT_TRUE(SaveConfig(path, s));
-        const std::string bytes = config();
-        const size_t at = bytes.find("[Print]");
-        const size_t next = at == std::string::npos ? at : bytes.find("\r\n[", at);
-        const std::string section =
-            at == std::string::npos
-                ? std::string()
-                : bytes.substr(at, next == std::string::npos ? next : next + 2 - at);
-        EXPECT_EQ(section, cp1251(c.section)) << bytes;
-        TSettings back;
-        LoadConfig(path, back);
-        EXPECT_EQ(back.Printer, c.printer);
-        EXPECT_EQ(back.ReceiptWithoutPreview, c.withoutPreview);
-    }
-    writeConfig(QStringLiteral("[Print]\r\nReceiptWithoutPreview=да\r\n")); // unreadable: off
-    TSettings s;
-    LoadConfig(path, s);
-    EXPECT_FALSE(s.ReceiptWithoutPreview);
 }
 
 TEST_F(SettingsTest, NumbersUseTheLocaleSeparatorAndReadBack) {

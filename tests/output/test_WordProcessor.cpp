@@ -225,6 +225,34 @@ TEST(WordProcessorTest, OpenerIsTheDesktopsThenTheFirstWordProcessorFound) {
     }
 }
 
+TEST(WordProcessorTest, LibreOfficeWithoutWindowsDoesNotCountAsAWordProcessor) {
+    guisupport::TempFolder folder;
+    const auto touch = [&](const QString& name) {
+        QDir().mkpath(QFileInfo(folder.file(name)).absolutePath());
+        QFile(folder.file(name)).open(QIODevice::WriteOnly);
+    };
+    touch(QStringLiteral("nogui/soffice"));
+    touch(QStringLiteral("nogui/soffice.bin"));
+    touch(QStringLiteral("gui/soffice"));
+    touch(QStringLiteral("gui/soffice.bin"));
+    touch(QStringLiteral("gui/libvclplug_gtk3lo.so"));
+    touch(QStringLiteral("bin/lowriter"));
+    touch(QStringLiteral("bin/abiword"));
+    struct Case {
+        const char* program;
+        const char* libreOfficeDir;
+        bool shows;
+    };
+    for (const Case& c : {Case{"nogui/soffice", "none", false}, Case{"gui/soffice", "none", true},
+                          Case{"bin/lowriter", "nogui", false}, Case{"bin/lowriter", "gui", true},
+                          Case{"bin/abiword", "none", true}}) {
+        SCOPED_TRACE(c.program);
+        EXPECT_EQ(programShowsDocuments(folder.file(QString::fromLatin1(c.program)),
+                                        folder.file(QString::fromLatin1(c.libreOfficeDir))),
+                  c.shows);
+    }
+}
+
 // LibreOffice converts the day's document to PDF: the texts and a colour survive.
 TEST(WordProcessorTest, LibreOfficeReadsTheDaysDocumentWithItsTextsAndColours) {
     for (const char* tool : {"soffice", "pdftotext", "pdftoppm"})
