@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QProcessEnvironment>
@@ -102,6 +103,9 @@ protected:
             VORNELTA_MISSING_TOOL(*why);
         const auto printer = guisupport::testPrinter();
         if (!printer) VORNELTA_MISSING_TOOL(guisupport::kNoTestPrinter);
+        if (!QFileInfo(guisupport::cupsSpoolFolder()).isReadable())
+            VORNELTA_MISSING_TOOL(QStringLiteral("the job documents in %1 are root's to read")
+                                      .arg(guisupport::cupsSpoolFolder()));
         queue = printer->queue;
         outputFolder = printer->outputFolder;
         ASSERT_TRUE(installedPrinters().contains(queue))
@@ -134,7 +138,8 @@ protected:
             guisupport::waitForPrintedJob(outputFolder, before, marker);
         if (job.output.isEmpty()) {
             ADD_FAILURE() << "no job with " << marker.toStdString() << " came out in "
-                          << outputFolder.toStdString();
+                          << outputFolder.toStdString()
+                          << " (or CUPS keeps no job documents: PreserveJobFiles in cupsd.conf)";
             return job;
         }
         m_printed << job.output;
