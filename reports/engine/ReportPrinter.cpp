@@ -99,8 +99,9 @@ Result printJob(QPrinter& printer, const std::function<void(QPrinter&)>& paint) 
         return {};
     }
     const QString name = printer.printerName();
-    if (installedPrinters().isEmpty()) return Result::failed(kNoPrinter);
-    if (printer.outputFormat() != QPrinter::NativeFormat || !installedPrinters().contains(name))
+    const QStringList printers = installedPrinters();
+    if (printers.isEmpty()) return Result::failed(kNoPrinter);
+    if (printer.outputFormat() != QPrinter::NativeFormat || !printers.contains(name))
         return Result::failed(QStringLiteral("Принтер «%1» не найден.").arg(name));
     if (Result takes = queueTakesJobs(name); !takes) return takes;
     paint(printer);
