@@ -7,7 +7,9 @@
 #include "platform/FileDialogs.h"
 #include "platform/ModalRunner.h"
 #include "platform/TextCodec.h"
+#include "reports/engine/ReportPrinter.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -87,6 +89,7 @@ TfSetup::TfSetup(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk) {
     layout->addWidget(ui.PageControl1);
     buildGeneralPage();
     buildDrivesPage();
+    buildPrintPage();
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -175,6 +178,39 @@ void TfSetup::buildDrivesPage() {
     page->addStretch();
 }
 
+void TfSetup::buildPrintPage() {
+    ui.TabSheet3 = new QWidget(ui.PageControl1);
+    ui.TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
+    ui.PageControl1->addTab(ui.TabSheet3, QStringLiteral("Печать"));
+    auto* page = new QVBoxLayout(ui.TabSheet3);
+    auto* form = new QFormLayout;
+    ui.ePrinter = new QComboBox(ui.TabSheet3); // the system's printers, never typed
+    ui.ePrinter->setObjectName(QStringLiteral("ePrinter"));
+    ui.cReceiptWithoutPreview =
+        new QCheckBox(QStringLiteral("Печатать квитанцию без просмотра"), ui.TabSheet3);
+    ui.cReceiptWithoutPreview->setObjectName(QStringLiteral("cReceiptWithoutPreview"));
+    form->addRow(QStringLiteral("Принтер"), ui.ePrinter);
+    form->addRow(QString(), ui.cReceiptWithoutPreview);
+    page->addLayout(form);
+    auto* note = new QLabel(QStringLiteral("Квитанции и отчеты печатаются на этом принтере; "
+                                           "в окне печати его можно сменить для одного задания."),
+                            ui.TabSheet3);
+    note->setWordWrap(true);
+    page->addWidget(note);
+    page->addStretch();
+}
+
+void TfSetup::fillPrinters(const QString& configured) {
+    ui.ePrinter->clear();
+    ui.ePrinter->addItem(kDefaultPrinterChoice, QString());
+    const QStringList printers = installedPrinters();
+    for (const QString& name : printers)
+        ui.ePrinter->addItem(name, name);
+    if (!configured.isEmpty() && !printers.contains(configured))
+        ui.ePrinter->addItem(QStringLiteral("%1 (не установлен)").arg(configured), configured);
+    ui.ePrinter->setCurrentIndex(qMax(0, ui.ePrinter->findData(configured)));
+}
+
 void TfSetup::FormCreate() {
     const TSettings& s = m_desk.settings;
     m_loaded = s;
@@ -205,6 +241,8 @@ void TfSetup::FormCreate() {
         ui.eDrive[i]->setText(m_desk.drives.configured(letters[i]));
         ui.eDrive[i]->setPlaceholderText(m_desk.drives.folderFor(letters[i]));
     }
+    fillPrinters(s.Printer);
+    ui.cReceiptWithoutPreview->setChecked(s.ReceiptWithoutPreview);
 }
 
 bool TfSetup::textsAreStorable() {
@@ -250,6 +288,8 @@ TSettings TfSetup::settingsFromControls() const {
     settings.SymKol = whole(ui.eSymKol, m_loaded.SymKol);
     settings.OutDev = ui.eOutDev->currentIndex() >= 0 ? ui.eOutDev->currentText() : QString();
     settings.XProb = whole(ui.eProb, m_loaded.XProb);
+    settings.Printer = ui.ePrinter->currentData().toString();
+    settings.ReceiptWithoutPreview = ui.cReceiptWithoutPreview->isChecked();
     return settings;
 }
 

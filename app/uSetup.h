@@ -1,5 +1,6 @@
 // The settings dialog "Настройки": the tariffs and the output parameters of config.INI
-// (page "Общие") and the folders that stand for the drives "A:" … "F:" (page "Диски").
+// (page "Общие"), the folders that stand for the drives "A:" … "F:" (page "Диски") and
+// the desk's printer (page "Печать").
 // "Сохранить" puts the controls into the desk's settings and writes the file at once.
 #pragma once
 
@@ -11,6 +12,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QGroupBox;
@@ -42,6 +44,7 @@ private:
         QTabWidget* PageControl1;
         QWidget* TabSheet1;           // "Общие"
         QWidget* TabSheet2;           // "Диски"
+        QWidget* TabSheet3;           // "Печать"
         QGroupBox* GroupBox1;         // "Цена за слово"
         QDoubleSpinBox* ePrice;       // "Физлица "
         QDoubleSpinBox* ePriceP;      // "Предприниматели"
@@ -55,11 +58,17 @@ private:
         QComboBox* eOutDev;           // "Выводить строку на дисковод: "
         std::array<QLineEdit*, 6> eDrive;   // eDriveA … eDriveF: "A:" … "F:", a folder each
         std::array<QToolButton*, 6> bDrive; // bDriveA … bDriveF: "…", choose that folder
-        QPushButton* BitBtn1;               // "Сохранить"
-        QPushButton* BitBtn2;               // "Закрыть"
+        QComboBox* ePrinter; // "Принтер": "по умолчанию" and the system's printers
+        QCheckBox* cReceiptWithoutPreview; // "Печатать квитанцию без просмотра"
+        QPushButton* BitBtn1;              // "Сохранить"
+        QPushButton* BitBtn2;              // "Закрыть"
     };
     void buildGeneralPage();
     void buildDrivesPage();
+    void buildPrintPage();
+    // The printer list: the default first, then the installed printers, and the configured
+    // one even when it is not installed (so that saving does not lose it).
+    void fillPrinters(const QString& configured);
     // The settings as the controls give them; the desk's own for what the dialog does not show.
     TSettings settingsFromControls() const;
     DriveMap drivesFromControls() const;

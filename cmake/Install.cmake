@@ -44,4 +44,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # plugins, and the Russian texts of the standard buttons.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-dejavu-core")
+# Receipts print through CUPS; "Просмотр" opens the day's texts in a word processor.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups, libreoffice-writer")
 include(CPack)

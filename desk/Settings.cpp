@@ -14,6 +14,7 @@ namespace vornelta {
 
 namespace {
 const QString kGeneral = QStringLiteral("General");
+const QString kPrint = QStringLiteral("Print");
 
 QString text(const IniFile& ini, const char* key, const QString& fallback) {
     return ini.value(kGeneral, QString::fromLatin1(key)).value_or(fallback);
@@ -62,6 +63,11 @@ void LoadConfig(const QString& path, TSettings& settings, DriveMap* drives) {
     settings.OutDev = text(ini, "OutDev", defaults.OutDev);
     settings.XProb = integer("XProb", defaults.XProb);
     settings.NAME = text(ini, "NAME", defaults.NAME);
+    settings.Printer =
+        ini.value(kPrint, QStringLiteral("Printer")).value_or(defaults.Printer).trimmed();
+    const auto withoutPreview = ini.value(kPrint, QStringLiteral("ReceiptWithoutPreview"));
+    settings.ReceiptWithoutPreview = withoutPreview ? parseConfigInteger(*withoutPreview, 0) != 0
+                                                    : defaults.ReceiptWithoutPreview;
     if (drives) drives->load(ini, QFileInfo(path).absolutePath() + QLatin1Char('/'));
 }
 
@@ -82,6 +88,17 @@ bool SaveConfig(const QString& path, const TSettings& settings, const DriveMap* 
     put("SymKol", QString::number(settings.SymKol));
     put("OutDev", settings.OutDev);
     put("XProb", QString::number(settings.XProb));
+    // A desk that never chose a printer keeps a file without the section.
+    const QString printerKey = QStringLiteral("Printer"),
+                  previewKey = QStringLiteral("ReceiptWithoutPreview");
+    const TSettings defaults;
+    if (settings.Printer != defaults.Printer ||
+        settings.ReceiptWithoutPreview != defaults.ReceiptWithoutPreview ||
+        ini.value(kPrint, printerKey) || ini.value(kPrint, previewKey)) {
+        ini.setValue(kPrint, printerKey, settings.Printer);
+        ini.setValue(kPrint, previewKey,
+                     settings.ReceiptWithoutPreview ? QStringLiteral("1") : QStringLiteral("0"));
+    }
     if (drives) drives->save(ini);
     return ini.save(path, error);
 }

@@ -1,6 +1,13 @@
 // The settings record: the values of config.INI, section "General", held for the whole
 // run. LoadConfig reads them once at start; SaveConfig writes the ten keys the desk
-// changes and leaves every other line of the file (NAME included) as it was.
+// changes and leaves every other line of the file (NAME included) as it was. The desk's
+// printer lives beside them in the section "Print":
+//
+//   [Print]
+//   Printer=office            the CUPS queue receipts and reports go to; empty: the
+//                             system's default printer
+//   ReceiptWithoutPreview=0   1: a saved announcement's receipt goes straight to the
+//                             printer, without the preview
 #pragma once
 
 #include <QString>
@@ -21,6 +28,8 @@ struct TSettings {
     QString OutDev;      // "A:" … "F:" or empty
     int XProb = 0;       // trailing spaces of the plain text output
     QString NAME = QStringLiteral("НЕ ВВЕДЕНО !");
+    QString Printer;                    // section Print; empty: the system's default
+    bool ReceiptWithoutPreview = false; // section Print
 };
 
 inline const QString kConfigFileName = QStringLiteral("config.INI");
@@ -28,8 +37,8 @@ inline const QString kConfigFileName = QStringLiteral("config.INI");
 // Reads the settings (and the drive map, when given) from the file; a missing file or key
 // gives the defaults, an unreadable number its default.
 void LoadConfig(const QString& path, TSettings& settings, DriveMap* drives = nullptr);
-// Writes the ten keys in their order (and the drive map, when given). False with a
-// reason when the file cannot be written; the old file is then unchanged.
+// Writes the ten keys in their order, the section Print (and the drive map, when given). False with
+// a reason when the file cannot be written; the old file is then unchanged.
 bool SaveConfig(const QString& path, const TSettings& settings, const DriveMap* drives = nullptr,
                 QString* error = nullptr);
 

@@ -2,7 +2,9 @@
 
 #include "desk/Desk.h"
 #include "intake/RunDates.h"
+#include "platform/Dialogs.h"
 #include "reports/engine/Report.h"
+#include "reports/engine/ReportPrinter.h"
 
 #include <utility>
 
@@ -58,9 +60,23 @@ Result runReceipt(TDesk& desk, QWidget* parent, int id, const QStringList& runDa
     TReport& report = desk.newReport();
     DeskScope alone = desk.announcement(id);
     const Result filled = fillReceipt(desk, report, id, runDays);
-    if (filled) report.ShowPreparedReport(parent);
+    if (filled) printOrPreviewReceipt(desk, parent);
     alone.undoNow();
     return filled;
+}
+
+void printOrPreviewReceipt(TDesk& desk, QWidget* parent) {
+    TReport& report = desk.report();
+    report.setPrinterName(desk.settings.Printer);
+    if (desk.settings.ReceiptWithoutPreview) {
+        const Result printed = printReport(report, desk.settings.Printer);
+        if (printed) return;
+        // The receipt is not lost: the preview prints on another printer or saves a PDF.
+        Dialogs::instance().error(parent, QStringLiteral("Квитанция не напечатана: %1\n"
+                                                         "Она откроется в просмотре.")
+                                              .arg(printed.error()));
+    }
+    report.ShowPreparedReport(parent);
 }
 
 } // namespace vornelta

@@ -2,10 +2,12 @@
 
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
+#include "output/WordProcessor.h"
 #include "platform/DayNumber.h"
 #include "platform/TextCodec.h"
 #include "platform/TextFileWriter.h"
 #include "storage/DorodLocale.h"
+#include "tables/ColourRuns.h"
 
 #include <QDir>
 
@@ -65,16 +67,27 @@ Result writeDayOutput(const TDesk& desk, const TDayOutput& output) {
     return Result();
 }
 
-} // namespace vornelta
-
-#include "output/WordProcessor.h"
-
-namespace vornelta {
-
 bool typeDayTexts(WordProcessor& wordProcessor, const QList<TDayRow>& rows, QString* error) {
     wordProcessor.documentsAdd();
     for (const TDayRow& row : rows) {
-        wordProcessor.typeText(row.text);
+        // The colours as the entry form shows them over the text; the text may be shorter
+        // than the stored runs (the day list cuts it).
+        const ColouredText stored = decodeColourRuns(row.XML);
+        if (stored.colours.isEmpty()) { // no colours kept: the word processor's own
+            wordProcessor.typeText(row.text);
+            wordProcessor.typeParagraph();
+            continue;
+        }
+        const QList<int> colours =
+            fitColours(stored.colours, row.text.size(), stored.colours.back());
+        for (qsizetype at = 0; at < row.text.size();) {
+            qsizetype end = at + 1;
+            while (end < row.text.size() && colours[end] == colours[at])
+                ++end;
+            wordProcessor.setFontColor(colours[at]);
+            wordProcessor.typeText(row.text.mid(at, end - at));
+            at = end;
+        }
         wordProcessor.typeParagraph();
     }
     return wordProcessor.checkGrammar(error);

@@ -50,7 +50,8 @@ namespace vornelta {
 
 class WordProcessor;
 
-// "Просмотр": a new document, each row's text as one paragraph, then the grammar check.
+// "Просмотр": a new document, each row's text as one paragraph whose runs keep the colours
+// of the announcement, then the grammar check.
 // False with the reason when the word processor fails.
 bool typeDayTexts(WordProcessor& wordProcessor, const QList<TDayRow>& rows, QString* error);
 

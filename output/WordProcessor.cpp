@@ -1,12 +1,16 @@
 #include "output/WordProcessor.h"
 
 #include "platform/SystemErrorText.h"
+#include "tables/AnnouncementTables.h"
 
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include <array>
 
@@ -164,7 +168,55 @@ const char kManifest[] =
     " <manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>\n"
     "</manifest:manifest>\n";
 
+// "#rrggbb" of a desk colour number (red in the low byte).
+QString odfColour(int colour) {
+    return QStringLiteral("#%1%2%3")
+        .arg(colour & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((colour >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((colour >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
+}
+
+QString colourStyleName(int colour) {
+    return QStringLiteral("C%1").arg(colour);
+}
+
+// The text style of one colour. White text, as the running line shows it on the dark
+// screen, gets a black background: on white paper it could not be read.
+QString colourStyle(int colour) {
+    const QString background =
+        colour == kColourWhite ? QStringLiteral(" fo:background-color=\"#000000\"") : QString();
+    return QStringLiteral("  <style:style style:name=\"%1\" style:family=\"text\">"
+                          "<style:text-properties fo:color=\"%2\"%3/></style:style>\n")
+        .arg(colourStyleName(colour), odfColour(colour), background);
+}
+
 } // namespace
+
+std::optional<OdtOpener>
+chooseOdtOpener(bool desktopHasHandler, const std::function<QString(const QString&)>& findProgram) {
+    QString program;
+    for (const QString& name : OdtWordProcessor::programNames()) {
+        program = findProgram(name);
+        if (!program.isEmpty()) break;
+    }
+    if (desktopHasHandler) return OdtOpener{true, program};
+    if (!program.isEmpty()) return OdtOpener{false, program};
+    return std::nullopt;
+}
+
+bool desktopHasOdtHandler() {
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty()) return false;
+    QProcess query;
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
+                          QStringLiteral("application/vnd.oasis.opendocument.text")});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return false;
+    }
+    return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+}
 
 const QStringList& OdtWordProcessor::programNames() {
     static const QStringList names{QStringLiteral("lowriter"), QStringLiteral("libreoffice"),
@@ -172,25 +224,57 @@ const QStringList& OdtWordProcessor::programNames() {
     return names;
 }
 
-OdtWordProcessor::OdtWordProcessor(QString program) : m_program(std::move(program)) {
+OdtWordProcessor::OdtWordProcessor(QString program)
+    : OdtWordProcessor(OdtOpener{false, std::move(program)}) {}
+
+OdtWordProcessor::OdtWordProcessor(OdtOpener opener) : m_opener(std::move(opener)) {
     open = [this](const QString& path, QString* error) {
-        if (QProcess::startDetached(m_program, {path})) return true;
+        // xdg-open starts detached and cannot say whether it found an application; the
+        // handler was looked up before, so only "could not start" falls back here.
+        if (m_opener.desktop && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return true;
+        if (!m_opener.program.isEmpty() && QProcess::startDetached(m_opener.program, {path}))
+            return true;
         if (error)
-            *error =
-                QStringLiteral("Не удалось запустить текстовый процессор «%1».").arg(m_program);
+            *error = m_opener.program.isEmpty()
+                         ? QStringLiteral("Не удалось открыть «%1»: нет программы для документов "
+                                          "OpenDocument (установите LibreOffice Writer).")
+                               .arg(path)
+                         : QStringLiteral("Не удалось запустить текстовый процессор «%1».")
+                               .arg(m_opener.program);
         return false;
     };
 }
 
+bool programShowsDocuments(const QString& program, const QString& libreOfficeDir) {
+    const auto isLibreOffice = [](const QString& dir) {
+        return QFileInfo::exists(QDir(dir).filePath(QStringLiteral("soffice.bin")));
+    };
+    // soffice is a link into LibreOffice's folder; lowriter and libreoffice are scripts.
+    QString dir = QFileInfo(QFileInfo(program).canonicalFilePath()).absolutePath();
+    if (!isLibreOffice(dir)) dir = libreOfficeDir;
+    if (!isLibreOffice(dir)) return true;
+    return !QDir(dir).entryList({QStringLiteral("libvclplug_*")}, QDir::Files).isEmpty();
+}
+
 std::unique_ptr<WordProcessor> OdtWordProcessor::create(QString* error) {
-    for (const QString& name : programNames()) {
-        const QString program = QStandardPaths::findExecutable(name);
-        if (!program.isEmpty()) return std::make_unique<OdtWordProcessor>(program);
+    bool windowless = false;
+    const std::optional<OdtOpener> opener =
+        chooseOdtOpener(desktopHasOdtHandler(), [&](const QString& name) {
+            const QString program = QStandardPaths::findExecutable(name);
+            if (program.isEmpty() || programShowsDocuments(program)) return program;
+            windowless = true;
+            return QString();
+        });
+    if (opener) return std::make_unique<OdtWordProcessor>(*opener);
+    if (error && windowless) {
+        *error = QStringLiteral("LibreOffice установлен без окон (libreoffice-writer-nogui): он "
+                                "не может показать документ. Установите libreoffice-writer.");
+        return nullptr;
     }
     if (error)
         *error =
-            QStringLiteral("Текстовый процессор не установлен: не найдена ни одна из программ %1 "
-                           "(LibreOffice Writer).")
+            QStringLiteral("Текстовый процессор не установлен: нет приложения для документов "
+                           "OpenDocument и не найдена ни одна из программ %1 (LibreOffice Writer).")
                 .arg(programNames().join(QStringLiteral(", ")));
     return nullptr;
 }
@@ -198,11 +282,20 @@ std::unique_ptr<WordProcessor> OdtWordProcessor::create(QString* error) {
 void OdtWordProcessor::documentsAdd() {
     m_paragraphs.clear();
     m_current.clear();
+    m_colour = kNoFontColour;
     m_hasDocument = true;
 }
 
+void OdtWordProcessor::setFontColor(int colour) {
+    m_colour = colour;
+}
+
 void OdtWordProcessor::typeText(const QString& text) {
-    m_current += text;
+    if (text.isEmpty()) return;
+    if (!m_current.isEmpty() && m_current.back().colour == m_colour)
+        m_current.back().text += text;
+    else
+        m_current.append({m_colour, text});
 }
 
 void OdtWordProcessor::typeParagraph() {
@@ -211,28 +304,50 @@ void OdtWordProcessor::typeParagraph() {
 }
 
 QByteArray OdtWordProcessor::document() const {
-    QStringList paragraphs = m_paragraphs;
+    QList<Paragraph> paragraphs = m_paragraphs;
     // The insertion point's paragraph counts once it holds text; a document has at least one.
     if (!m_current.isEmpty() || paragraphs.isEmpty()) paragraphs << m_current;
     QString body;
-    for (const QString& p : paragraphs)
-        body += p.isEmpty()
-                    ? QStringLiteral("   <text:p/>\n")
-                    : QStringLiteral("   <text:p>") + odfText(p) + QStringLiteral("</text:p>\n");
+    QList<int> colours;
+    for (const Paragraph& p : paragraphs) {
+        if (p.isEmpty()) {
+            body += QStringLiteral("   <text:p/>\n");
+            continue;
+        }
+        body += QStringLiteral("   <text:p>");
+        for (const Run& run : p) {
+            if (run.colour == kNoFontColour) {
+                body += odfText(run.text);
+                continue;
+            }
+            if (!colours.contains(run.colour)) colours << run.colour;
+            body += QStringLiteral("<text:span text:style-name=\"%1\">")
+                        .arg(colourStyleName(run.colour)) +
+                    odfText(run.text) + QStringLiteral("</text:span>");
+        }
+        body += QStringLiteral("</text:p>\n");
+    }
+    QString styles;
+    for (int colour : colours)
+        styles += colourStyle(colour);
     const QString content =
         QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                        "<office:document-content "
                        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                       "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
                        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-                       "office:version=\"1.2\">\n"
-                       " <office:body>\n  <office:text>\n") +
-        body + QStringLiteral("  </office:text>\n </office:body>\n</office:document-content>\n");
+                       "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+                       "office:version=\"1.2\">\n") +
+        (styles.isEmpty() ? QString()
+                          : QStringLiteral(" <office:automatic-styles>\n") + styles +
+                                QStringLiteral(" </office:automatic-styles>\n")) +
+        QStringLiteral(" <office:body>\n  <office:text>\n") + body +
+        QStringLiteral("  </office:text>\n </office:body>\n</office:document-content>\n");
     return storedZip(
         {{QStringLiteral("mimetype"), QByteArray("application/vnd.oasis.opendocument.text")},
          {QStringLiteral("META-INF/manifest.xml"), QByteArray(kManifest)},
          {QStringLiteral("content.xml"), content.toUtf8()}});
 }
-
 bool OdtWordProcessor::checkGrammar(QString* error) {
     if (!m_hasDocument) {
         if (error) *error = QStringLiteral("Нет документа.");

@@ -7,6 +7,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/ModalRunner.h"
 #include "platform/SystemErrorText.h"
+#include "reports/engine/ReportPrinter.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -15,7 +16,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
@@ -106,17 +106,17 @@ void TfChart::buildChart() {
 
 void TfChart::printChart() {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Landscape);
-    QPrintDialog dialog(&printer, this);
-    if (ModalRunner::instance().run(dialog) != QDialog::Accepted) return;
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        Dialogs::instance().error(this, QStringLiteral("Не удалось начать печать."));
-        return;
-    }
-    const QSize page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
-    paintRevenueChart(painter, QRectF(QPointF(0, 0), QSizeF(page)), ui.Chart->chart());
-    painter.end();
+    printer.setDocName(chartTitle(ui.Chart->chart()));
+    (void)selectPrinter(printer, m_desk.settings.Printer); // the dialog may change it
+    const RevenueChart chart = ui.Chart->chart();
+    const ValueResult<bool> printed = printWithDialog(this, printer, [&](QPrinter& target) {
+        QPainter painter(&target);
+        const QSize page = target.pageLayout().paintRectPixels(target.resolution()).size();
+        paintRevenueChart(painter, QRectF(QPointF(0, 0), QSizeF(page)), chart);
+    });
+    if (!printed) Dialogs::instance().error(this, printed.error());
 }
 
 void TfChart::exportChart() {

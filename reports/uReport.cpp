@@ -63,6 +63,7 @@ void TfReport::showReport() {
         Dialogs::instance().error(this, currentExceptionMessage());
         return;
     }
+    m_desk.report().setPrinterName(m_desk.settings.Printer); // the desk's printer
     m_desk.report().ShowPreparedReport(this);
 }
 

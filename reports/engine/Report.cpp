@@ -1,5 +1,7 @@
 #include "reports/engine/Report.h"
 
+#include "reports/engine/ReportPrinter.h"
+
 #include "platform/Dialogs.h"
 #include "platform/FileDialogs.h"
 #include "platform/ModalRunner.h"
@@ -140,13 +142,14 @@ void TReport::ShowPreparedReport(QWidget* parent) {
         }
     }
     QPrinter printer(QPrinter::HighResolution);
-    printer.setFullPage(true);
-    printer.setPageLayout(m_prepared.front().layout);
-    printer.setDocName(m_template.title.isEmpty() ? QFileInfo(m_template.path).completeBaseName()
-                                                  : m_template.title);
+    setUpReportPrinter(printer, *this);
+    // The print dialog starts on the desk's printer; one that is gone leaves Qt's choice,
+    // which the dialog lets the operator change.
+    (void)selectPrinter(printer, m_printerName);
 
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(kPreviewCaption);
+    takeOverPreviewPrinting(dialog, printer, *this);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [this](QPrinter* target) { paintReportPages(*target, m_prepared); });
     // The preview's own tools zoom, page through and print; saving as PDF and closing are ours.

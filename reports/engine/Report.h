@@ -49,6 +49,9 @@ public:
     // the modal runner. Prepares first when that was not done; a failure is shown as an
     // error box.
     void ShowPreparedReport(QWidget* parent);
+    // The printer the preview's print dialog starts on; empty: the system's default.
+    void setPrinterName(const QString& name) { m_printerName = name; }
+    const QString& printerName() const { return m_printerName; }
     // Writes the prepared pages as PDF (preparing them first when that was not done), no
     // display needed; atomic (no half file).
     Result exportToPdf(const QString& path);
@@ -66,6 +69,7 @@ private:
     std::map<QString, dorod::TDataSet*> m_datasets;
     std::vector<TPreparedPage> m_prepared;
     bool m_keepUnbound = false;
+    QString m_printerName;
 };
 
 // Title of the preview window.

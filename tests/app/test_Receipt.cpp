@@ -62,8 +62,8 @@ protected:
     // The text of the report the desk shows, through a PDF.
     QString reportText() {
         const QString pdf = folder.file(QStringLiteral("report.pdf"));
-        QString error;
-        EXPECT_TRUE(desk->report().exportToPdf(pdf, &error)) << error.toStdString();
+        const Result written = desk->report().exportToPdf(pdf);
+        EXPECT_TRUE(written) << written.error().toStdString();
         QProcess pdftotext;
         pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
         EXPECT_TRUE(pdftotext.waitForFinished(20000));

@@ -9,8 +9,10 @@
 #include "guisupport/ScriptedFileDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
 #include "platform/SystemLocale.h"
+#include "reports/engine/ReportPrinter.h"
 #include "storage/DorodLocale.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -132,9 +134,10 @@ TEST_F(SetupDialogTest, OpensOnTheStoredValuesUnderTheirLabels) {
     TfSetup dialog(desk, nullptr);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Настройки"));
-    ASSERT_EQ(ctl(dialog).PageControl1->count(), 2);
+    ASSERT_EQ(ctl(dialog).PageControl1->count(), 3);
     EXPECT_EQ(ctl(dialog).PageControl1->tabText(0), QStringLiteral("Общие"));
     EXPECT_EQ(ctl(dialog).PageControl1->tabText(1), QStringLiteral("Диски"));
+    EXPECT_EQ(ctl(dialog).PageControl1->tabText(2), QStringLiteral("Печать"));
     EXPECT_EQ(ctl(dialog).PageControl1->currentWidget(), ctl(dialog).TabSheet1);
     EXPECT_EQ(ctl(dialog).GroupBox1->title(), QStringLiteral("Цена за слово"));
     for (QWidget* price :
@@ -471,6 +474,49 @@ TEST_F(SetupDialogTest, DrivesPageMapsLettersToFoldersAndBack) {
     EXPECT_EQ(ctl(again).eDrive[1]->text(), QStringLiteral("/media/Флешка"));
     EXPECT_EQ(ctl(again).eDrive[2]->text(), QStringLiteral("flash"));
     EXPECT_EQ(ctl(again).eOutDev->currentText(), QStringLiteral("B:"));
+}
+
+TEST_F(SetupDialogTest, PrintPageChoosesAmongTheSystemsPrintersAndKeepsAMissingOne) {
+    const QStringList installedNow = installedPrinters();
+    struct Case {
+        QString stored; // Printer= in config.INI
+        QString shown;  // the choice the dialog opens on
+        QString chosen; // the item the operator picks (empty: leaves it)
+        QString saved;  // Printer= written
+    };
+    const QString gone = QStringLiteral("снятый");
+    std::vector<Case> cases{
+        {QString(), kDefaultPrinterChoice, QString(), QString()},
+        {gone, gone + QStringLiteral(" (не установлен)"), QString(), gone},
+        {gone, gone + QStringLiteral(" (не установлен)"), kDefaultPrinterChoice, QString()},
+    };
+    if (!installedNow.isEmpty())
+        cases.push_back(
+            {QString(), kDefaultPrinterChoice, installedNow.front(), installedNow.front()});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored.toStdString() + " -> " + c.chosen.toStdString());
+        startWith(
+            QStringLiteral("[General]\r\n[Print]\r\nPrinter=%1\r\nReceiptWithoutPreview=1\r\n")
+                .arg(c.stored));
+        TfSetup dialog(desk, nullptr);
+        auto* printer = control<QComboBox>(dialog, "ePrinter");
+        auto* withoutPreview = control<QCheckBox>(dialog, "cReceiptWithoutPreview");
+        EXPECT_TRUE(control<QWidget>(dialog, "TabSheet3")->isAncestorOf(printer));
+        EXPECT_EQ(printer->itemText(0), kDefaultPrinterChoice);
+        for (const QString& name : installedNow)
+            EXPECT_GE(printer->findText(name), 1) << name.toStdString();
+        EXPECT_EQ(printer->currentText(), c.shown);
+        EXPECT_TRUE(withoutPreview->isChecked());
+        if (!c.chosen.isEmpty()) printer->setCurrentIndex(printer->findText(c.chosen));
+        withoutPreview->setChecked(false);
+        dialog.BitBtn1Click();
+        EXPECT_EQ(desk.settings.Printer, c.saved);
+        EXPECT_FALSE(desk.settings.ReceiptWithoutPreview);
+        TSettings back;
+        LoadConfig(desk.configPath(), back);
+        EXPECT_EQ(back.Printer, c.saved);
+        EXPECT_FALSE(back.ReceiptWithoutPreview);
+    }
 }
 
 TEST_F(SetupDialogTest, MainMenuOpensTheDialogAndTheNewPriceHoldsAtOnce) {

@@ -32,6 +32,9 @@ class RecordingWordProcessor : public WordProcessor {
 public:
     explicit RecordingWordProcessor(QStringList& calls) : m_calls(calls) {}
     void documentsAdd() override { m_calls << QStringLiteral("Documents.Add"); }
+    void setFontColor(int colour) override {
+        m_calls << QStringLiteral("Font.Color:%1").arg(colour);
+    }
     void typeText(const QString& text) override { m_calls << QStringLiteral("TypeText:") + text; }
     void typeParagraph() override { m_calls << QStringLiteral("TypeParagraph"); }
     bool checkGrammar(QString*) override {
@@ -238,7 +241,7 @@ TEST_F(OutputWindowTest, DoubleClickEditsTheMovedRowsAnnouncementAndRefreshesIt)
     EXPECT_EQ(window->mtDAta().rows(), before);
 }
 
-TEST_F(OutputWindowTest, PreviewMakesTheFourCallsInOrderOrShowsWhyItCannot) {
+TEST_F(OutputWindowTest, PreviewMakesTheCallsInOrderOrShowsWhyItCannot) {
     QStringList calls;
     window->createWordProcessor = [&](QString*) {
         return std::make_unique<RecordingWordProcessor>(calls);
@@ -249,9 +252,10 @@ TEST_F(OutputWindowTest, PreviewMakesTheFourCallsInOrderOrShowsWhyItCannot) {
     calls.clear();
     fill(kOtherDay);
     guisupport::control<QPushButton>(*window, "BitBtn4")->click();
-    EXPECT_EQ(calls,
-              (QStringList{"Documents.Add", QStringLiteral("TypeText:Продам ВАЗ"), "TypeParagraph",
-                           QStringLiteral("TypeText:Завтра"), "TypeParagraph", "CheckGrammar"}));
+    EXPECT_EQ(calls, (QStringList{"Documents.Add", "Font.Color:16777215",
+                                  QStringLiteral("TypeText:Продам ВАЗ"), "TypeParagraph",
+                                  "Font.Color:16777215", QStringLiteral("TypeText:Завтра"),
+                                  "TypeParagraph", "CheckGrammar"}));
     EXPECT_TRUE(dialogs.boxes().empty());
 
     window->createWordProcessor = [](QString* error) -> std::unique_ptr<WordProcessor> {

@@ -1,10 +1,15 @@
 // vornelta-report: a tool for whoever designs report templates.
 //   vornelta-report check TEMPLATE
 //   vornelta-report render TEMPLATE [--set NAME=TEXT]... --pdf OUT.pdf
+//   vornelta-report render TEMPLATE [--set NAME=TEXT]... --printer NAME
 //   vornelta-report preview TEMPLATE [--set NAME=TEXT]...
-// Exit 0 on success, 1 with the message on stderr for a bad template (or a failed
-// write), 2 for wrong usage. Only preview needs a display.
+// render --printer prints as the preview's print button does, without the dialog; an
+// empty NAME is the system's default printer.
+// Exit 0 on success, 1 with the message on stderr for a bad template, a failed write, a
+// printer that is not there or a job the printer refused; 2 for wrong usage. Only preview
+// needs a display.
 #include "reports/engine/Report.h"
+#include "reports/engine/ReportPrinter.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -23,6 +28,7 @@ using namespace vornelta;
 
 const char* kUsage = "usage: vornelta-report check TEMPLATE\n"
                      "       vornelta-report render TEMPLATE [--set NAME=TEXT]... --pdf OUT.pdf\n"
+                     "       vornelta-report render TEMPLATE [--set NAME=TEXT]... --printer NAME\n"
                      "       vornelta-report preview TEMPLATE [--set NAME=TEXT]...\n";
 
 int usage(const QString& problem = {}) {
@@ -85,6 +91,7 @@ struct Command {
     QString name; // check, render, preview
     QString path;
     QString pdf;
+    std::optional<QString> printer; // an empty name: the system's default
     QList<QPair<QString, QString>> sets;
 };
 
@@ -95,13 +102,15 @@ std::optional<Command> parseCommand(const QStringList& args) {
         return std::nullopt;
     };
     if (args.size() < 2) return wrong();
-    Command c{args[0], args[1], {}, {}};
+    Command c{args[0], args[1], {}, {}, {}};
     if (c.name == QLatin1String("check")) return args.size() == 2 ? std::optional(c) : wrong();
     if (c.name != QLatin1String("render") && c.name != QLatin1String("preview"))
         return wrong(QStringLiteral("unknown command ") + c.name);
     for (qsizetype i = 2; i < args.size(); ++i) {
         const QString& a = args[i];
-        if ((a == QLatin1String("--set") || a == QLatin1String("--pdf")) && i + 1 >= args.size())
+        if ((a == QLatin1String("--set") || a == QLatin1String("--pdf") ||
+             a == QLatin1String("--printer")) &&
+            i + 1 >= args.size())
             return wrong(a + QStringLiteral(" needs a value"));
         if (a == QLatin1String("--set")) {
             const QString s = args[++i];
@@ -110,13 +119,17 @@ std::optional<Command> parseCommand(const QStringList& args) {
             c.sets.append({s.left(eq), s.mid(eq + 1)});
         } else if (a == QLatin1String("--pdf")) {
             c.pdf = args[++i];
+        } else if (a == QLatin1String("--printer")) {
+            c.printer = args[++i];
         } else {
             return wrong(QStringLiteral("unknown argument ") + a);
         }
     }
     const bool preview = c.name == QLatin1String("preview");
-    if (preview && !c.pdf.isEmpty()) return wrong(QStringLiteral("preview takes no --pdf"));
-    if (!preview && c.pdf.isEmpty()) return wrong(QStringLiteral("render needs --pdf OUT.pdf"));
+    if (preview && (!c.pdf.isEmpty() || c.printer))
+        return wrong(QStringLiteral("preview takes no --pdf or --printer"));
+    if (!preview && c.pdf.isEmpty() && !c.printer)
+        return wrong(QStringLiteral("render needs --pdf OUT.pdf or --printer NAME"));
     return c;
 }
 
@@ -133,9 +146,20 @@ int render(const Command& c) {
         report.ShowPreparedReport(nullptr);
         return 0;
     }
-    if (const Result written = report.exportToPdf(c.pdf); !written) return failure(written.error());
-    QTextStream(stdout) << c.pdf << ": " << report.pageCount()
-                        << (report.pageCount() == 1 ? " page" : " pages") << "\n";
+    const QString pages =
+        QString::number(report.pageCount()) + (report.pageCount() == 1 ? " page" : " pages");
+    if (!c.pdf.isEmpty()) {
+        if (const Result written = report.exportToPdf(c.pdf); !written)
+            return failure(written.error());
+        QTextStream(stdout) << c.pdf << ": " << pages << "\n";
+    }
+    if (c.printer) {
+        const Result printed = printReport(report, *c.printer);
+        if (!printed) return failure(printed.error());
+        QTextStream(stdout) << (c.printer->isEmpty() ? QStringLiteral("default printer")
+                                                     : *c.printer)
+                            << ": " << pages << "\n";
+    }
     return 0;
 }
 

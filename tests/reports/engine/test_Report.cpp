@@ -554,8 +554,12 @@ TEST_F(ReportTest, ReceiptNamingAMissingFieldFailsWithTheReason) {
     xml.replace("[tData.Tel]", "[tData.Telefon]");
     ASSERT_TRUE(QDir().mkpath(folder.file(QStringLiteral("Отчеты"))));
     guisupport::writeBytes(receiptTemplatePath(desk), xml.toStdString());
-    QString error;
-    EXPECT_FALSE(prepareReceipt(desk, {QStringLiteral("10.12.2026")}, &error));
+    desk.tData.Insert();
+    desk.tData.FieldByName("id").SetAsInteger(4513);
+    desk.tData.Post();
+    const Result prepared = prepareReceipt(desk, 4513, {QStringLiteral("10.12.2026")});
+    EXPECT_FALSE(prepared);
+    const QString error = prepared.error();
     EXPECT_TRUE(error.contains(QStringLiteral("объект «tel»"))) << error.toStdString();
     EXPECT_TRUE(error.contains(QStringLiteral("нет поля «Telefon»"))) << error.toStdString();
     EXPECT_EQ(desk.report().pageCount(), 0);
