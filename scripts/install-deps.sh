@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
           qt6-base-dev qt6-translations-l10n fonts-dejavu-core poppler-utils
-          clang-14 libclang-rt-14-dev clang-format desktop-file-utils dpkg-dev file)
+          clang-14 libclang-rt-14-dev clang-format desktop-file-utils dpkg-dev file
+          postgresql libpq-dev)
 [ "${WITH_XVFB:-0}" = 1 ] && packages+=(xvfb xauth imagemagick)
 
 missing=()
