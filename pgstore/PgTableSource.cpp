@@ -96,15 +96,15 @@ bool PgTableSource::LoadRecords(dorod::TDorodCursor& store, std::string& message
     // The counter first: a save committed while the rows are read is then read again later
     // rather than missed.
     const PgResult counter =
-        m_connection.query("SELECT change_counter FROM vornelta_state", {}, message);
+        m_connection->query("SELECT change_counter FROM vornelta_state", {}, message);
     if (!counter.ok()) return false;
-    if (!loadRows(m_connection, m_map, store, &m_identities, message)) return false;
+    if (!loadRows(*m_connection, m_map, store, &m_identities, message)) return false;
     m_loadedAtChange = counter.integer(0, 0);
     return true;
 }
 
 bool PgTableSource::SaveChanges(dorod::TDorodCursor& store, std::string& message) {
-    const PgSaveResult result = saveChanges(m_connection, {{this, &store}});
+    const PgSaveResult result = saveChanges(*m_connection, {{this, &store}});
     message = result.message;
     return result.status == PgSaveStatus::Saved;
 }

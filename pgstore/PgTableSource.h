@@ -50,7 +50,7 @@ bool loadRows(PgConnection& connection, const PgTableMap& map, dorod::TDorodCurs
 class PgTableSource : public dorod::TDorodRecordSource {
 public:
     PgTableSource(PgConnection& connection, const PgTableMap& map)
-        : m_connection(connection), m_map(map) {}
+        : m_connection(&connection), m_map(map) {}
 
     bool LoadRecords(dorod::TDorodCursor& store, std::string& message) override;
     // This table's changes alone, in a transaction of their own (saveChanges writes
@@ -58,14 +58,16 @@ public:
     bool SaveChanges(dorod::TDorodCursor& store, std::string& message) override;
 
     const PgTableMap& map() const { return m_map; }
-    PgConnection& connection() const { return m_connection; }
+    PgConnection& connection() const { return *m_connection; }
+    // A new connection after the old one was lost; the rows known stay known.
+    void setConnection(PgConnection& connection) { m_connection = &connection; }
     PgRowIdentities& identities() { return m_identities; }
     const PgRowIdentities& identities() const { return m_identities; }
     // The change counter the rows were read at.
     int64_t loadedAtChange() const { return m_loadedAtChange; }
 
 private:
-    PgConnection& m_connection;
+    PgConnection* m_connection;
     const PgTableMap& m_map;
     PgRowIdentities m_identities;
     int64_t m_loadedAtChange = 0;
