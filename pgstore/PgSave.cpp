@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace pgstore {
@@ -54,8 +55,10 @@ private:
     bool settleNumbers(const PgTableChanges& table);
     bool writeTable(const PgTableChanges& table);
     // The values of a record in column order, with its settled number where it has one.
-    std::vector<PgParam> valuesOf(const PgTableChanges& table, const TDorodRecordEntry* entry,
-                                  int32_t* numberOut);
+    std::vector<PgParam> valuesOf(const PgTableChanges& table, const TDorodRecordEntry* entry);
+    // The number a new row is saved with when it is not the one it proposes.
+    std::optional<int32_t> settledNumber(const PgTableChanges& table,
+                                         const TDorodRecordEntry* entry) const;
     std::string rowDescription(const PgTableMap& map, const TDorodRecordEntry* entry,
                                dorod::TDorodCursor& store) const;
     void applyCommitted();
@@ -143,8 +146,8 @@ bool SaveRun::settleNumbers(const PgTableChanges& table) {
     return true;
 }
 
-std::vector<PgParam> SaveRun::valuesOf(const PgTableChanges& table, const TDorodRecordEntry* entry,
-                                       int32_t* numberOut) {
+std::vector<PgParam> SaveRun::valuesOf(const PgTableChanges& table,
+                                       const TDorodRecordEntry* entry) {
     const PgTableMap& map = table.source->map();
     std::vector<PgParam> values;
     values.reserve(map.columns.size());
@@ -152,18 +155,31 @@ std::vector<PgParam> SaveRun::valuesOf(const PgTableChanges& table, const TDorod
         const PgColumn& column = map.columns[i];
         const dorod::TDorodField& field = *table.store->Field(column.storeField);
         if (int(i) == map.numberColumn && entry->status == TDorodRecordStatus::Inserted) {
-            // A new announcement, and the run days added with it, take the saved number.
-            const auto proposed = int32_t(record::getInteger(entry->data(), field));
-            const auto renumbered = m_renumbered.find(proposed);
-            if (renumbered != m_renumbered.end()) {
-                values.emplace_back(int32Param(renumbered->second));
-                if (numberOut) *numberOut = renumbered->second;
+            if (const std::optional<int32_t> number = settledNumber(table, entry)) {
+                values.emplace_back(int32Param(*number));
                 continue;
             }
         }
         values.push_back(encodeValue(column, field, entry->data()));
     }
     return values;
+}
+
+std::optional<int32_t> SaveRun::settledNumber(const PgTableChanges& table,
+                                              const TDorodRecordEntry* entry) const {
+    const PgTableMap& map = table.source->map();
+    // A new announcement given another number takes it…
+    if (map.settlesNumbers) {
+        for (const NewNumber& n : m_numbers)
+            if (n.entry == entry) return n.number;
+        return std::nullopt;
+    }
+    // …and the run days added with it follow.
+    const dorod::TDorodField& field =
+        *table.store->Field(map.columns[size_t(map.numberColumn)].storeField);
+    const auto renumbered = m_renumbered.find(int32_t(record::getInteger(entry->data(), field)));
+    if (renumbered == m_renumbered.end()) return std::nullopt;
+    return renumbered->second;
 }
 
 bool SaveRun::writeTable(const PgTableChanges& table) {
@@ -190,7 +206,7 @@ bool SaveRun::writeTable(const PgTableChanges& table) {
         if (status == TDorodRecordStatus::Clean || status == TDorodRecordStatus::Discarded)
             continue;
         if (status == TDorodRecordStatus::Inserted) {
-            std::vector<PgParam> params = valuesOf(table, entry, nullptr);
+            std::vector<PgParam> params = valuesOf(table, entry);
             params.emplace_back(change);
             const PgResult added = query(insert, params);
             if (m_failed) return false;
@@ -205,7 +221,7 @@ bool SaveRun::writeTable(const PgTableChanges& table) {
                           map.fileName() + ": a changed row was not read from the database; " +
                               "nothing was saved");
         if (status == TDorodRecordStatus::Modified) {
-            std::vector<PgParam> params = valuesOf(table, entry, nullptr);
+            std::vector<PgParam> params = valuesOf(table, entry);
             params.emplace_back(change);
             params.emplace_back(int64Param(identity->rowId));
             params.emplace_back(int32Param(identity->version));

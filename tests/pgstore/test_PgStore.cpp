@@ -356,6 +356,32 @@ TEST_F(PgTest, TwoCountersSavingAtOnceGetTwoNumbers) {
     EXPECT_EQ(findById(renumbered.datesStore, 42), nullptr);
 }
 
+// Numbers a save cannot keep: taken in the database, given twice in one save, or none.
+TEST_F(PgTest, NumbersASaveCannotKeepAreGivenTheNextFreeOnes) {
+    Counter setup(url());
+    addAnnouncement(setup, 5, "taken");
+    ASSERT_EQ(setup.save().status, PgSaveStatus::Saved);
+    Counter a(url());
+    addAnnouncement(a, 5, "proposes a taken one");
+    addAnnouncement(a, 9, "first of two nines");
+    addAnnouncement(a, 9, "second of two nines");
+    addAnnouncement(a, 0, "without a number");
+    const PgSaveResult saved = a.save();
+    ASSERT_EQ(saved.status, PgSaveStatus::Saved) << saved.message;
+    std::string message;
+    const PgResult numbers = a.connection->query(
+        "SELECT \"Client\" || '=' || id FROM data ORDER BY row_id", {}, message);
+    std::vector<std::string> got;
+    for (int r = 0; r < numbers.rows(); ++r)
+        got.emplace_back(numbers.value(r, 0));
+    EXPECT_EQ(got,
+              (std::vector<std::string>{"taken=5", "proposes a taken one=6", "first of two nines=9",
+                                        "second of two nines=10", "without a number=11"}));
+    // The store holds the saved numbers too.
+    Counter b(url());
+    EXPECT_EQ(rowsOf(a.dataStore), rowsOf(b.dataStore));
+}
+
 TEST_F(PgTest, ATextWithoutAWindows1251LetterRefusesTheOpenNamingIt) {
     Counter a(url());
     std::string message;
