@@ -18,7 +18,8 @@ pg_status=0
 pg_env=$(scripts/pg-test-cluster.sh start) || pg_status=$?
 if [ "$pg_status" -eq 0 ]; then
     eval "$pg_env"
-    trap 'scripts/pg-test-cluster.sh remove "$VORNELTA_TEST_PG_DIR"' EXIT
+    # The trap runs from build/: the script by its full path.
+    trap "'$PWD/scripts/pg-test-cluster.sh' remove '$VORNELTA_TEST_PG_DIR'" EXIT
 elif [ "$pg_status" -eq 3 ] && [ "${CI:-}" != true ]; then
     echo "PostgreSQL is not installed: the database tests will be skipped"
 else
