@@ -183,4 +183,24 @@ bool PgConnection::copyIn(
     return true;
 }
 
+bool PgConnection::listen(const std::string& channel, std::string& message) {
+    std::string quoted = "\"";
+    for (char c : channel)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return exec("LISTEN " + quoted + "\"", message);
+}
+
+std::vector<std::string> PgConnection::takeNotifications() {
+    std::vector<std::string> payloads;
+    if (!PQconsumeInput(m_conn)) {
+        m_lost = true;
+        return payloads;
+    }
+    while (PGnotify* notify = PQnotifies(m_conn)) {
+        payloads.emplace_back(notify->extra ? notify->extra : "");
+        PQfreemem(notify);
+    }
+    return payloads;
+}
+
 } // namespace pgstore

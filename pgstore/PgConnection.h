@@ -71,6 +71,14 @@ public:
                 const std::function<bool(const std::function<bool(std::string_view)>&)>& produce,
                 std::string& message);
 
+    // Starts listening on a channel (a name of ours); what is announced there then
+    // arrives through takeNotifications.
+    bool listen(const std::string& channel, std::string& message);
+    // The payloads announced since the last call, without waiting. socket() becomes
+    // readable when more arrive.
+    std::vector<std::string> takeNotifications();
+    int socket() const { return PQsocket(m_conn); }
+
     PGconn* raw() const { return m_conn; }
 
 private:

@@ -1,5 +1,8 @@
 #include "pgstore/PgDeskTables.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace pgstore {
 
 PgDeskTables::PgDeskTables(std::string url, std::unique_ptr<PgConnection> connection)
@@ -10,7 +13,9 @@ PgDeskTables::PgDeskTables(std::string url, std::unique_ptr<PgConnection> connec
 std::unique_ptr<PgDeskTables> PgDeskTables::connect(const std::string& url, std::string& message) {
     std::unique_ptr<PgConnection> connection = PgConnection::open(url, message);
     if (!connection || !ensureSchema(*connection, message)) return nullptr;
-    return std::unique_ptr<PgDeskTables>(new PgDeskTables(url, std::move(connection)));
+    std::unique_ptr<PgDeskTables> desk(new PgDeskTables(url, std::move(connection)));
+    if (!desk->listen(message)) return nullptr;
+    return desk;
 }
 
 void PgDeskTables::attach(dorod::TDorodTable& data, dorod::TDorodTable& dates,
@@ -52,7 +57,10 @@ PgSaveResult PgDeskTables::saveOperation(const PgSaveHooks* hooks) {
         return refused;
     }
     PgSaveResult result = saveChanges(*m_connection, changes(), hooks);
-    if (result.status == PgSaveStatus::Saved) settleSaved();
+    if (result.status == PgSaveStatus::Saved) {
+        settleSaved();
+        if (result.change != 0) m_ownChanges.push_back(result.change);
+    }
     if (result.status == PgSaveStatus::CommitUnknown) m_unknownChange = result.change;
     return result;
 }
@@ -68,6 +76,7 @@ bool PgDeskTables::reconnect(std::string& message) {
     m_dates.setConnection(*m_connection);
     m_rielt.setConnection(*m_connection);
     m_unknownChange = 0;
+    if (!listen(message)) return false;
     if (committed) {
         // Saved, but the new rows' keys never arrived: the tables read their rows again.
         for (dorod::TDorodTable* table : m_tables) {
@@ -77,6 +86,23 @@ bool PgDeskTables::reconnect(std::string& message) {
         }
     }
     return true;
+}
+
+bool PgDeskTables::listen(std::string& message) {
+    return m_connection->listen(kChangeChannel, message);
+}
+
+bool PgDeskTables::othersSaved() {
+    bool others = false;
+    for (const std::string& payload : m_connection->takeNotifications()) {
+        const int64_t change = std::strtoll(payload.c_str(), nullptr, 10);
+        const auto own = std::find(m_ownChanges.begin(), m_ownChanges.end(), change);
+        if (own != m_ownChanges.end())
+            m_ownChanges.erase(own);
+        else
+            others = true;
+    }
+    return others;
 }
 
 } // namespace pgstore

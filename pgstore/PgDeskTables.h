@@ -34,6 +34,14 @@ public:
     // False with a message when the database is still out of reach.
     bool reconnect(std::string& message);
 
+    // Listens for the saves of every counter (connect does; again after reconnect).
+    bool listen(std::string& message);
+    // Whether another counter saved since the tables were read or this desk last asked:
+    // then the desk reads its tables again (as on F5). Never waits; the desk asks when
+    // socket() is readable or on a timer. This desk's own saves do not count.
+    bool othersSaved();
+    int socket() const { return m_connection->socket(); }
+
     // Whether the last save ended with its commit unknown (reconnect settles it).
     bool commitUnknown() const { return m_unknownChange != 0; }
     PgConnection& connection() { return *m_connection; }
@@ -48,6 +56,7 @@ private:
     PgTableSource m_data, m_dates, m_rielt;
     dorod::TDorodTable* m_tables[3] = {nullptr, nullptr, nullptr};
     int64_t m_unknownChange = 0;
+    std::vector<int64_t> m_ownChanges; // saved here, announced back to us too
 };
 
 } // namespace pgstore

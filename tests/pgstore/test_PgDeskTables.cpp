@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 using namespace pgstore;
@@ -79,6 +82,25 @@ TEST_F(PgTest, EachDeskSavesItsOperationsAndTheNumberIsSettledAtTheSave) {
     const PgSaveResult refused = a.tables->saveOperation(); // posts the edit, as a save does
     EXPECT_EQ(refused.status, PgSaveStatus::Conflict);
     EXPECT_TRUE(a.tData.HasChanges());
+}
+
+// Another counter's save is heard within two seconds; the desk's own saves are not news.
+TEST_F(PgTest, ADeskHearsOfTheOtherCountersSavesButNotOfItsOwn) {
+    Desk a(url()), b(url());
+    const auto heardWithinTwoSeconds = [](Desk& desk) {
+        for (int i = 0; i < 40; ++i) {
+            if (desk.tables->othersSaved()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    };
+    a.addAnnouncement("at a");
+    ASSERT_EQ(a.tables->saveOperation().status, PgSaveStatus::Saved);
+    EXPECT_TRUE(heardWithinTwoSeconds(b));
+    EXPECT_FALSE(heardWithinTwoSeconds(a)) << "its own save";
+    EXPECT_FALSE(b.tables->othersSaved()) << "told once";
+    b.tData.Refresh();
+    EXPECT_EQ(b.idsOf(b.tData), std::vector<int>{1});
 }
 
 // The connection breaks with every row sent and the commit still to come: the desk is
