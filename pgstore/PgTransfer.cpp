@@ -128,7 +128,9 @@ bool importFolder(PgConnection& connection, const std::string& folder, bool repl
     sql = "TRUNCATE ";
     for (size_t i = 0; i < maps.size(); ++i)
         sql += (i ? ", " : "") + quoteIdent(maps[i]->tableName);
-    sql += " RESTART IDENTITY; TRUNCATE vornelta_deleted";
+    // Row keys are never given again: a counter still holding the old rows then finds its
+    // rows gone at its next save instead of overwriting the new ones that took their keys.
+    sql += "; TRUNCATE vornelta_deleted";
     if (holds && !connection.exec(sql, message)) return rollback(connection, message, "");
     for (size_t i = 0; i < maps.size(); ++i) {
         if (!copyTableIn(connection, *maps[i], *stores[i], fields[i], countOf(counts, *maps[i]),

@@ -2,6 +2,8 @@
 // database and written back gives the same tables, and the refusals leave the database
 // as it was.
 #include "pgstore/PgConnection.h"
+#include "pgstore/PgSave.h"
+#include "pgstore/PgSchema.h"
 #include "pgsupport/TestDatabase.h"
 #include "storage/DorodCursor.h"
 #include "storage/DorodRecord.h"
@@ -137,6 +139,34 @@ TEST_F(PgTest, RefusedImportsAndExportsSaySoAndChangeNothing) {
     const std::string replaced = dorod({"dump", empty.file("data.d")}).out;
     EXPECT_EQ(replaced, dorod({"dump", other.file("data.d")}).out);
     EXPECT_NE(replaced, dorod({"dump", desk.file("data.d")}).out);
+}
+
+// A counter that read the tables before a replacing import changes a row: the row it
+// read is gone, and the save is refused rather than landing on a new row.
+TEST_F(PgTest, ACounterOpenDuringAReplaceCannotOverwriteTheNewRows) {
+    TempDir desk, other;
+    makeDesk(desk.path().string());
+    makeDesk(other.path().string(), "7");
+    ASSERT_EQ(dorod({"pg-import", url(), desk.path().string()}).status, 0);
+    std::string message;
+    auto connection = pgstore::PgConnection::open(url(), message);
+    ASSERT_TRUE(connection) << message;
+    pgstore::PgTableSource source(*connection, pgstore::announcementMap());
+    dorod::TDorodCursor store;
+    ASSERT_TRUE(source.LoadRecords(store, message)) << message;
+    ASSERT_EQ(dorod({"pg-import", url(), other.path().string(), "--replace"}).status, 0);
+
+    dorod::TDorodRecordEntry* first = store.Entry(0);
+    ASSERT_TRUE(store.BeginEdit(first));
+    dorod::TDorodRecordBuffer changed(store.Layout());
+    changed.assign(first->data());
+    dorod::record::setText(changed.data(), *store.FindField("Client"), "stale");
+    ASSERT_TRUE(store.PostRecord(changed.data(), first, message));
+    const pgstore::PgSaveResult refused = pgstore::saveChanges(*connection, {{&source, &store}});
+    EXPECT_EQ(refused.status, pgstore::PgSaveStatus::Conflict) << refused.message;
+    const pgstore::PgResult stale =
+        connection->query("SELECT count(*) FROM data WHERE \"Client\" = 'stale'", {}, message);
+    EXPECT_EQ(stale.integer(0, 0), 0);
 }
 
 } // namespace
