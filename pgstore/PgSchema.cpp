@@ -126,7 +126,9 @@ std::vector<const PgTableMap*> deskMaps() {
 bool ensureSchema(PgConnection& connection, std::string& message) {
     // Two counters starting on a new database at once: the lock lets one make the
     // schema and the other find it made.
-    std::string sql = "SELECT pg_advisory_xact_lock(" + std::to_string(kDeskLockKey) + ");\n";
+    const std::string lock =
+        "SELECT pg_advisory_xact_lock(" + std::to_string(kDeskLockKey) + ");\n";
+    std::string sql = lock;
     sql += "CREATE TABLE IF NOT EXISTS vornelta_state (\n"
            "  single boolean PRIMARY KEY DEFAULT true CHECK (single),\n"
            "  change_counter bigint NOT NULL DEFAULT 0);\n"
@@ -136,6 +138,8 @@ bool ensureSchema(PgConnection& connection, std::string& message) {
            "CREATE TABLE IF NOT EXISTS vornelta_deleted (\n"
            "  table_name text NOT NULL, row_id bigint NOT NULL, change bigint NOT NULL);\n"
            "CREATE INDEX IF NOT EXISTS vornelta_deleted_change ON vornelta_deleted (change);\n";
+    // The indexes, once the tables are known to be the desk's.
+    std::string indexes = lock;
     for (const PgTableMap* map : deskMaps()) {
         const std::string table = quoteIdent(map->tableName);
         sql += "CREATE TABLE IF NOT EXISTS " + table + " (\n" +
@@ -145,13 +149,39 @@ bool ensureSchema(PgConnection& connection, std::string& message) {
         for (const PgColumn& c : map->columns)
             sql += ",\n  " + quoteIdent(c.name) + " " + c.sqlType;
         sql += ");\n";
-        sql += "CREATE INDEX IF NOT EXISTS " + quoteIdent(map->tableName + "_row_change") + " ON " +
-               table + " (row_change);\n";
+        indexes += "CREATE INDEX IF NOT EXISTS " + quoteIdent(map->tableName + "_row_change") +
+                   " ON " + table + " (row_change);\n";
         if (map->numberColumn >= 0)
-            sql += "CREATE INDEX IF NOT EXISTS " + quoteIdent(map->tableName + "_number") + " ON " +
-                   table + " (" + quoteIdent(map->columns[size_t(map->numberColumn)].name) + ");\n";
+            indexes += "CREATE INDEX IF NOT EXISTS " + quoteIdent(map->tableName + "_number") +
+                       " ON " + table + " (" +
+                       quoteIdent(map->columns[size_t(map->numberColumn)].name) + ");\n";
     }
-    if (inTransaction(connection, sql, message)) return true;
+    if (!inTransaction(connection, sql, message)) {
+        message = "cannot create the tables in the database: " + message;
+        return false;
+    }
+    // A table of that name made by something else is not written into.
+    for (const PgTableMap* map : deskMaps()) {
+        const PgResult columns = connection.query(
+            "SELECT column_name FROM information_schema.columns WHERE table_schema = "
+            "current_schema() AND table_name = $1",
+            {map->tableName}, message);
+        if (!columns.ok()) return false;
+        std::vector<std::string> wanted = {"row_id", "row_version", "row_change"};
+        for (const PgColumn& c : map->columns)
+            wanted.push_back(c.name);
+        for (const std::string& name : wanted) {
+            bool found = false;
+            for (int r = 0; r < columns.rows() && !found; ++r)
+                found = columns.value(r, 0) == name;
+            if (!found) {
+                message = "the database's table " + map->tableName +
+                          " is not the desk's: it has no column " + name;
+                return false;
+            }
+        }
+    }
+    if (inTransaction(connection, indexes, message)) return true;
     message = "cannot create the tables in the database: " + message;
     return false;
 }

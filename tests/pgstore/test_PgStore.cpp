@@ -213,6 +213,14 @@ TEST_F(PgTest, SchemaIsCreatedWhenAbsentWithATypedColumnPerField) {
     }
 }
 
+TEST_F(PgTest, ATableOfTheSameNameMadeBySomethingElseIsNotUsed) {
+    auto connection = connect(url());
+    std::string message;
+    ASSERT_TRUE(connection->exec("CREATE TABLE rielt (date date, note text)", message));
+    EXPECT_FALSE(ensureSchema(*connection, message));
+    EXPECT_EQ(message, "the database's table rielt is not the desk's: it has no column row_id");
+}
+
 // ------------------------------------------------------------------ rows
 
 TEST_F(PgTest, SavedRowsReadBackWithTheSameValues) {
