@@ -29,9 +29,9 @@ Result prepareReceipt(TDesk& desk, int id, const QStringList& runDays);
 // prepareReceipt, then printOrPreviewReceipt. The announcement stays saved either way.
 Result runReceipt(TDesk& desk, QWidget* parent, int id, const QStringList& runDays);
 
-// The prepared receipt (desk.report()) on the desk's printer: straight to it when the desk prints receipts
-// without the preview, otherwise (and after a failed print, which is said) the modal
-// print preview, whose print dialog starts on that printer.
+// The prepared receipt (desk.report()) on the desk's printer: straight to it when the desk prints
+// receipts without the preview, otherwise (and after a failed print, which is said) the modal print
+// preview, whose print dialog starts on that printer.
 void printOrPreviewReceipt(TDesk& desk, QWidget* parent);
 
 } // namespace vornelta

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
           qt6-base-dev qt6-translations-l10n fonts-dejavu-core poppler-utils
           clang-14 libclang-rt-14-dev clang-format desktop-file-utils dpkg-dev file
-          libcups2-dev cups printer-driver-cups-pdf libreoffice-writer-nogui)
+          libcups2-dev cups printer-driver-cups-pdf libreoffice-writer-nogui postgresql libpq-dev)
 [ "${WITH_XVFB:-0}" = 1 ] && packages+=(xvfb xauth imagemagick)
 
 missing=()

@@ -100,6 +100,7 @@ inline constexpr const char* CannotCreateFile = "Cannot create file %s";
 inline constexpr const char* ClosedDataset = "Cannot do this operation on closed dataset";
 inline constexpr const char* CloneNotActive = "Cloned table is not active!";
 inline constexpr const char* StreamNotAssigned = "Loading stream is not assigned";
+inline constexpr const char* SourceNotAssigned = "Record source is not assigned";
 inline constexpr const char* ClonesNotClosed =
     "Cloned tables are not closed before source dataset is closed!";
 inline constexpr const char* NotEditing = "Table is not in edit or insert mode";

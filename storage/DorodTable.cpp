@@ -2,6 +2,7 @@
 
 #include "storage/Coding.h"
 #include "storage/DorodDatabase.h"
+#include "storage/DorodRecordSource.h"
 #include "storage/FileIo.h"
 
 #include <algorithm>
@@ -146,6 +147,12 @@ void TDorodTable::SetCloneDS(TDorodDataset* source) {
     m_loadMode = source ? TDorodLoadMode::lmClone : TDorodLoadMode::lmClear;
 }
 
+void TDorodTable::SetRecordSource(TDorodRecordSource* source) {
+    Close();
+    m_recordSource = source;
+    m_loadMode = source ? TDorodLoadMode::lmSource : TDorodLoadMode::lmClear;
+}
+
 void TDorodTable::detachClone(TDorodTable* clone) {
     std::erase(m_clones, clone);
 }
@@ -210,6 +217,19 @@ void TDorodTable::LoadData() {
         if (!LoadStream) DatabaseError(msg::StreamNotAssigned);
         LoadImage(*LoadStream, m_password);
         break;
+    case TDorodLoadMode::lmSource: {
+        if (!m_recordSource) DatabaseError(msg::SourceNotAssigned);
+        m_store = std::make_shared<TDorodCursor>();
+        BindStoreEvents();
+        m_store->SetPassword(m_password);
+        m_loadSize = 0;
+        std::string message;
+        if (!m_recordSource->LoadRecords(*m_store, message)) {
+            m_store.reset();
+            DatabaseError(msg::ErrorOpeningTable + message);
+        }
+        break;
+    }
     }
     // The store now holds the password that opened it (or the table's own).
     if (m_loadMode != TDorodLoadMode::lmClone) m_password = m_store->Password();
@@ -224,6 +244,9 @@ void TDorodTable::StoreData() {
             source->SaveToFile(source->TablePath());
             if (source->Active()) source->BuildView(true);
         }
+    } else if (m_loadMode == TDorodLoadMode::lmSource && m_recordSource) {
+        std::string message;
+        if (!m_recordSource->SaveChanges(*m_store, message)) DatabaseError(message);
     }
 }
 

@@ -1,5 +1,6 @@
 // TDorodTable: the table component. Its load mode says where the data comes from: an
-// empty table built from FieldDefs, a file, another table's store, or a stream.
+// empty table built from FieldDefs, a file, another table's store, a stream, or a record
+// source (a database server).
 #pragma once
 
 #include "storage/DorodDataset.h"
@@ -9,7 +10,9 @@
 
 namespace dorod {
 
-enum class TDorodLoadMode { lmClear = 0, lmFile = 1, lmClone = 2, lmStream = 3 };
+enum class TDorodLoadMode { lmClear = 0, lmFile = 1, lmClone = 2, lmStream = 3, lmSource = 4 };
+
+class TDorodRecordSource;
 
 class TDorodTable : public TDorodDataset {
 public:
@@ -27,6 +30,10 @@ public:
     bool StoreDefs = false;
     // The stream of lmStream mode; the program's, never rewound or freed here.
     TDorodStream* LoadStream = nullptr;
+    // The record source of lmSource mode; the program's, not freed here. Setting one
+    // closes the table and switches it to lmSource (none: back to lmClear).
+    TDorodRecordSource* RecordSource() const { return m_recordSource; }
+    void SetRecordSource(TDorodRecordSource* source);
 
     const std::string& Password() const;
     void SetPassword(const std::string& password);
@@ -52,6 +59,7 @@ private:
     TDorodDataset* m_cloneSource = nullptr;
     std::vector<TDorodTable*> m_clones;
     std::string m_password;
+    TDorodRecordSource* m_recordSource = nullptr;
 };
 
 // The store's field for a field definition: a text of size up to 35 is a SmallStr, a

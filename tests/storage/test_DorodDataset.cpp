@@ -4,6 +4,7 @@
 #include "storage/DorodDatabase.h"
 #include "storage/DorodDate.h"
 #include "storage/DorodLocale.h"
+#include "storage/DorodRecordSource.h"
 #include "storage/DorodTable.h"
 #include "support/TableBuilder.h"
 #include "support/TempDir.h"
@@ -390,11 +391,68 @@ TEST_F(DorodDataset, TablesLoadFromFieldDefinitionsAndFromAStream) {
     EXPECT_THAT(idsOf(fromStream), ElementsAre(1, 2, 3, 4, 5));
 }
 
+// A record source kept in memory: the rows it holds, and a failure to give when asked.
+struct MemorySource : TDorodRecordSource {
+    std::vector<int32_t> ids;
+    std::string loadFailure, saveFailure;
+    int saves = 0;
+    bool LoadRecords(TDorodCursor& store, std::string& message) override {
+        if (!loadFailure.empty()) {
+            message = loadFailure;
+            return false;
+        }
+        TDorodField id;
+        id.name = "id";
+        id.type = FieldType::Integer;
+        if (!store.DefineFields({id}, message)) return false;
+        for (int32_t value : ids) {
+            TDorodRecordBuffer buffer(store.Layout());
+            record::setInt32(buffer.data(), *store.Field(0), value);
+            store.AppendStoredRecord(buffer.data());
+        }
+        return true;
+    }
+    bool SaveChanges(TDorodCursor& store, std::string& message) override {
+        if (!saveFailure.empty()) {
+            message = saveFailure;
+            return false;
+        }
+        ++saves;
+        ids.clear();
+        for (const TDorodRecordEntry* e : store.Entries())
+            if (e->isLive()) ids.push_back(record::getInt32(e->data(), *store.Field(0)));
+        return true;
+    }
+};
+
+TEST_F(DorodDataset, ATableWithARecordSourceReadsAndSavesThroughIt) {
+    MemorySource source;
+    source.ids = {3, 1};
+    TDorodTable t;
+    t.Name = "tData";
+    t.SetRecordSource(&source);
+    EXPECT_EQ(t.LoadMode(), TDorodLoadMode::lmSource);
+    t.Open();
+    EXPECT_THAT(idsOf(t), ElementsAre(3, 1));
+    t.Append();
+    t.FieldByName("id").SetAsInteger(9);
+    t.Post();
+    source.saveFailure = "the server went away";
+    EXPECT_EQ(errorOf([&] { t.Save(); }), "tData: the server went away");
+    EXPECT_TRUE(t.HasChanges()) << "a failed save keeps the changes to be saved again";
+    source.saveFailure.clear();
+    t.Save();
+    EXPECT_EQ(source.saves, 1);
+    EXPECT_THAT(source.ids, ElementsAre(3, 1, 9));
+}
+
 TEST_F(DorodDataset, FailedOpensNameTheirCauseAndLeaveTheTableClosed) {
     const std::string missing = dir.file("missing.d");
     const std::string broken = dir.file("broken.d");
     std::ofstream(broken, std::ios::binary) << "this is no table";
     TDorodTable closedSource;
+    MemorySource unreadable;
+    unreadable.loadFailure = "no server";
     const struct {
         const char* what;
         std::function<void(TDorodTable&)> configure;
@@ -410,6 +468,10 @@ TEST_F(DorodDataset, FailedOpensNameTheirCauseAndLeaveTheTableClosed) {
          "tData: Cloned table is not active!"},
         {"clone without source", [](TDorodTable& t) { t.SetLoadMode(TDorodLoadMode::lmClone); },
          "tData: Cloned table is not active!"},
+        {"no record source", [](TDorodTable& t) { t.SetLoadMode(TDorodLoadMode::lmSource); },
+         "tData: Record source is not assigned"},
+        {"a source that cannot read", [&](TDorodTable& t) { t.SetRecordSource(&unreadable); },
+         "tData: Error opening table: no server"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

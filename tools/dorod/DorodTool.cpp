@@ -5,6 +5,7 @@
 #include "storage/DorodTable.h"
 #include "storage/FileIo.h"
 #include "storage/Win1251.h"
+#include "tools/dorod/DatabaseCommands.h"
 #include "tools/dorod/Json.h"
 #include "tools/dorod/TableValues.h"
 #include "tools/dorod/TerminalPrompt.h"
@@ -26,6 +27,11 @@ constexpr const char* kUsage =
     "  dorod create FILE            (table as JSON on standard input)\n"
     "  dorod copy SRC DST [--backup] [--sort-on FIELDS] [--new-password P]\n"
     "  dorod check FILE\n"
+    "  dorod pg-import URL FOLDER [--replace]\n"
+    "                               put a desk folder's data.d, dates.d and rielt.d into\n"
+    "                               a PostgreSQL database (URL: postgresql://user@host/db);\n"
+    "                               --replace replaces the announcements it holds\n"
+    "  dorod pg-export URL FOLDER   write the database's tables into FOLDER as .d files\n"
     "  dorod --help | --version\n"
     "view options of dump:\n"
     "  --order FIELDS               order by these fields (\"date;id\")\n"
@@ -52,6 +58,11 @@ constexpr const char* kUsageRussian =
     "  dorod create ФАЙЛ            (таблица в JSON на стандартном вводе)\n"
     "  dorod copy ИСТОЧНИК КОПИЯ [--backup] [--sort-on ПОЛЯ] [--new-password П]\n"
     "  dorod check ФАЙЛ\n"
+    "  dorod pg-import URL ПАПКА [--replace]\n"
+    "                               перенести data.d, dates.d и rielt.d из папки в базу\n"
+    "                               PostgreSQL (URL: postgresql://пользователь@сервер/база);\n"
+    "                               --replace заменяет объявления, которые в ней уже есть\n"
+    "  dorod pg-export URL ПАПКА    записать таблицы базы в ПАПКУ файлами .d\n"
     "  dorod --help | --version\n"
     "параметры вида для dump:\n"
     "  --order ПОЛЯ                 порядок по этим полям (\"date;id\")\n"
@@ -112,6 +123,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         {"--new-password", 1},
         {"--filter", 1},
         {"--filter-case-insensitive", 0},
+        {"--replace", 0},
     };
     CommandLine line;
     if (args.empty()) throw UsageError{"no command given"};
@@ -503,6 +515,14 @@ int runDorod(const std::vector<std::string>& args, std::istream& in, std::ostrea
         if (line.command == "create") return commandCreate(line, in);
         if (line.command == "copy") return commandCopy(line, err);
         if (line.command == "check") return commandCheck(line, out, err);
+        if (line.command == "pg-import" || line.command == "pg-export") {
+            if (line.positional.size() != 2)
+                throw UsageError{line.command + " takes a database URL and a folder"};
+            if (line.command == "pg-import")
+                return importDesk(line.positional[0], line.positional[1], line.has("--replace"),
+                                  out, err);
+            return exportDesk(line.positional[0], line.positional[1], out, err);
+        }
         if (line.command == "help" || line.command == "--help") {
             out << usage();
             return 0;
