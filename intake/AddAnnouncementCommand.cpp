@@ -27,9 +27,13 @@ namespace {
 
 ValueResult<QByteArray> readSource(const QString& source) {
     QFile file;
-    const bool opened = source == QLatin1String("-")
-                            ? file.open(stdin, QIODevice::ReadOnly)
-                            : (file.setFileName(source), file.open(QIODevice::ReadOnly));
+    bool opened = false;
+    if (source == QLatin1String("-")) {
+        opened = file.open(stdin, QIODevice::ReadOnly);
+    } else {
+        file.setFileName(source);
+        opened = file.open(QIODevice::ReadOnly);
+    }
     if (!opened)
         return Result::failed(
             QStringLiteral("Файл «%1» не прочитан: %2").arg(source, file.errorString()));
