@@ -1,5 +1,6 @@
 #include "app/CommandTable.h"
 
+#include "intake/AddAnnouncementCommand.h"
 #include "output/TitlingDrivers.h"
 #include "output/WriteDayCommand.h"
 #include "platform/CommandDate.h"
@@ -63,6 +64,21 @@ ValueResult<DeskRun> bindExportRealty(const CommandArguments& arguments) {
     const auto [from, to] = days.value();
     return DeskRun([from, to](TDesk& desk, QTextStream& out, QTextStream& err) {
         return runExportRealty(desk, from, to, out, err);
+    });
+}
+
+ValueResult<DeskRun> bindAddAnnouncement(const CommandArguments& arguments) {
+    TAddAnnouncementOptions options;
+    options.source = arguments.values.value(0);
+    options.pdf = arguments.parser.value(QStringLiteral("pdf"));
+    if (options.source.isEmpty())
+        return usageError(arguments, QStringLiteral("--add-announcement: не указан файл"),
+                          QStringLiteral("--add-announcement needs a file or -"));
+    if (arguments.parser.isSet(QStringLiteral("pdf")) && options.pdf.isEmpty())
+        return usageError(arguments, QStringLiteral("--pdf: не указан файл"),
+                          QStringLiteral("--pdf needs a file"));
+    return DeskRun([options](TDesk& desk, QTextStream& out, QTextStream& err) {
+        return runAddAnnouncement(desk, options, out, err);
     });
 }
 
@@ -139,6 +155,21 @@ const QList<WindowlessCommand>& windowlessCommands() {
          bindExportRealty},
         // Commands that change the desk's tables come here with FolderUse::WritesTables
         // (they then wait for the folder lock the window holds).
+        {QStringLiteral("add-announcement"),
+         {{QStringLiteral("ФАЙЛ|-"), QStringLiteral("FILE|-")}},
+         {{QStringLiteral("pdf"),
+           {QStringLiteral("КВИТАНЦИЯ.pdf"), QStringLiteral("RECEIPT.pdf")}}},
+         {QStringLiteral("принимает объявление из JSON (ФАЙЛ или - для стандартного\n"
+                         "ввода) как форма «Объявление»: те же проверки, номер, цена\n"
+                         "и запись; печатает номер и сумму через табуляцию; --pdf\n"
+                         "записывает квитанцию"),
+          QStringLiteral("takes an announcement as JSON (FILE, or - for standard\n"
+                         "input) as the entry form does: the same checks, number,\n"
+                         "price and save; prints the number and the sum, tab-\n"
+                         "separated; --pdf writes the receipt")},
+         FolderUse::WritesTables,
+         bindAddAnnouncement,
+         true},
     };
     return commands;
 }

@@ -39,6 +39,32 @@ bool encode(const TAnnouncement& a, RowBytes& out, QString* error) {
 
 } // namespace
 
+Result checkRequiredEntries(const TAnnouncement& a, int runDayCount) {
+    // An empty value is "not chosen"; the form's lists offer nothing else.
+    const auto missing = [](const QString& value, const QStringList& list) {
+        return !list.contains(value);
+    };
+    const struct {
+        bool failed;
+        const char16_t* message;
+        const QString* value; // the value a list did not hold, for the message
+    } checks[] = {
+        {a.client.isEmpty(), u"Не введен клиент", nullptr},
+        {missing(a.clientCat, clientCategories()), u"Не введена категория клиента", &a.clientCat},
+        {missing(a.objCat, subjectCategories()), u"Не введена классификация объявления", &a.objCat},
+        {missing(a.oplata, paymentMethods()), u"Не введен cпособ оплаты", &a.oplata},
+        {runDayCount == 0, u"Не введены даты выхода !", nullptr},
+    };
+    for (const auto& check : checks) {
+        if (!check.failed) continue;
+        QString message = QString::fromUtf16(check.message);
+        if (check.value && !check.value->isEmpty())
+            message += QStringLiteral(": «%1» нет в списке").arg(*check.value);
+        return Result::failed(message);
+    }
+    return {};
+}
+
 Result checkFieldWidths(const TAnnouncement& a) {
     struct Width {
         const QString* value;
@@ -121,12 +147,17 @@ std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix) {
 }
 
 Result saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<int32_t>& runDays,
-                        bool newAnnouncement) {
-    if (const Result fits = checkFieldWidths(a); !fits) return fits;
+                        bool newAnnouncement, RealtyRow realtyRow) {
+    // A refused announcement takes its realty row back with it.
+    const auto refused = [&](Result reason) {
+        if (realtyRow == RealtyRow::Posted) desk.tRielt.CancelChanges();
+        return reason;
+    };
+    if (const Result fits = checkFieldWidths(a); !fits) return refused(fits);
     RowBytes bytes;
     QString error;
     if (!encode(a, bytes, &error))
-        return Result::failed(QStringLiteral("Объявление не сохранено: %1").arg(error));
+        return refused(Result::failed(QStringLiteral("Объявление не сохранено: %1").arg(error)));
 
     dorod::TDorodTable& t = desk.tData;
     try {
@@ -157,11 +188,14 @@ Result saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<int32_t
     } catch (...) {
         desk.tDates.CancelChanges();
         t.CancelChanges();
+        if (realtyRow == RealtyRow::Posted) desk.tRielt.CancelChanges();
         throw;
     }
 
     // Both tables now hold the announcement; the files follow, data.d first.
-    const Result saved = desk.saveTables({&t, &desk.tDates});
+    const Result saved = realtyRow == RealtyRow::Posted
+                             ? desk.saveTables({&t, &desk.tDates, &desk.tRielt})
+                             : desk.saveTables({&t, &desk.tDates});
     if (!saved)
         return Result::failed(QStringLiteral("Объявление не сохранено. %1").arg(saved.error()));
     // The list stays on the saved announcement when it shows it.

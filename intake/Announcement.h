@@ -49,6 +49,12 @@ struct TClientFound {
 // matches or the prefix is empty (an emptied box finds no client).
 std::optional<TClientFound> findClient(TDesk& desk, const QString& prefix);
 
+// The entry form's checks before a save, in its order: a client, a client category, a
+// subject category and a payment method each one of its list, and at least one run day.
+// Failed with the form's message for the first that is missing; a value that is not in
+// its list (only a caller from outside can give one) is named after that message.
+Result checkRequiredEntries(const TAnnouncement& announcement, int runDayCount);
+
 // Whether every text of the announcement fits its field of data.d (the engine would cut
 // a longer one without a word); failed with the field named when one does not.
 Result checkFieldWidths(const TAnnouncement& announcement);
@@ -59,8 +65,12 @@ Result checkFieldWidths(const TAnnouncement& announcement);
 // shows it. A text longer than its field (checkFieldWidths), a text that Windows-1251
 // cannot hold, or a file that cannot be written, leaves the tables as they were (a data.d
 // already written is written back as it was) and fails saying so. Other engine errors
-// propagate, the tables left as they were.
+// propagate, the tables left as they were. With `realtyRow` a row of rielt.d already
+// posted for the announcement (its classification) is saved in the same step: the three
+// files are written, or none is.
+enum class RealtyRow { None, Posted };
 Result saveAnnouncement(TDesk& desk, const TAnnouncement& announcement,
-                        const QList<int32_t>& runDays, bool newAnnouncement);
+                        const QList<int32_t>& runDays, bool newAnnouncement,
+                        RealtyRow realtyRow = RealtyRow::None);
 
 } // namespace vornelta

@@ -44,6 +44,10 @@ Result fillReceipt(TDesk& desk, TReport& report, int id, const QStringList& runD
 
 } // namespace
 
+QString receiptSum(double summa) {
+    return formatReportNumber(summa, QStringLiteral("0.00")).value_or(QString());
+}
+
 QString receiptTemplatePath(const TDesk& desk) {
     return desk.folder().file(QStringLiteral("Отчеты/sprav.frf"));
 }

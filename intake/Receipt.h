@@ -17,6 +17,9 @@ namespace vornelta {
 
 class TDesk;
 
+// The sum as the receipt prints it ("40,00"): the template writes Summa as "0.00".
+QString receiptSum(double summa);
+
 // "Отчеты/sprav.frf" in the program folder (not the current folder).
 QString receiptTemplatePath(const TDesk& desk);
 

@@ -266,20 +266,9 @@ void TfDetal::Rasch() {
 // ------------------------------------------------------------------- saving
 
 bool TfDetal::validate() {
-    const std::pair<bool, const char16_t*> checks[] = {
-        {ui.eClient->text().isEmpty(), u"Не введен клиент"},
-        {ui.eClientCat->currentIndex() < 0, u"Не введена категория клиента"},
-        {ui.eKateg->currentIndex() < 0, u"Не введена классификация объявления"},
-        {ui.eOplata->currentIndex() < 0, u"Не введен cпособ оплаты"},
-        {ui.eDates->count() == 0, u"Не введены даты выхода !"},
-    };
-    for (const auto& [failed, message] : checks) {
-        if (failed) {
-            Dialogs::instance().information(this, QString::fromUtf16(message));
-            return false;
-        }
-    }
-    return true;
+    const Result entered = checkRequiredEntries(announcementFromControls(), ui.eDates->count());
+    if (!entered) Dialogs::instance().information(this, entered.error());
+    return entered.ok();
 }
 
 TAnnouncement TfDetal::announcementFromControls() const {

@@ -77,9 +77,9 @@ bool isDate(dorod::TFieldType t) {
     return t == dorod::TFieldType::ftDate || t == dorod::TFieldType::ftDateTime;
 }
 
-// A number in a format of zeros: "0" whole, "0.00" with two decimals; the desk's decimal
-// separator, no grouping.
-std::optional<QString> formatNumber(double value, const QString& format) {
+} // namespace
+
+std::optional<QString> formatReportNumber(double value, const QString& format) {
     static const QRegularExpression zeros(QStringLiteral("^0(?:\\.(0+))?$"));
     const QRegularExpressionMatch m = zeros.match(format);
     if (!m.hasMatch()) return std::nullopt;
@@ -91,8 +91,6 @@ std::optional<QString> formatNumber(double value, const QString& format) {
     text.replace(QLatin1Char('.'), QChar::fromLatin1(dorod::formatSettings().decimalSeparator));
     return text;
 }
-
-} // namespace
 
 Result TReport::PrepareReport() {
     m_prepared.clear();
@@ -122,7 +120,7 @@ Result TReport::PrepareReport() {
         if (set.IsEmpty() || field->IsNull()) return QString();
         if (format.isEmpty()) return toQt(field->DisplayText());
         if (isNumeric(field->DataType())) {
-            if (auto text = formatNumber(field->AsFloat(), format)) return text;
+            if (auto text = formatReportNumber(field->AsFloat(), format)) return text;
         } else if (isDate(field->DataType())) {
             const dorod::CivilDate d = dorod::civilFromDayNumber(field->AsDayNumber());
             return QLocale(QLocale::Russian).toString(QDate(d.year, d.month, d.day), format);

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <map>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -71,6 +72,10 @@ private:
     bool m_keepUnbound = false;
     QString m_printerName;
 };
+
+// A number as a placeholder's format of zeros writes it: "0" whole, "0.00" with two
+// decimals; the desk's decimal separator, no grouping. Nothing for another format.
+std::optional<QString> formatReportNumber(double value, const QString& format);
 
 // Title of the preview window.
 inline const QString kPreviewCaption = QStringLiteral("Предварительный просмотр");
