@@ -162,7 +162,6 @@ void TfVornelta::FormCreate() {
 }
 
 void TfVornelta::openAnnouncementForm(bool newAnnouncement) {
-    m_desk.newAnnouncement = newAnnouncement;
     m_announcementForm(m_desk, this, newAnnouncement);
 }
 

@@ -97,8 +97,7 @@ protected:
     ~DetalTest() override { setTemplateCalls({}); }
 
     std::unique_ptr<TfDetal> open(bool newAnnouncement) {
-        desk->newAnnouncement = newAnnouncement;
-        return std::make_unique<TfDetal>(*desk, nullptr);
+        return std::make_unique<TfDetal>(*desk, nullptr, newAnnouncement);
     }
     static QString panel(const TfDetal& f, int i) { return ui(f).panels[size_t(i)]->text(); }
     static QStringList dates(const TfDetal& f) {
@@ -523,7 +522,6 @@ TEST_F(DetalTest, RunAnnouncementFormSetsTheFlagAndOpensModally) {
         return int(QDialog::Rejected);
     });
     EXPECT_FALSE(runAnnouncementForm(*desk, nullptr, true));
-    EXPECT_TRUE(desk->newAnnouncement);
     EXPECT_EQ(runner.openedTitles(), QStringList{q("Объявление")});
 }
 

@@ -215,7 +215,6 @@ TEST_F(OutputWindowTest, DoubleClickEditsTheMovedRowsAnnouncementAndRefreshesIt)
     QList<int> opened;
     window->editCurrentAnnouncement = [&](TDesk& desk, QWidget*) {
         opened << desk.tData.FieldByName("id").AsInteger();
-        EXPECT_FALSE(desk.newAnnouncement);
         desk.tData.Edit();
         desk.tData.FieldByName("Text").SetAsString(cp1251(QStringLiteral("Продам ВАЗ-2107")));
         desk.tData.FieldByName("ObjCat").SetAsString(cp1251(QStringLiteral("ПРОЧЕЕ")));
@@ -223,7 +222,6 @@ TEST_F(OutputWindowTest, DoubleClickEditsTheMovedRowsAnnouncementAndRefreshesIt)
         desk.tData.SaveToFile(desk.tData.TablePath());
         return true;
     };
-    f.desk->newAnnouncement = true;
     window->StriDblClick();
     EXPECT_EQ(opened, QList<int>{3});
     EXPECT_EQ(window->mtDAta().row(0).text, QStringLiteral("Продам ВАЗ-2107"));
