@@ -206,8 +206,8 @@ int runWindowlessCommand(const CommandLine& line, const CommandEnvironment& envi
         if (const Result locked = lock->lock(environment.lockWait); !locked)
             return fail(locked.error());
     }
-    QString error;
-    if (!prepareProgramFolder(folder, &error)) return fail(error);
+    if (const Result prepared = prepareProgramFolder(folder); !prepared)
+        return fail(prepared.error());
     return runCommandGuarded(err, [&] {
         TDesk desk(folder);
         if (const Result opened = openDeskOrRestore(desk, nullptr); !opened) {

@@ -35,9 +35,8 @@ int runDeskWindow(const QString& folderOption, const QString& executableFolder) 
         !dialogs.question(nullptr, QStringLiteral("Папки «%1» нет. Создать новую папку программы?")
                                        .arg(QDir::toNativeSeparators(folder.path()))))
         return 1;
-    QString error;
-    if (!prepareProgramFolder(folder, &error)) {
-        dialogs.error(nullptr, error);
+    if (const Result prepared = prepareProgramFolder(folder); !prepared) {
+        dialogs.error(nullptr, prepared.error());
         return 1;
     }
     FolderLock lock(folder);

@@ -13,6 +13,7 @@
 #include "realty/uRieltOut.h"
 #include "reports/uChart.h"
 #include "reports/uReport.h"
+#include "tables/defs/TableDefinitions.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -89,13 +90,14 @@ TfVornelta::TfVornelta(TDesk& desk, QWidget* parent)
     layout->addWidget(ui.Panel1);
 
     ui.RxDBGrid1 = named(new QTableView(central), "RxDBGrid1");
-    ui.sData = named(new DatasetModel(m_desk.sData,
-                                      {{QStringLiteral("Id"), QStringLiteral("№ п.п."), -1},
-                                       {QStringLiteral("Indate"), QStringLiteral("Принято"), -1},
-                                       {QStringLiteral("Client"), QStringLiteral("Клиент"), 300},
-                                       {QStringLiteral("Text"), QStringLiteral("Текст"), 656}},
-                                      this),
-                     "sData");
+    ui.sData = named(
+        new DatasetModel(m_desk.sData,
+                         {{QString::fromLatin1(field::kId), QStringLiteral("№ п.п."), -1},
+                          {QString::fromLatin1(field::kIndate), QStringLiteral("Принято"), -1},
+                          {QString::fromLatin1(field::kClient), QStringLiteral("Клиент"), 300},
+                          {QString::fromLatin1(field::kText), QStringLiteral("Текст"), 656}},
+                         this),
+        "sData");
     setUpGrid(*ui.RxDBGrid1, *ui.sData);
     layout->addWidget(ui.RxDBGrid1);
     setCentralWidget(central);
@@ -162,7 +164,6 @@ void TfVornelta::FormCreate() {
 }
 
 void TfVornelta::openAnnouncementForm(bool newAnnouncement) {
-    m_desk.newAnnouncement = newAnnouncement;
     m_announcementForm(m_desk, this, newAnnouncement);
 }
 

@@ -73,11 +73,10 @@ void BM_FormOpen(benchmark::State& state, bool newAnnouncement) {
         desk.tData.First();
         desk.followCurrentAnnouncement();
         desk.tData.Locate("id", {std::to_string(world->changedId)});
-        desk.newAnnouncement = newAnnouncement;
     };
     setUp();
     for (auto _ : state) {
-        auto form = std::make_unique<TfDetal>(desk, nullptr);
+        auto form = std::make_unique<TfDetal>(desk, nullptr, newAnnouncement);
         benchmark::DoNotOptimize(form->number());
         state.PauseTiming(); // closing the form is not waited for
         form.reset();
@@ -88,8 +87,7 @@ void BM_FormOpen(benchmark::State& state, bool newAnnouncement) {
 
 void BM_ClientLookUp(benchmark::State& state, const char* typed) {
     TDesk& desk = *world->desk;
-    desk.newAnnouncement = true;
-    TfDetal form(desk, nullptr);
+    TfDetal form(desk, nullptr, true);
     auto* client = form.findChild<QLineEdit*>(QStringLiteral("eClient"));
     auto* pasport = form.findChild<QLineEdit*>(QStringLiteral("ePasp"));
     const QString text = QString::fromUtf8(typed);

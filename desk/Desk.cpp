@@ -76,14 +76,12 @@ void TDesk::close() {
 }
 
 Result TDesk::saveSettings() {
-    QString error;
-    if (!SaveConfig(configPath(), settings, &drives, &error)) return Result::failed(error);
-    return {};
+    return SaveConfig(configPath(), settings, &drives);
 }
 
 Result TDesk::replaceSettings(const TSettings& newSettings, const DriveMap& newDrives) {
-    QString error;
-    if (!SaveConfig(configPath(), newSettings, &newDrives, &error)) return Result::failed(error);
+    if (const Result saved = SaveConfig(configPath(), newSettings, &newDrives); !saved)
+        return saved;
     settings = newSettings;
     drives = newDrives;
     return {};

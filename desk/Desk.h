@@ -81,9 +81,6 @@ public:
     TSettings settings;
     DriveMap drives;
 
-    // The entry form opens for a new announcement (true) or for tData's current one.
-    bool newAnnouncement = false;
-
     // --- the clock: today for every window and command; the system's unless set ---
     QDate today() const;
     // A test's own clock; an empty function gives the system clock back.

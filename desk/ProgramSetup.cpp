@@ -7,7 +7,7 @@
 
 namespace vornelta {
 
-bool prepareProgramFolder(const ProgramFolder& folder, QString* error) {
+Result prepareProgramFolder(const ProgramFolder& folder) {
     // Sample templates come with a new template folder only: a sample the desk deleted
     // stays deleted. Report templates the program needs are put back whenever missing.
     QStringList shippedFolders{kReportsFolder};
@@ -15,14 +15,12 @@ bool prepareProgramFolder(const ProgramFolder& folder, QString* error) {
     QDir dir;
     for (const QString& sub : {QString(), kTemplatesFolder, kTextsFolder, kReportsFolder}) {
         const QString path = folder.path() + sub;
-        if (!dir.mkpath(path)) {
-            if (error) *error = QStringLiteral("Не удалось создать папку %1").arg(path);
-            return false;
-        }
+        if (!dir.mkpath(path))
+            return Result::failed(QStringLiteral("Не удалось создать папку %1").arg(path));
     }
     // Never over the desk's own files.
     const QString shippedRoot = shippedFolder(QCoreApplication::applicationDirPath());
-    if (shippedRoot.isEmpty()) return true; // nothing shipped beside this executable
+    if (shippedRoot.isEmpty()) return Result(); // nothing shipped beside this executable
     for (const QString& sub : shippedFolders) {
         const QDir shipped(shippedRoot + QLatin1Char('/') + sub);
         for (const QFileInfo& file : shipped.entryInfoList(QDir::Files)) {
@@ -30,7 +28,7 @@ bool prepareProgramFolder(const ProgramFolder& folder, QString* error) {
             if (!QFileInfo::exists(target)) QFile::copy(file.absoluteFilePath(), target);
         }
     }
-    return true;
+    return Result();
 }
 
 } // namespace vornelta

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/ProgramFolder.h"
+#include "platform/Result.h"
 
 #include <QString>
 
@@ -15,7 +16,7 @@ inline const QString kReportsFolder = QStringLiteral("Отчеты");
 // Creates the folder itself and the missing subfolders; report templates shipped with the
 // program (resources/Отчеты in the build tree, share/vornelta/Отчеты installed) are copied
 // in when missing, the sample announcement templates (resources/Шаблоны) when the template
-// folder is new. False with a reason.
-bool prepareProgramFolder(const ProgramFolder& folder, QString* error = nullptr);
+// folder is new. Failed with the folder that could not be made.
+Result prepareProgramFolder(const ProgramFolder& folder);
 
 } // namespace vornelta

@@ -71,10 +71,10 @@ void LoadConfig(const QString& path, TSettings& settings, DriveMap* drives) {
     if (drives) drives->load(ini, QFileInfo(path).absolutePath() + QLatin1Char('/'));
 }
 
-bool SaveConfig(const QString& path, const TSettings& settings, const DriveMap* drives,
-                QString* error) {
+Result SaveConfig(const QString& path, const TSettings& settings, const DriveMap* drives) {
     IniFile ini;
-    if (!ini.load(path, error)) return false;
+    QString error;
+    if (!ini.load(path, &error)) return Result::failed(error);
     const auto put = [&](const char* key, const QString& value) {
         ini.setValue(kGeneral, QString::fromLatin1(key), value);
     };
@@ -100,7 +100,8 @@ bool SaveConfig(const QString& path, const TSettings& settings, const DriveMap* 
                      settings.ReceiptWithoutPreview ? QStringLiteral("1") : QStringLiteral("0"));
     }
     if (drives) drives->save(ini);
-    return ini.save(path, error);
+    if (!ini.save(path, &error)) return Result::failed(error);
+    return Result();
 }
 
 } // namespace vornelta

@@ -10,6 +10,7 @@
 //                             printer, without the preview
 #pragma once
 
+#include "platform/Result.h"
 #include <QString>
 
 namespace vornelta {
@@ -37,10 +38,9 @@ inline const QString kConfigFileName = QStringLiteral("config.INI");
 // Reads the settings (and the drive map, when given) from the file; a missing file or key
 // gives the defaults, an unreadable number its default.
 void LoadConfig(const QString& path, TSettings& settings, DriveMap* drives = nullptr);
-// Writes the ten keys in their order, the section Print (and the drive map, when given). False with
-// a reason when the file cannot be written; the old file is then unchanged.
-bool SaveConfig(const QString& path, const TSettings& settings, const DriveMap* drives = nullptr,
-                QString* error = nullptr);
+// Writes the ten keys in their order, the section Print (and the drive map, when given).
+// Failed with a reason when the file cannot be written; the old file is then unchanged.
+Result SaveConfig(const QString& path, const TSettings& settings, const DriveMap* drives = nullptr);
 
 // Numbers as the file holds them: the locale's decimal separator, no grouping.
 QString formatConfigNumber(double value);

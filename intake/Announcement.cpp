@@ -24,7 +24,9 @@ struct RowBytes {
     std::string client, pasport, tel, type, text, clientCat, oplata, objCat, xml;
 };
 
-bool encode(const TAnnouncement& a, RowBytes& out, QString* error) {
+// The row's texts, or why one of them has no Windows-1251 form.
+ValueResult<RowBytes> encode(const TAnnouncement& a) {
+    RowBytes out;
     const std::vector<std::pair<const QString*, std::string*>> fields = {
         {&a.client, &out.client}, {&a.pasport, &out.pasport},
         {&a.tel, &out.tel},       {&announcementType(), &out.type},
@@ -32,9 +34,10 @@ bool encode(const TAnnouncement& a, RowBytes& out, QString* error) {
         {&a.oplata, &out.oplata}, {&a.objCat, &out.objCat},
         {&a.xml, &out.xml},
     };
+    QString error;
     for (const auto& [from, to] : fields)
-        if (!fromQt(*from, *to, error)) return false;
-    return true;
+        if (!fromQt(*from, *to, &error)) return Result::failed(error);
+    return out;
 }
 
 } // namespace
@@ -154,10 +157,11 @@ Result saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<int32_t
         return reason;
     };
     if (const Result fits = checkFieldWidths(a); !fits) return refused(fits);
-    RowBytes bytes;
-    QString error;
-    if (!encode(a, bytes, &error))
-        return refused(Result::failed(QStringLiteral("Объявление не сохранено: %1").arg(error)));
+    const ValueResult<RowBytes> encoded = encode(a);
+    if (!encoded)
+        return refused(
+            Result::failed(QStringLiteral("Объявление не сохранено: %1").arg(encoded.error())));
+    const RowBytes& bytes = encoded.value();
 
     dorod::TDorodTable& t = desk.tData;
     try {

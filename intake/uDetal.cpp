@@ -341,8 +341,7 @@ void TfDetal::BitBtn2Click() {
 // ------------------------------------------------------------------- opening from outside
 
 bool runAnnouncementForm(TDesk& desk, QWidget* parent, bool newAnnouncement) {
-    desk.newAnnouncement = newAnnouncement;
-    TfDetal form(desk, parent);
+    TfDetal form(desk, parent, newAnnouncement);
     ModalRunner::instance().run(form);
     return form.saved();
 }

@@ -35,15 +35,16 @@ namespace vornelta {
 class TDesk;
 struct TAnnouncement;
 
-// Opens "Объявление" modally for a new announcement (the new-announcement flag set) or
-// for tData's current row; true when it saved.
+// Opens "Объявление" modally for a new announcement (newAnnouncement) or for tData's
+// current row; true when it saved.
 bool runAnnouncementForm(TDesk& desk, QWidget* parent, bool newAnnouncement);
 
 class TfDetal : public QDialog {
     Q_OBJECT
 public:
-    // Reads the desk's new-announcement flag and fills the controls (FormCreate).
-    TfDetal(TDesk& desk, QWidget* parent);
+    // Opens for a new announcement (newAnnouncement) or for tData's current row, and fills
+    // the controls (FormCreate).
+    TfDetal(TDesk& desk, QWidget* parent, bool newAnnouncement);
     ~TfDetal() override;
 
     int number() const { return m_number; }

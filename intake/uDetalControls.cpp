@@ -68,8 +68,8 @@ QLabel* labelFor(QWidget* parent, const QString& text, QWidget* buddy) {
 
 } // namespace
 
-TfDetal::TfDetal(TDesk& desk, QWidget* parent)
-    : QDialog(parent), m_desk(desk), m_new(desk.newAnnouncement) {
+TfDetal::TfDetal(TDesk& desk, QWidget* parent, bool newAnnouncement)
+    : QDialog(parent), m_desk(desk), m_new(newAnnouncement) {
     setObjectName(QStringLiteral("fDetal"));
     setWindowTitle(QStringLiteral("Объявление"));
 

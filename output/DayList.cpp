@@ -116,7 +116,6 @@ bool editDayListRow(TDesk& desk, TDayList& list, int row, const std::function<bo
     if (row < 0 || row >= list.count() || !edit) return false;
     const int id = list.row(row).Id;
     if (!locateAnnouncement(desk, id)) return false;
-    desk.newAnnouncement = false;
     desk.followCurrentAnnouncement();
     edit(desk);
     const bool reread = locateAnnouncement(desk, id);

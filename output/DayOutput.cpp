@@ -67,7 +67,7 @@ Result writeDayOutput(const TDesk& desk, const TDayOutput& output) {
     return Result();
 }
 
-bool typeDayTexts(WordProcessor& wordProcessor, const QList<TDayRow>& rows, QString* error) {
+Result typeDayTexts(WordProcessor& wordProcessor, const QList<TDayRow>& rows) {
     wordProcessor.documentsAdd();
     for (const TDayRow& row : rows) {
         // The colours as the entry form shows them over the text; the text may be shorter
@@ -90,7 +90,7 @@ bool typeDayTexts(WordProcessor& wordProcessor, const QList<TDayRow>& rows, QStr
         }
         wordProcessor.typeParagraph();
     }
-    return wordProcessor.checkGrammar(error);
+    return wordProcessor.checkGrammar();
 }
 
 } // namespace vornelta

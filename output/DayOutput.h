@@ -52,7 +52,7 @@ class WordProcessor;
 
 // "Просмотр": a new document, each row's text as one paragraph whose runs keep the colours
 // of the announcement, then the grammar check.
-// False with the reason when the word processor fails.
-bool typeDayTexts(WordProcessor& wordProcessor, const QList<TDayRow>& rows, QString* error);
+// Failed with the reason when the word processor fails.
+Result typeDayTexts(WordProcessor& wordProcessor, const QList<TDayRow>& rows);
 
 } // namespace vornelta

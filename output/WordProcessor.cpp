@@ -228,20 +228,20 @@ OdtWordProcessor::OdtWordProcessor(QString program)
     : OdtWordProcessor(OdtOpener{false, std::move(program)}) {}
 
 OdtWordProcessor::OdtWordProcessor(OdtOpener opener) : m_opener(std::move(opener)) {
-    open = [this](const QString& path, QString* error) {
+    open = [this](const QString& path) {
         // xdg-open starts detached and cannot say whether it found an application; the
         // handler was looked up before, so only "could not start" falls back here.
-        if (m_opener.desktop && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return true;
+        if (m_opener.desktop && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+            return Result();
         if (!m_opener.program.isEmpty() && QProcess::startDetached(m_opener.program, {path}))
-            return true;
-        if (error)
-            *error = m_opener.program.isEmpty()
-                         ? QStringLiteral("Не удалось открыть «%1»: нет программы для документов "
-                                          "OpenDocument (установите LibreOffice Writer).")
-                               .arg(path)
-                         : QStringLiteral("Не удалось запустить текстовый процессор «%1».")
-                               .arg(m_opener.program);
-        return false;
+            return Result();
+        return Result::failed(
+            m_opener.program.isEmpty()
+                ? QStringLiteral("Не удалось открыть «%1»: нет программы для документов "
+                                 "OpenDocument (установите LibreOffice Writer).")
+                      .arg(path)
+                : QStringLiteral("Не удалось запустить текстовый процессор «%1».")
+                      .arg(m_opener.program));
     };
 }
 
@@ -256,7 +256,7 @@ bool programShowsDocuments(const QString& program, const QString& libreOfficeDir
     return !QDir(dir).entryList({QStringLiteral("libvclplug_*")}, QDir::Files).isEmpty();
 }
 
-std::unique_ptr<WordProcessor> OdtWordProcessor::create(QString* error) {
+ValueResult<std::unique_ptr<WordProcessor>> OdtWordProcessor::create() {
     bool windowless = false;
     const std::optional<OdtOpener> opener =
         chooseOdtOpener(desktopHasOdtHandler(), [&](const QString& name) {
@@ -265,18 +265,16 @@ std::unique_ptr<WordProcessor> OdtWordProcessor::create(QString* error) {
             windowless = true;
             return QString();
         });
-    if (opener) return std::make_unique<OdtWordProcessor>(*opener);
-    if (error && windowless) {
-        *error = QStringLiteral("LibreOffice установлен без окон (libreoffice-writer-nogui): он "
-                                "не может показать документ. Установите libreoffice-writer.");
-        return nullptr;
+    if (opener) return std::unique_ptr<WordProcessor>(std::make_unique<OdtWordProcessor>(*opener));
+    if (windowless) {
+        return Result::failed(
+            QStringLiteral("LibreOffice установлен без окон (libreoffice-writer-nogui): он "
+                           "не может показать документ. Установите libreoffice-writer."));
     }
-    if (error)
-        *error =
-            QStringLiteral("Текстовый процессор не установлен: нет приложения для документов "
-                           "OpenDocument и не найдена ни одна из программ %1 (LibreOffice Writer).")
-                .arg(programNames().join(QStringLiteral(", ")));
-    return nullptr;
+    return Result::failed(
+        QStringLiteral("Текстовый процессор не установлен: нет приложения для документов "
+                       "OpenDocument и не найдена ни одна из программ %1 (LibreOffice Writer).")
+            .arg(programNames().join(QStringLiteral(", "))));
 }
 
 void OdtWordProcessor::documentsAdd() {
@@ -348,22 +346,17 @@ QByteArray OdtWordProcessor::document() const {
          {QStringLiteral("META-INF/manifest.xml"), QByteArray(kManifest)},
          {QStringLiteral("content.xml"), content.toUtf8()}});
 }
-bool OdtWordProcessor::checkGrammar(QString* error) {
-    if (!m_hasDocument) {
-        if (error) *error = QStringLiteral("Нет документа.");
-        return false;
-    }
+Result OdtWordProcessor::checkGrammar() {
+    if (!m_hasDocument) return Result::failed(QStringLiteral("Нет документа."));
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     const QString path = QDir(folder).filePath(
         QStringLiteral("Просмотр %1.odt")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"))));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(document()) < 0 || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("Документ «%1» не записан: %2").arg(path, fileErrorText(file));
-        return false;
-    }
-    return open ? open(path, error) : true;
+    if (!file.open(QIODevice::WriteOnly) || file.write(document()) < 0 || !file.commit())
+        return Result::failed(
+            QStringLiteral("Документ «%1» не записан: %2").arg(path, fileErrorText(file)));
+    return open ? open(path) : Result();
 }
 
 } // namespace vornelta

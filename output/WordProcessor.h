@@ -5,6 +5,8 @@
 // Nothing is read back and the window keeps no reference afterwards.
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,12 +28,12 @@ public:
     virtual void typeText(const QString& text) = 0;
     virtual void typeParagraph() = 0;
     // The grammar check of the document; here the document is handed to the word processor
-    // and shown. False with the reason when that fails.
-    virtual bool checkGrammar(QString* error) = 0;
+    // and shown. Failed with the reason when that fails.
+    virtual Result checkGrammar() = 0;
 };
 
-// Starts a word processor; nothing, with the reason, when none can be started.
-using WordProcessorFactory = std::function<std::unique_ptr<WordProcessor>(QString* error)>;
+// Starts a word processor; failed with the reason when none can be started.
+using WordProcessorFactory = std::function<ValueResult<std::unique_ptr<WordProcessor>>()>;
 
 // How a written document is opened: with the desktop's application for OpenDocument
 // text (xdg-open, through QDesktopServices), or with a word processor program.
@@ -60,7 +62,7 @@ bool programShowsDocuments(const QString& program, const QString& libreOfficeDir
 // opened as chooseOdtOpener says. Fails at creation when there is nothing to open it with.
 class OdtWordProcessor : public WordProcessor {
 public:
-    static std::unique_ptr<WordProcessor> create(QString* error);
+    static ValueResult<std::unique_ptr<WordProcessor>> create();
     // Opens its documents with this program.
     explicit OdtWordProcessor(QString program);
     explicit OdtWordProcessor(OdtOpener opener);
@@ -71,12 +73,12 @@ public:
     void setFontColor(int colour) override;
     void typeText(const QString& text) override;
     void typeParagraph() override;
-    bool checkGrammar(QString* error) override;
+    Result checkGrammar() override;
 
     // The .odt of the paragraphs as typed (a stored zip).
     QByteArray document() const;
     // Opens a written document; tests replace it.
-    std::function<bool(const QString& path, QString* error)> open;
+    std::function<Result(const QString& path)> open;
 
 private:
     struct Run {

@@ -292,11 +292,11 @@ void TfOut::editSelected() {
 }
 
 void TfOut::preview() {
-    QString error;
-    std::unique_ptr<WordProcessor> wordProcessor =
-        createWordProcessor ? createWordProcessor(&error) : nullptr;
-    if (!wordProcessor || !typeDayTexts(*wordProcessor, m_list.rows(), &error))
-        Dialogs::instance().error(this, error);
+    if (!createWordProcessor) return;
+    ValueResult<std::unique_ptr<WordProcessor>> wordProcessor = createWordProcessor();
+    const Result typed = wordProcessor ? typeDayTexts(*wordProcessor.value(), m_list.rows())
+                                       : wordProcessor.status();
+    if (!typed) Dialogs::instance().error(this, typed.error());
 }
 
 void TfOut::output() {

@@ -105,12 +105,14 @@ std::string PgTableMap::columnList() const {
 }
 
 const PgTableMap& announcementMap() {
-    static const PgTableMap map = mapOf(vornelta::announcementTable(), "data", "id", true);
+    static const PgTableMap map =
+        mapOf(vornelta::announcementTable(), "data", vornelta::field::kId, true);
     return map;
 }
 
 const PgTableMap& runDateMap() {
-    static const PgTableMap map = mapOf(vornelta::runDateTable(), "dates", "id", false);
+    static const PgTableMap map =
+        mapOf(vornelta::runDateTable(), "dates", vornelta::field::kId, false);
     return map;
 }
 

@@ -3,6 +3,7 @@
 #include "desk/Desk.h"
 #include "platform/Controls.h"
 #include "platform/DayNumber.h"
+#include "platform/Dialogs.h"
 #include "platform/ModalRunner.h"
 #include "platform/TextCodec.h"
 #include "storage/Win1251.h"
@@ -40,18 +41,13 @@ std::string storable(const QString& text) {
     return bytes;
 }
 
-enum class RowPost { Append, CorrectLast };
+} // namespace
 
-void postRealtyRow(TDesk& desk, RowPost how, const QDate& indate, const QString& tip,
-                   const QString& vid, const QString& text) {
+void appendRealtyRow(TDesk& desk, const QDate& indate, const QString& tip, const QString& vid,
+                     const QString& text) {
     const std::string textBytes = storable(text);
     dorod::TDorodTable& t = desk.tRielt;
-    if (how == RowPost::Append) {
-        t.Append();
-    } else {
-        t.Last(); // rows are kept in the order of classification
-        t.Edit();
-    }
+    t.Append();
     try {
         t.FieldByName(field::kTip).SetAsString(storable(tip));
         t.FieldByName(field::kVid).SetAsString(storable(vid));
@@ -59,10 +55,12 @@ void postRealtyRow(TDesk& desk, RowPost how, const QDate& indate, const QString&
         t.FieldByName(field::kRealtyText).SetAsString(textBytes);
         t.Post();
     } catch (...) {
-        t.Cancel(); // no half row left in insert or edit state
+        t.Cancel(); // no half row left in insert state
         throw;
     }
 }
+
+namespace {
 
 QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption) {
     auto* box = new QCheckBox(caption, parent);
@@ -87,16 +85,6 @@ QString realtyTip(const TRealtyTicks& ticks) {
 }
 QString realtyVid(const TRealtyTicks& ticks) {
     return lastTicked(ticks.flats, realtyFlats());
-}
-
-void appendRealtyRow(TDesk& desk, const QDate& indate, const QString& tip, const QString& vid,
-                     const QString& text) {
-    postRealtyRow(desk, RowPost::Append, indate, tip, vid, text);
-}
-
-void saveRealtyTable(TDesk& desk) {
-    desk.tRielt.SaveToFile(desk.tRielt.TablePath());
-    desk.tRielt.ApplyChanges();
 }
 
 // ------------------------------------------------------------------- the window
@@ -162,22 +150,20 @@ void TfHhouses::BitBtn1Click() {
 
 void TfHhouses::writeRow() {
     const TRealtyTicks t = ticks();
-    postRealtyRow(m_desk, m_rowPosted ? RowPost::CorrectLast : RowPost::Append, m_indate,
-                  realtyTip(t), realtyVid(t), m_text);
-    m_rowPosted = true;
-    // A failed save throws: the window stays open with the row kept in the table.
-    saveRealtyTable(m_desk);
+    appendRealtyRow(m_desk, m_indate, realtyTip(t), realtyVid(t), m_text);
+    // A failed save takes the row back: the window stays open, and "Записать" again
+    // appends the one row afresh.
+    if (const Result saved = m_desk.saveTables({&m_desk.tRielt}); !saved) {
+        Dialogs::instance().error(this, saved.error());
+        return;
+    }
     accept();
 }
 
 bool runRealtyClassification(TDesk& desk, QWidget* parent, const QDate& indate,
                              const QString& text) {
     TfHhouses fHhouses(desk, indate, text, parent);
-    if (ModalRunner::instance().run(fHhouses) == QDialog::Accepted) return true;
-    // Closed after a failed save: the row stays unwritten, and the next classification
-    // must not find it in the table and write it twice.
-    desk.tRielt.CancelChanges();
-    return false;
+    return ModalRunner::instance().run(fHhouses) == QDialog::Accepted;
 }
 
 } // namespace vornelta

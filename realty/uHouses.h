@@ -34,8 +34,6 @@ QString realtyVid(const TRealtyTicks& ticks);
 // Appends one row (tip, vid, date, text, in that order) to tRielt and posts it.
 void appendRealtyRow(TDesk& desk, const QDate& indate, const QString& tip, const QString& vid,
                      const QString& text);
-// Writes the whole of tRielt to its file.
-void saveRealtyTable(TDesk& desk);
 
 class TfHhouses : public QDialog {
     Q_OBJECT
@@ -70,15 +68,12 @@ private:
     TDesk& m_desk;
     QDate m_indate;
     QString m_text;
-    // Set once the row is posted: when the save then fails the window stays open, and a
-    // second "Записать" corrects that row instead of appending another.
-    bool m_rowPosted = false;
 };
 
 // Opens "Квартиры" modally for a new flat announcement; true when a row was written to
-// rielt.d. Closed without that (the close box, or after a failed "Записать"), a row
-// posted but not saved is taken back: tRielt holds what rielt.d holds. Engine and file
-// errors of "Записать" reach the error box and leave the window open.
+// rielt.d. A failed save of "Записать" takes its row back (tRielt holds what rielt.d
+// holds) and says why in a message, the window left open; a text the table cannot hold
+// reaches the error box as the engine's error.
 bool runRealtyClassification(TDesk& desk, QWidget* parent, const QDate& indate,
                              const QString& text);
 

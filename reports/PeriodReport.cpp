@@ -5,14 +5,13 @@
 
 namespace vornelta {
 
-bool preparePeriodReport(TDesk& desk, const ReportValues& values, QString* error) {
+Result preparePeriodReport(TDesk& desk, const ReportValues& values) {
     TReport& report = desk.newReport();
     Result done = report.LoadFromFile(periodReportTemplatePath(desk));
     for (auto value = values.cbegin(); done && value != values.cend(); ++value)
         done = report.setObjectText(value->first, value->second);
     if (done) done = report.PrepareReport();
-    if (!done && error) *error = done.error();
-    return done.ok();
+    return done;
 }
 
 } // namespace vornelta

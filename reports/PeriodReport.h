@@ -3,6 +3,7 @@
 // the pages laid out. The window then previews them, the command writes them as PDF.
 #pragma once
 
+#include "platform/Result.h"
 #include "reports/PeriodTotals.h"
 
 #include <QString>
@@ -11,8 +12,8 @@ namespace vornelta {
 
 class TDesk;
 
-// False with one message when the template is missing or damaged, lacks one of the
+// Failed with one message when the template is missing or damaged, lacks one of the
 // objects, or cannot be laid out; the report is then not shown or written.
-bool preparePeriodReport(TDesk& desk, const ReportValues& values, QString* error = nullptr);
+Result preparePeriodReport(TDesk& desk, const ReportValues& values);
 
 } // namespace vornelta

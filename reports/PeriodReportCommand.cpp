@@ -20,10 +20,8 @@ int runPeriodReportCommand(TDesk& desk, const PeriodReportOptions& options, QTex
             out << name << '\t' << text << '\n';
     out.flush();
     if (!options.pdf.isEmpty()) {
-        QString error;
-        const Result written = preparePeriodReport(desk, values, &error)
-                                   ? desk.report().exportToPdf(options.pdf)
-                                   : Result::failed(error);
+        Result written = preparePeriodReport(desk, values);
+        if (written) written = desk.report().exportToPdf(options.pdf);
         if (!written) {
             err << written.error() << '\n';
             err.flush();

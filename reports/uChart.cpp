@@ -125,16 +125,14 @@ void TfChart::exportChart() {
         FileDialogs::instance().saveFileName(this, QStringLiteral("Сохранить диаграмму"), suggested,
                                              QStringLiteral("PDF (*.pdf);;Рисунок PNG (*.png)"));
     if (path.isEmpty()) return;
-    QString error;
-    if (!saveRevenueChart(ui.Chart->chart(), path, &error)) Dialogs::instance().error(this, error);
+    if (const Result saved = saveRevenueChart(ui.Chart->chart(), path); !saved)
+        Dialogs::instance().error(this, saved.error());
 }
 
-bool saveRevenueChart(const RevenueChart& chart, const QString& path, QString* error) {
+Result saveRevenueChart(const RevenueChart& chart, const QString& path) {
     const auto fail = [&](const QString& why) {
-        if (error)
-            *error = QStringLiteral("Не удалось записать «%1»: %2")
-                         .arg(QDir::toNativeSeparators(path), why);
-        return false;
+        return Result::failed(QStringLiteral("Не удалось записать «%1»: %2")
+                                  .arg(QDir::toNativeSeparators(path), why));
     };
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return fail(fileErrorText(file));
@@ -158,7 +156,7 @@ bool saveRevenueChart(const RevenueChart& chart, const QString& path, QString* e
         if (!image.save(&file, "PNG")) return fail(QStringLiteral("рисунок не записан"));
     }
     if (!file.commit()) return fail(fileErrorText(file));
-    return true;
+    return Result();
 }
 
 void runRevenueChart(TDesk& desk, QWidget* parent) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/IntervalFields.h"
+#include "platform/Result.h"
 #include "reports/RevenueChart.h"
 
 #include <QDate>
@@ -61,8 +62,8 @@ private:
 };
 
 // Writes the chart to a file: PDF (one landscape A4 page) when the name ends in ".pdf",
-// otherwise a PNG image. The file is replaced atomically; false with a reason.
-bool saveRevenueChart(const RevenueChart& chart, const QString& path, QString* error = nullptr);
+// otherwise a PNG image. The file is replaced atomically; failed with a reason.
+Result saveRevenueChart(const RevenueChart& chart, const QString& path);
 
 // Opens the window modally (through the modal runner).
 void runRevenueChart(TDesk& desk, QWidget* parent);

@@ -51,12 +51,11 @@ void TfReport::BitBtn2Click() {
 void TfReport::showReport() {
     const int32_t from = ui.firstDay();
     const int32_t to = ui.lastDay();
-    QString error;
     try {
-        if (!preparePeriodReport(
-                m_desk, periodReportValues(computePeriodTotals(m_desk, from, to), from, to),
-                &error)) {
-            Dialogs::instance().error(this, error);
+        if (const Result prepared = preparePeriodReport(
+                m_desk, periodReportValues(computePeriodTotals(m_desk, from, to), from, to));
+            !prepared) {
+            Dialogs::instance().error(this, prepared.error());
             return;
         }
     } catch (...) {

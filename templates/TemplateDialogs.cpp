@@ -24,7 +24,7 @@ std::optional<QString> chooseAndFillTemplate(TDesk& desk, QWidget* parent) {
 }
 
 std::optional<QString> fillNamedTemplate(TDesk& desk, QWidget* parent, const QString& name) {
-    if (!templateNameProblem(name).isEmpty()) return std::nullopt;
+    if (!checkTemplateName(name)) return std::nullopt;
     const QString path = templatePathForName(templateFolder(desk.folder()), name);
     if (!QFileInfo(path).isFile()) return std::nullopt;
     return runTemplateFill(path, parent);

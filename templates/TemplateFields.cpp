@@ -52,9 +52,10 @@ QString substituteTemplate(const QString& line, const TFieldValues& values) {
     return result;
 }
 
-std::optional<QString> readTemplateLine(const QString& path, QString* error) {
+ValueResult<QString> readTemplateLine(const QString& path) {
     QStringList lines;
-    if (!readTextFile(path, lines, error)) return std::nullopt;
+    QString error;
+    if (!readTextFile(path, lines, &error)) return Result::failed(error);
     return lines.isEmpty() ? QString() : lines.first();
 }
 
@@ -74,19 +75,21 @@ QString templatePathForName(const QString& folder, const QString& name) {
     return folder + QLatin1Char('/') + name + QStringLiteral(".txt");
 }
 
-QString templateNameProblem(const QString& name) {
-    if (name.trimmed().isEmpty()) return QStringLiteral("Не введено название шаблона");
+Result checkTemplateName(const QString& name) {
+    if (name.trimmed().isEmpty())
+        return Result::failed(QStringLiteral("Не введено название шаблона"));
     const QString refused =
         QStringLiteral("Недопустимое название шаблона «%1»: название не может быть «.» или «..» "
                        "и содержать знаки \\ / : * ? \" < > |")
             .arg(name);
     // Only separators reach outside the folder; "." and ".." alone name folders.
     const QString trimmed = name.trimmed();
-    if (trimmed == QLatin1String(".") || trimmed == QLatin1String("..")) return refused;
+    if (trimmed == QLatin1String(".") || trimmed == QLatin1String(".."))
+        return Result::failed(refused);
     for (QChar ch : name)
         if (kForbiddenInNames.contains(ch) || ch.unicode() < 0x20 || ch.unicode() == 0x7F)
-            return refused;
-    return QString();
+            return Result::failed(refused);
+    return Result();
 }
 
 } // namespace vornelta

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/ProgramFolder.h"
+#include "platform/Result.h"
 
 #include <QString>
 #include <QStringList>
@@ -42,8 +43,8 @@ bool lacksFieldMarkers(const QString& line);
 QString substituteTemplate(const QString& line, const TFieldValues& values);
 
 // The template line of a file: its first line (an empty file gives an empty line);
-// nothing, with the reason, when the file cannot be read.
-std::optional<QString> readTemplateLine(const QString& path, QString* error = nullptr);
+// failed with the reason when the file cannot be read.
+ValueResult<QString> readTemplateLine(const QString& path);
 
 // The lines the editor writes for its text: a line break after the last line starts no
 // further line; an empty text is an empty file.
@@ -56,9 +57,9 @@ QStringList templateFileLines(const QString& text);
 QString templateFolder(const ProgramFolder& programFolder);
 // The file of a template created under a name: folder + "/" + name + ".txt".
 QString templatePathForName(const QString& folder, const QString& name);
-// Why a typed name cannot name a template file in the folder (empty, a path separator,
-// "." or ".." as the whole name, a character a file name cannot hold); an empty text
-// when it can. Dots inside a name ("Кв.. 2") are a name's own.
-QString templateNameProblem(const QString& name);
+// Whether a typed name can name a template file in the folder; failed saying why when it
+// cannot (empty, a path separator, "." or ".." as the whole name, a character a file name
+// cannot hold). Dots inside a name ("Кв.. 2") are a name's own.
+Result checkTemplateName(const QString& name);
 
 } // namespace vornelta

@@ -48,8 +48,8 @@ void TfFileNAme::BitBtn2Click() {
 
 bool TfFileNAme::createTemplateFile() {
     const QString name = ui.eNAme->text();
-    if (const QString problem = templateNameProblem(name); !problem.isEmpty()) {
-        Dialogs::instance().error(this, problem);
+    if (const Result named = checkTemplateName(name); !named) {
+        Dialogs::instance().error(this, named.error());
         return false;
     }
     const QString path = templatePathForName(m_folder, name);

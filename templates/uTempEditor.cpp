@@ -45,11 +45,12 @@ TfTempEditor::TfTempEditor(const QString& templatePath, QWidget* parent)
 
 TfTempEditor::~TfTempEditor() = default;
 
-bool TfTempEditor::loadFile(QString* error) {
+Result TfTempEditor::loadFile() {
     QStringList lines;
-    if (!readTextFile(m_templatePath, lines, error)) return false;
+    QString error;
+    if (!readTextFile(m_templatePath, lines, &error)) return Result::failed(error);
     ui.eText->setPlainText(lines.join(QLatin1Char('\n')));
-    return true;
+    return Result();
 }
 
 void TfTempEditor::BitBtn1Click() {
@@ -67,9 +68,8 @@ void TfTempEditor::BitBtn2Click() {
 
 void runTemplateEditor(const QString& templatePath, QWidget* parent) {
     TfTempEditor fTempEditor(templatePath, parent);
-    QString error;
-    if (!fTempEditor.loadFile(&error)) {
-        Dialogs::instance().error(parent, error);
+    if (const Result loaded = fTempEditor.loadFile(); !loaded) {
+        Dialogs::instance().error(parent, loaded.error());
         return;
     }
     ModalRunner::instance().run(fTempEditor);

@@ -3,6 +3,8 @@
 // closes; "Закрыть" closes without saving and without asking.
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -18,8 +20,8 @@ public:
     ~TfTempEditor() override;
 
     const QString& templatePath() const { return m_templatePath; }
-    // Shows every line of the file; false with the reason when it cannot be read.
-    bool loadFile(QString* error);
+    // Shows every line of the file; failed with the reason when it cannot be read.
+    Result loadFile();
 
 public slots:
     void BitBtn1Click();

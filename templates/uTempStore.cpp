@@ -63,14 +63,14 @@ TfTempStore::TfTempStore(const QString& templatePath, QWidget* parent)
 TfTempStore::~TfTempStore() = default;
 
 void TfTempStore::FormCreate() {
-    QString error;
-    const std::optional<QString> line = readTemplateLine(m_templatePath, &error);
+    const ValueResult<QString> line = readTemplateLine(m_templatePath);
     if (!line) {
         m_readFailed = true;
-        Dialogs::instance().error(this, error);
+        Dialogs::instance().error(this, line.error());
     } else {
-        if (lacksFieldMarkers(*line)) Dialogs::instance().information(this, kNoFieldsMessage);
-        offerFields(templateFieldNames(*line));
+        if (lacksFieldMarkers(line.value()))
+            Dialogs::instance().information(this, kNoFieldsMessage);
+        offerFields(templateFieldNames(line.value()));
     }
     refill();
     if (ui.e[0]->isVisibleTo(this)) ui.e[0]->setFocus();
@@ -98,16 +98,15 @@ void TfTempStore::BitBtn2Click() {
 }
 
 void TfTempStore::refill() {
-    QString error;
-    const std::optional<QString> line = readTemplateLine(m_templatePath, &error);
+    const ValueResult<QString> line = readTemplateLine(m_templatePath);
     if (!line) {
         // The text shown stays; the operator hears of the failure once.
-        if (!m_readFailed) Dialogs::instance().error(this, error);
+        if (!m_readFailed) Dialogs::instance().error(this, line.error());
         m_readFailed = true;
         return;
     }
     m_readFailed = false;
-    ui.eText->setPlainText(substituteTemplate(*line, values()));
+    ui.eText->setPlainText(substituteTemplate(line.value(), values()));
 }
 
 TFieldValues TfTempStore::values() const {

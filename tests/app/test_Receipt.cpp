@@ -186,8 +186,9 @@ TEST_F(ReceiptTest, TheNextReportDoesNotSeeTheReceiptsDatasets) {
     ASSERT_TRUE(
         QFile::copy(folder.file(QStringLiteral("Отчеты/sprav.frf")), reportTemplate.fileName()));
     ReportValues values{{QStringLiteral("dates"), QStringLiteral("10.12.2026")}};
-    QString error;
-    EXPECT_FALSE(preparePeriodReport(*desk, values, &error));
+    const Result prepared = preparePeriodReport(*desk, values);
+    const QString error = prepared.error();
+    EXPECT_FALSE(prepared);
     EXPECT_TRUE(error.contains(QStringLiteral("tData"))) << error.toStdString();
 }
 

@@ -8,6 +8,7 @@
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
+#include "intake/uDetal.h"
 #include "platform/TextCodec.h"
 
 #include "storage/DorodDate.h"
@@ -42,6 +43,13 @@ using guisupport::ScriptedModalRunner;
 using guisupport::TempFolder;
 using guisupport::writeBytes;
 using guisupport::writeDesk;
+
+// Whether the dialog shown is the entry form, opened for a new announcement.
+bool openedAsNew(QDialog& dialog) {
+    auto* form = qobject_cast<TfDetal*>(&dialog);
+    EXPECT_NE(form, nullptr);
+    return form && form->isNewAnnouncement();
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -206,7 +214,7 @@ TEST_F(MainWindowTest, MenuOpensTheSettingsAndFlagsNewAnnouncements) {
     // "Добавить" and "Изменить" open the entry form with the flag set for it.
     QList<bool> modes;
     const auto closeForm = [&](QDialog& dialog) {
-        modes << desk->newAnnouncement;
+        modes << openedAsNew(dialog);
         dialog.reject();
         return int(QDialog::Rejected);
     };
@@ -301,7 +309,6 @@ TEST_F(MainWindowTest, EachDoubleClickOrEnterOpensTheEntryFormOnce) {
     window->setAnnouncementForm([&](TDesk& d, QWidget* parent, bool isNew) {
         EXPECT_EQ(&d, desk.get());
         EXPECT_EQ(parent, window.get());
-        EXPECT_EQ(d.newAnnouncement, isNew);
         openings.push_back(isNew);
         return false;
     });
@@ -338,9 +345,8 @@ TEST_F(MainWindowTest, DoubleClickOnAnEmptyListOpensTheFormAsChangeDoes) {
     start();
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    desk->newAnnouncement = true;
     runner.next([&](QDialog& form) {
-        EXPECT_FALSE(desk->newAnnouncement); // as "Изменить" opens it
+        EXPECT_FALSE(openedAsNew(form)); // as "Изменить" opens it
         form.reject();
         return int(QDialog::Rejected);
     });

@@ -123,8 +123,8 @@ TEST_F(SettingsTest, FirstSaveCreatesTheTenKeysInOrderWithoutName) {
     s.NAME = QStringLiteral("Не пишется");
     DriveMap drives;
     drives.setConfigured(QStringLiteral("A:"), QStringLiteral("/media/usb0"));
-    QString error;
-    ASSERT_TRUE(SaveConfig(path, s, &drives, &error)) << error.toStdString();
+    const Result saved = SaveConfig(path, s, &drives);
+    ASSERT_TRUE(saved) << saved.error().toStdString();
     EXPECT_EQ(config(),
               cp1251(QStringLiteral("[General]\r\nWordPrice=12,5\r\nWordPriceP=7,25\r\n"
                                     "WordPriceUr=1234,56\r\nPricePovtor=1000000000\r\n"
@@ -200,21 +200,23 @@ TEST_F(SettingsTest, FailedSaveSaysWhyAndLeavesTheFileAsItWas) {
     LoadConfig(path, s);
 
     s.StringFirst = QStringLiteral("Цена Ω");
-    QString error;
-    EXPECT_FALSE(SaveConfig(path, s, nullptr, &error));
+    Result saved = SaveConfig(path, s);
+    QString error = saved.error();
+    EXPECT_FALSE(saved);
     EXPECT_TRUE(error.contains(QStringLiteral("Ω"))) << error.toStdString();
     EXPECT_EQ(config(), cp1251(original));
 
     s.StringFirst = QStringLiteral("Новый");
-    error.clear();
-    EXPECT_FALSE(
-        SaveConfig(folder.file(QStringLiteral("нет такой папки/config.INI")), s, nullptr, &error));
+    saved = SaveConfig(folder.file(QStringLiteral("нет такой папки/config.INI")), s);
+    error = saved.error();
+    EXPECT_FALSE(saved);
     EXPECT_FALSE(error.isEmpty());
 
     const QString folderInstead = folder.file(QStringLiteral("dir.INI"));
     ASSERT_TRUE(QDir().mkpath(folderInstead));
-    error.clear();
-    EXPECT_FALSE(SaveConfig(folderInstead, s, nullptr, &error));
+    saved = SaveConfig(folderInstead, s);
+    error = saved.error();
+    EXPECT_FALSE(saved);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(QFileInfo(folderInstead).isDir());
 }

@@ -63,17 +63,17 @@ TEST(WordProcessorTest, StoredZipCarriesTheStandardCrc) {
 TEST(WordProcessorTest, DocumentHoldsOneParagraphPerRowAndOpensWhereItWasWritten) {
     OdtWordProcessor odt(QStringLiteral("writer"));
     QString openedPath;
-    odt.open = [&](const QString& path, QString*) {
+    odt.open = [&](const QString& path) {
         openedPath = path;
-        return true;
+        return Result();
     };
     odt.documentsAdd();
     odt.typeText(QStringLiteral("Продам <дом> & сад"));
     odt.typeParagraph();
     odt.typeText(QStringLiteral("a   b\tc"));
     odt.typeParagraph();
-    QString error;
-    ASSERT_TRUE(odt.checkGrammar(&error)) << error.toStdString();
+    const Result checked = odt.checkGrammar();
+    ASSERT_TRUE(checked) << checked.error().toStdString();
 
     const QList<ZipEntry> entries = readZip(odt.document());
     ASSERT_EQ(entries.size(), 3);
@@ -105,8 +105,9 @@ TEST(WordProcessorTest, EmptyDocumentHasOneEmptyParagraph) {
 TEST(WordProcessorTest, NoWordProcessorOnTheSearchPathGivesAClearError) {
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", "/nonexistent");
-    QString error;
-    EXPECT_EQ(OdtWordProcessor::create(&error), nullptr);
+    const auto created = OdtWordProcessor::create();
+    const QString error = created.error();
+    EXPECT_FALSE(created);
     qputenv("PATH", path);
     EXPECT_TRUE(error.contains(QStringLiteral("LibreOffice"))) << error.toStdString();
     EXPECT_TRUE(error.contains(QStringLiteral("lowriter")));
@@ -119,9 +120,9 @@ public:
     void setFontColor(int colour) override { calls << QStringLiteral("Color %1").arg(colour); }
     void typeText(const QString& text) override { calls << QStringLiteral("Text ") + text; }
     void typeParagraph() override { calls << QStringLiteral("Paragraph"); }
-    bool checkGrammar(QString*) override {
+    Result checkGrammar() override {
         calls << QStringLiteral("Check");
-        return true;
+        return Result();
     }
     QStringList calls;
 };
@@ -162,8 +163,7 @@ TEST(WordProcessorTest, EachRunOfATextIsTypedInItsColour) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         RecordingWordProcessor wp;
-        QString error;
-        ASSERT_TRUE(typeDayTexts(wp, {c.row}, &error));
+        ASSERT_TRUE(typeDayTexts(wp, {c.row}));
         const QStringList expected =
             QStringList{QStringLiteral("Add")} + c.calls +
             QStringList{QStringLiteral("Paragraph"), QStringLiteral("Check")};
@@ -261,20 +261,18 @@ TEST(WordProcessorTest, LibreOfficeReadsTheDaysDocumentWithItsTextsAndColours) {
     guisupport::TempFolder folder;
     OdtWordProcessor odt(QStringLiteral("soffice"));
     QString written;
-    odt.open = [&](const QString& path, QString*) {
+    odt.open = [&](const QString& path) {
         written = path;
-        return true;
+        return Result();
     };
     const QString red = QStringLiteral("КРАСНЫЙ ТЕКСТ ");
     const QString rest = QStringLiteral("продам гараж, тел. 2-15-30");
     QList<int> colours(red.size(), kColourRed);
     colours += QList<int>(rest.size(), kColourBlack);
-    QString error;
-    ASSERT_TRUE(typeDayTexts(odt,
-                             {dayRow(red + rest, encodeColourRuns(red + rest, colours)),
-                              dayRow(QStringLiteral("Сдам квартиру «у моря» & дачу"), QString())},
-                             &error))
-        << error.toStdString();
+    const Result typed =
+        typeDayTexts(odt, {dayRow(red + rest, encodeColourRuns(red + rest, colours)),
+                           dayRow(QStringLiteral("Сдам квартиру «у моря» & дачу"), QString())});
+    ASSERT_TRUE(typed) << typed.error().toStdString();
     const QString odtPath = folder.file(QStringLiteral("day.odt"));
     ASSERT_TRUE(QFile::rename(written, odtPath));
 

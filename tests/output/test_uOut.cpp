@@ -37,9 +37,9 @@ public:
     }
     void typeText(const QString& text) override { m_calls << QStringLiteral("TypeText:") + text; }
     void typeParagraph() override { m_calls << QStringLiteral("TypeParagraph"); }
-    bool checkGrammar(QString*) override {
+    Result checkGrammar() override {
         m_calls << QStringLiteral("CheckGrammar");
-        return true;
+        return Result();
     }
 
 private:
@@ -215,7 +215,6 @@ TEST_F(OutputWindowTest, DoubleClickEditsTheMovedRowsAnnouncementAndRefreshesIt)
     QList<int> opened;
     window->editCurrentAnnouncement = [&](TDesk& desk, QWidget*) {
         opened << desk.tData.FieldByName("id").AsInteger();
-        EXPECT_FALSE(desk.newAnnouncement);
         desk.tData.Edit();
         desk.tData.FieldByName("Text").SetAsString(cp1251(QStringLiteral("Продам ВАЗ-2107")));
         desk.tData.FieldByName("ObjCat").SetAsString(cp1251(QStringLiteral("ПРОЧЕЕ")));
@@ -223,7 +222,6 @@ TEST_F(OutputWindowTest, DoubleClickEditsTheMovedRowsAnnouncementAndRefreshesIt)
         desk.tData.SaveToFile(desk.tData.TablePath());
         return true;
     };
-    f.desk->newAnnouncement = true;
     window->StriDblClick();
     EXPECT_EQ(opened, QList<int>{3});
     EXPECT_EQ(window->mtDAta().row(0).text, QStringLiteral("Продам ВАЗ-2107"));
@@ -243,8 +241,8 @@ TEST_F(OutputWindowTest, DoubleClickEditsTheMovedRowsAnnouncementAndRefreshesIt)
 
 TEST_F(OutputWindowTest, PreviewMakesTheCallsInOrderOrShowsWhyItCannot) {
     QStringList calls;
-    window->createWordProcessor = [&](QString*) {
-        return std::make_unique<RecordingWordProcessor>(calls);
+    window->createWordProcessor = [&]() -> ValueResult<std::unique_ptr<WordProcessor>> {
+        return std::unique_ptr<WordProcessor>(std::make_unique<RecordingWordProcessor>(calls));
     };
     guisupport::control<QPushButton>(*window, "BitBtn4")
         ->click(); // an empty list: an empty document, still checked
@@ -258,9 +256,8 @@ TEST_F(OutputWindowTest, PreviewMakesTheCallsInOrderOrShowsWhyItCannot) {
                                   "TypeParagraph", "CheckGrammar"}));
     EXPECT_TRUE(dialogs.boxes().empty());
 
-    window->createWordProcessor = [](QString* error) -> std::unique_ptr<WordProcessor> {
-        *error = QStringLiteral("Текстовый процессор не установлен");
-        return nullptr;
+    window->createWordProcessor = []() -> ValueResult<std::unique_ptr<WordProcessor>> {
+        return Result::failed(QStringLiteral("Текстовый процессор не установлен"));
     };
     guisupport::control<QPushButton>(*window, "BitBtn4")->click();
     EXPECT_EQ(dialogs.errors(), QStringList{QStringLiteral("Текстовый процессор не установлен")});

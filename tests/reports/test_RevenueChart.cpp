@@ -109,10 +109,11 @@ TEST_F(RevenueChartTest, MoneyGoesToItsDayAndCategoryAndMatchesTheReport) {
 
 TEST_F(RevenueChartTest, SavedAsPdfAndPngAndAFailedSaveLeavesNothing) {
     const RevenueChart chart = computeRevenueChart(*desk, day(2026, 11, 1), day(2026, 12, 31));
-    QString error;
-    ASSERT_TRUE(saveRevenueChart(chart, folder.file("chart.pdf"), &error)) << error.toStdString();
+    Result saved = saveRevenueChart(chart, folder.file("chart.pdf"));
+    ASSERT_TRUE(saved) << saved.error().toStdString();
     EXPECT_EQ(guisupport::readBytes(folder.file("chart.pdf")).substr(0, 5), "%PDF-");
-    ASSERT_TRUE(saveRevenueChart(chart, folder.file("chart.png"), &error)) << error.toStdString();
+    saved = saveRevenueChart(chart, folder.file("chart.png"));
+    ASSERT_TRUE(saved) << saved.error().toStdString();
     const QImage image(folder.file("chart.png"));
     ASSERT_FALSE(image.isNull());
     // Bars were drawn: some pixel has a series colour.
@@ -122,7 +123,9 @@ TEST_F(RevenueChartTest, SavedAsPdfAndPngAndAFailedSaveLeavesNothing) {
             coloured = QColor(image.pixel(x, y)) == chartSeriesColour(0);
     EXPECT_TRUE(coloured);
 
-    EXPECT_FALSE(saveRevenueChart(chart, folder.file("missing/chart.png"), &error));
+    saved = saveRevenueChart(chart, folder.file("missing/chart.png"));
+    const QString error = saved.error();
+    EXPECT_FALSE(saved);
     EXPECT_TRUE(error.contains("chart.png")) << error.toStdString();
     EXPECT_FALSE(QDir(folder.file("missing")).exists());
 }

@@ -104,17 +104,20 @@ TEST(TemplateFields, TheTemplateIsTheFirstLineOfItsFile) {
     writeBytes(b, cp1251(QStringLiteral("Куплю <<что>> дорого\nсовсем другое\n<<x>>")));
     const auto lineA = readTemplateLine(a), lineB = readTemplateLine(b);
     ASSERT_TRUE(lineA && lineB);
-    EXPECT_EQ(*lineA, QStringLiteral("Куплю <<что>> дорого"));
+    EXPECT_EQ(lineA.value(), QStringLiteral("Куплю <<что>> дорого"));
     const TFieldValues values{QStringLiteral("гараж")};
-    EXPECT_EQ(substituteTemplate(*lineA, values), substituteTemplate(*lineB, values));
-    EXPECT_EQ(templateFieldNames(*lineA), QStringList{QStringLiteral("что")});
+    EXPECT_EQ(substituteTemplate(lineA.value(), values), substituteTemplate(lineB.value(), values));
+    EXPECT_EQ(templateFieldNames(lineA.value()), QStringList{QStringLiteral("что")});
 
     const QString empty = folder.file(QStringLiteral("empty.txt"));
     writeBytes(empty, std::string());
-    EXPECT_EQ(readTemplateLine(empty), QString());
+    const auto emptyLine = readTemplateLine(empty);
+    ASSERT_TRUE(emptyLine);
+    EXPECT_EQ(emptyLine.value(), QString());
 
-    QString error;
-    EXPECT_EQ(readTemplateLine(folder.file(QStringLiteral("gone.txt")), &error), std::nullopt);
+    const auto gone = readTemplateLine(folder.file(QStringLiteral("gone.txt")));
+    const QString error = gone.error();
+    EXPECT_FALSE(gone);
     EXPECT_TRUE(error.contains(QStringLiteral("gone.txt"))) << error.toStdString();
 }
 
@@ -134,14 +137,14 @@ TEST(TemplateFields, ANewTemplateNameStaysInsideTheFolder) {
          {QStringLiteral("Квартира"), QStringLiteral("Продам авто. 2"),
           QStringLiteral("услуги (ремонт)"), QStringLiteral(".скрытый"), QStringLiteral("Кв.. 2"),
           QStringLiteral("кв.."), QStringLiteral("...")})
-        EXPECT_EQ(templateNameProblem(good), QString()) << good.toStdString();
+        EXPECT_TRUE(checkTemplateName(good).ok()) << good.toStdString();
     for (const QString& bad :
          {QString(), QStringLiteral("   "), QStringLiteral("../data"), QStringLiteral(".."),
           QStringLiteral("a/b"), QStringLiteral("a\\b"), QStringLiteral("C:x"),
           QStringLiteral("a*"), QStringLiteral("a?"), QStringLiteral("a\"b"), QStringLiteral("a<b"),
           QStringLiteral("a>b"), QStringLiteral("a|b"), QStringLiteral("a\tb"), QStringLiteral("."),
           QStringLiteral(" .. ")})
-        EXPECT_NE(templateNameProblem(bad), QString()) << bad.toStdString();
+        EXPECT_NE(checkTemplateName(bad).error(), QString()) << bad.toStdString();
 
     EXPECT_EQ(templateFolder(ProgramFolder(QStringLiteral("/desk/"))),
               QStringLiteral("/desk/Шаблоны"));

@@ -222,8 +222,10 @@ void writeConfig(const QString& path, const TSettings& settings) {
     IniFile ini;
     ini.setValue(QStringLiteral("General"), QStringLiteral("NAME"), settings.NAME);
     QString error;
-    if (!ini.save(path, &error) || !SaveConfig(path, settings, nullptr, &error))
+    if (!ini.save(path, &error))
         throw DemoError("cannot write " + encodedPath(path) + ": " + error.toStdString());
+    if (const Result saved = SaveConfig(path, settings); !saved)
+        throw DemoError("cannot write " + encodedPath(path) + ": " + saved.error().toStdString());
 }
 
 } // namespace
@@ -280,8 +282,9 @@ DemoSummary makeDemoFolder(const DemoOptions& options) {
                         existing.join(QStringLiteral(", ")).toStdString() +
                         "; use --force to replace them");
 
-    QString error;
-    if (!prepareProgramFolder(folder, &error)) throw DemoError(error.toStdString());
+    QString error; // of the table files
+    if (const Result prepared = prepareProgramFolder(folder); !prepared)
+        throw DemoError(prepared.error().toStdString());
 
     const TSettings settings = demoSettings();
     Tables t;

@@ -693,21 +693,21 @@ const dorod::TDorodField* requireField(dorod::TDorodCursor& cursor, const char* 
 AnnouncementAppender::AnnouncementAppender(dorod::TDorodCursor& cursor)
     : m_cursor(cursor), m_fields(std::make_unique<Fields>(cursor)) {
     Fields& f = *m_fields;
-    f.id = requireField(cursor, "id");
-    f.indate = requireField(cursor, "indate");
-    f.client = requireField(cursor, "Client");
-    f.pasport = requireField(cursor, "Pasport");
-    f.tel = requireField(cursor, "Tel");
-    f.text = requireField(cursor, "Text");
-    f.clientCat = requireField(cursor, "ClientCat");
-    f.oplata = requireField(cursor, "Oplata");
-    f.objCat = requireField(cursor, "ObjCat");
-    f.type = requireField(cursor, "type");
-    f.temp = requireField(cursor, "temp");
-    f.slov = requireField(cursor, "slov");
-    f.povt = requireField(cursor, "povt");
-    f.xml = requireField(cursor, "XML");
-    f.summa = requireField(cursor, "Summa");
+    f.id = requireField(cursor, field::kId);
+    f.indate = requireField(cursor, field::kIndate);
+    f.client = requireField(cursor, field::kClient);
+    f.pasport = requireField(cursor, field::kPasport);
+    f.tel = requireField(cursor, field::kTel);
+    f.text = requireField(cursor, field::kText);
+    f.clientCat = requireField(cursor, field::kClientCat);
+    f.oplata = requireField(cursor, field::kOplata);
+    f.objCat = requireField(cursor, field::kObjCat);
+    f.type = requireField(cursor, field::kType);
+    f.temp = requireField(cursor, field::kTemp);
+    f.slov = requireField(cursor, field::kSlov);
+    f.povt = requireField(cursor, field::kPovt);
+    f.xml = requireField(cursor, field::kXml);
+    f.summa = requireField(cursor, field::kSumma);
 }
 
 AnnouncementAppender::~AnnouncementAppender() = default;
@@ -743,8 +743,8 @@ struct RunDateAppender::Fields {
 
 RunDateAppender::RunDateAppender(dorod::TDorodCursor& cursor)
     : m_cursor(cursor), m_fields(std::make_unique<Fields>(cursor)) {
-    m_fields->id = requireField(cursor, "id");
-    m_fields->date = requireField(cursor, "date");
+    m_fields->id = requireField(cursor, field::kId);
+    m_fields->date = requireField(cursor, field::kDate);
 }
 
 RunDateAppender::~RunDateAppender() = default;
