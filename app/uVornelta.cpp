@@ -15,6 +15,7 @@
 #include "reports/uReport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -25,6 +26,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -119,6 +121,15 @@ TfVornelta::TfVornelta(TDesk& desk, QWidget* parent)
     connect(find, &QAction::triggered, ui.eTextForFind, [this] { ui.eTextForFind->setFocus(); });
     addAction(find);
 
+    ui.aRefresh = named(new QAction(this), "aRefresh");
+    ui.aRefresh->setShortcut(QKeySequence(Qt::Key_F5));
+    addAction(ui.aRefresh);
+    connect(ui.aRefresh, &QAction::triggered, this, &TfVornelta::RefreshClick);
+    ui.OthersTimer = named(new QTimer(this), "OthersTimer");
+    ui.OthersTimer->setInterval(1000);
+    connect(ui.OthersTimer, &QTimer::timeout, this, &TfVornelta::OthersTimerTimer);
+    if (m_desk.othersSavesSocket() >= 0) ui.OthersTimer->start();
+
     connect(ui.SpeedButton1, &QToolButton::clicked, this, &TfVornelta::N2Click);
     connect(ui.SpeedButton2, &QToolButton::clicked, this, &TfVornelta::N3Click);
     connect(ui.SpeedButton3, &QToolButton::clicked, this, &TfVornelta::N4Click);
@@ -164,6 +175,18 @@ void TfVornelta::FormCreate() {
 void TfVornelta::openAnnouncementForm(bool newAnnouncement) {
     m_desk.newAnnouncement = newAnnouncement;
     m_announcementForm(m_desk, this, newAnnouncement);
+}
+
+void TfVornelta::RefreshClick() {
+    if (QApplication::activeModalWidget()) return;
+    m_desk.refreshTables();
+}
+
+void TfVornelta::OthersTimerTimer() {
+    // Not under an open form or question: the form works on the list's current row. The
+    // list catches up at the next tick after it closes.
+    if (QApplication::activeModalWidget()) return;
+    m_desk.followOthersSaves();
 }
 
 void TfVornelta::N2Click() {

@@ -95,8 +95,14 @@ void appendRealtyRow(TDesk& desk, const QDate& indate, const QString& tip, const
 }
 
 void saveRealtyTable(TDesk& desk) {
-    desk.tRielt.SaveToFile(desk.tRielt.TablePath());
-    desk.tRielt.ApplyChanges();
+    if (desk.databaseUrl().isEmpty()) {
+        // On the folder a row that could not be written stays posted for another try.
+        desk.tRielt.SaveToFile(desk.tRielt.TablePath());
+        desk.tRielt.ApplyChanges();
+        return;
+    }
+    if (const Result saved = desk.saveTables({&desk.tRielt}); !saved)
+        throw std::runtime_error(saved.error().toStdString());
 }
 
 // ------------------------------------------------------------------- the window
