@@ -366,6 +366,21 @@ void TDesk::dropUnsavedChanges() {
 
 Result TDesk::saveToDatabase() {
     m_lastSaveProblem = SaveProblem::None;
+    if (m_database->commitUnknown()) {
+        // An earlier save was given up while its commit was not known. Settling it reads
+        // the tables again when it went through, which would drop this operation's changes
+        // unseen: they are dropped here, openly, and saved again by the operator.
+        dropUnsavedChanges();
+        m_lastSaveProblem = SaveProblem::ConnectionLost;
+        std::string message;
+        if (!m_database->reconnect(message))
+            return Result::failed(
+                QStringLiteral("Нет связи с базой данных, изменения не сохранены: %1")
+                    .arg(QString::fromStdString(message).trimmed()));
+        return Result::failed(QStringLiteral("Связь с базой данных восстановлена, прежнее "
+                                             "сохранение проверено. Эти изменения ещё не "
+                                             "сохранены: сохраните их ещё раз."));
+    }
     for (;;) {
         const pgstore::PgSaveResult result = m_database->saveOperation();
         const QString detail = QString::fromStdString(result.message).trimmed();

@@ -146,28 +146,6 @@ TEST_F(DeskOnDatabase, TwoDesksProposingOneNumberGetTwo) {
     EXPECT_EQ(daysOf, (std::map<int, int>{{proposedA, 2}, {savedB, 2}}));
 }
 
-TEST_F(DeskOnDatabase, AChangeMadeFirstElsewhereIsRefusedAndNothingIsOverwritten) {
-    auto a = openDesk(), b = openDesk();
-    addNew(*a, "Первый");
-    b->refreshTables();
-    ASSERT_TRUE(b->tData.Locate(field::kId, {"1"}));
-    ASSERT_TRUE(saveAnnouncement(*a, announcement(1, "Изменён в A"), {dayOf(2026, 12, 11)}, false));
-    const Result refused =
-        saveAnnouncement(*b, announcement(1, "Изменён в B"), {dayOf(2026, 12, 13)}, false);
-    ASSERT_FALSE(refused);
-    EXPECT_EQ(b->lastSaveProblem(), SaveProblem::Conflict);
-    EXPECT_TRUE(refused.error().contains("другом рабочем месте")) << refused.error().toStdString();
-    EXPECT_FALSE(b->tData.HasChanges());
-    EXPECT_FALSE(b->tDates.HasChanges());
-    // The database holds A's change, with its run day.
-    auto c = openDesk();
-    EXPECT_EQ(clients(*c), QStringList{"Изменён в A"});
-    c->tData.First();
-    const DeskScope days = c->runDatesOfCurrentAnnouncement();
-    ASSERT_EQ(c->tDates.RecordCount(), 1);
-    EXPECT_EQ(c->tDates.FieldByName(field::kDate).AsDayNumber(), dayOf(2026, 12, 11));
-}
-
 // A database of a cluster of the test's own, which it stops and starts again.
 TEST_F(DeskOnDatabase, ALostConnectionLosesNothingAndTheSaveCanBeRetried) {
     std::string started;
@@ -353,8 +331,16 @@ TEST_F(FormOnDatabase, AChangeRefusedAtTheSaveKeepsTheFormOpenWithWhatWasTyped) 
     EXPECT_TRUE(dialogs.errors()[0].contains("другом рабочем месте"))
         << dialogs.errors()[0].toStdString();
     EXPECT_EQ(control<QLineEdit>(form, "eClient")->text(), "ИЗМЕНЁН В B");
+    EXPECT_EQ(b->lastSaveProblem(), SaveProblem::Conflict);
+    EXPECT_FALSE(b->tData.HasChanges());
+    EXPECT_FALSE(b->tDates.HasChanges());
+    // The database holds A's change, with its run day.
     auto c = openDesk();
     EXPECT_EQ(clients(*c), QStringList{"Изменён в A"});
+    c->tData.First();
+    const DeskScope days = c->runDatesOfCurrentAnnouncement();
+    ASSERT_EQ(c->tDates.RecordCount(), 1);
+    EXPECT_EQ(c->tDates.FieldByName(field::kDate).AsDayNumber(), dayOf(2026, 12, 11));
 }
 
 TEST_F(FormOnDatabase, TheReceiptPrintsTheNumberTheAnnouncementWasSavedUnder) {
