@@ -179,6 +179,11 @@ void TfVornelta::openAnnouncementForm(bool newAnnouncement) {
 
 void TfVornelta::RefreshClick() {
     if (QApplication::activeModalWidget()) return;
+    // A database out of reach is said so, the list left as it is.
+    if (const Result reached = m_desk.reachDatabase(); !reached) {
+        Dialogs::instance().error(this, reached.error());
+        return;
+    }
     m_desk.refreshTables();
 }
 

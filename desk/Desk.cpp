@@ -456,6 +456,15 @@ bool TDesk::followOthersSaves() {
     return true;
 }
 
+Result TDesk::reachDatabase() {
+    if (!m_database) return {};
+    std::string message;
+    if (m_database->connection().exec("SELECT 1", message)) return {};
+    if (m_database->reconnect(message)) return {};
+    return Result::failed(QStringLiteral("Нет связи с базой данных: %1")
+                              .arg(QString::fromStdString(message).trimmed()));
+}
+
 void TDesk::refreshTables() {
     if (!tData.Active()) return;
     const std::optional<int64_t> current = currentAnnouncementId();

@@ -172,6 +172,9 @@ public:
     // Reads the tables again (F5): from the database, or from the folder's files. The
     // list stays on the announcement it was on when that one still exists.
     void refreshTables();
+    // On a database: whether it answers, connecting again when it does not (the tables
+    // untouched). Done on the folder.
+    Result reachDatabase();
 
 private:
     void tDataFilterRecord(dorod::TDataSet& dataSet, bool& accept);

@@ -187,6 +187,9 @@ TEST_F(DeskOnDatabase, ALostConnectionLosesNothingAndTheSaveCanBeRetried) {
         << lost.error().toStdString();
     EXPECT_EQ(asked.size(), 1);
     EXPECT_EQ(clients(*desk), QStringList{"До обрыва"});
+    // F5 says so too, and leaves the list.
+    EXPECT_FALSE(desk->reachDatabase());
+    EXPECT_EQ(clients(*desk), QStringList{"До обрыва"});
 
     // Retried once the server is back: saved (a retry that does not connect is asked
     // again, a few times).
@@ -199,6 +202,7 @@ TEST_F(DeskOnDatabase, ALostConnectionLosesNothingAndTheSaveCanBeRetried) {
         return retries <= 3;
     };
     addNew(*desk, "После обрыва");
+    EXPECT_TRUE(desk->reachDatabase());
     auto other = openDesk(lostUrl);
     EXPECT_EQ(clients(*other), (QStringList{"До обрыва", "После обрыва"}));
 }
