@@ -62,8 +62,8 @@ void TDesk::open() {
         std::string message;
         m_database = pgstore::PgDeskTables::connect(url.toStdString(), message);
         if (!m_database)
-            throw std::runtime_error(QStringLiteral("Не удалось подключиться к базе данных %1: %2")
-                                         .arg(url, QString::fromStdString(message).trimmed())
+            throw std::runtime_error(QStringLiteral("Не удалось подключиться к базе данных: %1")
+                                         .arg(QString::fromStdString(message).trimmed())
                                          .toStdString());
         m_database->attach(tData, tDates, tRielt);
         tData.Open();
