@@ -312,7 +312,7 @@ Result TDesk::saveTables(std::initializer_list<dorod::TDorodTable*> tables) {
     if (saved) {
         m_lastSaveProblem = SaveProblem::None;
         // What another counter saved meanwhile is read now that nothing is pending here.
-        if (m_othersSavedMeanwhile) refreshTables();
+        if (m_othersSavedMeanwhile) refreshQuietly();
     } else if (m_lastSaveProblem == SaveProblem::None) {
         m_lastSaveProblem = SaveProblem::Refused;
     }
@@ -452,8 +452,19 @@ bool TDesk::followOthersSaves() {
         if (table->Active() &&
             (table->HasChanges() || table->State() != dorod::TDataSetState::dsBrowse))
             return false;
-    refreshTables();
-    return true;
+    return refreshQuietly();
+}
+
+bool TDesk::refreshQuietly() {
+    try {
+        refreshTables();
+        return true;
+    } catch (...) {
+        // A view that cannot be rebuilt now (a report holds a copy of a table, the
+        // database does not answer): the next look tries again; the save stands.
+        m_othersSavedMeanwhile = true;
+        return false;
+    }
 }
 
 Result TDesk::reachDatabase() {

@@ -189,6 +189,8 @@ private:
     Result saveToDatabase();
     // Every change of the tables undone: they hold what was read (or saved) last.
     void dropUnsavedChanges();
+    // refreshTables, or false (another try due) when the tables cannot be read now.
+    bool refreshQuietly();
 
     ProgramFolder m_folder;
     QString m_givenDatabaseUrl;
