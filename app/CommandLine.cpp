@@ -18,6 +18,7 @@ namespace vornelta {
 namespace {
 
 const QString kFolder = QStringLiteral("folder");
+const QString kDatabase = QStringLiteral("database");
 const QString kHelp = QStringLiteral("help");
 const QString kVersion = QStringLiteral("version");
 
@@ -70,7 +71,7 @@ QList<const WindowlessCommand*> commandsAskedFor(const QStringList& arguments,
         while (bare.startsWith(QLatin1Char('-')))
             bare.remove(0, 1);
         if (bare.size() == argument.size()) continue; // a value, not an option
-        if (bare == kFolder || kQtValueOptions.contains(bare)) {
+        if (bare == kFolder || bare == kDatabase || kQtValueOptions.contains(bare)) {
             ++i;
             continue;
         }
@@ -105,10 +106,10 @@ CommandLine parseCommandLine(const QStringList& arguments, bool russian,
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    // The options of every start, the window's and the commands' alike. Another one (a
-    // database to work on) is added here, kept in CommandLine beside `folder`, and told in
-    // programHelp.
+    // The options of every start, the window's and the commands' alike, kept in CommandLine
+    // and told in programHelp.
     parser.addOption({kFolder, QString(), QStringLiteral("DIR")});
+    parser.addOption({kDatabase, QString(), QStringLiteral("URL")});
     parser.addOption({{QStringLiteral("h"), kHelp}, QString()});
     parser.addOption({kVersion, QString()});
     for (const QString& name : kQtValueOptions)
@@ -141,6 +142,10 @@ CommandLine parseCommandLine(const QStringList& arguments, bool russian,
                                   : QStringLiteral("%1 needs a value").arg(last));
     }
     line.folder = parser.value(kFolder);
+    line.database = parser.value(kDatabase).trimmed();
+    if (parser.isSet(kDatabase) && line.database.isEmpty())
+        return usageError(russian ? QStringLiteral("--database: не указан адрес базы данных")
+                                  : QStringLiteral("--database needs a URL"));
 
     const QStringList positional = parser.positionalArguments();
     if (!line.command) {
@@ -195,13 +200,22 @@ int runWindowlessCommand(const CommandLine& line, const CommandEnvironment& envi
         return 1;
     };
     const ProgramFolder folder = ProgramFolder::chosen(line.folder, environment.executableFolder);
+    // The tables are in a database when one is named here or in config.INI.
+    TSettings configured;
+    LoadConfig(folder.file(kConfigFileName), configured);
+    const bool onDatabase = !line.database.isEmpty() || !configured.DatabaseUrl.isEmpty();
     // A mistyped --folder must not become a new, empty desk that "has no announcements".
-    if (!QFileInfo(folder.file(QString::fromLatin1(kAnnouncementFileName))).isFile())
+    if (!onDatabase && !QFileInfo(folder.file(QString::fromLatin1(kAnnouncementFileName))).isFile())
         return fail(QStringLiteral("В папке «%1» нет таблицы %2: это не папка программы.")
                         .arg(QDir::toNativeSeparators(folder.path()),
                              QString::fromLatin1(kAnnouncementFileName)));
+    if (onDatabase && !QFileInfo(folder.path()).isDir())
+        return fail(QStringLiteral("Папки «%1» нет: это не папка программы.")
+                        .arg(QDir::toNativeSeparators(folder.path())));
+    // Several counters save to one database at once, each in its own transaction: the
+    // folder lock guards the folder's table files only.
     std::optional<FolderLock> lock;
-    if (line.command->folder == FolderUse::WritesTables) {
+    if (line.command->folder == FolderUse::WritesTables && !onDatabase) {
         lock.emplace(folder);
         if (const Result locked = lock->lock(environment.lockWait); !locked)
             return fail(locked.error());
@@ -210,6 +224,7 @@ int runWindowlessCommand(const CommandLine& line, const CommandEnvironment& envi
         return fail(prepared.error());
     return runCommandGuarded(err, [&] {
         TDesk desk(folder);
+        desk.setDatabaseUrl(line.database);
         if (const Result opened = openDeskOrRestore(desk, nullptr); !opened) {
             err << opened.error() << '\n';
             err.flush();

@@ -23,7 +23,8 @@ namespace vornelta {
 struct CommandLine {
     enum class Asks { Window, Help, Version, Command, UsageError };
     Asks asks = Asks::Window;
-    QString folder;                             // --folder's value; empty: the default folder
+    QString folder;   // --folder's value; empty: the default folder
+    QString database; // --database's value; empty: config.INI's, or the folder's files
     const WindowlessCommand* command = nullptr; // when it asks for a command
     DeskRun run;                                // that command bound to its arguments
     QString error;                              // the usage error
@@ -48,9 +49,9 @@ std::optional<int> answerWithoutDesk(const CommandLine& line, const CommandEnvir
                                      QTextStream& out, QTextStream& err);
 
 // Runs the command the line asks for: the program folder must hold data.d (a window-less
-// command never makes a program folder); a command that writes the tables takes the
-// folder lock; the desk is opened as at a normal start. Every exception ends here, as one
-// line on err and exit 1.
+// command never makes a program folder) unless the tables are in a database; a command
+// that writes the folder's tables takes the folder lock; the desk is opened as at a normal start.
+// Every exception ends here, as one line on err and exit 1.
 int runWindowlessCommand(const CommandLine& line, const CommandEnvironment& environment,
                          QTextStream& out, QTextStream& err);
 

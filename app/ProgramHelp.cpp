@@ -23,7 +23,7 @@ QString programHelp(bool russian, const QList<WindowlessCommand>& commands) {
     QString text;
     if (russian)
         text = QStringLiteral(
-            "Использование: vornelta [--folder ПАПКА] [КОМАНДА]\n"
+            "Использование: vornelta [--folder ПАПКА] [--database АДРЕС] [КОМАНДА]\n"
             "Vornelta — бегущая строка рекламного отдела телеканала: приём платных объявлений,\n"
             "расчёт цены, вывод текстов дня для титровальных систем студии.\n"
             "\n"
@@ -34,13 +34,17 @@ QString programHelp(bool russian, const QList<WindowlessCommand>& commands) {
             "                   прежде чем создать новую папку; пока окно открыто, папка\n"
             "                   занята (vornelta.lock), и вторая копия программы на ней\n"
             "                   не откроется\n"
+            "  --database АДРЕС объявления в базе PostgreSQL для нескольких рабочих мест\n"
+            "                   (postgresql://desk@server/vornelta; пароль — в ~/.pgpass\n"
+            "                   или PGPASSWORD). Без неё — [Database] Url= в config.INI,\n"
+            "                   а без него — таблицы .d папки программы\n"
             "  --help, -h       эта справка\n"
             "  --version        версия программы\n"
             "\n"
             "Команды без окна (дисплей не нужен; папка должна содержать data.d):\n");
     else
         text = QStringLiteral(
-            "Usage: vornelta [--folder DIR] [COMMAND]\n"
+            "Usage: vornelta [--folder DIR] [--database URL] [COMMAND]\n"
             "Vornelta: the running line of a TV channel's advertising desk: takes paid\n"
             "announcements, prices them and writes each day's texts for the studio's titling "
             "systems.\n"
@@ -52,6 +56,10 @@ QString programHelp(bool russian, const QList<WindowlessCommand>& commands) {
             "                   before it makes a new folder; while it is open the folder\n"
             "                   is taken (vornelta.lock) and a second copy of the program\n"
             "                   will not open on it\n"
+            "  --database URL   the announcements in a PostgreSQL database shared by several\n"
+            "                   counters (postgresql://desk@server/vornelta; the password in\n"
+            "                   ~/.pgpass or PGPASSWORD). Without it: [Database] Url= of\n"
+            "                   config.INI, and without that the folder's .d tables\n"
             "  --help, -h       this help\n"
             "  --version        the program's version\n"
             "\n"

@@ -26,7 +26,8 @@ void connectSubsystems() {
     setTemplateCalls({chooseAndFillTemplate, fillNamedTemplate});
 }
 
-int runDeskWindow(const QString& folderOption, const QString& executableFolder) {
+int runDeskWindow(const QString& folderOption, const QString& executableFolder,
+                  const QString& databaseOption) {
     Dialogs& dialogs = Dialogs::instance();
     const ProgramFolder folder = ProgramFolder::chosen(folderOption, executableFolder);
     // A mistyped --folder must not silently become a new, empty desk. The default folder
@@ -39,13 +40,28 @@ int runDeskWindow(const QString& folderOption, const QString& executableFolder) 
         dialogs.error(nullptr, prepared.error());
         return 1;
     }
+    // On a database several counters work at once, each in its own transaction, and the
+    // folder keeps only this workstation's settings and templates: no lock. On the folder's
+    // table files one program at a time.
+    TSettings configured;
+    LoadConfig(folder.file(kConfigFileName), configured);
+    const bool onDatabase = !databaseOption.isEmpty() || !configured.DatabaseUrl.isEmpty();
     FolderLock lock(folder);
-    if (const Result locked = lock.lock(); !locked) {
-        dialogs.error(nullptr, locked.error());
-        return 1;
+    if (!onDatabase) {
+        if (const Result locked = lock.lock(); !locked) {
+            dialogs.error(nullptr, locked.error());
+            return 1;
+        }
     }
 
     TDesk desk(folder);
+    desk.setDatabaseUrl(databaseOption);
+    desk.askToRetry = [&dialogs](const QString& message) {
+        return dialogs.question(QApplication::activeModalWidget()
+                                    ? QApplication::activeModalWidget()
+                                    : QApplication::activeWindow(),
+                                message);
+    };
     // A damaged table is named, and its last good copy offered; a "no" ends the program
     // without a second box.
     bool declined = false;

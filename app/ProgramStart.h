@@ -18,6 +18,7 @@ void connectSubsystems();
 // runs the main window; gives the exit code. A folder named on the command line that does
 // not exist is made only when the operator says so. The folder is locked for as long as
 // the window runs: a second copy on it says who holds it and ends with 1.
-int runDeskWindow(const QString& folderOption, const QString& executableFolder);
+int runDeskWindow(const QString& folderOption, const QString& executableFolder,
+                  const QString& databaseOption = QString());
 
 } // namespace vornelta

@@ -75,5 +75,5 @@ int main(int argc, char** argv) {
         vornelta::Dialogs::instance().information(QApplication::activeWindow(),
                                                   vornelta::toQt(text));
     };
-    return vornelta::runDeskWindow(line.folder, environment.executableFolder);
+    return vornelta::runDeskWindow(line.folder, environment.executableFolder, line.database);
 }

@@ -90,6 +90,7 @@ TfSetup::TfSetup(TDesk& desk, QWidget* parent) : QDialog(parent), m_desk(desk) {
     buildGeneralPage();
     buildDrivesPage();
     buildPrintPage();
+    buildDatabasePage();
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -200,6 +201,28 @@ void TfSetup::buildPrintPage() {
     page->addStretch();
 }
 
+void TfSetup::buildDatabasePage() {
+    ui.TabSheet4 = new QWidget(ui.PageControl1);
+    ui.TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
+    ui.PageControl1->addTab(ui.TabSheet4, QStringLiteral("База данных"));
+    auto* page = new QVBoxLayout(ui.TabSheet4);
+    auto* form = new QFormLayout;
+    ui.eDatabaseUrl = new QLineEdit(ui.TabSheet4);
+    ui.eDatabaseUrl->setObjectName(QStringLiteral("eDatabaseUrl"));
+    ui.eDatabaseUrl->setPlaceholderText(QStringLiteral("postgresql://desk@server/vornelta"));
+    form->addRow(QStringLiteral("Адрес базы данных"), ui.eDatabaseUrl);
+    page->addLayout(form);
+    auto* note = new QLabel(
+        QStringLiteral("Для нескольких рабочих мест объявления хранятся в базе PostgreSQL. "
+                       "Пусто — таблицы в папке программы. Пароль сюда не пишется: он в файле "
+                       "~/.pgpass или в переменной PGPASSWORD. Новый адрес действует со "
+                       "следующего запуска программы."),
+        ui.TabSheet4);
+    note->setWordWrap(true);
+    page->addWidget(note);
+    page->addStretch();
+}
+
 void TfSetup::fillPrinters(const QString& configured) {
     ui.ePrinter->clear();
     ui.ePrinter->addItem(kDefaultPrinterChoice, QString());
@@ -243,6 +266,7 @@ void TfSetup::FormCreate() {
     }
     fillPrinters(s.Printer);
     ui.cReceiptWithoutPreview->setChecked(s.ReceiptWithoutPreview);
+    ui.eDatabaseUrl->setText(s.DatabaseUrl);
 }
 
 bool TfSetup::textsAreStorable() {
@@ -290,6 +314,7 @@ TSettings TfSetup::settingsFromControls() const {
     settings.XProb = whole(ui.eProb, m_loaded.XProb);
     settings.Printer = ui.ePrinter->currentData().toString();
     settings.ReceiptWithoutPreview = ui.cReceiptWithoutPreview->isChecked();
+    settings.DatabaseUrl = ui.eDatabaseUrl->text().trimmed();
     return settings;
 }
 

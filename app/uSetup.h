@@ -45,6 +45,7 @@ private:
         QWidget* TabSheet1;           // "Общие"
         QWidget* TabSheet2;           // "Диски"
         QWidget* TabSheet3;           // "Печать"
+        QWidget* TabSheet4;           // "База данных"
         QGroupBox* GroupBox1;         // "Цена за слово"
         QDoubleSpinBox* ePrice;       // "Физлица "
         QDoubleSpinBox* ePriceP;      // "Предприниматели"
@@ -60,12 +61,14 @@ private:
         std::array<QToolButton*, 6> bDrive; // bDriveA … bDriveF: "…", choose that folder
         QComboBox* ePrinter; // "Принтер": "по умолчанию" and the system's printers
         QCheckBox* cReceiptWithoutPreview; // "Печатать квитанцию без просмотра"
-        QPushButton* BitBtn1;              // "Сохранить"
-        QPushButton* BitBtn2;              // "Закрыть"
+        QLineEdit* eDatabaseUrl; // "Адрес базы данных": empty for the folder
+        QPushButton* BitBtn1;    // "Сохранить"
+        QPushButton* BitBtn2;    // "Закрыть"
     };
     void buildGeneralPage();
     void buildDrivesPage();
     void buildPrintPage();
+    void buildDatabasePage();
     // The printer list: the default first, then the installed printers, and the configured
     // one even when it is not installed (so that saving does not lose it).
     void fillPrinters(const QString& configured);

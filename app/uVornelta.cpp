@@ -16,6 +16,7 @@
 #include "tables/defs/TableDefinitions.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -26,6 +27,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -121,6 +123,15 @@ TfVornelta::TfVornelta(TDesk& desk, QWidget* parent)
     connect(find, &QAction::triggered, ui.eTextForFind, [this] { ui.eTextForFind->setFocus(); });
     addAction(find);
 
+    ui.aRefresh = named(new QAction(this), "aRefresh");
+    ui.aRefresh->setShortcut(QKeySequence(Qt::Key_F5));
+    addAction(ui.aRefresh);
+    connect(ui.aRefresh, &QAction::triggered, this, &TfVornelta::RefreshClick);
+    ui.OthersTimer = named(new QTimer(this), "OthersTimer");
+    ui.OthersTimer->setInterval(1000);
+    connect(ui.OthersTimer, &QTimer::timeout, this, &TfVornelta::OthersTimerTimer);
+    if (m_desk.othersSavesSocket() >= 0) ui.OthersTimer->start();
+
     connect(ui.SpeedButton1, &QToolButton::clicked, this, &TfVornelta::N2Click);
     connect(ui.SpeedButton2, &QToolButton::clicked, this, &TfVornelta::N3Click);
     connect(ui.SpeedButton3, &QToolButton::clicked, this, &TfVornelta::N4Click);
@@ -165,6 +176,23 @@ void TfVornelta::FormCreate() {
 
 void TfVornelta::openAnnouncementForm(bool newAnnouncement) {
     m_announcementForm(m_desk, this, newAnnouncement);
+}
+
+void TfVornelta::RefreshClick() {
+    if (QApplication::activeModalWidget()) return;
+    // A database out of reach is said so, the list left as it is.
+    if (const Result reached = m_desk.reachDatabase(); !reached) {
+        Dialogs::instance().error(this, reached.error());
+        return;
+    }
+    m_desk.refreshTables();
+}
+
+void TfVornelta::OthersTimerTimer() {
+    // Not under an open form or question: the form works on the list's current row. The
+    // list catches up at the next tick after it closes.
+    if (QApplication::activeModalWidget()) return;
+    m_desk.followOthersSaves();
 }
 
 void TfVornelta::N2Click() {

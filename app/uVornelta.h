@@ -8,6 +8,7 @@
 #include <functional>
 
 class QAction;
+class QTimer;
 class QLabel;
 class QLineEdit;
 class QMenuBar;
@@ -44,6 +45,10 @@ public slots:
     void N11Click();
     void RxDBGrid1DblClick();
     void eTextForFindChange(const QString& text);
+    // F5: the tables read again (another counter's saves), the list on the same row.
+    void RefreshClick();
+    // Every second on a database: another counter's saves appear in the list.
+    void OthersTimerTimer();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -60,14 +65,16 @@ private:
         QTableView* RxDBGrid1;     // the announcements
         DatasetModel* sData;       // the list's model over tData
         QMenuBar* MainMenu1;
-        QAction* N2;  // "Объявления" / "Добавить"
-        QAction* N3;  // "Объявления" / "Изменить"
-        QAction* N4;  // "Объявления" / "Удалить"
-        QAction* N8;  // "Отчеты" / "Отчет за период"
-        QAction* N9;  // "Отчеты" / "Диаграмма"
-        QAction* N6;  // "Настройки"
-        QAction* N10; // "Вывод" / "Вывод строки"
-        QAction* N11; // "Вывод" / "В квартеон"
+        QAction* N2;         // "Объявления" / "Добавить"
+        QAction* N3;         // "Объявления" / "Изменить"
+        QAction* N4;         // "Объявления" / "Удалить"
+        QAction* N8;         // "Отчеты" / "Отчет за период"
+        QAction* N9;         // "Отчеты" / "Диаграмма"
+        QAction* N6;         // "Настройки"
+        QAction* N10;        // "Вывод" / "Вывод строки"
+        QAction* N11;        // "Вывод" / "В квартеон"
+        QAction* aRefresh;   // F5
+        QTimer* OthersTimer; // asks the database whether another counter saved
     };
     void FormCreate();
     void FormClose();

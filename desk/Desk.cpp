@@ -1,5 +1,6 @@
 #include "desk/Desk.h"
 
+#include "pgstore/PgDeskTables.h"
 #include "platform/TextCodec.h"
 #include "reports/engine/Report.h"
 #include "storage/Win1251.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <stdexcept>
 #include <vector>
 
 namespace vornelta {
@@ -51,9 +53,24 @@ void TDesk::openTable(dorod::TDorodTable& table, const TTableDefinition& definit
 
 void TDesk::open() {
     LoadConfig(configPath(), settings, &drives);
-    openTable(tData, announcementTable());
-    openTable(tDates, runDateTable());
-    openTable(tRielt, realtyTable());
+    const QString url = databaseUrl();
+    if (url.isEmpty()) {
+        openTable(tData, announcementTable());
+        openTable(tDates, runDateTable());
+        openTable(tRielt, realtyTable());
+    } else {
+        std::string message;
+        m_database = pgstore::PgDeskTables::connect(url.toStdString(), message);
+        if (!m_database)
+            throw std::runtime_error(QStringLiteral("Не удалось подключиться к базе данных: %1")
+                                         .arg(QString::fromStdString(message).trimmed())
+                                         .toStdString());
+        m_database->attach(tData, tDates, tRielt);
+        tData.Open();
+        tDates.Open();
+        tRielt.Open();
+    }
+    // The transfer file's layout is the workstation's own, in the folder either way.
     openTable(tRieltOut, realtyOutTable());
 
     const auto reader = [](dorod::TDorodTable& table, const char* name) {
@@ -73,6 +90,11 @@ void TDesk::close() {
     for (dorod::TDorodTable* table : {&tRieltOut, &tRielt, &tDates, &tData})
         table->Close();
     m_dataId = m_dataText = m_dataIndate = m_datesId = m_datesDate = m_rieltDate = {};
+    m_database.reset();
+}
+
+QString TDesk::databaseUrl() const {
+    return m_givenDatabaseUrl.isEmpty() ? settings.DatabaseUrl : m_givenDatabaseUrl;
 }
 
 Result TDesk::saveSettings() {
@@ -283,6 +305,19 @@ QString fileNameOf(const dorod::TDorodTable& table) {
 } // namespace
 
 Result TDesk::saveTables(std::initializer_list<dorod::TDorodTable*> tables) {
+    m_renumbered.clear();
+    const Result saved = m_database ? saveToDatabase() : saveToFiles(tables);
+    if (saved) {
+        m_lastSaveProblem = SaveProblem::None;
+        // What another counter saved meanwhile is read now that nothing is pending here.
+        if (m_othersSavedMeanwhile) refreshQuietly();
+    } else if (m_lastSaveProblem == SaveProblem::None) {
+        m_lastSaveProblem = SaveProblem::Refused;
+    }
+    return saved;
+}
+
+Result TDesk::saveToFiles(std::initializer_list<dorod::TDorodTable*> tables) {
     std::vector<dorod::TDorodTable*> written;
     for (dorod::TDorodTable* table : tables) {
         const std::optional<QString> error = writeFile(*table);
@@ -320,6 +355,132 @@ Result TDesk::saveTables(std::initializer_list<dorod::TDorodTable*> tables) {
     for (dorod::TDorodTable* table : tables)
         table->ApplyChanges();
     return {};
+}
+
+void TDesk::dropUnsavedChanges() {
+    for (dorod::TDorodTable* table : {&tRielt, &tDates, &tData})
+        if (table->Active()) table->CancelChanges();
+}
+
+Result TDesk::saveToDatabase() {
+    m_lastSaveProblem = SaveProblem::None;
+    if (m_database->commitUnknown()) {
+        // An earlier save was given up while its commit was not known. Settling it reads
+        // the tables again when it went through, which would drop this operation's changes
+        // unseen: they are dropped here, openly, and saved again by the operator.
+        dropUnsavedChanges();
+        m_lastSaveProblem = SaveProblem::ConnectionLost;
+        std::string message;
+        if (!m_database->reconnect(message))
+            return Result::failed(
+                QStringLiteral("Нет связи с базой данных, изменения не сохранены: %1")
+                    .arg(QString::fromStdString(message).trimmed()));
+        return Result::failed(QStringLiteral("Связь с базой данных восстановлена, прежнее "
+                                             "сохранение проверено. Эти изменения ещё не "
+                                             "сохранены: сохраните их ещё раз."));
+    }
+    for (;;) {
+        const pgstore::PgSaveResult result = m_database->saveOperation();
+        const QString detail = QString::fromStdString(result.message).trimmed();
+        switch (result.status) {
+        case pgstore::PgSaveStatus::Saved:
+            m_renumbered = result.renumbered;
+            return {};
+        case pgstore::PgSaveStatus::Conflict:
+            // Nothing is overwritten: the operator looks at the other counter's version
+            // (F5) and makes the change again.
+            m_lastSaveProblem = SaveProblem::Conflict;
+            dropUnsavedChanges();
+            return Result::failed(QStringLiteral("Изменено на другом рабочем месте, пока было "
+                                                 "открыто здесь: изменения не сохранены. "
+                                                 "Обновите список (F5) и внесите их снова.\n(%1)")
+                                      .arg(detail));
+        case pgstore::PgSaveStatus::Failed:
+            m_lastSaveProblem = SaveProblem::Refused;
+            dropUnsavedChanges();
+            return Result::failed(
+                QStringLiteral("База данных не приняла изменения, ничего не сохранено: %1")
+                    .arg(detail));
+        case pgstore::PgSaveStatus::ConnectionLost:
+        case pgstore::PgSaveStatus::CommitUnknown:
+            break;
+        }
+        m_lastSaveProblem = SaveProblem::ConnectionLost;
+        QString lost =
+            result.status == pgstore::PgSaveStatus::ConnectionLost
+                ? QStringLiteral("Связь с базой данных потеряна, изменения не сохранены.")
+                : QStringLiteral("Связь с базой данных потеряна во время записи: сохранены "
+                                 "ли изменения, станет известно после подключения.");
+        lost += QStringLiteral("\n(%1)").arg(detail);
+        // The tables keep their changes while the operator retries.
+        while (askToRetry && askToRetry(lost + QStringLiteral("\nПовторить?"))) {
+            std::string message;
+            if (m_database->reconnect(message)) {
+                lost.clear();
+                break;
+            }
+            lost = QStringLiteral("Нет связи с базой данных: %1")
+                       .arg(QString::fromStdString(message).trimmed());
+        }
+        if (!lost.isEmpty()) {
+            // Given up: the tables hold what was read, the form what was typed. A save
+            // whose commit is not known is settled at the next save's reconnect.
+            dropUnsavedChanges();
+            return Result::failed(lost);
+        }
+    }
+}
+
+int32_t TDesk::savedNumber(int32_t proposed) const {
+    for (const auto& [asked, saved] : m_renumbered)
+        if (asked == proposed) return saved;
+    return proposed;
+}
+
+int TDesk::othersSavesSocket() const {
+    return m_database ? m_database->socket() : -1;
+}
+
+bool TDesk::followOthersSaves() {
+    if (!m_database) return false;
+    if (m_database->othersSaved()) m_othersSavedMeanwhile = true;
+    if (!m_othersSavedMeanwhile) return false;
+    // Reading the tables again would save what is pending; it waits for the save.
+    for (const dorod::TDorodTable* table : {&tData, &tDates, &tRielt})
+        if (table->Active() &&
+            (table->HasChanges() || table->State() != dorod::TDataSetState::dsBrowse))
+            return false;
+    return refreshQuietly();
+}
+
+bool TDesk::refreshQuietly() {
+    try {
+        refreshTables();
+        return true;
+    } catch (...) {
+        // A view that cannot be rebuilt now (a report holds a copy of a table, the
+        // database does not answer): the next look tries again; the save stands.
+        m_othersSavedMeanwhile = true;
+        return false;
+    }
+}
+
+Result TDesk::reachDatabase() {
+    if (!m_database) return {};
+    std::string message;
+    if (m_database->connection().exec("SELECT 1", message)) return {};
+    if (m_database->reconnect(message)) return {};
+    return Result::failed(QStringLiteral("Нет связи с базой данных: %1")
+                              .arg(QString::fromStdString(message).trimmed()));
+}
+
+void TDesk::refreshTables() {
+    if (!tData.Active()) return;
+    const std::optional<int64_t> current = currentAnnouncementId();
+    for (dorod::TDorodTable* table : {&tData, &tDates, &tRielt})
+        table->Refresh();
+    m_othersSavedMeanwhile = false;
+    if (current) tData.Locate(field::kId, {std::to_string(*current)});
 }
 
 } // namespace vornelta

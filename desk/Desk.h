@@ -8,8 +8,10 @@
 // DeskScope, and the view the desk had comes back when that scope ends, by return or by
 // exception. Nothing outside sets a filter mode by hand.
 //
-// Writing the tables' files goes through saveTables, the one place another home of the
-// tables takes over.
+// The announcements, their run days and the realty rows live either in the program folder's
+// .d files or, for several counters on one set of announcements, in a PostgreSQL database
+// (databaseUrl). Either way the rows are held in memory as the same tables; saveTables is
+// the one place that knows where they go.
 #pragma once
 
 #include "desk/ScopeGuard.h"
@@ -29,6 +31,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
+
+namespace pgstore {
+class PgDeskTables;
+}
 
 namespace vornelta {
 
@@ -49,6 +57,14 @@ enum class RunDateFilter {
     OutputDay,      // every run date of one broadcast day
 };
 
+// Why the last save of the tables did not go through.
+enum class SaveProblem {
+    None,           // it did
+    Refused,        // a file could not be written, or the database refused: nothing saved
+    Conflict,       // another counter changed or deleted the same rows first: nothing saved
+    ConnectionLost, // the database was out of reach: nothing saved (or not known yet)
+};
+
 // A view of the desk held for a while; the previous one comes back when it ends.
 using DeskScope = ScopeGuard<std::function<void()>>;
 
@@ -59,9 +75,15 @@ public:
     TDesk(const TDesk&) = delete;
     TDesk& operator=(const TDesk&) = delete;
 
-    // Reads config.INI and opens the tables from the program folder; a missing table
-    // file is created empty with its fields first. Engine errors propagate.
+    // Reads config.INI and opens the tables: from the database when there is a URL (the
+    // one given here, else config.INI's), from the program folder otherwise, where a
+    // missing table file is created empty with its fields first. Engine errors and a
+    // database that cannot be reached propagate as exceptions.
     void open();
+    // The database given on the command line; it wins over config.INI's. Before open().
+    void setDatabaseUrl(const QString& url) { m_givenDatabaseUrl = url; }
+    // The database the tables are in while open; empty for the folder's files.
+    QString databaseUrl() const;
     void close();
 
     const ProgramFolder& folder() const { return m_folder; }
@@ -122,7 +144,34 @@ public:
     // count as saved. When one cannot be written the changes of all of them are undone and
     // the files already written are written back as they were: the reason says which file
     // failed and what is on disk now.
+    //
+    // On a database every change of the announcements, run days and realty rows goes in
+    // one transaction, whichever tables are named. A new announcement's number is settled
+    // there (savedNumber). When another counter changed the same rows first, or the
+    // database refused, nothing is saved and the tables are as they were read. When the
+    // connection is lost, askToRetry (if set) is asked: yes connects again and saves again;
+    // no (or none) fails, and the tables are as they were read.
     Result saveTables(std::initializer_list<dorod::TDorodTable*> tables);
+    SaveProblem lastSaveProblem() const { return m_lastSaveProblem; }
+    // The number a new announcement proposed as `proposed` was saved under by the last
+    // save: another counter may have taken the proposed one first.
+    int32_t savedNumber(int32_t proposed) const;
+    // Gets the message of a lost connection; true to connect again and retry.
+    std::function<bool(const QString& message)> askToRetry;
+
+    // --- other counters ---
+    // The descriptor that becomes readable when another counter saved; -1 on the folder.
+    int othersSavesSocket() const;
+    // Whether another counter saved since the tables were read; the tables are then read
+    // again (refreshTables). Never waits. Always false on the folder, and while this desk
+    // holds changes not yet saved (they are read again after that save).
+    bool followOthersSaves();
+    // Reads the tables again (F5): from the database, or from the folder's files. The
+    // list stays on the announcement it was on when that one still exists.
+    void refreshTables();
+    // On a database: whether it answers, connecting again when it does not (the tables
+    // untouched). Done on the folder.
+    Result reachDatabase();
 
 private:
     void tDataFilterRecord(dorod::TDataSet& dataSet, bool& accept);
@@ -133,7 +182,19 @@ private:
     std::optional<int64_t> currentAnnouncementId() const;
     DeskScope runDatesIn(RunDateFilter mode, int32_t day);
 
+    Result saveToFiles(std::initializer_list<dorod::TDorodTable*> tables);
+    Result saveToDatabase();
+    // Every change of the tables undone: they hold what was read (or saved) last.
+    void dropUnsavedChanges();
+    // refreshTables, or false (another try due) when the tables cannot be read now.
+    bool refreshQuietly();
+
     ProgramFolder m_folder;
+    QString m_givenDatabaseUrl;
+    std::unique_ptr<pgstore::PgDeskTables> m_database;
+    SaveProblem m_lastSaveProblem = SaveProblem::None;
+    std::vector<std::pair<int32_t, int32_t>> m_renumbered; // proposed, saved
+    bool m_othersSavedMeanwhile = false;
     std::function<QDate()> m_clock;
     std::unique_ptr<TReport> m_report;
 

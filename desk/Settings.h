@@ -31,15 +31,23 @@ struct TSettings {
     QString NAME = QStringLiteral("НЕ ВВЕДЕНО !");
     QString Printer;                    // section Print; empty: the system's default
     bool ReceiptWithoutPreview = false; // section Print
+    // Section Database: the libpq URL of the database holding the tables of several
+    // counters; empty: the tables are the folder's .d files. Never with a password
+    // (~/.pgpass or PGPASSWORD hold it).
+    QString DatabaseUrl;
 };
+
+// Whether a libpq URL or key=value string carries a password, which config.INI never holds.
+bool databaseUrlHasPassword(const QString& url);
 
 inline const QString kConfigFileName = QStringLiteral("config.INI");
 
 // Reads the settings (and the drive map, when given) from the file; a missing file or key
 // gives the defaults, an unreadable number its default.
 void LoadConfig(const QString& path, TSettings& settings, DriveMap* drives = nullptr);
-// Writes the ten keys in their order, the section Print (and the drive map, when given).
-// Failed with a reason when the file cannot be written; the old file is then unchanged.
+// Writes the ten keys in their order, the sections Print and Database (and the drive map,
+// when given). Failed with a reason when the file cannot be written or the database URL
+// holds a password; the old file is then unchanged.
 Result SaveConfig(const QString& path, const TSettings& settings, const DriveMap* drives = nullptr);
 
 // Numbers as the file holds them: the locale's decimal separator, no grouping.

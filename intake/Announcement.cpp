@@ -164,6 +164,14 @@ Result saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<int32_t
     const RowBytes& bytes = encoded.value();
 
     dorod::TDorodTable& t = desk.tData;
+    // The list may have been read again while the form was open (another counter saved):
+    // the row changed is the announcement's own, never whichever is current now.
+    if (!newAnnouncement && (!t.CurrentEntry() || t.FieldByName(field::kId).AsInteger() != a.id) &&
+        !t.Locate(field::kId, {std::to_string(a.id)}))
+        return Result::failed(
+            QStringLiteral("Объявление не сохранено: объявления № %1 больше нет (удалено на "
+                           "другом рабочем месте).")
+                .arg(a.id));
     try {
         if (newAnnouncement)
             t.Insert();
@@ -202,9 +210,11 @@ Result saveAnnouncement(TDesk& desk, const TAnnouncement& a, const QList<int32_t
                              : desk.saveTables({&t, &desk.tDates});
     if (!saved)
         return Result::failed(QStringLiteral("Объявление не сохранено. %1").arg(saved.error()));
-    // The list stays on the saved announcement when it shows it.
-    if (!t.CurrentEntry() || t.FieldByName(field::kId).AsInteger() != a.id)
-        t.Locate(field::kId, {std::to_string(a.id)});
+    // The list stays on the saved announcement when it shows it, under the number it was
+    // saved with (another counter may have taken the proposed one).
+    const int32_t number = desk.savedNumber(a.id);
+    if (!t.CurrentEntry() || t.FieldByName(field::kId).AsInteger() != number)
+        t.Locate(field::kId, {std::to_string(number)});
     return {};
 }
 

@@ -61,13 +61,14 @@ Result checkFieldWidths(const TAnnouncement& announcement);
 
 // Writes the announcement: a new row of data.d (newAnnouncement) or tData's current row
 // changed, fields in the desk's order; its run days replace those in dates.d; data.d is
-// saved, then dates.d. Afterwards tData's current row is the announcement when the list
-// shows it. A text longer than its field (checkFieldWidths), a text that Windows-1251
-// cannot hold, or a file that cannot be written, leaves the tables as they were (a data.d
-// already written is written back as it was) and fails saying so. Other engine errors
-// propagate, the tables left as they were. With `realtyRow` a row of rielt.d already
-// posted for the announcement (its classification) is saved in the same step: the three
-// files are written, or none is.
+// saved, then dates.d (on a database: both in one transaction, the number of a new one
+// settled there — desk.savedNumber(announcement.id) gives it). Afterwards tData's current
+// row is the announcement when the list shows it. A text longer than its field
+// (checkFieldWidths), a text that Windows-1251 cannot hold, or a file that cannot be
+// written, leaves the tables as they were (a data.d already written is written back as it
+// was) and fails saying so. Other engine errors propagate, the tables left as they were.
+// With `realtyRow` a row of rielt.d already posted for the announcement (its
+// classification) is saved in the same step: the three files are written, or none is.
 enum class RealtyRow { None, Posted };
 Result saveAnnouncement(TDesk& desk, const TAnnouncement& announcement,
                         const QList<int32_t>& runDays, bool newAnnouncement,

@@ -329,7 +329,11 @@ void TfDetal::BitBtn1Click() {
     QStringList entries;
     for (int i = 0; i < ui.eDates->count(); ++i)
         entries << ui.eDates->item(i)->text();
-    if (const Result printed = runReceipt(m_desk, this, a.id, entries); !printed)
+    // The receipt prints the number the announcement was saved under; the form's was a
+    // proposal another counter may have taken meanwhile.
+    m_number = m_desk.savedNumber(a.id);
+    ui.lNum->setText(QString::number(m_number));
+    if (const Result printed = runReceipt(m_desk, this, m_number, entries); !printed)
         Dialogs::instance().error(this, printed.error());
     accept();
 }

@@ -72,6 +72,8 @@ TEST(CommandLineRefuses, WrongArgumentsExitTwoWithTheUsageInTheLocalesLanguage) 
         {"--folders=/x", "/data/desk"},
         {"--folder"},
         {"--folder", "/x", "--json"},
+        {"--database"},
+        {"--database", " ", "--period-report", "2026-12-01", "2026-12-02"},
         {"--driver", "ALPHA"},
         {"--write-day", "2026-12-10", "--json"},
         {"--write-day", "2026-12-10", "extra"},
@@ -118,6 +120,31 @@ TEST(CommandLineAccepts, TheFolderAndQtsOwnOptionsOpenTheWindow) {
     }
 }
 
+TEST(CommandLineAccepts, TheDatabaseForTheWindowAndEveryCommand) {
+    const QString url = "postgresql://desk@server/vornelta";
+    const struct {
+        QStringList arguments;
+        CommandLine::Asks asks;
+        QString database;
+    } cases[] = {
+        {{"--database", url}, CommandLine::Asks::Window, url},
+        {{"--database=" + url, "--folder", "/x"}, CommandLine::Asks::Window, url},
+        {{"--database", url, "--period-report", "2026-12-01", "2026-12-02", "--json"},
+         CommandLine::Asks::Command,
+         url},
+        {{"--write-day", "2026-12-10", "--database", url}, CommandLine::Asks::Command, url},
+        // A value is never taken for a command.
+        {{"--database", "--write-day"}, CommandLine::Asks::Window, "--write-day"},
+        {{"--export-realty", "2026-12-01", "2026-12-02"}, CommandLine::Asks::Command, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const CommandLine line = parseCommandLine(c.arguments, false);
+        EXPECT_EQ(line.asks, c.asks) << line.error.toStdString();
+        EXPECT_EQ(line.database, c.database);
+    }
+}
+
 TEST(CommandTable, ACommandAddedToTheTableIsParsedHelpedAndItsSharedOptionKept) {
     bool ran = false;
     QList<WindowlessCommand> commands = windowlessCommands();
@@ -153,7 +180,7 @@ TEST(CommandTable, TheReadmesCommandLinesAreTheTables) {
             << commandSynopsis(command, false).toStdString();
 
     // Every option a command line of the README names is one the table knows.
-    QStringList known = {"folder", "help", "version"};
+    QStringList known = {"folder", "database", "help", "version"};
     for (const WindowlessCommand& command : windowlessCommands()) {
         known << command.option;
         for (const CommandOption& option : command.options)

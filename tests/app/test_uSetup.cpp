@@ -134,10 +134,11 @@ TEST_F(SetupDialogTest, OpensOnTheStoredValuesUnderTheirLabels) {
     TfSetup dialog(desk, nullptr);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Настройки"));
-    ASSERT_EQ(ctl(dialog).PageControl1->count(), 3);
+    ASSERT_EQ(ctl(dialog).PageControl1->count(), 4);
     EXPECT_EQ(ctl(dialog).PageControl1->tabText(0), QStringLiteral("Общие"));
     EXPECT_EQ(ctl(dialog).PageControl1->tabText(1), QStringLiteral("Диски"));
     EXPECT_EQ(ctl(dialog).PageControl1->tabText(2), QStringLiteral("Печать"));
+    EXPECT_EQ(ctl(dialog).PageControl1->tabText(3), QStringLiteral("База данных"));
     EXPECT_EQ(ctl(dialog).PageControl1->currentWidget(), ctl(dialog).TabSheet1);
     EXPECT_EQ(ctl(dialog).GroupBox1->title(), QStringLiteral("Цена за слово"));
     for (QWidget* price :

@@ -121,9 +121,8 @@ QJsonObject with(QJsonObject object, const QString& name, const QJsonValue& valu
 
 TEST_F(AddAnnouncementTest, SavesTheRowTheEntryFormSavesForTheSameInput) {
     // The operator types the same announcement in the form (number 6).
-    desk->newAnnouncement = true;
     {
-        TfDetal form(*desk, nullptr);
+        TfDetal form(*desk, nullptr, true);
         form.findChild<QLineEdit*>("eClient")->setText(q("НОВЫЙ КЛИЕНТ"));
         form.findChild<QLineEdit*>("ePasp")->setText(q("4509 123456"));
         form.findChild<QLineEdit*>("eTel")->setText("22-33-44");
