@@ -323,8 +323,7 @@ TEST_F(FormOnDatabase, AChangeRefusedAtTheSaveKeepsTheFormOpenWithWhatWasTyped) 
     addNew(*a, "Первый");
     b->refreshTables();
     ASSERT_TRUE(b->tData.Locate(field::kId, {"1"}));
-    b->newAnnouncement = false;
-    TfDetal form(*b, nullptr);
+    TfDetal form(*b, nullptr, false);
     // Meanwhile the other counter changes it.
     ASSERT_TRUE(saveAnnouncement(*a, announcement(1, "Изменён в A"), {dayOf(2026, 12, 11)}, false));
     control<QLineEdit>(form, "eClient")->setText("ИЗМЕНЁН В B");
@@ -349,8 +348,7 @@ TEST_F(FormOnDatabase, AChangeRefusedAtTheSaveKeepsTheFormOpenWithWhatWasTyped) 
 
 TEST_F(FormOnDatabase, TheReceiptPrintsTheNumberTheAnnouncementWasSavedUnder) {
     auto a = openDesk(), b = openDesk();
-    b->newAnnouncement = true;
-    TfDetal form(*b, nullptr);
+    TfDetal form(*b, nullptr, true);
     EXPECT_EQ(control<QLabel>(form, "lNum")->text(), "1"); // proposed
     addNew(*a, "Первый");                                  // and taken elsewhere
     control<QLineEdit>(form, "eClient")->setText("ВТОРОЙ");

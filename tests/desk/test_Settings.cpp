@@ -236,8 +236,9 @@ TEST_F(SettingsTest, TheDatabaseUrlIsKeptButNeverWithAPassword) {
         EXPECT_EQ(databaseUrlHasPassword(QString::fromLatin1(c.url)), c.password);
         TSettings s;
         s.DatabaseUrl = QString::fromLatin1(c.url);
-        QString error;
-        EXPECT_EQ(SaveConfig(path, s, nullptr, &error), !c.password);
+        const Result saved = SaveConfig(path, s);
+        const QString error = saved.error();
+        EXPECT_EQ(saved.ok(), !c.password);
         TSettings back;
         LoadConfig(path, back);
         // A refused save leaves whatever the file held before, never the password.
