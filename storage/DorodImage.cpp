@@ -458,11 +458,8 @@ bool TDorodCursor::SaveToFile(const std::string& path, TDorodSaveOptions options
                               bool caseInsensitive, std::string_view indexFieldNames,
                               std::string& message) {
     if ((options & savAutoBackup) && fileio::fileExists(path)) {
-        // The old file is replaced only once its copy is safe.
-        fileio::TMappedFile old;
-        if (!old.open(path, message) ||
-            !fileio::writeFileAtomically(fileio::changeExtension(path, ".~d"), old.bytes(),
-                                         message))
+        // The old file is replaced only once its backup is safe.
+        if (!fileio::keepAsBackup(path, fileio::changeExtension(path, ".~d"), message))
             return false;
     }
     if (options & savSortOnIndex) SortEntries(indexFieldNames, caseInsensitive);

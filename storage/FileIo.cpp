@@ -223,6 +223,26 @@ bool TAtomicFileWriter::commit(std::string& error) {
     return true;
 }
 
+bool keepAsBackup(const std::string& path, const std::string& backupPath, std::string& error) {
+    const std::string link = backupPath + ".new";
+    ::unlink(link.c_str());
+    if (::link(path.c_str(), link.c_str()) != 0) {
+        TMappedFile old;
+        return old.open(path, error) && writeFileAtomically(backupPath, old.bytes(), error);
+    }
+    if (::rename(link.c_str(), backupPath.c_str()) != 0) {
+        error = systemError("Cannot create file", backupPath);
+        ::unlink(link.c_str());
+        return false;
+    }
+    const int dir = ::open(folderOf(backupPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
 std::string changeExtension(const std::string& path, std::string_view extension) {
     const size_t slash = path.find_last_of('/');
     const size_t dot = path.find_last_of('.');

@@ -39,6 +39,12 @@ bool fileExists(const std::string& path);
 // Reads the whole file; false with a reason when it cannot be read.
 bool readFile(const std::string& path, std::string& contents, std::string& error);
 bool writeFileAtomically(const std::string& path, std::string_view contents, std::string& error);
+// Makes `backupPath` hold what the file `path` holds now, replacing an older backup
+// atomically; false with a reason when it cannot. A second name for the same file (a hard
+// link) is enough, as saves never change a file in place: they write a new file and rename
+// it over the old one, so the backup keeps the old contents. Where the file system has no
+// hard links the bytes are copied.
+bool keepAsBackup(const std::string& path, const std::string& backupPath, std::string& error);
 
 // Writes a file piece by piece and replaces the target atomically on commit: the pieces
 // go to a temporary file beside it, which is flushed and renamed over the target. A
