@@ -73,6 +73,7 @@ end=$(date +%s.%N)
 tables=$desk
 if [ -n "$database" ]; then
     tables=$work/export
+    mkdir -p "$tables"
     "$dorod" pg-export "$database" "$tables" >/dev/null || exit 1
 fi
 "$dorod" dump --tsv "$tables/data.d" >"$work/data.tsv" || exit 1

@@ -1,5 +1,6 @@
 #include "desk/Desk.h"
 
+#include "pgstore/PgConnection.h"
 #include "pgstore/PgDeskTables.h"
 #include "platform/TextCodec.h"
 #include "reports/engine/Report.h"
@@ -10,10 +11,37 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 namespace vornelta {
+
+namespace {
+
+// The tables of a database are read as of one moment: a save another counter commits while
+// they are read shows in all of them or in none, so a new announcement's number is never
+// proposed from data while dates already holds that number's run days.
+class OneReadMoment {
+public:
+    explicit OneReadMoment(pgstore::PgDeskTables& database) : m_database(database) {
+        std::string message;
+        m_open = m_database.connection().exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY",
+                                              message);
+    }
+    ~OneReadMoment() {
+        std::string message;
+        if (m_open) m_database.connection().exec("COMMIT", message);
+    }
+    OneReadMoment(const OneReadMoment&) = delete;
+    OneReadMoment& operator=(const OneReadMoment&) = delete;
+
+private:
+    pgstore::PgDeskTables& m_database;
+    bool m_open = false;
+};
+
+} // namespace
 
 TDesk::TDesk(ProgramFolder folder) : m_folder(std::move(folder)) {
     tData.Name = announcementTable().componentName;
@@ -66,6 +94,7 @@ void TDesk::open() {
                                          .arg(QString::fromStdString(message).trimmed())
                                          .toStdString());
         m_database->attach(tData, tDates, tRielt);
+        OneReadMoment moment(*m_database);
         tData.Open();
         tDates.Open();
         tRielt.Open();
@@ -477,8 +506,12 @@ Result TDesk::reachDatabase() {
 void TDesk::refreshTables() {
     if (!tData.Active()) return;
     const std::optional<int64_t> current = currentAnnouncementId();
-    for (dorod::TDorodTable* table : {&tData, &tDates, &tRielt})
-        table->Refresh();
+    {
+        std::optional<OneReadMoment> moment;
+        if (m_database) moment.emplace(*m_database);
+        for (dorod::TDorodTable* table : {&tData, &tDates, &tRielt})
+            table->Refresh();
+    }
     m_othersSavedMeanwhile = false;
     if (current) tData.Locate(field::kId, {std::to_string(*current)});
 }

@@ -115,6 +115,8 @@ int runAddAnnouncement(TDesk& desk, const TAddAnnouncementOptions& options, QTex
     }
     if (const Result saved = saveAnnouncement(desk, a, runDays, true, realtyRow); !saved)
         return failed(err, saved);
+    // On a database the number is settled at the save: the saved one is final.
+    a.id = desk.savedNumber(a.id);
     out << a.id << '\t' << receiptSum(a.summa) << '\n';
     out.flush();
 

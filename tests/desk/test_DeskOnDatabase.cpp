@@ -32,6 +32,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <map>
 #include <memory>
 
@@ -43,12 +45,14 @@ using guisupport::dayOf;
 class DeskOnDatabase : public testsupport::PgTest {
 protected:
     // A desk of its own program folder (its settings and templates) on the database.
-    std::unique_ptr<TDesk> openDesk(const std::string& url) {
+    std::unique_ptr<TDesk> openDesk(const std::string& url,
+                                    const std::function<void(TDesk&)>& beforeOpen = {}) {
         auto folder = std::make_unique<guisupport::TempFolder>();
         EXPECT_TRUE(prepareProgramFolder(ProgramFolder(folder->path())));
         auto desk = std::make_unique<TDesk>(ProgramFolder(folder->path()));
         m_folders.push_back(std::move(folder));
         desk->setDatabaseUrl(QString::fromStdString(url));
+        if (beforeOpen) beforeOpen(*desk);
         desk->open();
         return desk;
     }
@@ -144,6 +148,32 @@ TEST_F(DeskOnDatabase, TwoDesksProposingOneNumberGetTwo) {
     for (b->tDates.First(); !b->tDates.Eof(); b->tDates.Next())
         ++daysOf[b->tDates.FieldByName(field::kId).AsInteger()];
     EXPECT_EQ(daysOf, (std::map<int, int>{{proposedA, 2}, {savedB, 2}}));
+}
+
+// Another counter's save that lands while a desk reads its tables shows in all of them or
+// in none: a number proposed from the announcements read never meets run days of that
+// number already read, which the new announcement's save would take for its own and delete.
+TEST_F(DeskOnDatabase, TheTablesAreReadAsOfOneMoment) {
+    auto a = openDesk();
+    bool landed = false;
+    auto b = openDesk(url(), [&](TDesk& desk) {
+        desk.tData.AfterOpen = [&](dorod::TDataSet&) {
+            if (!std::exchange(landed, true)) addNew(*a, "Первый");
+        };
+    });
+    b->tData.AfterOpen = nullptr;
+    ASSERT_TRUE(landed);
+    b->tDates.SetFiltered(false);
+    EXPECT_EQ(b->tDates.RecordCount(), 0) << "run days read without their announcement";
+
+    const int proposed = addNew(*b, "Второй");
+    const int saved = b->savedNumber(proposed);
+    b->refreshTables();
+    b->tDates.SetFiltered(false);
+    std::map<int, int> daysOf;
+    for (b->tDates.First(); !b->tDates.Eof(); b->tDates.Next())
+        ++daysOf[b->tDates.FieldByName(field::kId).AsInteger()];
+    EXPECT_EQ(daysOf, (std::map<int, int>{{proposed, 2}, {saved, 2}}));
 }
 
 // A database of a cluster of the test's own, which it stops and starts again.
