@@ -22,6 +22,15 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Makes a rename in the folder of `path` durable.
+void syncFolderOf(const std::string& path) {
+    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
 bool writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
         const ssize_t n = ::write(fd, data.data(), data.size());
@@ -215,11 +224,7 @@ bool TAtomicFileWriter::commit(std::string& error) {
         return false;
     }
     // Make the rename itself durable.
-    const int dir = ::open(folderOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolderOf(m_path);
     return true;
 }
 
@@ -235,11 +240,7 @@ bool keepAsBackup(const std::string& path, const std::string& backupPath, std::s
         ::unlink(link.c_str());
         return false;
     }
-    const int dir = ::open(folderOf(backupPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolderOf(backupPath);
     return true;
 }
 
