@@ -291,7 +291,12 @@ DeskScope TDesk::runDatesIn(RunDateFilter mode, int32_t day) {
     m_runDates = {mode, day};
     DeskScope scope([this, saved] {
         m_runDates = saved;
-        followCurrentAnnouncement();
+        // A day's view held further out is shown again at once. The run days of the current
+        // announcement are rebuilt by their next reader instead: every one of them follows
+        // the current announcement first, which sees the view was built for another mode,
+        // and no grid shows them, so a day's fill does not pay for a pass over every run
+        // date that nobody may read.
+        if (saved.mode != RunDateFilter::ByAnnouncement) followCurrentAnnouncement();
     });
     followCurrentAnnouncement();
     return scope;
