@@ -61,12 +61,11 @@ Result prepareReceipt(TDesk& desk, int id, const QStringList& runDays) {
 }
 
 Result runReceipt(TDesk& desk, QWidget* parent, int id, const QStringList& runDays) {
-    TReport& report = desk.newReport();
-    DeskScope alone = desk.announcement(id);
-    const Result filled = fillReceipt(desk, report, id, runDays);
-    if (filled) printOrPreviewReceipt(desk, parent);
-    alone.undoNow();
-    return filled;
+    // The pages are laid out while the announcement stands alone; printing and the preview
+    // only show them.
+    const Result prepared = prepareReceipt(desk, id, runDays);
+    if (prepared) printOrPreviewReceipt(desk, parent);
+    return prepared;
 }
 
 void printOrPreviewReceipt(TDesk& desk, QWidget* parent) {
