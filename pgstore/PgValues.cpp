@@ -142,7 +142,8 @@ bool decodeValue(const PgColumn& column, const dorod::TDorodField& field,
         return true;
     }
     case PgColumnKind::Text: {
-        std::string text;
+        // One buffer for every text of a load: no allocation per value.
+        thread_local std::string text;
         size_t bad = 0;
         if (!dorod::win1251::fromUtf8(*bytes, text, &bad)) {
             message = "column " + column.name + " holds a character (at " +
@@ -171,32 +172,37 @@ std::string copyTrailer() {
 
 bool PgCopyReader::feed(std::string_view piece, std::string& message) {
     if (m_finished) return true;
-    if (m_pos > 0 && m_pos >= m_pending.size() / 2) {
-        m_pending.erase(0, m_pos);
-        m_pos = 0;
+    if (m_pending.empty()) {
+        // The server sends one row a piece: parsed where it lies, only a remainder kept.
+        size_t pos = 0;
+        if (!parse(piece, pos, message)) return false;
+        m_pending.assign(piece.substr(pos));
+        return true;
     }
     m_pending.append(piece);
-    return parse(message);
+    size_t pos = 0;
+    if (!parse(m_pending, pos, message)) return false;
+    m_pending.erase(0, pos);
+    return true;
 }
 
-bool PgCopyReader::parse(std::string& message) {
-    const std::string_view data(m_pending);
+bool PgCopyReader::parse(std::string_view data, size_t& pos, std::string& message) {
     if (!m_headerRead) {
-        if (data.size() - m_pos < 19) return true;
-        if (data.substr(m_pos, 11) != std::string_view(kCopySignature, 11)) {
+        if (data.size() - pos < 19) return true;
+        if (data.substr(pos, 11) != std::string_view(kCopySignature, 11)) {
             message = "the database sent rows in a form not understood (no COPY signature)";
             return false;
         }
-        const int64_t extension = readBigEndian(data.substr(m_pos + 15, 4));
-        if (extension < 0 || data.size() - m_pos < 19 + size_t(extension)) return true;
-        m_pos += 19 + size_t(extension);
+        const int64_t extension = readBigEndian(data.substr(pos + 15, 4));
+        if (extension < 0 || data.size() - pos < 19 + size_t(extension)) return true;
+        pos += 19 + size_t(extension);
         m_headerRead = true;
     }
-    while (data.size() - m_pos >= 2) {
-        const int64_t count = readBigEndian(data.substr(m_pos, 2));
+    while (data.size() - pos >= 2) {
+        const int64_t count = readBigEndian(data.substr(pos, 2));
         if (count == -1) {
             m_finished = true;
-            m_pos += 2;
+            pos += 2;
             return true;
         }
         if (count < 0) {
@@ -204,7 +210,7 @@ bool PgCopyReader::parse(std::string& message) {
             return false;
         }
         // The whole tuple must be here before any of it is handed on.
-        size_t p = m_pos + 2;
+        size_t p = pos + 2;
         m_values.clear();
         bool complete = true;
         for (int64_t i = 0; i < count; ++i) {
@@ -227,7 +233,7 @@ bool PgCopyReader::parse(std::string& message) {
         }
         if (!complete) return true;
         if (!m_handler(m_values, message)) return false;
-        m_pos = p;
+        pos = p;
     }
     return true;
 }

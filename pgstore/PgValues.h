@@ -46,11 +46,11 @@ public:
     bool finished() const { return m_finished; }
 
 private:
-    bool parse(std::string& message);
+    // Reads the whole tuples of data from pos on, moving pos past them.
+    bool parse(std::string_view data, size_t& pos, std::string& message);
 
     TupleHandler m_handler;
-    std::string m_pending;
-    size_t m_pos = 0;
+    std::string m_pending; // the start of a tuple whose end has not arrived
     bool m_headerRead = false;
     bool m_finished = false;
     std::vector<std::optional<std::string_view>> m_values;

@@ -179,7 +179,15 @@ void TDorodCursor::SetNotes(std::string_view notes) {
 TDorodRecordEntry* TDorodCursor::AppendStoredRecord(const uint8_t* buffer) {
     changed();
     TDorodRecordEntry* entry = newEntry();
-    record::copy(entry->data(), buffer, *m_layout);
+    // As a record read from an image: its texts go to the field's arena, not one heap
+    // block each (a database load appends millions of them).
+    std::memcpy(entry->data(), buffer, m_layout->recordSize);
+    for (uint32_t i : m_layout->referenceFields) {
+        const TDorodField& f = m_layout->fields[i];
+        if (const TDorodValueBlock* block = record::reference(buffer, f))
+            record::setReference(entry->data(), f,
+                                 record::newArenaBlock(valueArena(i), block->view()));
+    }
     entry->storedSize = record::storedSize(entry->data(), *m_layout);
     m_entries.push_back(entry);
     return entry;

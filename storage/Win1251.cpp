@@ -67,18 +67,27 @@ bool nextCodePoint(std::string_view s, size_t& i, char32_t& cp) {
     return true;
 }
 
+// Code points in a well-formed prefix: the position of the character after it.
+size_t codePointCount(std::string_view utf8) {
+    size_t count = 0;
+    for (char c : utf8)
+        if ((uint8_t(c) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+// The byte of every code point below U+2123 (the highest the code page holds, "№" U+2116
+// and "™" U+2122 among them); 0 where the code page has none. One look-up a letter: a
+// database sends every text as UTF-8, and an open converts a hundred megabytes of them.
 struct EncodeTable {
-    // Sorted (code point, byte) pairs of the high half.
-    std::array<std::pair<char32_t, uint8_t>, 128> pairs{};
+    static constexpr char32_t kSize = 0x2123;
+    std::array<uint8_t, kSize> bytes{};
     EncodeTable() {
         for (size_t k = 0; k < 128; ++k)
-            pairs[k] = {kHighHalf[k], uint8_t(0x80 + k)};
-        std::sort(pairs.begin(), pairs.end());
+            bytes[kHighHalf[k]] = uint8_t(0x80 + k);
     }
     bool find(char32_t cp, uint8_t& byte) const {
-        auto it = std::lower_bound(pairs.begin(), pairs.end(), std::make_pair(cp, uint8_t(0)));
-        if (it == pairs.end() || it->first != cp) return false;
-        byte = it->second;
+        if (cp >= kSize || bytes[cp] == 0) return false;
+        byte = bytes[cp];
         return true;
     }
 };
@@ -99,27 +108,49 @@ std::string toUtf8(std::string_view bytes) {
 
 bool fromUtf8(std::string_view utf8, std::string& out, size_t* badIndex) {
     static const EncodeTable table;
-    out.clear();
-    out.reserve(utf8.size());
+    // Never longer than the UTF-8: written in place, cut to length at the end.
+    out.resize(utf8.size());
+    char* const begin = out.data();
+    char* to = begin;
     size_t i = 0;
-    size_t index = 0;
     while (i < utf8.size()) {
+        // Eight plain ASCII bytes at a time where they are.
+        while (i + 8 <= utf8.size()) {
+            uint64_t eight = 0;
+            std::memcpy(&eight, utf8.data() + i, 8);
+            if ((eight & 0x8080808080808080ULL) != 0) break;
+            std::memcpy(to, &eight, 8);
+            to += 8;
+            i += 8;
+        }
+        if (i == utf8.size()) break;
+        const auto b0 = uint8_t(utf8[i]);
+        if (b0 < 0x80) {
+            *to++ = char(b0);
+            ++i;
+            continue;
+        }
+        // Cyrillic letters are two bytes each: decoded here without the general path.
+        if (b0 >= 0xC2 && b0 < 0xE0 && i + 1 < utf8.size()) {
+            const auto b1 = uint8_t(utf8[i + 1]);
+            const char32_t two = (char32_t(b0 & 0x1F) << 6) | (b1 & 0x3F);
+            if ((b1 & 0xC0) == 0x80 && table.bytes[two] != 0) {
+                *to++ = char(table.bytes[two]);
+                i += 2;
+                continue;
+            }
+        }
+        const size_t at = i;
         char32_t cp = 0;
-        if (!nextCodePoint(utf8, i, cp)) {
-            if (badIndex) *badIndex = index;
-            return false;
-        }
         uint8_t byte = 0;
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (table.find(cp, byte)) {
-            out += char(byte);
-        } else {
-            if (badIndex) *badIndex = index;
+        if (!nextCodePoint(utf8, i, cp) || !table.find(cp, byte)) {
+            if (badIndex) *badIndex = codePointCount(utf8.substr(0, at));
+            out.clear();
             return false;
         }
-        ++index;
+        *to++ = char(byte);
     }
+    out.resize(size_t(to - begin));
     return true;
 }
 

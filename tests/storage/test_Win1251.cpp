@@ -70,8 +70,9 @@ TEST(Win1251, KnownCharacters) {
 
 TEST(Win1251, RefusesCharactersWithoutByteAndMalformedUtf8) {
     const std::vector<std::pair<std::string, size_t>> cases = {
-        {"Ω", 0},    // U+03A9 has no byte in the code page
-        {"abcΩ", 3}, // the index counts characters, not bytes
+        {"Ω", 0},                   // U+03A9 has no byte in the code page
+        {"abcΩ", 3},                // the index counts characters, not bytes
+        {"0123456789abcdefяΩ", 17}, // after ASCII read eight bytes at a time
         {"яёΩ", 2},
         {"\xF0\x9F\x98\x80", 0}, // U+1F600
         {"\x80", 0},             // continuation byte alone
@@ -81,6 +82,7 @@ TEST(Win1251, RefusesCharactersWithoutByteAndMalformedUtf8) {
         {"\xC0\x80", 0},     // overlong
         {"\xED\xA0\x80", 0}, // surrogate
         {"\xFE", 0},
+        {"a\xE2\x84\xA3", 1}, // U+2123, just past the highest the code page holds
     };
     for (const auto& [input, index] : cases) {
         std::string out;
