@@ -16,18 +16,6 @@ using dorod::TDorodRecordEntry;
 using dorod::TDorodRecordStatus;
 namespace record = dorod::record;
 
-std::string int64Param(int64_t v) {
-    std::string out;
-    putInt64(out, v);
-    return out;
-}
-
-std::string int32Param(int32_t v) {
-    std::string out;
-    putInt32(out, v);
-    return out;
-}
-
 // One save: the statements in order, and what the stores learn once it is committed.
 class SaveRun {
 public:

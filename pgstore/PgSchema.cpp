@@ -135,6 +135,10 @@ bool ensureSchema(PgConnection& connection, std::string& message) {
            "  single boolean PRIMARY KEY DEFAULT true CHECK (single),\n"
            "  change_counter bigint NOT NULL DEFAULT 0);\n"
            "INSERT INTO vornelta_state (single) VALUES (true) ON CONFLICT DO NOTHING;\n"
+           // The change at which the desk's tables were last replaced whole (an import):
+           // a counter that read them before reads them whole again.
+           "ALTER TABLE vornelta_state ADD COLUMN IF NOT EXISTS replaced_at bigint NOT NULL "
+           "DEFAULT 0;\n"
            "CREATE TABLE IF NOT EXISTS vornelta_saves (\n"
            "  change bigint PRIMARY KEY, saved_at timestamptz NOT NULL DEFAULT now());\n"
            "CREATE TABLE IF NOT EXISTS vornelta_deleted (\n"

@@ -32,6 +32,14 @@ public:
     void sealLoad();
     void set(const dorod::TDorodRecordEntry* entry, PgRowIdentity identity);
     const PgRowIdentity* find(const dorod::TDorodRecordEntry* entry) const;
+    // The highest row known: a row above it is new here.
+    int64_t highestRowId() const { return m_highestRowId; }
+    // The entries of the rows asked for, where known (one pass over every row known).
+    struct Held {
+        dorod::TDorodRecordEntry* entry = nullptr;
+        int32_t version = 0;
+    };
+    void findRows(std::unordered_map<int64_t, Held>& rows) const;
 
 private:
     struct Loaded {
@@ -40,6 +48,7 @@ private:
     };
     std::vector<Loaded> m_loaded;
     std::unordered_map<const dorod::TDorodRecordEntry*, PgRowIdentity> m_added;
+    int64_t m_highestRowId = 0;
 };
 
 // Reads every row of a table into an empty store (fields defined here), in the order they
@@ -56,6 +65,11 @@ public:
     // This table's changes alone, in a transaction of their own (saveChanges writes
     // several tables together).
     bool SaveChanges(dorod::TDorodCursor& store, std::string& message) override;
+    // The rows added, changed and deleted since the rows were read or last followed (by
+    // any counter; this one's own saves are already in the store and are passed over).
+    // A database whose tables were replaced since (an import) needs a whole load.
+    bool LoadChanges(dorod::TDorodCursor& store, bool& reloadNeeded,
+                     std::string& message) override;
 
     const PgTableMap& map() const { return m_map; }
     PgConnection& connection() const { return *m_connection; }
@@ -63,10 +77,13 @@ public:
     void setConnection(PgConnection& connection) { m_connection = &connection; }
     PgRowIdentities& identities() { return m_identities; }
     const PgRowIdentities& identities() const { return m_identities; }
-    // The change counter the rows were read at.
+    // The change counter the rows were read (or last followed) at.
     int64_t loadedAtChange() const { return m_loadedAtChange; }
 
 private:
+    // Back in the order a whole read gives (by row), after rows arrived out of it.
+    void orderByRow(dorod::TDorodCursor& store) const;
+
     PgConnection* m_connection;
     const PgTableMap& m_map;
     PgRowIdentities m_identities;

@@ -137,9 +137,16 @@ bool importFolder(PgConnection& connection, const std::string& folder, bool repl
                          message))
             return rollback(connection, message, maps[i]->fileName() + ": ");
     }
-    // Counters that hold the old rows read the tables again.
-    if (!connection.exec("UPDATE vornelta_state SET change_counter = change_counter + 1",
-                         message) ||
+    // Counters that hold the old rows read the tables again, whole.
+    const PgResult change =
+        connection.query("UPDATE vornelta_state SET change_counter = change_counter + 1, "
+                         "replaced_at = change_counter + 1 RETURNING change_counter",
+                         {}, message);
+    if (!change.ok()) return rollback(connection, message, "");
+    if (!connection.query("SELECT pg_notify($1, $2)",
+                          {std::string(kChangeChannel), std::to_string(change.integer(0, 0))},
+                          message)
+             .ok() ||
         !connection.exec("COMMIT", message))
         return rollback(connection, message, "");
     return true;

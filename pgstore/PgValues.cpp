@@ -43,6 +43,18 @@ void putInt64(std::string& out, int64_t v) {
         out += char((u >> shift) & 0xFF);
 }
 
+std::string int32Param(int32_t v) {
+    std::string out;
+    putInt32(out, v);
+    return out;
+}
+
+std::string int64Param(int64_t v) {
+    std::string out;
+    putInt64(out, v);
+    return out;
+}
+
 int64_t readBigEndian(std::string_view bytes) {
     uint64_t u = 0;
     for (char c : bytes)

@@ -26,6 +26,9 @@ bool decodeValue(const PgColumn& column, const dorod::TDorodField& field,
 void putInt16(std::string& out, int16_t v);
 void putInt32(std::string& out, int32_t v);
 void putInt64(std::string& out, int64_t v);
+// A number as a statement's binary parameter.
+std::string int32Param(int32_t v);
+std::string int64Param(int64_t v);
 int64_t readBigEndian(std::string_view bytes); // of 1, 2, 4 or 8 bytes, sign-extended
 
 // The start and the end of a binary COPY stream.

@@ -193,6 +193,29 @@ TDorodRecordEntry* TDorodCursor::AppendStoredRecord(const uint8_t* buffer) {
     return entry;
 }
 
+bool TDorodCursor::ReplaceStoredRecord(TDorodRecordEntry* entry, const uint8_t* buffer) {
+    if (!entry || entry->status != TDorodRecordStatus::Clean) return false;
+    changed();
+    record::copy(entry->data(), buffer, *m_layout);
+    entry->storedSize = record::storedSize(entry->data(), *m_layout);
+    return true;
+}
+
+bool TDorodCursor::RemoveStoredRecord(TDorodRecordEntry* entry) {
+    if (!entry || entry->status != TDorodRecordStatus::Clean) return false;
+    changed();
+    entry->status = TDorodRecordStatus::Discarded;
+    releaseEntryData(entry);
+    return true;
+}
+
+bool TDorodCursor::SetEntryOrder(std::vector<TDorodRecordEntry*> entries) {
+    if (entries.size() != m_entries.size()) return false;
+    changed();
+    m_entries = std::move(entries);
+    return true;
+}
+
 bool TDorodCursor::PostRecord(const uint8_t* buffer, TDorodRecordEntry*& entry,
                               std::string& message) {
     if (entry) {

@@ -121,6 +121,15 @@ public:
     // Appends a record as if it had been read from an image (status Clean, the
     // auto-increment value as given).
     TDorodRecordEntry* AppendStoredRecord(const uint8_t* buffer);
+    // A stored record whose values changed at the record source: the entry takes them
+    // and stays Clean. An entry with changes of its own is left as it is (false).
+    bool ReplaceStoredRecord(TDorodRecordEntry* entry, const uint8_t* buffer);
+    // A stored record removed at the record source: the entry is discarded as a saved
+    // deletion is. An entry with changes of its own is left as it is (false).
+    bool RemoveStoredRecord(TDorodRecordEntry* entry);
+    // Puts the entries in this order: the same entries, rearranged (false, nothing
+    // changed, when the count differs).
+    bool SetEntryOrder(std::vector<TDorodRecordEntry*> entries);
 
     void SortEntries(std::string_view fieldNames, bool caseInsensitive);
     void SortEntries(const std::vector<int>& fields, bool caseInsensitive);

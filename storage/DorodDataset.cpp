@@ -505,10 +505,14 @@ void TDorodDataset::Refresh() {
     if (HasChanges()) Save();
     DisableControls();
     try {
+        // A failed merge leaves the store and the view as they were.
+        const bool merged = LoadDataChanges();
         m_view.clear();
         m_position = -1;
-        LoadData();
-        m_editBuffer = std::make_unique<TDorodRecordBuffer>(m_store->Layout());
+        if (!merged) {
+            LoadData();
+            m_editBuffer = std::make_unique<TDorodRecordBuffer>(m_store->Layout());
+        }
         m_indexFields = m_store->ResolveFieldList(m_indexFieldNames);
         ApplyMasterLink();
         BuildView(false);

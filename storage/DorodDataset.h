@@ -115,6 +115,9 @@ public:
 
 protected:
     virtual void LoadData() = 0;
+    // Brings the loaded store up to date in place for a refresh, when the data's home can
+    // say what changed since the load; false when only LoadData can.
+    virtual bool LoadDataChanges() { return false; }
     const uint8_t* ActiveRecordOutsideFilter() const override;
     virtual void StoreData() = 0;
     virtual void FreeData();

@@ -20,6 +20,17 @@ public:
     // The entries keep their statuses: the caller settles them (ApplyChanges) once it
     // knows the save went through. False with a message, nothing written.
     virtual bool SaveChanges(TDorodCursor& store, std::string& message) = 0;
+    // Brings a loaded store without changes of its own up to date: the records added,
+    // changed or removed at the source since it was loaded (or since the last call)
+    // (AppendStoredRecord, ReplaceStoredRecord, RemoveStoredRecord). Sets reloadNeeded,
+    // touching nothing, when only a whole load can (a source that cannot tell what
+    // changed). False with a message when the changes cannot be read.
+    virtual bool LoadChanges(TDorodCursor& store, bool& reloadNeeded, std::string& message) {
+        static_cast<void>(store);
+        static_cast<void>(message);
+        reloadNeeded = true;
+        return true;
+    }
 };
 
 } // namespace dorod

@@ -181,6 +181,18 @@ void TDorodTable::SetPassword(const std::string& password) {
     }
 }
 
+bool TDorodTable::LoadDataChanges() {
+    // Only a record source can tell what changed; and a store with changes of its own is
+    // read whole (as LoadData does) rather than merged with what arrived.
+    if (m_loadMode != TDorodLoadMode::lmSource || !m_recordSource || !m_store || HasChanges())
+        return false;
+    bool reloadNeeded = false;
+    std::string message;
+    if (!m_recordSource->LoadChanges(*m_store, reloadNeeded, message))
+        DatabaseError(msg::ErrorOpeningTable + message);
+    return !reloadNeeded;
+}
+
 void TDorodTable::LoadData() {
     switch (m_loadMode) {
     case TDorodLoadMode::lmClear: {

@@ -44,6 +44,7 @@ public:
 
 protected:
     void LoadData() override;
+    bool LoadDataChanges() override;
     void StoreData() override;
     void FreeData() override;
     void InternalClose() override;

@@ -103,6 +103,62 @@ TEST_F(PgTest, ADeskHearsOfTheOtherCountersSavesButNotOfItsOwn) {
     EXPECT_EQ(b.idsOf(b.tData), std::vector<int>{1});
 }
 
+// A desk that read its tables follows the other counters' saves by reading just the rows
+// they touched: the same store, the other desk's additions, changes and deletions in it,
+// its own saves not doubled, and a row changed elsewhere can be changed here afterwards.
+TEST_F(PgTest, ADeskFollowsTheOtherCountersSavesRowByRow) {
+    Desk a(url()), b(url());
+    a.addAnnouncement("first");
+    a.addAnnouncement("second");
+    ASSERT_EQ(a.tables->saveOperation().status, PgSaveStatus::Saved);
+    b.tData.Refresh();
+    b.tDates.Refresh();
+    const dorod::TDorodCursor* store = b.tData.Store();
+    const auto clientOf = [](Desk& desk, int id) {
+        return desk.tData.Locate("id", {std::to_string(id)})
+                   ? desk.tData.FieldByName("Client").AsString()
+                   : std::string("(none)");
+    };
+    const auto saved = [](Desk& desk) {
+        const PgSaveResult r = desk.tables->saveOperation();
+        EXPECT_EQ(r.status, PgSaveStatus::Saved) << r.message;
+    };
+    // At a: the second changed, the first deleted, a third added. At b: a fourth.
+    ASSERT_TRUE(a.tData.Locate("id", {"2"}));
+    a.tData.Edit();
+    a.tData.FieldByName("Client").SetAsString("second, changed at a");
+    a.tData.Post();
+    saved(a);
+    ASSERT_TRUE(a.tData.Locate("id", {"1"}));
+    a.tData.Delete();
+    ASSERT_TRUE(a.tDates.Locate("id", {"1"}));
+    a.tDates.Delete();
+    saved(a);
+    EXPECT_EQ(a.addAnnouncement("third"), 3);
+    saved(a);
+    EXPECT_EQ(b.addAnnouncement("fourth, at b"), 3);
+    saved(b); // settled as 4
+    for (dorod::TDorodTable* t : {&b.tData, &b.tDates, &b.tRielt})
+        t->Refresh();
+    EXPECT_EQ(b.tData.Store(), store) << "followed in place, not read whole";
+    EXPECT_EQ(b.idsOf(b.tData), (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(b.idsOf(b.tDates), (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(clientOf(b, 2), "second, changed at a");
+    EXPECT_EQ(clientOf(b, 4), "fourth, at b");
+    // b knows the version a saved: its own change of the row goes through.
+    ASSERT_TRUE(b.tData.Locate("id", {"2"}));
+    b.tData.Edit();
+    b.tData.FieldByName("Client").SetAsString("second, changed at b");
+    b.tData.Post();
+    saved(b);
+    a.tData.Refresh();
+    EXPECT_EQ(clientOf(a, 2), "second, changed at b");
+    EXPECT_EQ(a.idsOf(a.tData), (std::vector<int>{2, 3, 4}));
+    // Nothing new: the view stays as it is.
+    b.tData.Refresh();
+    EXPECT_EQ(b.idsOf(b.tData), (std::vector<int>{2, 3, 4}));
+}
+
 // The connection breaks with every row sent and the commit still to come: the desk is
 // told the outcome is unknown, saves nothing more until it has connected again, and then
 // saves the same operation once.
