@@ -409,12 +409,18 @@ Result TDesk::saveToDatabase() {
             return Result::failed(
                 QStringLiteral("Нет связи с базой данных, изменения не сохранены: %1")
                     .arg(QString::fromStdString(message).trimmed()));
-        return Result::failed(QStringLiteral("Связь с базой данных восстановлена, прежнее "
-                                             "сохранение проверено. Эти изменения ещё не "
+        const auto settled = m_database->takeSettledSave();
+        if (settled && settled->committed)
+            // Saving again would save the same announcement twice.
+            return Result::failed(QStringLiteral(
+                "Связь с базой данных восстановлена: прерванное сохранение прошло, изменения "
+                "уже в базе данных (список обновлён). Сохранять их ещё раз не нужно."));
+        return Result::failed(QStringLiteral("Связь с базой данных восстановлена: прерванное "
+                                             "сохранение не прошло. Эти изменения ещё не "
                                              "сохранены: сохраните их ещё раз."));
     }
     for (;;) {
-        const pgstore::PgSaveResult result = m_database->saveOperation();
+        const pgstore::PgSaveResult result = m_database->saveOperation(databaseSaveHooks);
         const QString detail = QString::fromStdString(result.message).trimmed();
         switch (result.status) {
         case pgstore::PgSaveStatus::Saved:
@@ -450,6 +456,13 @@ Result TDesk::saveToDatabase() {
         while (askToRetry && askToRetry(lost + QStringLiteral("\nПовторить?"))) {
             std::string message;
             if (m_database->reconnect(message)) {
+                // The save whose commit was not known went through: the tables now hold
+                // it as saved (read again), under the numbers it was saved with.
+                const auto settled = m_database->takeSettledSave();
+                if (settled && settled->committed) {
+                    m_renumbered = settled->renumbered;
+                    return {};
+                }
                 lost.clear();
                 break;
             }
@@ -477,6 +490,7 @@ int TDesk::othersSavesSocket() const {
 
 bool TDesk::followOthersSaves() {
     if (!m_database) return false;
+    if (!m_database->connection().connected() && !reconnectWhileIdle()) return false;
     if (m_database->othersSaved()) m_othersSavedMeanwhile = true;
     if (!m_othersSavedMeanwhile) return false;
     // Reading the tables again would save what is pending; it waits for the save.
@@ -485,6 +499,21 @@ bool TDesk::followOthersSaves() {
             (table->HasChanges() || table->State() != dorod::TDataSetState::dsBrowse))
             return false;
     return refreshQuietly();
+}
+
+bool TDesk::reconnectWhileIdle() {
+    // A save whose commit is not known is settled by the next save, which says so.
+    if (m_database->commitUnknown()) return false;
+    // Tried now and then, not at every look: an unreachable server may take seconds to
+    // refuse.
+    constexpr qint64 kTryEveryMs = 5000;
+    if (m_lastIdleReconnect.isValid() && m_lastIdleReconnect.elapsed() < kTryEveryMs) return false;
+    m_lastIdleReconnect.start();
+    std::string message;
+    if (!m_database->reconnect(message)) return false;
+    // What the others saved while the connection was down was never announced here.
+    m_othersSavedMeanwhile = true;
+    return true;
 }
 
 bool TDesk::refreshQuietly() {

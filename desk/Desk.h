@@ -24,6 +24,7 @@
 #include "storage/FieldReader.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <functional>
@@ -36,7 +37,8 @@
 
 namespace pgstore {
 class PgDeskTables;
-}
+struct PgSaveHooks;
+} // namespace pgstore
 
 namespace vornelta {
 
@@ -158,15 +160,19 @@ public:
     int32_t savedNumber(int32_t proposed) const;
     // Gets the message of a lost connection; true to connect again and retry.
     std::function<bool(const QString& message)> askToRetry;
+    // Tests: what happens around the commit of a save to the database.
+    const pgstore::PgSaveHooks* databaseSaveHooks = nullptr;
 
     // --- other counters ---
     // The descriptor that becomes readable when another counter saved; -1 on the folder.
     int othersSavesSocket() const;
-    // Whether another counter saved since the tables were read; the tables are then read
-    // again (refreshTables). Never waits. Always false on the folder, and while this desk
-    // holds changes not yet saved (they are read again after that save).
+    // Whether another counter saved since the tables were read; the tables then take
+    // what it saved (refreshTables). Never waits. Always false on the folder, and while
+    // this desk holds changes not yet saved (they are read after that save). A connection
+    // lost meanwhile is made again (every few seconds) and the tables followed then.
     bool followOthersSaves();
-    // Reads the tables again (F5): from the database, or from the folder's files. The
+    // Reads the tables again (F5): on a database just the rows the other counters added,
+    // changed or deleted since (whole after an import), on the folder the files whole. The
     // list stays on the announcement it was on when that one still exists.
     void refreshTables();
     // On a database: whether it answers, connecting again when it does not (the tables
@@ -188,6 +194,9 @@ private:
     void dropUnsavedChanges();
     // refreshTables, or false (another try due) when the tables cannot be read now.
     bool refreshQuietly();
+    // A connection lost while nothing was being saved: connects again (at most every few
+    // seconds). True once connected.
+    bool reconnectWhileIdle();
 
     ProgramFolder m_folder;
     QString m_givenDatabaseUrl;
@@ -195,6 +204,7 @@ private:
     SaveProblem m_lastSaveProblem = SaveProblem::None;
     std::vector<std::pair<int32_t, int32_t>> m_renumbered; // proposed, saved
     bool m_othersSavedMeanwhile = false;
+    QElapsedTimer m_lastIdleReconnect;
     std::function<QDate()> m_clock;
     std::unique_ptr<TReport> m_report;
 

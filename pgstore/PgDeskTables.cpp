@@ -61,7 +61,10 @@ PgSaveResult PgDeskTables::saveOperation(const PgSaveHooks* hooks) {
         settleSaved();
         if (result.change != 0) m_ownChanges.push_back(result.change);
     }
-    if (result.status == PgSaveStatus::CommitUnknown) m_unknownChange = result.change;
+    if (result.status == PgSaveStatus::CommitUnknown) {
+        m_unknownChange = result.change;
+        m_unknownRenumbered = result.renumbered;
+    }
     return result;
 }
 
@@ -75,7 +78,11 @@ bool PgDeskTables::reconnect(std::string& message) {
     m_data.setConnection(*m_connection);
     m_dates.setConnection(*m_connection);
     m_rielt.setConnection(*m_connection);
+    if (m_unknownChange != 0)
+        m_settled = SettledSave{committed,
+                                committed ? m_unknownRenumbered : decltype(m_unknownRenumbered){}};
     m_unknownChange = 0;
+    m_unknownRenumbered.clear();
     if (!listen(message)) return false;
     if (committed) {
         // Saved, but the new rows' keys never arrived: the tables read their rows again.

@@ -9,7 +9,10 @@
 #include "storage/DorodTable.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace pgstore {
 
@@ -44,6 +47,14 @@ public:
 
     // Whether the last save ended with its commit unknown (reconnect settles it).
     bool commitUnknown() const { return m_unknownChange != 0; }
+    // What the last reconnect found of a save whose commit was unknown: whether it went
+    // through, and then the numbers its new announcements were saved under (proposed,
+    // saved) where another counter had taken the proposed one.
+    struct SettledSave {
+        bool committed = false;
+        std::vector<std::pair<int32_t, int32_t>> renumbered;
+    };
+    std::optional<SettledSave> takeSettledSave() { return std::exchange(m_settled, std::nullopt); }
     PgConnection& connection() { return *m_connection; }
 
 private:
@@ -56,6 +67,8 @@ private:
     PgTableSource m_data, m_dates, m_rielt;
     dorod::TDorodTable* m_tables[3] = {nullptr, nullptr, nullptr};
     int64_t m_unknownChange = 0;
+    std::vector<std::pair<int32_t, int32_t>> m_unknownRenumbered;
+    std::optional<SettledSave> m_settled;
     std::vector<int64_t> m_ownChanges; // saved here, announced back to us too
 };
 

@@ -304,13 +304,17 @@ bool SaveRun::run(const std::vector<PgTableChanges>& tables, const PgSaveHooks* 
           {std::string(kChangeChannel), std::to_string(m_result.change)});
     if (m_failed) return lost("while the other counters were told");
     if (hooks && hooks->beforeCommit) hooks->beforeCommit();
-    if (!m_connection.exec("COMMIT", m_error)) {
+    bool committed = m_connection.exec("COMMIT", m_error);
+    if (committed && hooks && hooks->afterCommit)
+        committed = hooks->afterCommit(m_connection, m_error);
+    if (!committed) {
         if (!m_connection.connected()) {
             m_result.status = PgSaveStatus::CommitUnknown;
             m_result.message = "the connection to the database was lost (" + m_error +
                                ") while the save was being committed; whether it was saved is "
                                "known once the database is reached again";
-            m_result.renumbered.clear();
+            // The numbers it was being saved under, should it turn out saved.
+            m_result.renumbered.assign(m_renumbered.begin(), m_renumbered.end());
             return false;
         }
         m_failed = true;

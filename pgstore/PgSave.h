@@ -34,7 +34,7 @@ struct PgSaveResult {
     int64_t change = 0;
     // New announcements whose proposed number another counter took first: the number
     // proposed and the one saved. The store and the run days' rows already carry the
-    // saved one.
+    // saved one. With CommitUnknown: the numbers they were being saved under.
     std::vector<std::pair<int32_t, int32_t>> renumbered;
     // Rows written (added, changed, deleted) over all tables.
     int rowsWritten = 0;
@@ -45,9 +45,12 @@ struct PgTableChanges {
     dorod::TDorodCursor* store = nullptr;
 };
 
-// For tests: called after every row is written, before the commit.
+// For tests: beforeCommit is called after every row is written, before the commit;
+// afterCommit after the commit went through, and when it returns false the save goes on as
+// if the commit's answer had never arrived (the error set, the connection lost).
 struct PgSaveHooks {
     std::function<void()> beforeCommit;
+    std::function<bool(PgConnection& connection, std::string& error)> afterCommit;
 };
 
 // Writes the changes of the stores (entries Inserted, Modified, Deleted) in one

@@ -88,8 +88,7 @@ bool decodeRow(const PgTableMap& map, const dorod::TDorodRecordLayout& layout,
 }
 
 std::string rowsQuery(const PgTableMap& map) {
-    return "SELECT row_id, row_version, " + map.columnList() + " FROM " +
-           quoteIdent(map.tableName);
+    return "SELECT row_id, row_version, " + map.columnList() + " FROM " + quoteIdent(map.tableName);
 }
 
 } // namespace
@@ -100,15 +99,16 @@ bool loadRows(PgConnection& connection, const PgTableMap& map, dorod::TDorodCurs
     if (identities) identities->clear();
     const auto layout = store.Layout();
     dorod::TDorodRecordBuffer buffer(layout);
-    PgCopyReader reader([&](const std::vector<std::optional<std::string_view>>& values,
-                            std::string& error) {
-        PgRowIdentity identity;
-        if (!decodeRow(map, *layout, values, buffer, identity, error)) return false;
-        const dorod::TDorodRecordEntry* entry = store.AppendStoredRecord(buffer.data());
-        if (identities) identities->addLoaded(entry, identity);
-        return true;
-    });
-    const std::string sql = "COPY (" + rowsQuery(map) + " ORDER BY row_id) TO STDOUT (FORMAT binary)";
+    PgCopyReader reader(
+        [&](const std::vector<std::optional<std::string_view>>& values, std::string& error) {
+            PgRowIdentity identity;
+            if (!decodeRow(map, *layout, values, buffer, identity, error)) return false;
+            const dorod::TDorodRecordEntry* entry = store.AppendStoredRecord(buffer.data());
+            if (identities) identities->addLoaded(entry, identity);
+            return true;
+        });
+    const std::string sql =
+        "COPY (" + rowsQuery(map) + " ORDER BY row_id) TO STDOUT (FORMAT binary)";
     std::string error;
     const bool copied = connection.copyOut(
         sql, [&](std::string_view piece) { return reader.feed(piece, error); }, message);
@@ -139,8 +139,8 @@ bool PgTableSource::LoadRecords(dorod::TDorodCursor& store, std::string& message
 bool PgTableSource::LoadChanges(dorod::TDorodCursor& store, bool& reloadNeeded,
                                 std::string& message) {
     reloadNeeded = false;
-    const PgResult state = m_connection->query(
-        "SELECT change_counter, replaced_at FROM vornelta_state", {}, message);
+    const PgResult state =
+        m_connection->query("SELECT change_counter, replaced_at FROM vornelta_state", {}, message);
     if (!state.ok()) return false;
     const int64_t counter = state.integer(0, 0);
     // Tables replaced by an import (or a database put back from a copy) since the rows

@@ -68,8 +68,7 @@ public:
     // The rows added, changed and deleted since the rows were read or last followed (by
     // any counter; this one's own saves are already in the store and are passed over).
     // A database whose tables were replaced since (an import) needs a whole load.
-    bool LoadChanges(dorod::TDorodCursor& store, bool& reloadNeeded,
-                     std::string& message) override;
+    bool LoadChanges(dorod::TDorodCursor& store, bool& reloadNeeded, std::string& message) override;
 
     const PgTableMap& map() const { return m_map; }
     PgConnection& connection() const { return *m_connection; }

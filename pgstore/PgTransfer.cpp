@@ -143,9 +143,9 @@ bool importFolder(PgConnection& connection, const std::string& folder, bool repl
                          "replaced_at = change_counter + 1 RETURNING change_counter",
                          {}, message);
     if (!change.ok()) return rollback(connection, message, "");
-    if (!connection.query("SELECT pg_notify($1, $2)",
-                          {std::string(kChangeChannel), std::to_string(change.integer(0, 0))},
-                          message)
+    if (!connection
+             .query("SELECT pg_notify($1, $2)",
+                    {std::string(kChangeChannel), std::to_string(change.integer(0, 0))}, message)
              .ok() ||
         !connection.exec("COMMIT", message))
         return rollback(connection, message, "");

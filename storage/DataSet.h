@@ -250,6 +250,9 @@ public:
 
     // --- for fields and links ---
     virtual const TDorodField& StoreField(int fieldNo) const = 0;
+    // Changes whenever the records are read into a new store (an open, a refresh that
+    // reads them whole): descriptors taken from StoreField before are no longer good.
+    uint64_t StoreGeneration() const { return m_storeGeneration; }
     // The record the fields read: the current record, the edit buffer, the record under
     // test of a filter; null when there is none.
     // In the filter state: the record under test, asked for by a filter handler once per
@@ -301,6 +304,7 @@ protected:
     std::string m_filterText;
 
     void SetState(TDataSetState state) { m_state = state; }
+    void StoreReplaced() { ++m_storeGeneration; }
     // The data fields from FieldDefs, then the calculated fields.
     void CreateFields();
     void DestroyFields();
@@ -323,6 +327,7 @@ private:
     std::vector<TDataSource*> m_sources;
     int m_disableCount = 0;
     bool m_changedWhileDisabled = false;
+    uint64_t m_storeGeneration = 0;
 };
 
 // The dataset field type of a stored field type.

@@ -237,6 +237,7 @@ void TDorodDataset::InternalOpen() {
     m_position = -1;
     try {
         LoadData();
+        StoreReplaced();
     } catch (...) {
         FreeData();
         throw;
@@ -511,6 +512,7 @@ void TDorodDataset::Refresh() {
         m_position = -1;
         if (!merged) {
             LoadData();
+            StoreReplaced();
             m_editBuffer = std::make_unique<TDorodRecordBuffer>(m_store->Layout());
         }
         m_indexFields = m_store->ResolveFieldList(m_indexFieldNames);

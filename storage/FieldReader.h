@@ -1,6 +1,7 @@
 // Fast reads of one data field of a dataset's active record, for handlers called once per
-// record over millions (the filters of the desk): the field's slot is found once, when the
-// reader is made from the field, and every read is inline and allocates nothing. Values
+// record over millions (the filters of the desk): the field's slot is found when the reader
+// is made from the field (and again after the records were read into a new store), and
+// every read is inline and allocates nothing. Values
 // read as the field's own AsString/AsLargeInt/AsDayNumber give them; without an active
 // record a read gives the null value (empty text, 0).
 #pragma once
@@ -19,13 +20,15 @@ namespace dorod {
 class TFieldReader {
 public:
     TFieldReader() = default;
-    // A data field of an open dataset; the reader is good while the dataset stays open.
+    // A data field of an open dataset; the reader is good while the dataset stays open,
+    // refreshes included.
     // A calculated field has no slot in the record: asking for one is a program error.
-    explicit TFieldReader(const TField& field) : m_dataSet(&field.DataSet()) {
+    explicit TFieldReader(const TField& field)
+        : m_dataSet(&field.DataSet()), m_fieldNo(field.FieldNo()) {
         if (field.Calculated())
             throw std::invalid_argument("a calculated field has no record slot: " +
                                         field.FieldName());
-        m_field = &field.DataSet().StoreField(field.FieldNo());
+        bind();
     }
 
     bool Bound() const { return m_field != nullptr; }
@@ -51,10 +54,22 @@ public:
     }
 
 private:
-    const uint8_t* record() const { return m_field ? m_dataSet->ActiveRecord() : nullptr; }
+    const uint8_t* record() const {
+        if (!m_field) return nullptr;
+        const uint8_t* rec = m_dataSet->ActiveRecord();
+        // A refresh that read the records whole freed the descriptor found before.
+        if (rec && m_generation != m_dataSet->StoreGeneration()) bind();
+        return rec;
+    }
+    void bind() const {
+        m_field = &m_dataSet->StoreField(m_fieldNo);
+        m_generation = m_dataSet->StoreGeneration();
+    }
 
     const TDataSet* m_dataSet = nullptr;
-    const TDorodField* m_field = nullptr;
+    int m_fieldNo = -1;
+    mutable const TDorodField* m_field = nullptr;
+    mutable uint64_t m_generation = 0;
 };
 
 } // namespace dorod

@@ -10,6 +10,7 @@
 #include "intake/Announcement.h"
 #include "intake/uDetal.h"
 #include "pgstore/PgConnection.h"
+#include "pgstore/PgSave.h"
 #include "pgstore/PgTransfer.h"
 #include "pgsupport/TestDatabase.h"
 #include "platform/SystemLocale.h"
@@ -174,6 +175,52 @@ TEST_F(DeskOnDatabase, TheTablesAreReadAsOfOneMoment) {
     for (b->tDates.First(); !b->tDates.Eof(); b->tDates.Next())
         ++daysOf[b->tDates.FieldByName(field::kId).AsInteger()];
     EXPECT_EQ(daysOf, (std::map<int, int>{{proposed, 2}, {saved, 2}}));
+}
+
+// Ends every other connection to the test's database (the desks opened so far).
+static void dropOtherConnections(const std::string& url) {
+    std::string message;
+    auto killer = pgstore::PgConnection::open(url, message);
+    ASSERT_TRUE(killer) << message;
+    ASSERT_TRUE(killer->exec("SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity "
+                             "WHERE datname = current_database() AND pid <> pg_backend_pid()",
+                             message))
+        << message;
+}
+
+// The answer to a commit never arrives, though the commit went through: on the retry the
+// desk finds it saved and does not save the announcement twice; the receipt's number is
+// the one it was saved under.
+TEST_F(DeskOnDatabase, ASaveWhoseAnswerWasLostIsNotSavedTwice) {
+    auto a = openDesk(), b = openDesk();
+    addNew(*a, "Первый");
+    pgstore::PgSaveHooks hooks;
+    hooks.afterCommit = [&](pgstore::PgConnection& connection, std::string& error) {
+        dropOtherConnections(url());
+        connection.exec("SELECT 1", error); // finds the connection gone
+        return false;
+    };
+    b->databaseSaveHooks = &hooks;
+    int asked = 0;
+    b->askToRetry = [&](const QString&) { return ++asked == 1; };
+    const int proposed = addNew(*b, "Второй"); // b has not seen a's: proposes 1
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(b->lastSaveProblem(), SaveProblem::None);
+    EXPECT_EQ(b->savedNumber(proposed), 2);
+    b->databaseSaveHooks = nullptr;
+    EXPECT_EQ(openDesk()->tData.RecordCount(), 2) << "saved once";
+    EXPECT_EQ(clients(*b), (QStringList{"Первый", "Второй"}));
+}
+
+// A connection lost while the desk only looks: it connects again by itself and shows what
+// the others saved meanwhile.
+TEST_F(DeskOnDatabase, ADeskWhoseConnectionDroppedWhileIdleFollowsAgain) {
+    auto b = openDesk();
+    dropOtherConnections(url());
+    auto a = openDesk();
+    addNew(*a, "Сохранён, пока связи не было");
+    EXPECT_TRUE(followsWithinTwoSeconds(
+        *b, [&] { return clients(*b).contains("Сохранён, пока связи не было"); }));
 }
 
 // A database of a cluster of the test's own, which it stops and starts again.

@@ -1,10 +1,12 @@
 // The desk's tables opened from the database and saved one operation at a time, as the
 // desk uses them: through the dataset, two counters on one database.
 #include "pgstore/PgDeskTables.h"
+#include "pgstore/PgTransfer.h"
 #include "pgstore/PgValues.h"
 #include "pgsupport/TestDatabase.h"
 #include "storage/DorodDate.h"
 #include "support/TableBuilder.h"
+#include "support/TempDir.h"
 #include "tables/defs/TableDefinitions.h"
 
 #include <gtest/gtest.h>
@@ -156,6 +158,22 @@ TEST_F(PgTest, ADeskFollowsTheOtherCountersSavesRowByRow) {
     EXPECT_EQ(a.idsOf(a.tData), (std::vector<int>{2, 3, 4}));
     // Nothing new: the view stays as it is.
     b.tData.Refresh();
+    EXPECT_EQ(b.idsOf(b.tData), (std::vector<int>{2, 3, 4}));
+
+    // The tables replaced whole by an import (here of what they held, less announcement 4):
+    // read whole again, not followed.
+    testsupport::TempDir folder;
+    PgTransferCounts counts;
+    std::string message;
+    ASSERT_TRUE(exportFolder(a.tables->connection(), folder.path().string(), counts, message))
+        << message;
+    ASSERT_TRUE(a.tData.Locate("id", {"4"}));
+    a.tData.Delete();
+    saved(a);
+    ASSERT_TRUE(importFolder(a.tables->connection(), folder.path().string(), true, counts, message))
+        << message;
+    b.tData.Refresh();
+    EXPECT_NE(b.tData.Store(), store);
     EXPECT_EQ(b.idsOf(b.tData), (std::vector<int>{2, 3, 4}));
 }
 
