@@ -104,7 +104,7 @@ bool SaveRun::settleNumbers(const PgTableChanges& table) {
         *table.store->Field(map.columns[size_t(map.numberColumn)].storeField);
     int64_t highest = -1; // read when first needed
     std::set<int32_t> used;
-    for (TDorodRecordEntry* entry : table.store->Entries()) {
+    for (TDorodRecordEntry* entry : table.store->ChangedEntries()) {
         if (entry->status != TDorodRecordStatus::Inserted) continue;
         const auto proposed = int32_t(record::getInteger(entry->data(), field));
         bool taken = proposed <= 0 || used.count(proposed) > 0;
@@ -189,7 +189,7 @@ bool SaveRun::writeTable(const PgTableChanges& table) {
         "DELETE FROM " + tableName + " WHERE row_id = $1 AND row_version = $2";
     const std::string change = int64Param(m_result.change);
 
-    for (TDorodRecordEntry* entry : table.store->Entries()) {
+    for (TDorodRecordEntry* entry : table.store->ChangedEntries()) {
         const TDorodRecordStatus status = entry->status;
         if (status == TDorodRecordStatus::Clean || status == TDorodRecordStatus::Discarded)
             continue;
@@ -331,7 +331,7 @@ PgSaveResult saveChanges(PgConnection& connection, const std::vector<PgTableChan
                          const PgSaveHooks* hooks) {
     PgSaveResult result;
     const bool anyChange = std::any_of(tables.begin(), tables.end(), [](const PgTableChanges& t) {
-        const auto& entries = t.store->Entries();
+        const auto& entries = t.store->ChangedEntries();
         return std::any_of(entries.begin(), entries.end(), [](const TDorodRecordEntry* e) {
             return e->status == TDorodRecordStatus::Inserted ||
                    e->status == TDorodRecordStatus::Modified ||

@@ -162,6 +162,7 @@ void TDorodCursor::releaseAll() {
         if (hasReferences || entry->hasPreEdit || entry->hasUserData) releaseEntryData(entry);
     }
     m_entries.clear();
+    m_changed.clear();
     m_extras.clear();
     m_arena.clear();
     m_valueArenas.clear();
@@ -221,13 +222,16 @@ bool TDorodCursor::PostRecord(const uint8_t* buffer, TDorodRecordEntry*& entry,
     if (entry) {
         if (!checkLiveEntry(entry, message)) return false;
         changed();
-        if (entry->status == TDorodRecordStatus::Clean)
+        if (entry->status == TDorodRecordStatus::Clean) {
             entry->status = TDorodRecordStatus::Modified;
+            m_changed.push_back(entry);
+        }
         record::copy(entry->data(), buffer, *m_layout);
     } else {
         changed();
         entry = newEntry();
         entry->status = TDorodRecordStatus::Inserted;
+        m_changed.push_back(entry);
         record::copy(entry->data(), buffer, *m_layout);
         if (m_autoIncField >= 0) {
             ++m_autoIncCounter;
@@ -260,6 +264,7 @@ bool TDorodCursor::DeleteRecord(TDorodRecordEntry* entry, std::string& message) 
         entry->status = TDorodRecordStatus::Discarded;
         releaseEntryData(entry);
     } else {
+        if (entry->status == TDorodRecordStatus::Clean) m_changed.push_back(entry);
         entry->status = TDorodRecordStatus::Deleted;
     }
     return true;
@@ -267,7 +272,7 @@ bool TDorodCursor::DeleteRecord(TDorodRecordEntry* entry, std::string& message) 
 
 void TDorodCursor::RevertChanges() {
     changed();
-    for (TDorodRecordEntry* entry : m_entries) {
+    for (TDorodRecordEntry* entry : std::exchange(m_changed, {})) {
         switch (entry->status) {
         case TDorodRecordStatus::Modified:
         case TDorodRecordStatus::Deleted:
@@ -291,13 +296,19 @@ void TDorodCursor::RevertRecord(TDorodRecordEntry* entry) {
     if (!entry || entry->status == TDorodRecordStatus::Discarded) return;
     if (entry->hasPreEdit) record::copy(entry->data(), extra(entry).preEdit, *m_layout);
     dropPreEdit(entry);
-    if (entry->status != TDorodRecordStatus::Inserted) entry->status = TDorodRecordStatus::Clean;
+    if (entry->status != TDorodRecordStatus::Inserted &&
+        entry->status != TDorodRecordStatus::Clean) {
+        entry->status = TDorodRecordStatus::Clean;
+        // Unchanged again: off the list, so that a later change lists it once.
+        const auto listed = std::find(m_changed.rbegin(), m_changed.rend(), entry);
+        if (listed != m_changed.rend()) m_changed.erase(std::next(listed).base());
+    }
     entry->storedSize = record::storedSize(entry->data(), *m_layout);
 }
 
 void TDorodCursor::CommitChanges() {
     changed();
-    for (TDorodRecordEntry* entry : m_entries) {
+    for (TDorodRecordEntry* entry : std::exchange(m_changed, {})) {
         if (entry->status == TDorodRecordStatus::Deleted) {
             entry->status = TDorodRecordStatus::Discarded;
             releaseEntryData(entry);

@@ -89,6 +89,10 @@ public:
     int EntryCount() const { return int(m_entries.size()); }
     TDorodRecordEntry* Entry(int index) const;
     const std::vector<TDorodRecordEntry*>& Entries() const { return m_entries; }
+    // The entries added, changed or deleted since the last commit or revert, each once
+    // (a new one deleted again stays, Discarded): what a save writes, without a pass over
+    // every entry.
+    const std::vector<TDorodRecordEntry*>& ChangedEntries() const { return m_changed; }
     int LiveRecordCount() const;
     // Changes whenever records are loaded, added, changed, removed, reverted or sorted;
     // never the same for two states of any two stores in one process. Lets a reader
@@ -202,6 +206,7 @@ private:
     };
     EntryExtra& extra(const TDorodRecordEntry* entry) { return m_extras[entry]; }
 
+    std::vector<TDorodRecordEntry*> m_changed;
     std::shared_ptr<TDorodRecordLayout> m_layout;
     TDorodArena m_arena; // entries, record buffers, pre-edit copies
     // Loaded values of each reference field, one arena per field: the texts of one field

@@ -11,6 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -133,6 +134,35 @@ TEST_F(DorodStore, InsertedRecordsAreDiscardedByDeleteAndByRevert) {
     EXPECT_EQ(deleted->status, TDorodRecordStatus::Discarded);
     EXPECT_EQ(reverted->status, TDorodRecordStatus::Discarded);
     EXPECT_EQ(image(), before);
+}
+
+// A save of the changes visits only the changed entries: each listed once, whatever was
+// done to it, and the list empty after a commit or a revert.
+TEST_F(DorodStore, ChangedEntriesListEachChangedRecordOnce) {
+    loadPeople({{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}});
+    const std::vector<TDorodRecordEntry*> loaded = store.Entries();
+    EXPECT_TRUE(store.ChangedEntries().empty());
+    editText(loaded[0], "name", "a1");
+    editText(loaded[0], "name", "a2"); // changed twice
+    editText(loaded[1], "name", "b1");
+    store.RevertRecord(loaded[1]); // back as it was…
+    editText(loaded[1], "name", "b2"); // …and changed again
+    ASSERT_TRUE(store.DeleteRecord(loaded[2], message));
+    TDorodRecordEntry* added = postNew(0, "new");
+    TDorodRecordEntry* gone = postNew(0, "gone");
+    ASSERT_TRUE(store.DeleteRecord(gone, message));
+    std::vector<TDorodRecordEntry*> listed = store.ChangedEntries();
+    std::sort(listed.begin(), listed.end());
+    std::vector<TDorodRecordEntry*> expected = {loaded[0], loaded[1], loaded[2], added, gone};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected);
+    store.CommitChanges();
+    EXPECT_TRUE(store.ChangedEntries().empty());
+    editText(loaded[3], "name", "d1");
+    EXPECT_EQ(store.ChangedEntries(), std::vector<TDorodRecordEntry*>{loaded[3]});
+    store.RevertChanges();
+    EXPECT_TRUE(store.ChangedEntries().empty());
+    EXPECT_EQ(column("name"), (std::vector<std::string>{"a2", "b2", "d", "new"}));
 }
 
 TEST_F(DorodStore, DeletedLoadedRecordIsNotWrittenAndRevertRestoresIt) {
