@@ -1,5 +1,7 @@
 #include "pgstore/PgSchema.h"
 
+#include "storage/DorodConst.h"
+
 #include <stdexcept>
 
 namespace pgstore {
@@ -46,10 +48,15 @@ PgColumn columnOf(const dorod::TFieldDef& def, int storeField) {
         c.sqlType = "timestamp(3)";
         break;
     // Windows-1251 has one byte per character, so the width in characters is the
-    // width the table file has in bytes.
+    // width the table file has in bytes. A wider text field is kept in the file with
+    // its length, and a file written elsewhere may hold more than the width there: such
+    // a column takes any length, so that every folder the desk opens can be moved in.
     case TFieldType::ftString:
         c.kind = PgColumnKind::Text;
-        c.sqlType = "varchar(" + std::to_string(def.Size) + ") NOT NULL DEFAULT ''";
+        c.sqlType =
+            (def.Size <= dorod::kMaxSmallStrLength ? "varchar(" + std::to_string(def.Size) + ")"
+                                                   : std::string("text")) +
+            " NOT NULL DEFAULT ''";
         break;
     case TFieldType::ftMemo:
     case TFieldType::ftFmtMemo:
@@ -169,7 +176,7 @@ bool ensureSchema(PgConnection& connection, std::string& message) {
     // A table of that name made by something else is not written into.
     for (const PgTableMap* map : deskMaps()) {
         const PgResult columns = connection.query(
-            "SELECT column_name FROM information_schema.columns WHERE table_schema = "
+            "SELECT column_name, data_type FROM information_schema.columns WHERE table_schema = "
             "current_schema() AND table_name = $1",
             {map->tableName}, message);
         if (!columns.ok()) return false;
@@ -186,6 +193,14 @@ bool ensureSchema(PgConnection& connection, std::string& message) {
                 return false;
             }
         }
+        // Databases made when the wide text columns had a width: they take any length now
+        // (no rewrite of the rows, the two types share their storage).
+        for (const PgColumn& c : map->columns)
+            for (int r = 0; r < columns.rows(); ++r)
+                if (columns.value(r, 0) == c.name && columns.value(r, 1) == "character varying" &&
+                    c.sqlType.starts_with("text"))
+                    indexes += "ALTER TABLE " + quoteIdent(map->tableName) + " ALTER COLUMN " +
+                               quoteIdent(c.name) + " TYPE text;\n";
     }
     if (inTransaction(connection, indexes, message)) return true;
     message = "cannot create the tables in the database: " + message;

@@ -191,8 +191,9 @@ TEST_F(PgTest, SchemaIsCreatedWhenAbsentWithATypedColumnPerField) {
     const Case cases[] = {
         {"data", "id", "integer", 0},
         {"data", "indate", "date", 0},
-        {"data", "Client", "character varying", 100},
-        {"data", "Text", "character varying", 600},
+        {"data", "Client", "text", 0}, // wider than a short text: any length
+        {"data", "Text", "text", 0},
+        {"data", "ClientCat", "character varying", 15},
         {"data", "povt", "boolean", 0},
         {"data", "XML", "text", 0},
         {"data", "Summa", "double precision", 0},

@@ -7,6 +7,7 @@
 #include "pgsupport/TestDatabase.h"
 #include "storage/DorodCursor.h"
 #include "storage/DorodRecord.h"
+#include "storage/DorodTable.h"
 #include "support/TableBuilder.h"
 #include "support/TempDir.h"
 #include "tables/defs/TableDefinitions.h"
@@ -59,6 +60,17 @@ void makeDesk(const std::string& folder, const std::string& seed = "20240601") {
         realty.AppendStoredRecord(b.data());
     }
     ASSERT_TRUE(realty.SaveToFile(folder + "/rielt.d", 0, false, "", message)) << message;
+    // A client longer than the field's width, as another program may write it.
+    dorod::TDorodTable data;
+    data.SetTableName(folder + "/data.d");
+    data.Open();
+    dorod::TDorodCursor& store = *data.Store();
+    dorod::TDorodRecordEntry* first = store.Entries().front();
+    dorod::TDorodRecordBuffer changed(store.Layout());
+    changed.assign(first->data());
+    dorod::record::setText(changed.data(), *store.FindField("Client"), std::string(150, 'W'));
+    ASSERT_TRUE(store.PostRecord(changed.data(), first, message)) << message;
+    data.SaveToFile(data.TablePath());
 #endif
 }
 
@@ -79,6 +91,14 @@ TEST_F(PgTest, ImportThenExportOfADemoDeskGivesTheSameTables) {
     ASSERT_EQ(imported.status, 0) << imported.err;
     EXPECT_EQ(imported.out.rfind("imported 300 announcements, ", 0), 0u) << imported.out;
     EXPECT_TRUE(imported.out.ends_with(" run dates, 2 realty rows\n")) << imported.out;
+    {
+        std::string message;
+        auto connection = pgstore::PgConnection::open(url(), message);
+        ASSERT_TRUE(connection) << message;
+        const pgstore::PgResult longest =
+            connection->query("SELECT max(length(\"Client\")) FROM data", {}, message);
+        EXPECT_EQ(longest.integer(0, 0), 150) << "the over-long client whole";
+    }
     const ToolRun exported = dorod({"pg-export", url(), back.path().string()});
     ASSERT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(exported.out, "exported" + imported.out.substr(8));
