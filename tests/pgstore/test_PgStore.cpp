@@ -181,6 +181,10 @@ TEST_F(PgTest, SchemaIsCreatedWhenAbsentWithATypedColumnPerField) {
     auto connection = connect(url());
     std::string message;
     ASSERT_TRUE(ensureSchema(*connection, message)) << message;
+    // A database made when the wide texts had a width is widened.
+    ASSERT_TRUE(
+        connection->exec("ALTER TABLE data ALTER COLUMN \"Text\" TYPE varchar(600)", message))
+        << message;
     ASSERT_TRUE(ensureSchema(*connection, message)) << "a second time keeps it: " << message;
     struct Case {
         const char* table;
