@@ -45,7 +45,9 @@
 //                        data.d, and keep it (saves made here are deleted again)
 #include "app/DeleteAnnouncement.h"
 #include "app/uVornelta.h"
+#include "bench/BenchOptions.h"
 #include "bench/BenchSummary.h"
+#include "bench/BenchWindows.h"
 #include "bench/LargeDemoFolder.h"
 #include "desk/Desk.h"
 #include "intake/Announcement.h"
@@ -83,20 +85,14 @@
 #include <unistd.h>
 #include <vector>
 
+using vornelta::bench::pumpEvents;
+using vornelta::bench::SilentDialogs;
+using vornelta::bench::waitExposed;
+
 namespace {
 
 namespace fs = std::filesystem;
 using namespace vornelta;
-
-// Message boxes answer nothing and show nothing: a benchmark has nobody to click.
-class SilentDialogs : public Dialogs {
-public:
-    void information(QWidget*, const QString&) override {}
-    bool question(QWidget*, const QString&) override { return false; }
-    void error(QWidget*, const QString& text) override {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-};
 
 enum class Home { Folder, Database };
 const Home kHomes[] = {Home::Folder, Home::Database};
@@ -160,21 +156,6 @@ TDesk& otherDesk(Home home) {
 
 std::string cp1251Upper(const char* utf8) {
     return dorod::win1251::toUpper(fromQt(QString::fromUtf8(utf8)));
-}
-
-void pumpEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-bool waitExposed(QWidget& w) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!(w.windowHandle() && w.windowHandle()->isExposed())) {
-        if (timer.elapsed() > 10000) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    pumpEvents(); // the first paint
-    return true;
 }
 
 // A new announcement as the entry form makes it, under the next free number.
@@ -497,13 +478,6 @@ private:
 
 // ------------------------------------------------------------------ setup
 
-bool takeOption(const char* arg, const char* name, std::string& value) {
-    const size_t n = std::strlen(name);
-    if (std::strncmp(arg, name, n) != 0 || arg[n] != '=') return false;
-    value = arg + n + 1;
-    return true;
-}
-
 // What the folder desk's tables hold, as plain loops over their records.
 Expected readExpected(TDesk& desk, int32_t fillDay, int32_t lastDay) {
     Expected e;
@@ -616,14 +590,7 @@ void registerBenchmarks() {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string workloadDir;
-    {
-        int kept = 1;
-        for (int i = 1; i < argc; ++i)
-            if (!takeOption(argv[i], "--workload_dir", workloadDir)) argv[kept++] = argv[i];
-        argc = kept;
-        argv[argc] = nullptr;
-    }
+    const std::string workloadDir = vornelta::bench::takeWorkloadDir(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
@@ -637,25 +604,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const bool keep = !workloadDir.empty();
-    fs::path folder;
-    if (keep) {
-        folder = workloadDir;
-    } else {
-        std::string pattern = (fs::temp_directory_path() / "vornelta-database-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
-            std::perror("mkdtemp");
-            return 1;
-        }
-        folder = pattern;
-    }
-    struct RemoveFolder {
-        fs::path folder;
-        ~RemoveFolder() {
-            std::error_code ec;
-            if (!folder.empty()) fs::remove_all(folder, ec);
-        }
-    } removeFolder{keep ? fs::path() : folder};
+    const vornelta::bench::WorkloadFolder workload(workloadDir, "database");
+    if (workload.path().empty()) return 1;
+    const fs::path& folder = workload.path();
     // Generated before any connection or window: the generator runs in a forked child.
     if (!fs::exists(folder / "data.d")) {
         QElapsedTimer timer;

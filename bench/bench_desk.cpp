@@ -42,7 +42,9 @@
 // Times are wall-clock in ms (µs for Locate). The summary at the end gives each figure
 // beside its target and its plain counterpart.
 #include "app/uVornelta.h"
+#include "bench/BenchOptions.h"
 #include "bench/BenchSummary.h"
+#include "bench/BenchWindows.h"
 #include "bench/LargeDemoFolder.h"
 #include "desk/Desk.h"
 #include "platform/SystemLocale.h"
@@ -73,6 +75,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+using vornelta::bench::pumpEvents;
+using vornelta::bench::waitExposed;
 
 namespace {
 
@@ -127,21 +132,6 @@ struct World {
     std::unique_ptr<TDesk> bareDesk;
 };
 World* world = nullptr;
-
-void pumpEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-bool waitExposed(QWidget& w) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!(w.windowHandle() && w.windowHandle()->isExposed())) {
-        if (timer.elapsed() > 10000) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    pumpEvents(); // the first paint
-    return true;
-}
 
 TfVornelta& mainWindow() {
     if (!world->window) {
@@ -605,13 +595,6 @@ private:
 
 // ------------------------------------------------------------------ setup
 
-bool takeOption(const char* arg, const char* name, std::string& value) {
-    const size_t n = std::strlen(name);
-    if (std::strncmp(arg, name, n) != 0 || arg[n] != '=') return false;
-    value = arg + n + 1;
-    return true;
-}
-
 // The plain side's copies of the tables: texts and ids of data.d, the run dates.
 void loadPlainCopies(World& w) {
     {
@@ -720,15 +703,7 @@ void registerBenchmarks() {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string workloadDir;
-    {
-        int kept = 1;
-        for (int i = 1; i < argc; ++i) {
-            if (!takeOption(argv[i], "--workload_dir", workloadDir)) argv[kept++] = argv[i];
-        }
-        argc = kept;
-        argv[argc] = nullptr;
-    }
+    const std::string workloadDir = vornelta::bench::takeWorkloadDir(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
@@ -736,27 +711,13 @@ int main(int argc, char** argv) {
     // free keeps blocks of up to 32 MB in the heap): a keystroke's view vectors then reuse
     // memory as they do in the program.
 
-    const bool keep = !workloadDir.empty();
-    fs::path folder;
-    if (keep) {
-        folder = workloadDir;
-    } else {
-        std::string pattern = (fs::temp_directory_path() / "vornelta-desk-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
-            std::perror("mkdtemp");
-            return 1;
-        }
-        folder = pattern;
-    }
-    const auto cleanUp = [&] {
-        std::error_code ec;
-        if (!keep) fs::remove_all(folder, ec);
-    };
+    const vornelta::bench::WorkloadFolder workload(workloadDir, "desk");
+    if (workload.path().empty()) return 1;
+    const fs::path& folder = workload.path();
     if (!fs::exists(folder / "data.d")) {
         QElapsedTimer timer;
         timer.start();
         if (!vornelta::bench::makeLargeDemoFolder(folder, argc, argv)) {
-            cleanUp();
             return 1;
         }
         std::fprintf(stderr, "demo folder generated in %.1f s\n", double(timer.elapsed()) / 1000.0);
@@ -792,6 +753,5 @@ int main(int argc, char** argv) {
     w.engine.reset();
     w.bareDesk.reset();
     world = nullptr;
-    cleanUp();
     return 0;
 }

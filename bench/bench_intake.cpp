@@ -19,6 +19,7 @@
 // The demo folder is generated once (in a child process) into a temporary folder and
 // removed at the end; --workload_dir=DIR uses (and keeps) the folder in DIR.
 #include "bench/BenchSummary.h"
+#include "bench/BenchWindows.h"
 #include "bench/LargeDemoFolder.h"
 #include "desk/Desk.h"
 #include "intake/Announcement.h"
@@ -44,20 +45,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using vornelta::bench::SilentDialogs;
+
 namespace {
 
 namespace fs = std::filesystem;
 using namespace vornelta;
-
-// Message boxes answer nothing and show nothing: a benchmark has nobody to click.
-class SilentDialogs : public Dialogs {
-public:
-    void information(QWidget*, const QString&) override {}
-    bool question(QWidget*, const QString&) override { return false; }
-    void error(QWidget*, const QString& text) override {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-};
 
 struct World {
     QString folder;

@@ -11,6 +11,7 @@
 // Options besides the usual --benchmark_* ones:
 //   --workload_dir=DIR   use the demo folder in DIR, generating it there when it has no
 //                        data.d, and keep it
+#include "bench/BenchOptions.h"
 #include "desk/Desk.h"
 #include "platform/SystemLocale.h"
 #include "reports/PeriodTotals.h"
@@ -79,22 +80,10 @@ void BM_Chart(benchmark::State& state) {
     }
 }
 
-bool takeOption(const char* arg, const char* name, std::string& value) {
-    const size_t n = std::strlen(name);
-    if (std::strncmp(arg, name, n) != 0 || arg[n] != '=') return false;
-    value = arg + n + 1;
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string workloadDir;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i)
-        if (!takeOption(argv[i], "--workload_dir", workloadDir)) argv[kept++] = argv[i];
-    argc = kept;
-    argv[argc] = nullptr;
+    const std::string workloadDir = vornelta::bench::takeWorkloadDir(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 

@@ -28,6 +28,7 @@
 //                       run time, which made plain and engine figures incomparable.)
 // Times are wall-clock (fsync waits for the disk), in milliseconds. At the end a summary
 // gives each engine figure as a multiple of its plain counterpart.
+#include "bench/BenchOptions.h"
 #include "bench/BenchSummary.h"
 #include "tools/workload/Workload.h"
 
@@ -56,6 +57,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+using vornelta::bench::takeOption;
 
 namespace {
 
@@ -287,13 +290,6 @@ struct Options {
     std::string workloadDir;
     bool reuseHeap = false;
 };
-
-bool takeOption(const char* arg, const char* name, std::string& value) {
-    const size_t n = std::strlen(name);
-    if (std::strncmp(arg, name, n) != 0 || arg[n] != '=') return false;
-    value = arg + n + 1;
-    return true;
-}
 
 // Takes this program's own options out of argv.
 Options parseOptions(int& argc, char** argv) {

@@ -145,7 +145,7 @@ TEST_F(DorodStore, ChangedEntriesListEachChangedRecordOnce) {
     editText(loaded[0], "name", "a1");
     editText(loaded[0], "name", "a2"); // changed twice
     editText(loaded[1], "name", "b1");
-    store.RevertRecord(loaded[1]); // back as it was…
+    store.RevertRecord(loaded[1]);     // back as it was…
     editText(loaded[1], "name", "b2"); // …and changed again
     ASSERT_TRUE(store.DeleteRecord(loaded[2], message));
     TDorodRecordEntry* added = postNew(0, "new");
