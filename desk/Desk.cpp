@@ -94,6 +94,7 @@ void TDesk::open() {
                                          .arg(QString::fromStdString(message).trimmed())
                                          .toStdString());
         m_database->attach(tData, tDates, tRielt);
+        m_database->settleTable = [this](dorod::TDorodTable& table) { settleSavedTable(table); };
         OneReadMoment moment(*m_database);
         tData.Open();
         tDates.Open();
@@ -387,8 +388,25 @@ Result TDesk::saveToFiles(std::initializer_list<dorod::TDorodTable*> tables) {
     }
     // The files now hold what the tables hold.
     for (dorod::TDorodTable* table : tables)
-        table->ApplyChanges();
+        settleSavedTable(*table);
     return {};
+}
+
+void TDesk::settleSavedTable(dorod::TDorodTable& table) {
+    // The operation changed the run days of the current announcement through their own
+    // view (built for it, and kept right by the posts and deletes): that view still shows
+    // them, and is kept rather than built again over every run date.
+    const bool runDaysShown =
+        m_runDates.mode == RunDateFilter::ByAnnouncement && m_runDateViewKey.built &&
+        m_runDateViewKey.mode == RunDateFilter::ByAnnouncement &&
+        m_runDateViewKey.viewGeneration == tDates.ViewGeneration() &&
+        m_runDateViewKey.followedId == currentAnnouncementId() && tDates.Filtered();
+    if (&table == &tDates && runDaysShown) {
+        tDates.ApplyChangesKeepingView();
+        m_runDateViewKey = currentRunDateViewKey();
+        return;
+    }
+    table.ApplyChanges();
 }
 
 void TDesk::dropUnsavedChanges() {

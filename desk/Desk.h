@@ -197,6 +197,8 @@ private:
     // A connection lost while nothing was being saved: connects again (at most every few
     // seconds). True once connected.
     bool reconnectWhileIdle();
+    // Accepts a saved table's changes in memory.
+    void settleSavedTable(dorod::TDorodTable& table);
 
     ProgramFolder m_folder;
     QString m_givenDatabaseUrl;

@@ -41,7 +41,12 @@ std::vector<PgTableChanges> PgDeskTables::changes() {
 
 void PgDeskTables::settleSaved() {
     for (dorod::TDorodTable* table : m_tables)
-        if (table && table->Active()) table->ApplyChanges();
+        if (table && table->Active()) {
+            if (settleTable)
+                settleTable(*table);
+            else
+                table->ApplyChanges();
+        }
 }
 
 PgSaveResult PgDeskTables::saveOperation(const PgSaveHooks* hooks) {

@@ -8,6 +8,7 @@
 #include "pgstore/PgSave.h"
 #include "storage/DorodTable.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,7 +28,8 @@ public:
     void attach(dorod::TDorodTable& data, dorod::TDorodTable& dates, dorod::TDorodTable& rielt);
 
     // Saves every change the attached tables hold in one transaction. Saved: the changes
-    // are settled (ApplyChanges) and the views show the saved numbers. Anything else: the
+    // are settled (settleTable, ApplyChanges by default) and the views show the saved
+    // numbers. Anything else: the
     // tables keep their changes for another try, and the message says what happened.
     PgSaveResult saveOperation(const PgSaveHooks* hooks = nullptr);
 
@@ -44,6 +46,9 @@ public:
     // socket() is readable or on a timer. This desk's own saves do not count.
     bool othersSaved();
     int socket() const { return m_connection->socket(); }
+
+    // How a saved table takes its changes as saved; ApplyChanges when not set.
+    std::function<void(dorod::TDorodTable&)> settleTable;
 
     // Whether the last save ended with its commit unknown (reconnect settles it).
     bool commitUnknown() const { return m_unknownChange != 0; }

@@ -485,6 +485,20 @@ void TDorodDataset::ApplyChanges() {
     ChangesSettled();
 }
 
+void TDorodDataset::ApplyChangesKeepingView() {
+    if (m_changeCount <= 0 || !m_store) return;
+    CheckBrowseMode();
+    m_store->CommitChanges();
+    m_changeCount = 0;
+    if (std::all_of(m_view.begin(), m_view.end(),
+                    [](const TDorodRecordEntry* e) { return e->isLive(); }))
+        Resync();
+    else
+        BuildView(true);
+    ResetChanges();
+    ChangesSettled();
+}
+
 void TDorodDataset::SaveToFile(const std::string& path) {
     if (!m_store) DatabaseError(msg::ClosedDataset);
     std::string message;

@@ -65,6 +65,11 @@ public:
     void Save();          // posts a pending edit, then writes the data back
     void CancelChanges(); // cancels a pending edit, then undoes every change
     void ApplyChanges();  // accepts every change
+    // Accepts every change as ApplyChanges does, keeping the view as it stands (the
+    // records it shows, in their order) rather than building it again: for a caller that
+    // knows its view still shows what its filter would. Built again all the same when the
+    // commit takes out a record the view shows.
+    void ApplyChangesKeepingView();
     void Refresh();
     // Writes the table to any file with the dataset's save options.
     void SaveToFile(const std::string& path);
