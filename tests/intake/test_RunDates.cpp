@@ -1,9 +1,11 @@
 // Run dates: the interval fill, calendar paging, the short date entries, and an
 // announcement written to data.d and dates.d — including files that cannot be written.
 #include "IntakeFixture.h"
+#include "app/DeleteAnnouncement.h"
 
 #include "intake/Announcement.h"
 #include "intake/RunDates.h"
+#include "tables/AnnouncementTables.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,6 +90,31 @@ TEST_F(RunDateTableTest, SavingAChangeReplacesOnlyItsOwnDays) {
     EXPECT_EQ(rows[0].at("Pasport"), guisupport::cp1251(q("новый паспорт")));
     EXPECT_EQ(rows[0].at("temp"), "1");
     EXPECT_EQ(rows[0].at("type"), guisupport::cp1251(q("БЕГУЩАЯ СТРОКА")));
+}
+
+// After a save the run-date view shows the run days of the announcement current then:
+// the view the save changed them through when it still follows that announcement, a view
+// built anew when the save moved the list to another one (a deletion).
+TEST_F(RunDateTableTest, AfterASaveTheRunDaysShownAreTheCurrentAnnouncements) {
+    start(knownClients());
+    const QList<int32_t> days = {day(2026, 12, 21), day(2026, 12, 22)};
+    const QStringList shown = {q("21.12.2026"), q("22.12.2026")};
+    for (const bool isNew : {false, true}) {
+        SCOPED_TRACE(isNew ? "a new announcement" : "a change");
+        goTo(1);
+        TAnnouncement a = *readCurrentAnnouncement(*desk);
+        if (isNew) a.id = nextAnnouncementNumber(desk->tData, nullptr);
+        ASSERT_TRUE(saveAnnouncement(*desk, a, days, isNew));
+        EXPECT_EQ(desk->tData.FieldByName("id").AsInteger(), a.id);
+        EXPECT_EQ(loadRunDates(*desk), shown);
+        EXPECT_EQ(desk->tDates.RecordCount(), 2);
+    }
+    // Announcement 1 deleted: the list is on announcement 2, and so are the run days.
+    goTo(1);
+    loadRunDates(*desk);
+    ASSERT_TRUE(deleteCurrentAnnouncement(*desk));
+    ASSERT_EQ(desk->tData.FieldByName("id").AsInteger(), 2);
+    EXPECT_EQ(loadRunDates(*desk), QStringList{q("10.12.2026")});
 }
 
 TEST_F(RunDateTableTest, TextWithoutWindows1251FormIsRefusedWithNothingWritten) {

@@ -331,6 +331,30 @@ TEST_F(DorodDataset, DeleteTakesTheRecordOutOfTheViewAndTheFileAfterSave) {
     EXPECT_THAT(fileIds(path), ElementsAre(1, 2, 4));
 }
 
+// Accepting the changes builds the view again (a record posted outside the filter leaves
+// it), unless the caller keeps the view: then it stays as it stands.
+TEST_F(DorodDataset, ApplyChangesBuildsTheViewAgainUnlessKeepingIt) {
+    open(tData, path);
+    tData.OnFilterRecord = [this](TDataSet&, bool& accept) { accept = id() % 2 == 1; };
+    tData.SetFiltered(true);
+    ASSERT_THAT(idsOf(tData), ElementsAre(1, 3, 5));
+    for (const bool keep : {true, false}) {
+        SCOPED_TRACE(keep ? "kept" : "built again");
+        tData.Append();
+        tData.FieldByName("id").SetAsInteger(keep ? 6 : 8);
+        tData.Post();
+        const uint64_t viewBefore = tData.ViewGeneration();
+        if (keep)
+            tData.ApplyChangesKeepingView();
+        else
+            tData.ApplyChanges();
+        EXPECT_FALSE(tData.HasChanges());
+        EXPECT_EQ(tData.ViewGeneration() == viewBefore, keep);
+        EXPECT_EQ(idsOf(tData),
+                  keep ? std::vector<int>({1, 3, 5, 6}) : std::vector<int>({1, 3, 5}));
+    }
+}
+
 TEST_F(DorodDataset, ClosingWithUnsavedChangesAndReopeningShowsTheFile) {
     open(tData, path);
     tData.Edit();
