@@ -239,8 +239,39 @@ void TDesk::followCurrentAnnouncement() {
     // current, and then the view already shows its run days.
     const RunDateViewKey key = currentRunDateViewKey();
     if (tDates.Active() && tDates.Filtered() && key == m_runDateViewKey) return;
-    tDates.SetFiltered(true);
+    std::optional<std::vector<dorod::TDorodRecordEntry*>> few;
+    if (m_runDates.mode == RunDateFilter::ByAnnouncement)
+        if (const std::optional<int64_t> id = currentAnnouncementId())
+            few = runDatesThatMayHold(*id);
+    if (few)
+        tDates.FilterAmong(*few);
+    else
+        tDates.SetFiltered(true);
     m_runDateViewKey = currentRunDateViewKey();
+}
+
+std::optional<std::vector<dorod::TDorodRecordEntry*>> TDesk::runDatesThatMayHold(int64_t id) {
+    const dorod::TDorodCursor* store = tDates.Store();
+    const int idField = store ? store->FieldIndex(field::kId) : -1;
+    if (idField < 0) return std::nullopt;
+    const dorod::TDorodField& ids = *store->Field(idField);
+    const std::vector<dorod::TDorodRecordEntry*>& entries = store->Entries();
+    RunDateNumbers& seen = m_runDateNumbers;
+    // Learnt again when values may have changed; a long tail is taken in too (a pass over
+    // it only), so that it stays short.
+    constexpr size_t kLongTail = 4096;
+    const bool stale =
+        seen.editGeneration != store->EditGeneration() || seen.entriesSeen > entries.size();
+    if (stale || entries.size() - seen.entriesSeen > kLongTail) {
+        if (stale) seen = {store->EditGeneration(), 0, 0};
+        for (size_t i = seen.entriesSeen; i < entries.size(); ++i)
+            seen.highest =
+                std::max(seen.highest, dorod::record::getInteger(entries[i]->data(), ids));
+        seen.entriesSeen = entries.size();
+    }
+    if (id <= seen.highest) return std::nullopt;
+    return std::vector<dorod::TDorodRecordEntry*>(
+        entries.begin() + std::ptrdiff_t(seen.entriesSeen), entries.end());
 }
 
 TDesk::RunDateViewKey TDesk::currentRunDateViewKey() const {

@@ -251,6 +251,20 @@ private:
     };
     RunDateViewKey currentRunDateViewKey() const;
     RunDateViewKey m_runDateViewKey;
+
+    // The highest announcement number among the first run dates of the store, while their
+    // values stay as they were read: a number above it has run dates only among those
+    // appended since. A new announcement's run days are then found without a pass over
+    // every run date.
+    struct RunDateNumbers {
+        uint64_t editGeneration = 0;
+        size_t entriesSeen = 0;
+        int64_t highest = 0;
+    };
+    RunDateNumbers m_runDateNumbers;
+    // The run dates that may hold this number, when it is above every number the store's
+    // earlier run dates hold; none when only a pass over every run date can tell.
+    std::optional<std::vector<dorod::TDorodRecordEntry*>> runDatesThatMayHold(int64_t id);
 };
 
 } // namespace vornelta

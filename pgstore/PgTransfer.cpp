@@ -149,6 +149,14 @@ bool importFolder(PgConnection& connection, const std::string& folder, bool repl
              .ok() ||
         !connection.exec("COMMIT", message))
         return rollback(connection, message, "");
+    // The server learns what the new rows look like now rather than whenever it gets to
+    // it: until then it may read a whole table where the counters ask for a few rows
+    // (the rows changed since a change number).
+    std::string analyze = "ANALYZE ";
+    for (size_t i = 0; i < maps.size(); ++i)
+        analyze += (i ? ", " : "") + quoteIdent(maps[i]->tableName);
+    std::string ignored;
+    connection.exec(analyze, ignored); // the rows are in either way
     return true;
 }
 

@@ -81,9 +81,17 @@ bool TDorodCursor::DefineFields(const std::vector<TDorodField>& fields, std::str
     return true;
 }
 
+namespace {
+std::atomic<uint64_t> lastGeneration{0};
+}
+
 void TDorodCursor::changed() {
-    static std::atomic<uint64_t> last{0};
-    m_generation = ++last;
+    m_generation = ++lastGeneration;
+}
+
+void TDorodCursor::edited() {
+    changed();
+    m_editGeneration = m_generation;
 }
 
 TDorodRecordEntry* TDorodCursor::Entry(int index) const {
@@ -154,7 +162,7 @@ void TDorodCursor::releaseEntryData(TDorodRecordEntry* entry) {
 }
 
 void TDorodCursor::releaseAll() {
-    changed();
+    edited();
     // The arena goes as a whole: only heap values and user data need a visit.
     const bool hasReferences = !m_layout->referenceFields.empty();
     for (TDorodRecordEntry* entry : m_entries) {
@@ -196,7 +204,7 @@ TDorodRecordEntry* TDorodCursor::AppendStoredRecord(const uint8_t* buffer) {
 
 bool TDorodCursor::ReplaceStoredRecord(TDorodRecordEntry* entry, const uint8_t* buffer) {
     if (!entry || entry->status != TDorodRecordStatus::Clean) return false;
-    changed();
+    edited();
     record::copy(entry->data(), buffer, *m_layout);
     entry->storedSize = record::storedSize(entry->data(), *m_layout);
     return true;
@@ -212,7 +220,7 @@ bool TDorodCursor::RemoveStoredRecord(TDorodRecordEntry* entry) {
 
 bool TDorodCursor::SetEntryOrder(std::vector<TDorodRecordEntry*> entries) {
     if (entries.size() != m_entries.size()) return false;
-    changed();
+    edited();
     m_entries = std::move(entries);
     return true;
 }
@@ -221,7 +229,7 @@ bool TDorodCursor::PostRecord(const uint8_t* buffer, TDorodRecordEntry*& entry,
                               std::string& message) {
     if (entry) {
         if (!checkLiveEntry(entry, message)) return false;
-        changed();
+        edited();
         if (entry->status == TDorodRecordStatus::Clean) {
             entry->status = TDorodRecordStatus::Modified;
             m_changed.push_back(entry);
@@ -271,7 +279,7 @@ bool TDorodCursor::DeleteRecord(TDorodRecordEntry* entry, std::string& message) 
 }
 
 void TDorodCursor::RevertChanges() {
-    changed();
+    edited();
     for (TDorodRecordEntry* entry : std::exchange(m_changed, {})) {
         switch (entry->status) {
         case TDorodRecordStatus::Modified:
@@ -292,7 +300,7 @@ void TDorodCursor::RevertChanges() {
 }
 
 void TDorodCursor::RevertRecord(TDorodRecordEntry* entry) {
-    changed();
+    edited();
     if (!entry || entry->status == TDorodRecordStatus::Discarded) return;
     if (entry->hasPreEdit) record::copy(entry->data(), extra(entry).preEdit, *m_layout);
     dropPreEdit(entry);
@@ -324,7 +332,7 @@ void TDorodCursor::SortEntries(std::string_view fieldNames, bool caseInsensitive
 }
 
 void TDorodCursor::SortEntries(const std::vector<int>& fields, bool caseInsensitive) {
-    changed();
+    edited();
     if (fields.empty()) return;
     const TDorodRecordLayout& layout = *m_layout;
     // Deleted and discarded entries hold no order of their own; they go after the live

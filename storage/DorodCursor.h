@@ -98,6 +98,12 @@ public:
     // never the same for two states of any two stores in one process. Lets a reader
     // know that what it built from the records is still current.
     uint64_t Generation() const { return m_generation; }
+    // Changes whenever records already in the store may hold other values than before,
+    // or stand in another order: an edit posted or undone, a record replaced from the
+    // source, a sort, a load. Not when records are appended, deleted or their changes
+    // accepted. Never the same for two stores. While it stays, what a reader learnt of the
+    // first n entries still holds, and only the entries after them are new.
+    uint64_t EditGeneration() const { return m_editGeneration; }
 
     // --- images and files (DorodImage.cpp) ---
     // Reads the image from the stream's position to its end; the stream is then at its end.
@@ -199,6 +205,8 @@ private:
     // when out refuses a piece.
     bool produceImage(const std::function<bool(std::string_view)>& out, ImageTotals& totals);
     void changed();
+    // changed(), for a change of values or order of records already stored.
+    void edited();
 
     struct EntryExtra {
         uint8_t* preEdit = nullptr; // arena memory, kept for later edits of the entry
@@ -216,6 +224,7 @@ private:
     std::unordered_map<const TDorodRecordEntry*, EntryExtra> m_extras;
     std::vector<TDorodRecordEntry*> m_entries;
     uint64_t m_generation = 0;
+    uint64_t m_editGeneration = 0;
     int m_autoIncField = -1;
     int32_t m_autoIncCounter = 0;
     std::string m_notes;

@@ -87,6 +87,10 @@ public:
     // to the first: for a filter that can only accept fewer records than before (a
     // search text that was extended). Turns Filtered on.
     void RefilterView();
+    // Turns Filtered on and shows those of these records that pass the filter, in their
+    // order: what SetFiltered(true) shows, for a caller that knows no other record of the
+    // table would pass. A view of a few records without a pass over every record.
+    void FilterAmong(const std::vector<TDorodRecordEntry*>& candidates);
     bool FindFirst();
     bool FindLast();
     bool FindNext();

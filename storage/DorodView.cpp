@@ -106,6 +106,20 @@ void TDorodDataset::RefilterView() {
     NotifyScrolled();
 }
 
+void TDorodDataset::FilterAmong(const std::vector<TDorodRecordEntry*>& candidates) {
+    if (!Active()) return;
+    // A view in index order is built whole.
+    if (!m_indexFields.empty()) {
+        SetFiltered(true);
+        return;
+    }
+    m_filtered = true;
+    m_sortedCount = 0;
+    BuildView(false, &candidates);
+    SetPositionFirst();
+    NotifyScrolled();
+}
+
 void TDorodDataset::BuildView(bool keepPosition, const std::vector<TDorodRecordEntry*>* from) {
     if (!m_store) return;
     ++m_viewGeneration;

@@ -74,6 +74,34 @@ TEST_F(DeskTest, RunDateViewFollowsTheAnnouncementCurrentAtEachRebuild) {
     EXPECT_EQ(runDateIds(), (std::vector<int>{1, 1}));
 }
 
+// The run days of an announcement whose number is above every run date's are looked for
+// among the run dates added since only; one added for it, or one changed to carry its
+// number, is found all the same.
+TEST_F(DeskTest, RunDaysOfANumberAboveEveryRunDateAreFoundWhereverTheyCameFrom) {
+    const auto showRunDaysOf = [this](int id) {
+        EXPECT_TRUE(desk.tData.Locate("id", {std::to_string(id)}));
+        desk.followCurrentAnnouncement();
+        return runDateIds();
+    };
+    EXPECT_TRUE(showRunDaysOf(4).empty()); // no run date carries a number above 3
+    desk.tDates.Append();
+    desk.tDates.FieldByName("id").SetAsInteger(4);
+    desk.tDates.FieldByName("date").SetAsDayNumber(guisupport::kDay2);
+    desk.tDates.Post();
+    desk.tDates.ApplyChanges();
+    showRunDaysOf(1);
+    EXPECT_EQ(showRunDaysOf(4), std::vector<int>{4});
+
+    ASSERT_EQ(showRunDaysOf(2), std::vector<int>{2});
+    desk.tDates.First();
+    desk.tDates.Edit();
+    desk.tDates.FieldByName("id").SetAsInteger(4);
+    desk.tDates.Post();
+    desk.tDates.ApplyChanges();
+    EXPECT_EQ(showRunDaysOf(4), (std::vector<int>{4, 4}));
+    EXPECT_TRUE(showRunDaysOf(2).empty());
+}
+
 // A longer search text filters only the rows shown, unless a record changed meanwhile:
 // an announcement edited elsewhere while hidden is found when its new text matches.
 TEST_F(DeskTest, GrowingSearchFindsARowChangedWhileHidden) {

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -163,6 +164,51 @@ TEST_F(DorodStore, ChangedEntriesListEachChangedRecordOnce) {
     store.RevertChanges();
     EXPECT_TRUE(store.ChangedEntries().empty());
     EXPECT_EQ(column("name"), (std::vector<std::string>{"a2", "b2", "d", "new"}));
+}
+
+// The edit generation moves when records already stored may hold other values or stand
+// elsewhere, and stays for appends, deletions and accepted changes.
+TEST_F(DorodStore, EditGenerationMovesOnlyWhenStoredRecordsChange) {
+    loadPeople({{1, "a"}, {2, "b"}, {3, "c"}});
+    const std::vector<TDorodRecordEntry*> loaded = store.Entries();
+    struct Case {
+        const char* what;
+        std::function<void()> step;
+        bool moves;
+    };
+    TDorodRecordBuffer other(store.Layout());
+    other.assign(loaded[2]->data());
+    record::setText(other.data(), f("name"), "z");
+    const Case cases[] = {
+        {"a record appended", [&] { postNew(0, "new"); }, false},
+        {"a record appended as stored", [&] { store.AppendStoredRecord(other.data()); }, false},
+        {"a record deleted", [&] { ASSERT_TRUE(store.DeleteRecord(loaded[0], message)); }, false},
+        {"the changes accepted", [&] { store.CommitChanges(); }, false},
+        {"an edit posted", [&] { editText(loaded[1], "name", "b1"); }, true},
+        {"an edit undone", [&] { store.RevertRecord(loaded[1]); }, true},
+        {"every change undone", [&] { store.RevertChanges(); }, true},
+        {"a record replaced from the source",
+         [&] { ASSERT_TRUE(store.ReplaceStoredRecord(loaded[2], other.data())); }, true},
+        {"the records sorted", [&] { store.SortEntries("name", false); }, true},
+        {"the records put in another order",
+         [&] {
+             std::vector<TDorodRecordEntry*> reversed(store.Entries().rbegin(),
+                                                      store.Entries().rend());
+             ASSERT_TRUE(store.SetEntryOrder(reversed));
+         },
+         true},
+        {"the store loaded",
+         [&] {
+             loadPeople({{1, "a"}});
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const uint64_t before = store.EditGeneration();
+        c.step();
+        EXPECT_EQ(store.EditGeneration() != before, c.moves);
+    }
 }
 
 TEST_F(DorodStore, DeletedLoadedRecordIsNotWrittenAndRevertRestoresIt) {
