@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <thread>
+
 namespace vornelta {
 
 namespace {
@@ -225,6 +227,13 @@ int runWindowlessCommand(const CommandLine& line, const CommandEnvironment& envi
     return runCommandGuarded(err, [&] {
         TDesk desk(folder);
         desk.setDatabaseUrl(line.database);
+        int retries = 0;
+        desk.askToRetry = [&](const QString&) {
+            if (retries++ >= environment.databaseRetries) return false;
+            std::this_thread::sleep_for(environment.databaseRetryPause);
+            return true;
+        };
+        desk.databaseSaveHooks = environment.databaseSaveHooks;
         if (const Result opened = openDeskOrRestore(desk, nullptr); !opened) {
             err << opened.error() << '\n';
             err.flush();

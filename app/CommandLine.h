@@ -18,6 +18,10 @@
 
 class QTextStream;
 
+namespace pgstore {
+struct PgSaveHooks;
+}
+
 namespace vornelta {
 
 struct CommandLine {
@@ -41,6 +45,13 @@ struct CommandEnvironment {
     bool russian = false;
     // How long a command that writes the tables waits for the folder lock.
     std::chrono::milliseconds lockWait = std::chrono::seconds(10);
+    // A command has nobody to ask whether to try a lost database again: it tries this many
+    // times, this far apart, before it gives up. So a short outage passes, and a save whose
+    // answer was lost is looked up (never saved twice) rather than reported unknown.
+    int databaseRetries = 3;
+    std::chrono::milliseconds databaseRetryPause = std::chrono::seconds(1);
+    // Tests: what happens around the commit of a command's save to the database.
+    const pgstore::PgSaveHooks* databaseSaveHooks = nullptr;
 };
 
 // Answers help, version and usage errors (no application object needed); nothing when

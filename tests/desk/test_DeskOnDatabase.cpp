@@ -212,6 +212,39 @@ TEST_F(DeskOnDatabase, ASaveWhoseAnswerWasLostIsNotSavedTwice) {
     EXPECT_EQ(clients(*b), (QStringList{"Первый", "Второй"}));
 }
 
+// An announcement from outside whose commit's answer is lost: the command tries the
+// database again by itself, finds the save went through, and prints the number it was
+// saved under; it is saved once.
+TEST_F(DeskOnDatabase, AnAnnouncementFromOutsideWhoseAnswerWasLostIsSavedOnce) {
+    addNew(*openDesk(), "Первый");
+    guisupport::TempFolder folder;
+    ASSERT_TRUE(prepareProgramFolder(ProgramFolder(folder.path())));
+    QFile json(folder.file("announcement.json"));
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+    json.write(R"({"Client": "ИЗВНЕ", "ClientCat": "ФИЗЛИЦА", "Oplata": "НАЛИЧНЫЙ",
+                   "ObjCat": "ПРОЧЕЕ", "Text": "Продам гараж", "povt": false,
+                   "dates": ["2026-12-11"]})");
+    json.close();
+    pgstore::PgSaveHooks hooks;
+    hooks.afterCommit = [&](pgstore::PgConnection& connection, std::string& error) {
+        dropOtherConnections(url());
+        connection.exec("SELECT 1", error); // finds the connection gone
+        return false;
+    };
+    CommandEnvironment environment;
+    environment.databaseSaveHooks = &hooks;
+    environment.databaseRetryPause = std::chrono::milliseconds(0);
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const std::optional<int> code =
+        runWithoutWindow({"--folder", folder.path(), "--database", QString::fromStdString(url()),
+                          "--add-announcement", json.fileName()},
+                         environment, outStream, errStream);
+    EXPECT_EQ(code, 0) << err.toStdString();
+    EXPECT_TRUE(out.startsWith("2\t")) << out.toStdString();
+    EXPECT_EQ(clients(*openDesk()), (QStringList{"Первый", "ИЗВНЕ"}));
+}
+
 // A connection lost while the desk only looks: it connects again by itself and shows what
 // the others saved meanwhile.
 TEST_F(DeskOnDatabase, ADeskWhoseConnectionDroppedWhileIdleFollowsAgain) {
