@@ -4,6 +4,7 @@
 #include "app/uVornelta.h"
 #include "desk/Desk.h"
 #include "guisupport/DeskRows.h"
+#include "guisupport/ExternalTools.h"
 #include "guisupport/GuiHelpers.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
@@ -15,7 +16,6 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTextEdit>
@@ -64,10 +64,7 @@ protected:
         const QString pdf = folder.file(QStringLiteral("report.pdf"));
         const Result written = desk->report().exportToPdf(pdf);
         EXPECT_TRUE(written) << written.error().toStdString();
-        QProcess pdftotext;
-        pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-        EXPECT_TRUE(pdftotext.waitForFinished(20000));
-        return QString::fromUtf8(pdftotext.readAllStandardOutput());
+        return guisupport::pdfText(pdf);
     }
 
     // The entry form gets the text, the categories the written rows lack and a run day,

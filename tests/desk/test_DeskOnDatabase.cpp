@@ -5,6 +5,7 @@
 #include "desk/Desk.h"
 #include "desk/ProgramSetup.h"
 #include "guisupport/DeskBuilder.h"
+#include "guisupport/ExternalTools.h"
 #include "guisupport/ScriptedDialogs.h"
 #include "guisupport/ScriptedModalRunner.h"
 #include "intake/Announcement.h"
@@ -26,7 +27,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QTextStream>
 #include <QThread>
@@ -474,10 +474,7 @@ TEST_F(FormOnDatabase, TheReceiptPrintsTheNumberTheAnnouncementWasSavedUnder) {
     runner.next([&](QDialog& preview) {
         const QString pdf = reports + "receipt.pdf";
         EXPECT_TRUE(b->report().exportToPdf(pdf));
-        QProcess pdftotext;
-        pdftotext.start("pdftotext", {pdf, "-"});
-        EXPECT_TRUE(pdftotext.waitForFinished(20000));
-        receipt = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        receipt = guisupport::pdfText(pdf);
         preview.reject();
         return int(QDialog::Rejected);
     });

@@ -3,6 +3,7 @@
 // validation in its order, the client look-up, the text box, the date tools and the
 // price panels.
 #include "IntakeFixture.h"
+#include "guisupport/ExternalTools.h"
 
 #include "intake/Price.h"
 #include "intake/Receipt.h"
@@ -26,7 +27,6 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -130,10 +130,7 @@ protected:
         const QString pdf = folder.file(QStringLiteral("receipt.pdf"));
         const Result written = desk->report().exportToPdf(pdf);
         EXPECT_TRUE(written) << written.error().toStdString();
-        QProcess pdftotext;
-        pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-        EXPECT_TRUE(pdftotext.waitForFinished(20000));
-        return QString::fromUtf8(pdftotext.readAllStandardOutput());
+        return guisupport::pdfText(pdf);
     }
     static void fillRequired(TfDetal& f) {
         ui(f).eClient->setText(q("КЛИЕНТ"));

@@ -1,6 +1,7 @@
 // dorod pg-import and pg-export on the throw-away cluster: a demo desk moved into the
 // database and written back gives the same tables, and the refusals leave the database
 // as it was.
+#include "DorodRun.h"
 #include "pgstore/PgConnection.h"
 #include "pgstore/PgSave.h"
 #include "pgstore/PgSchema.h"
@@ -11,12 +12,10 @@
 #include "support/TableBuilder.h"
 #include "support/TempDir.h"
 #include "tables/defs/TableDefinitions.h"
-#include "tools/dorod/DorodTool.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
 namespace {
 
@@ -24,21 +23,8 @@ using testsupport::cp1251;
 using testsupport::PgTest;
 using testsupport::TempDir;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-ToolRun dorod(const std::vector<std::string>& args) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    ToolRun r;
-    r.status = dorod::tool::runDorod(args, in, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
+using ToolRun = testsupport::DorodRun;
+using testsupport::dorod;
 
 // A demo desk, with two realty rows (the demo's realty table is empty).
 void makeDesk(const std::string& folder, const std::string& seed = "20240601") {

@@ -1,7 +1,7 @@
 // The dorod tool driven as an administrator or a script would: create, dump, copy,
 // check, and the messages and exit codes of every failure.
+#include "DorodRun.h"
 #include "support/TempDir.h"
-#include "tools/dorod/DorodTool.h"
 
 #include <gtest/gtest.h>
 
@@ -15,21 +15,8 @@ namespace {
 
 using testsupport::TempDir;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-ToolRun dorod(const std::vector<std::string>& args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    ToolRun r;
-    r.status = dorod::tool::runDorod(args, in, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
+using ToolRun = testsupport::DorodRun;
+using testsupport::dorod;
 
 std::string readBytes(const std::string& path) {
     std::ifstream f(path, std::ios::binary);

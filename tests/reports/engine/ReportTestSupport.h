@@ -82,4 +82,25 @@ inline QStringList pdfFonts(const QString& pdf) {
     return lines.mid(2);
 }
 
+#ifdef VORNELTA_REPORT_EXECUTABLE
+// vornelta-report run as a shell would (with no display of its own, on the CUPS server
+// given): its exit code and what it printed.
+struct ReportToolRun {
+    int exitCode = -1;
+    QString out, err;
+};
+inline ReportToolRun runReportTool(const QStringList& args, const QString& cupsServer = QString()) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (!cupsServer.isEmpty()) env.insert(QStringLiteral("CUPS_SERVER"), cupsServer);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VORNELTA_REPORT_EXECUTABLE), args);
+    if (!p.waitForFinished(60000)) ADD_FAILURE() << "vornelta-report did not finish";
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+#endif
+
 } // namespace reporttest

@@ -79,22 +79,8 @@ private:
     bool m_had;
 };
 
-struct ReportToolRun {
-    int exitCode = -1;
-    QString out, err;
-};
-ReportToolRun runReportTool(const QStringList& args, const QString& cupsServer = QString()) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    if (!cupsServer.isEmpty()) env.insert(QStringLiteral("CUPS_SERVER"), cupsServer);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(VORNELTA_REPORT_EXECUTABLE), args);
-    if (!p.waitForFinished(60000)) ADD_FAILURE() << "vornelta-report did not finish";
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using reporttest::ReportToolRun;
+using reporttest::runReportTool;
 
 class CupsPrintingTest : public periodtest::DeskFixture {
 protected:

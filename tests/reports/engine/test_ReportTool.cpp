@@ -15,21 +15,10 @@ using reporttest::pageXml;
 using reporttest::reportXml;
 using reporttest::writeTemplate;
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out, err;
-};
+using ToolRun = reporttest::ReportToolRun;
 
 ToolRun runTool(const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the tool needs no display of its own
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(VORNELTA_REPORT_EXECUTABLE), args);
-    if (!p.waitForFinished(60000)) ADD_FAILURE() << "vornelta-report did not finish";
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return reporttest::runReportTool(args);
 }
 
 QString sample(const TempFolder& folder) {
