@@ -17,32 +17,6 @@
 
 namespace vornelta {
 
-namespace {
-
-// The tables of a database are read as of one moment: a save another counter commits while
-// they are read shows in all of them or in none, so a new announcement's number is never
-// proposed from data while dates already holds that number's run days.
-class OneReadMoment {
-public:
-    explicit OneReadMoment(pgstore::PgDeskTables& database) : m_database(database) {
-        std::string message;
-        m_open = m_database.connection().exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY",
-                                              message);
-    }
-    ~OneReadMoment() {
-        std::string message;
-        if (m_open) m_database.connection().exec("COMMIT", message);
-    }
-    OneReadMoment(const OneReadMoment&) = delete;
-    OneReadMoment& operator=(const OneReadMoment&) = delete;
-
-private:
-    pgstore::PgDeskTables& m_database;
-    bool m_open = false;
-};
-
-} // namespace
-
 TDesk::TDesk(ProgramFolder folder) : m_folder(std::move(folder)) {
     tData.Name = announcementTable().componentName;
     tDates.Name = runDateTable().componentName;
@@ -95,7 +69,10 @@ void TDesk::open() {
                                          .toStdString());
         m_database->attach(tData, tDates, tRielt);
         m_database->settleTable = [this](dorod::TDorodTable& table) { settleSavedTable(table); };
-        OneReadMoment moment(*m_database);
+        // Read as of one moment: a save another counter commits meanwhile shows in all three
+        // tables or in none, so a new announcement's number is never proposed from data
+        // while dates already holds that number's run days.
+        const pgstore::PgReadMoment moment(m_database->connection());
         tData.Open();
         tDates.Open();
         tRielt.Open();
@@ -590,8 +567,8 @@ void TDesk::refreshTables() {
     if (!tData.Active()) return;
     const std::optional<int64_t> current = currentAnnouncementId();
     {
-        std::optional<OneReadMoment> moment;
-        if (m_database) moment.emplace(*m_database);
+        std::optional<pgstore::PgReadMoment> moment;
+        if (m_database) moment.emplace(m_database->connection());
         for (dorod::TDorodTable* table : {&tData, &tDates, &tRielt})
             table->Refresh();
     }

@@ -203,4 +203,14 @@ std::vector<std::string> PgConnection::takeNotifications() {
     return payloads;
 }
 
+PgReadMoment::PgReadMoment(PgConnection& connection) : m_connection(connection) {
+    m_began = m_connection.exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", m_error);
+}
+
+PgReadMoment::~PgReadMoment() {
+    // Read only: there is nothing to keep, and a failure leaves nothing behind.
+    std::string ignored;
+    if (m_began && m_connection.connected()) m_connection.exec("COMMIT", ignored);
+}
+
 } // namespace pgstore

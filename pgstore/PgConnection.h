@@ -91,4 +91,23 @@ private:
     bool m_lost = false;
 };
 
+// A read-only transaction that sees the database as of its start: tables read within it
+// show one moment, a save committed meanwhile in all of them or in none. Ends when it goes.
+class PgReadMoment {
+public:
+    explicit PgReadMoment(PgConnection& connection);
+    ~PgReadMoment();
+    PgReadMoment(const PgReadMoment&) = delete;
+    PgReadMoment& operator=(const PgReadMoment&) = delete;
+
+    // Whether the transaction began; the server's message when not.
+    bool began() const { return m_began; }
+    const std::string& error() const { return m_error; }
+
+private:
+    PgConnection& m_connection;
+    bool m_began = false;
+    std::string m_error;
+};
+
 } // namespace pgstore

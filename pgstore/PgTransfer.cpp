@@ -165,18 +165,18 @@ bool exportFolder(PgConnection& connection, const std::string& folder, PgTransfe
     counts = {};
     const auto maps = deskMaps();
     std::vector<std::unique_ptr<dorod::TDorodCursor>> stores;
-    // One snapshot for the three tables: a save at another counter meanwhile is in all of
-    // them or in none.
-    if (!connection.exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", message))
-        return rollback(connection, message, "");
-    for (const PgTableMap* map : maps) {
-        stores.push_back(std::make_unique<dorod::TDorodCursor>());
-        if (!loadRows(connection, *map, *stores.back(), nullptr, message))
-            return rollback(connection, message, "");
-        countOf(counts, *map) = stores.back()->EntryCount();
+    {
+        const PgReadMoment moment(connection);
+        if (!moment.began()) {
+            message = moment.error();
+            return false;
+        }
+        for (const PgTableMap* map : maps) {
+            stores.push_back(std::make_unique<dorod::TDorodCursor>());
+            if (!loadRows(connection, *map, *stores.back(), nullptr, message)) return false;
+            countOf(counts, *map) = stores.back()->EntryCount();
+        }
     }
-    std::string ignored;
-    connection.exec("COMMIT", ignored);
     for (size_t i = 0; i < maps.size(); ++i) {
         const std::string path = pathIn(folder, maps[i]->fileName());
         if (!stores[i]->SaveToFile(path, 0, false, "", message)) {
