@@ -171,7 +171,17 @@ bool TfVornelta::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfVornelta::FormCreate() {
-    setWindowTitle(m_desk.settings.NAME);
+    showDatabaseReach();
+}
+
+void TfVornelta::showDatabaseReach() {
+    // The list cannot follow the other counters while the database is out of reach: the
+    // caption says so until it is reached again.
+    setWindowTitle(m_desk.databaseOutOfReach()
+                       ? QStringLiteral("%1 — нет связи с базой данных, список может быть не "
+                                        "полон")
+                             .arg(m_desk.settings.NAME)
+                       : m_desk.settings.NAME);
 }
 
 void TfVornelta::openAnnouncementForm(bool newAnnouncement) {
@@ -193,6 +203,7 @@ void TfVornelta::OthersTimerTimer() {
     // list catches up at the next tick after it closes.
     if (QApplication::activeModalWidget()) return;
     m_desk.followOthersSaves();
+    showDatabaseReach();
 }
 
 void TfVornelta::N2Click() {

@@ -55,6 +55,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The caption: the desk's name, and whether the database is out of reach.
+    void showDatabaseReach();
     struct Ui {
         QWidget* Panel1;           // the toolbar panel
         QToolButton* SpeedButton1; // "Добавить"

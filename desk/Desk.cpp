@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -510,6 +511,10 @@ int32_t TDesk::savedNumber(int32_t proposed) const {
     return proposed;
 }
 
+bool TDesk::databaseOutOfReach() const {
+    return m_database && !m_database->connection().connected();
+}
+
 int TDesk::othersSavesSocket() const {
     return m_database ? m_database->socket() : -1;
 }
@@ -531,12 +536,19 @@ bool TDesk::reconnectWhileIdle() {
     // A save whose commit is not known is settled by the next save, which says so.
     if (m_database->commitUnknown()) return false;
     // Tried now and then, not at every look: an unreachable server may take seconds to
-    // refuse.
-    constexpr qint64 kTryEveryMs = 5000;
-    if (m_lastIdleReconnect.isValid() && m_lastIdleReconnect.elapsed() < kTryEveryMs) return false;
+    // refuse, and the window waits meanwhile. Each failed try doubles the pause, up to a
+    // minute.
+    constexpr qint64 kFirstPauseMs = 5000, kLongestPauseMs = 60000;
+    if (m_lastIdleReconnect.isValid() && m_lastIdleReconnect.elapsed() < m_idleReconnectPauseMs)
+        return false;
     m_lastIdleReconnect.start();
     std::string message;
-    if (!m_database->reconnect(message)) return false;
+    if (!m_database->reconnect(message)) {
+        m_idleReconnectPauseMs =
+            std::clamp(2 * m_idleReconnectPauseMs, kFirstPauseMs, kLongestPauseMs);
+        return false;
+    }
+    m_idleReconnectPauseMs = 0;
     // What the others saved while the connection was down was never announced here.
     m_othersSavedMeanwhile = true;
     return true;

@@ -169,8 +169,12 @@ public:
     // Whether another counter saved since the tables were read; the tables then take
     // what it saved (refreshTables). Never waits. Always false on the folder, and while
     // this desk holds changes not yet saved (they are read after that save). A connection
-    // lost meanwhile is made again (every few seconds) and the tables followed then.
+    // lost meanwhile is made again (pauses from five seconds to a minute) and the tables
+    // followed then.
     bool followOthersSaves();
+    // Whether the tables are in a database whose connection is lost now (the list then
+    // shows what was read last).
+    bool databaseOutOfReach() const;
     // Reads the tables again (F5): on a database just the rows the other counters added,
     // changed or deleted since (whole after an import), on the folder the files whole. The
     // list stays on the announcement it was on when that one still exists.
@@ -194,8 +198,8 @@ private:
     void dropUnsavedChanges();
     // refreshTables, or false (another try due) when the tables cannot be read now.
     bool refreshQuietly();
-    // A connection lost while nothing was being saved: connects again (at most every few
-    // seconds). True once connected.
+    // A connection lost while nothing was being saved: connects again (at once, then after
+    // pauses growing from five seconds to a minute). True once connected.
     bool reconnectWhileIdle();
     // Accepts a saved table's changes in memory.
     void settleSavedTable(dorod::TDorodTable& table);
@@ -207,6 +211,7 @@ private:
     std::vector<std::pair<int32_t, int32_t>> m_renumbered; // proposed, saved
     bool m_othersSavedMeanwhile = false;
     QElapsedTimer m_lastIdleReconnect;
+    qint64 m_idleReconnectPauseMs = 0; // before the next idle try; 0: at once
     std::function<QDate()> m_clock;
     std::unique_ptr<TReport> m_report;
 

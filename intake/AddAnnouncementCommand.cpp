@@ -121,12 +121,17 @@ int runAddAnnouncement(TDesk& desk, const TAddAnnouncementOptions& options, QTex
     out.flush();
 
     if (options.pdf.isEmpty()) return 0;
-    if (const Result prepared = prepareReceipt(desk, a.id, entries); !prepared)
-        return failed(err, prepared);
-    if (const Result written = desk.report().exportToPdf(options.pdf); !written)
+    // The announcement stands either way: a sender told only of a failure would send it
+    // again.
+    const auto noReceipt = [&](const Result& why) {
         return failed(err, Result::failed(QStringLiteral("Квитанция не записана (объявление "
                                                          "сохранено): %1")
-                                              .arg(written.error())));
+                                              .arg(why.error())));
+    };
+    if (const Result prepared = prepareReceipt(desk, a.id, entries); !prepared)
+        return noReceipt(prepared);
+    if (const Result written = desk.report().exportToPdf(options.pdf); !written)
+        return noReceipt(written);
     return 0;
 }
 

@@ -52,7 +52,13 @@ PgConnection::~PgConnection() {
 }
 
 std::unique_ptr<PgConnection> PgConnection::open(const std::string& url, std::string& message) {
-    PGconn* conn = PQconnectdb(url.c_str());
+    // A server that does not answer (a host switched off) is given up after a few seconds
+    // rather than the minutes the network takes: the window waits meanwhile. Given before
+    // the URL, so that a connect_timeout the URL names wins.
+    const std::string timeout = std::to_string(kConnectTimeoutSeconds);
+    const char* const keywords[] = {"connect_timeout", "dbname", nullptr};
+    const char* const values[] = {timeout.c_str(), url.c_str(), nullptr};
+    PGconn* conn = PQconnectdbParams(keywords, values, 1);
     if (!conn) {
         message = "cannot connect to the database: out of memory";
         return nullptr;

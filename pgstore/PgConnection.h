@@ -45,6 +45,9 @@ public:
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;
 
+    // How long a connection is tried before it is given up, unless the URL says.
+    static constexpr int kConnectTimeoutSeconds = 5;
+
     // Connects to a libpq connection URL or key=value string. None, with the server's
     // message, when the connection cannot be made.
     static std::unique_ptr<PgConnection> open(const std::string& url, std::string& message);

@@ -91,7 +91,9 @@ TEST_F(DamagedTableTest, WithoutYesNothingChanges) {
              Case{"no copy", true, true, 0, "Исправной копии этой таблицы нет"},
          }) {
         SCOPED_TRACE(c.what);
-        if (c.removeCopy) ASSERT_TRUE(QFile::remove(folder.file("data.~d")));
+        if (c.removeCopy) {
+            ASSERT_TRUE(QFile::remove(folder.file("data.~d")));
+        }
         const QStringList before = folderFiles();
         const std::string backup = c.removeCopy ? std::string() : readBytes(folder.file("data.~d"));
         QStringList asked;
@@ -106,7 +108,9 @@ TEST_F(DamagedTableTest, WithoutYesNothingChanges) {
             << opened.error().toStdString();
         EXPECT_EQ(folderFiles(), before);
         EXPECT_EQ(readBytes(folder.file("data.d")), damagedBytes);
-        if (!c.removeCopy) EXPECT_EQ(readBytes(folder.file("data.~d")), backup);
+        if (!c.removeCopy) {
+            EXPECT_EQ(readBytes(folder.file("data.~d")), backup);
+        }
     }
 }
 

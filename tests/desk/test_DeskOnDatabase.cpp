@@ -254,6 +254,7 @@ TEST_F(DeskOnDatabase, ADeskWhoseConnectionDroppedWhileIdleFollowsAgain) {
     addNew(*a, "Сохранён, пока связи не было");
     EXPECT_TRUE(followsWithinTwoSeconds(
         *b, [&] { return clients(*b).contains("Сохранён, пока связи не было"); }));
+    EXPECT_FALSE(b->databaseOutOfReach());
 }
 
 // A database of a cluster of the test's own, which it stops and starts again.
@@ -283,6 +284,11 @@ TEST_F(DeskOnDatabase, ALostConnectionLosesNothingAndTheSaveCanBeRetried) {
 
     std::string output;
     ASSERT_EQ(testsupport::runClusterScript("stop " + dir, output), 0) << output;
+    // The desk only looking finds the database gone (the window's caption says so).
+    EXPECT_FALSE(desk->databaseOutOfReach());
+    for (int look = 0; look < 5 && !desk->databaseOutOfReach(); ++look)
+        desk->followOthersSaves();
+    EXPECT_TRUE(desk->databaseOutOfReach());
     // Declined: nothing saved, said so, the tables as they were read.
     QStringList asked;
     desk->askToRetry = [&](const QString& question) {
@@ -313,6 +319,7 @@ TEST_F(DeskOnDatabase, ALostConnectionLosesNothingAndTheSaveCanBeRetried) {
     };
     addNew(*desk, "После обрыва");
     EXPECT_TRUE(desk->reachDatabase());
+    EXPECT_FALSE(desk->databaseOutOfReach());
     auto other = openDesk(lostUrl);
     EXPECT_EQ(clients(*other), (QStringList{"До обрыва", "После обрыва"}));
 }

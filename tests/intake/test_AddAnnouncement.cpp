@@ -3,6 +3,7 @@
 // standard input and the receipt through the real program, the realty row, and the wait
 // for a folder lock another desk holds.
 #include "IntakeFixture.h"
+#include "guisupport/ExternalTools.h"
 
 #include "app/CommandLine.h"
 #include "intake/uDetal.h"
@@ -273,12 +274,23 @@ TEST_F(AddAnnouncementTest, StandardInputAndTheReceiptThroughTheProgram) {
     EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()), q("6\t25,00\n"));
     EXPECT_EQ(indateOf(6), dayNumberOf(QDate::currentDate())); // today when not given
 
-    QProcess pdftotext;
-    pdftotext.start("pdftotext", {pdf, "-"});
-    ASSERT_TRUE(pdftotext.waitForFinished(20000));
-    const QString receipt = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    const QString receipt = guisupport::pdfText(pdf);
     EXPECT_TRUE(receipt.contains(q("НОВЫЙ КЛИЕНТ"))) << receipt.toStdString();
     EXPECT_TRUE(receipt.contains(q("11.12.2026,12.12.2026"))) << receipt.toStdString();
+}
+
+// Saved, but no receipt (its template is gone): the number is printed and the message
+// says the announcement stands, so that the sender does not send it again.
+TEST_F(AddAnnouncementTest, AReceiptThatCannotBeMadeLeavesTheAnnouncementSavedAndSaysSo) {
+    desk.reset();
+    QFile::remove(folder.file(q("Отчеты/sprav.frf")));
+    const CommandRun r = run({"--add-announcement", writeJson(json(goodAnnouncement())), "--pdf",
+                              folder.file("receipt.pdf")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.startsWith(q("6\t"))) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(q("объявление сохранено"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(folder.file("receipt.pdf")));
+    EXPECT_NE(indateOf(6), 0);
 }
 
 TEST_F(AddAnnouncementTest, AFolderHeldByAnotherDeskIsRefusedAfterTheWait) {

@@ -177,6 +177,26 @@ TEST(PgCopyReader, ReadsTheSameTuplesWhereverTheStreamIsCut) {
 
 // ------------------------------------------------------------------ schema
 
+// A server that does not answer is given up after a few seconds (the window waits
+// meanwhile), unless the URL says how long.
+TEST_F(PgTest, AConnectionIsGivenUpAfterAFewSecondsUnlessTheUrlSays) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", std::to_string(PgConnection::kConnectTimeoutSeconds)},
+        {"&connect_timeout=30", "30"},
+    };
+    for (const auto& [extra, expected] : cases) {
+        std::string message;
+        auto connection = PgConnection::open(url() + extra, message);
+        ASSERT_TRUE(connection) << message;
+        PQconninfoOption* options = PQconninfo(connection->raw());
+        std::string timeout;
+        for (PQconninfoOption* o = options; o && o->keyword; ++o)
+            if (std::string(o->keyword) == "connect_timeout" && o->val) timeout = o->val;
+        PQconninfoFree(options);
+        EXPECT_EQ(timeout, expected) << extra;
+    }
+}
+
 TEST_F(PgTest, SchemaIsCreatedWhenAbsentWithATypedColumnPerField) {
     auto connection = connect(url());
     std::string message;
