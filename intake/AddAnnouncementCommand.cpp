@@ -121,17 +121,14 @@ int runAddAnnouncement(TDesk& desk, const TAddAnnouncementOptions& options, QTex
     out.flush();
 
     if (options.pdf.isEmpty()) return 0;
-    // The announcement stands either way: a sender told only of a failure would send it
-    // again.
-    const auto noReceipt = [&](const Result& why) {
+    // Either failure says the announcement stands: a sender told only of a failure would
+    // send it again. (The preparation's own message says so.)
+    if (const Result prepared = prepareReceipt(desk, a.id, entries); !prepared)
+        return failed(err, prepared);
+    if (const Result written = desk.report().exportToPdf(options.pdf); !written)
         return failed(err, Result::failed(QStringLiteral("Квитанция не записана (объявление "
                                                          "сохранено): %1")
-                                              .arg(why.error())));
-    };
-    if (const Result prepared = prepareReceipt(desk, a.id, entries); !prepared)
-        return noReceipt(prepared);
-    if (const Result written = desk.report().exportToPdf(options.pdf); !written)
-        return noReceipt(written);
+                                              .arg(written.error())));
     return 0;
 }
 
